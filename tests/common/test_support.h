@@ -1,0 +1,39 @@
+// Helpers shared by every test executable.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace testing_support {
+
+// A fresh folder under the system's temporary folder, removed with everything
+// in it when the object goes away. Tests never write into the checkout.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  // The folder, with a trailing backslash.
+  const std::wstring& Path() const { return FPath; }
+  // Path() + name.
+  std::wstring File(const std::wstring& name) const { return FPath + name; }
+  // Writes bytes to Path() + name and returns the full name.
+  std::wstring WriteFile(const std::wstring& name, const std::string& bytes) const;
+
+ private:
+  std::wstring FPath;
+};
+
+// Reads a whole file; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& fileName);
+
+// Dispatches the thread's messages until done() holds or timeoutMs passes;
+// returns whether done() held. Never waits longer than the timeout.
+bool PumpMessagesUntil(const std::function<bool()>& done, unsigned timeoutMs = 5000);
+
+// Dispatches whatever messages are waiting, without blocking.
+void PumpPendingMessages();
+
+}  // namespace testing_support
