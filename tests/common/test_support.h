@@ -26,6 +26,17 @@ class TempDir {
   std::wstring FPath;
 };
 
+// The message of the exception of type E that f() raises, or "(nothing raised)".
+template <typename E, typename F>
+std::wstring MessageOf(F f) {
+  try {
+    f();
+  } catch (const E& e) {
+    return e.Message();
+  }
+  return L"(nothing raised)";
+}
+
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& fileName);
 

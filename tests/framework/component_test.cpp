@@ -7,20 +7,13 @@
 
 #include "component.h"
 #include "exceptions.h"
+#include "test_support.h"
+
+using testing_support::MessageOf;
 
 namespace {
 
 using Log = std::vector<std::wstring>;
-
-template <typename E, typename F>
-std::wstring MessageOf(F f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return L"(nothing raised)";
-}
 
 // Writes what happens to it into a shared log as "<name>:<event>".
 class TRecorder : public TComponent {

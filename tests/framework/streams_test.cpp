@@ -12,6 +12,8 @@
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 
+using testing_support::MessageOf;
+
 namespace {
 
 constexpr int64_t kMaxInt64 = std::numeric_limits<int64_t>::max();
@@ -24,16 +26,6 @@ std::string Pattern(size_t size) {
 
 std::string Content(TCustomMemoryStream& m) {
   return std::string(static_cast<const char*>(m.Memory()), static_cast<size_t>(m.Size()));
-}
-
-template <typename E, typename F>
-std::wstring MessageOf(F f) {
-  try {
-    f();
-  } catch (const E& e) {
-    return e.Message();
-  }
-  return L"(nothing raised)";
 }
 
 // A read-only block, the way resource streams are made.
