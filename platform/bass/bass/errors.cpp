@@ -1,0 +1,9 @@
+// The family's error code lives here; the add-ons write into it.
+#include "bass_api.h"
+#include "errors.h"
+
+using namespace tavrin_bass;
+
+int WINAPI BASS_ErrorGetCode() { return LocalError(); }
+
+void WINAPI BASS_Internal_SetError(int code) { SetLocalError(code); }

@@ -1,0 +1,74 @@
+// basswma.dll before it decodes or encodes anything: every entry point checks
+// its arguments and then fails. It has never given out a stream or encoder
+// handle, so every handle is invalid (BASS_ERROR_HANDLE); creation fails with
+// BASS_ERROR_FILEFORM for files and BASS_ERROR_NOTAVAIL otherwise.
+#include "bass_api.h"
+#include "errors.h"
+
+using namespace tavrin_bass;
+
+namespace {
+
+bool ValidFormat(DWORD freq, DWORD chans) { return freq != 0 && (chans == 1 || chans == 2); }
+
+}  // namespace
+
+HSTREAM WINAPI BASS_WMA_StreamCreateFile(BOOL mem, const void* file, QWORD, QWORD length,
+                                         DWORD) {
+  if (file == nullptr || (mem && length == 0)) return Fail(BASS_ERROR_ILLPARAM);
+  return Fail(BASS_ERROR_FILEFORM);
+}
+
+HSTREAM WINAPI BASS_WMA_StreamCreateFileUser(BOOL, DWORD, STREAMFILEPROC* proc, void*) {
+  if (proc == nullptr) return Fail(BASS_ERROR_ILLPARAM);
+  return Fail(BASS_ERROR_NOTAVAIL);
+}
+
+void* WINAPI BASS_WMA_GetIWMReader(HSTREAM) { return Fail(BASS_ERROR_HANDLE); }
+
+const DWORD* WINAPI BASS_WMA_EncodeGetRates(DWORD freq, DWORD chans, DWORD) {
+  if (!ValidFormat(freq, chans)) return Fail(BASS_ERROR_ILLPARAM);
+  return Fail(BASS_ERROR_NOTAVAIL);
+}
+
+HWMENCODE WINAPI BASS_WMA_EncodeOpen(DWORD freq, DWORD chans, DWORD, DWORD,
+                                     WMENCODEPROC* proc, void*) {
+  if (!ValidFormat(freq, chans) || proc == nullptr) return Fail(BASS_ERROR_ILLPARAM);
+  return Fail(BASS_ERROR_NOTAVAIL);
+}
+
+HWMENCODE WINAPI BASS_WMA_EncodeOpenFile(DWORD freq, DWORD chans, DWORD, DWORD,
+                                         const void* file) {
+  if (!ValidFormat(freq, chans) || file == nullptr) return Fail(BASS_ERROR_ILLPARAM);
+  return Fail(BASS_ERROR_NOTAVAIL);
+}
+
+HWMENCODE WINAPI BASS_WMA_EncodeOpenNetwork(DWORD freq, DWORD chans, DWORD, DWORD, DWORD,
+                                            DWORD) {
+  if (!ValidFormat(freq, chans)) return Fail(BASS_ERROR_ILLPARAM);
+  return Fail(BASS_ERROR_NOTAVAIL);
+}
+
+HWMENCODE WINAPI BASS_WMA_EncodeOpenPublish(DWORD freq, DWORD chans, DWORD, DWORD,
+                                            const char* url, const char*, const char*) {
+  if (!ValidFormat(freq, chans) || url == nullptr) return Fail(BASS_ERROR_ILLPARAM);
+  return Fail(BASS_ERROR_NOTAVAIL);
+}
+
+DWORD WINAPI BASS_WMA_EncodeGetPort(HWMENCODE) { return Fail(BASS_ERROR_HANDLE); }
+
+BOOL WINAPI BASS_WMA_EncodeSetNotify(HWMENCODE, CLIENTPROC*, void*) {
+  return Fail(BASS_ERROR_HANDLE);
+}
+
+DWORD WINAPI BASS_WMA_EncodeGetClients(HWMENCODE) { return FailMinusOne(BASS_ERROR_HANDLE); }
+
+BOOL WINAPI BASS_WMA_EncodeSetTag(HWMENCODE, const char*, const char*) {
+  return Fail(BASS_ERROR_HANDLE);
+}
+
+BOOL WINAPI BASS_WMA_EncodeWrite(HWMENCODE, const void*, DWORD) {
+  return Fail(BASS_ERROR_HANDLE);
+}
+
+BOOL WINAPI BASS_WMA_EncodeClose(HWMENCODE) { return Fail(BASS_ERROR_HANDLE); }
