@@ -1,0 +1,348 @@
+#include "formats/id3v2_frames.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "format.h"
+#include "foundation/tnt_system.h"
+
+namespace {
+
+uint8_t Byte(std::string_view s, size_t i) { return static_cast<uint8_t>(s[i]); }
+
+uint32_t BigEndian(std::string_view s, size_t count) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < count; ++i) value = (value << 8) | Byte(s, i);
+  return value;
+}
+
+uint32_t Syncsafe(std::string_view s) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < 4; ++i) value = (value << 7) | (Byte(s, i) & 0x7F);
+  return value;
+}
+
+// Some 2.4 writers store plain sizes; a byte with its top bit set cannot be syncsafe.
+uint32_t FrameSize24(std::string_view s) {
+  for (size_t i = 0; i < 4; ++i)
+    if (Byte(s, i) & 0x80) return BigEndian(s, 4);
+  return Syncsafe(s);
+}
+
+std::string BigEndianBytes(uint32_t value) {
+  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+          static_cast<char>(value >> 8), static_cast<char>(value)};
+}
+
+// Undoes unsynchronisation: every $FF $00 stood for a lone $FF.
+std::string Resynchronised(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    out += s[i];
+    if (Byte(s, i) == 0xFF && i + 1 < s.size() && s[i + 1] == '\0') ++i;
+  }
+  return out;
+}
+
+bool IsFrameIdChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); }
+
+std::wstring DecodeUtf16(std::string_view s, bool bigEndian) {
+  // A byte-order mark overrides the encoding's own order.
+  if (s.starts_with("\xFF\xFE") || s.starts_with("\xFE\xFF")) {
+    bigEndian = Byte(s, 0) == 0xFE;
+    s.remove_prefix(2);
+  }
+  std::wstring w;
+  w.reserve(s.size() / 2);
+  for (size_t i = 0; i + 1 < s.size(); i += 2) {
+    const auto unit = static_cast<wchar_t>(bigEndian ? (Byte(s, i) << 8) | Byte(s, i + 1)
+                                                     : Byte(s, i) | (Byte(s, i + 1) << 8));
+    w += unit;
+  }
+  return w;
+}
+
+// Bytes: one text without its terminator; encodings 1 to 3.
+std::wstring DecodeWide(uint8_t encoding, std::string_view bytes) {
+  std::wstring w;
+  if (encoding == 3) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    w = UTF8ToWideString(std::string(bytes));
+  } else {
+    w = DecodeUtf16(bytes, encoding == 2);
+  }
+  // Writers that repeat the byte-order mark leave it inside the text.
+  std::erase(w, L'\xFEFF');
+  return w;
+}
+
+std::string Utf16WithMark(const std::wstring& w) {
+  std::string out = "\xFF\xFE";
+  for (wchar_t c : w) out += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  return out;
+}
+
+// Version 2.3 knows only encodings 0 and 1. Layout of the frames whose texts
+// are re-encoded (after the encoding byte): '3'/'1' raw bytes, 'L' a 8-bit
+// text with terminator, 'E' an encoded text with terminator, 'S' encoded texts
+// to the end, 'U' raw bytes to the end.
+const char* EncodingLayout(const std::string& id) {
+  if (id == "WXXX") return "EU";
+  if (id == "APIC") return "L1EU";
+  if (id == "GEOB") return "LEEU";
+  if (id == "COMM" || id == "USLT" || id == "USER") return "3S";
+  if (id[0] == 'T') return "S";
+  return nullptr;
+}
+
+std::string ReencodedAsUtf16(const std::string& id, const std::string& content) {
+  const char* layout = content.empty() ? nullptr : EncodingLayout(id);
+  const uint8_t encoding = content.empty() ? 0 : Byte(content, 0);
+  if (!layout || (encoding != 2 && encoding != 3)) return content;
+  std::string_view in(content);
+  std::string out = "\x01";
+  size_t pos = 1;
+  auto encodedText = [&]() {
+    const size_t end = FindID3v2Terminator(encoding, in, pos);
+    out += Utf16WithMark(DecodeWide(encoding, in.substr(pos, end - pos)));
+    if (end == std::string_view::npos) {
+      pos = in.size();
+    } else {
+      out += std::string(2, '\0');
+      pos = end + ID3v2TerminatorSize(encoding);
+    }
+  };
+  for (const char* part = layout; *part; ++part) {
+    switch (*part) {
+      case '3':
+      case '1': {
+        const size_t n = *part == '3' ? 3 : 1;
+        if (in.size() - pos < n) return content;
+        out += in.substr(pos, n);
+        pos += n;
+        break;
+      }
+      case 'L': {
+        const size_t end = in.find('\0', pos);
+        const size_t stop = end == std::string_view::npos ? in.size() : end + 1;
+        out += in.substr(pos, stop - pos);
+        pos = stop;
+        break;
+      }
+      case 'E':
+        encodedText();
+        break;
+      case 'S':
+        while (pos < in.size()) encodedText();
+        break;
+      case 'U':
+        out += in.substr(pos);
+        pos = in.size();
+        break;
+    }
+  }
+  return out;
+}
+
+// The 2.2 frames that have a 2.3 counterpart of the same layout (PIC aside).
+// Not carried: CRM (encrypted meta frame), LNK (links by three-letter id) and
+// ids no standard defines beyond the iTunes sort and compilation frames.
+constexpr std::pair<std::string_view, std::string_view> kIds22[] = {
+    {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"CRA", "AENC"}, {"ETC", "ETCO"},
+    {"EQU", "EQUA"}, {"GEO", "GEOB"}, {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"},
+    {"PIC", "APIC"}, {"POP", "POPM"}, {"REV", "RVRB"}, {"RVA", "RVAD"}, {"SLT", "SYLT"},
+    {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"}, {"TCM", "TCOM"}, {"TCO", "TCON"},
+    {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"}, {"TEN", "TENC"}, {"TFT", "TFLT"},
+    {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"}, {"TLE", "TLEN"}, {"TMT", "TMED"},
+    {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"}, {"TOR", "TORY"}, {"TOT", "TOAL"},
+    {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"}, {"TP4", "TPE4"}, {"TPA", "TPOS"},
+    {"TPB", "TPUB"}, {"TRC", "TSRC"}, {"TRD", "TRDA"}, {"TRK", "TRCK"}, {"TSI", "TSIZ"},
+    {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"}, {"TT3", "TIT3"}, {"TXT", "TEXT"},
+    {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"}, {"ULT", "USLT"}, {"WAF", "WOAF"},
+    {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"}, {"WCP", "WCOP"}, {"WPB", "WPUB"},
+    {"WXX", "WXXX"}, {"TCP", "TCMP"}, {"TST", "TSOT"}, {"TSA", "TSOA"}, {"TSP", "TSOP"},
+    {"TS2", "TSO2"}, {"TSC", "TSOC"}};
+
+std::string_view Id23Of22(std::string_view id) {
+  for (const auto& [old, now] : kIds22)
+    if (old == id) return now;
+  return {};
+}
+
+// PIC names its image format by three letters where APIC wants a MIME type.
+bool PictureFrom22(std::string_view data, std::string& out) {
+  if (data.size() < 5) return false;
+  std::string format(data.substr(1, 3));
+  std::string mime;
+  if (format == "JPG") {
+    mime = "image/jpeg";
+  } else if (format == "-->") {
+    mime = format;
+  } else {
+    std::transform(format.begin(), format.end(), format.begin(),
+                   [](char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    mime = "image/" + format;
+  }
+  out = std::string(data.substr(0, 1)) + mime + '\0' + std::string(data.substr(4));
+  return true;
+}
+
+bool ConvertFrom24(const TID3v2Header& header, const TID3v2Frame& frame, TID3v2Frame& out) {
+  const uint8_t flags = frame.FormatFlags;
+  const bool grouped = flags & 0x40, compressed = flags & 0x08, encrypted = flags & 0x04;
+  const bool unsynchronised = (flags & 0x02) || (header.Flags & 0x80);
+  const bool hasLength = flags & 0x01;
+  std::string_view data = frame.Data;
+  const size_t extra = (grouped ? 1 : 0) + (encrypted ? 1 : 0) + (hasLength ? 4 : 0);
+  if (data.size() < extra) return false;
+  size_t pos = 0;
+  const std::string_view group = grouped ? data.substr(pos++, 1) : std::string_view();
+  const std::string_view method = encrypted ? data.substr(pos++, 1) : std::string_view();
+  const uint32_t length = hasLength ? Syncsafe(data.substr(pos, 4)) : 0;
+  pos += hasLength ? 4 : 0;
+  std::string content = unsynchronised ? Resynchronised(data.substr(pos)) : std::string(data.substr(pos));
+  // 2.3 states the size of compressed data itself; without 2.4's length field it is unknown.
+  if (compressed && !hasLength) return false;
+  if (!compressed && !encrypted) content = ReencodedAsUtf16(frame.ID, content);
+
+  out.ID = frame.ID;
+  // 2.4 moved the preservation and read-only bits one place to the right.
+  out.StatusFlags = static_cast<uint8_t>((frame.StatusFlags << 1) & 0xE0);
+  out.FormatFlags = static_cast<uint8_t>((compressed ? 0x80 : 0) | (encrypted ? 0x40 : 0) |
+                                         (grouped ? 0x20 : 0));
+  out.Data.clear();
+  if (compressed) out.Data += BigEndianBytes(length);
+  out.Data += method;
+  out.Data += group;
+  out.Data += content;
+  return true;
+}
+
+}  // namespace
+
+bool ReadID3v2Header(std::string_view Bytes, TID3v2Header& Header) {
+  Header = TID3v2Header();
+  if (Bytes.size() < 10) return false;
+  Header.Valid = Bytes.starts_with("ID3");
+  Header.Version = Byte(Bytes, 3);
+  Header.Revision = Byte(Bytes, 4);
+  Header.Flags = Byte(Bytes, 5);
+  Header.BodySize = Syncsafe(Bytes.substr(6, 4));
+  return true;
+}
+
+std::vector<TID3v2Frame> ReadID3v2Frames(const TID3v2Header& Header, std::string_view Tag) {
+  std::vector<TID3v2Frame> frames;
+  const uint8_t version = Header.Version;
+  if (!Header.Valid || version < 2 || version > 4 || Tag.size() < 10) return frames;
+  // 2.2 reserved this flag for a compression scheme it never defined.
+  if (version == 2 && (Header.Flags & 0x40)) return frames;
+  std::string_view body = Tag.substr(10, Header.BodySize);
+  std::string resynchronised;
+  if (version < 4 && (Header.Flags & 0x80)) {
+    resynchronised = Resynchronised(body);
+    body = resynchronised;
+  }
+
+  size_t pos = 0;
+  if (version >= 3 && (Header.Flags & 0x40)) {
+    if (body.size() < 6) return frames;
+    // 2.3 counts the extended header without its size field, 2.4 with it.
+    const uint64_t skip = version == 3 ? 4ull + BigEndian(body, 4) : Syncsafe(body);
+    if (skip < 6 || skip > body.size()) return frames;
+    pos = static_cast<size_t>(skip);
+  }
+
+  const size_t idSize = version == 2 ? 3 : 4;
+  const size_t headerSize = version == 2 ? 6 : 10;
+  while (body.size() - pos >= headerSize) {
+    const std::string_view head = body.substr(pos, headerSize);
+    if (!std::all_of(head.begin(), head.begin() + idSize, IsFrameIdChar) || head[0] < 'A') break;
+    TID3v2Frame frame;
+    frame.ID = std::string(head.substr(0, idSize));
+    uint32_t size;
+    if (version == 2) {
+      size = BigEndian(head.substr(3), 3);
+    } else {
+      size = version == 3 ? BigEndian(head.substr(4), 4) : FrameSize24(head.substr(4));
+      frame.StatusFlags = Byte(head, 8);
+      frame.FormatFlags = Byte(head, 9);
+    }
+    pos += headerSize;
+    if (size > body.size() - pos) break;
+    if (size > 0) {
+      frame.Data = std::string(body.substr(pos, size));
+      frames.push_back(std::move(frame));
+    }
+    pos += size;
+  }
+  return frames;
+}
+
+bool ID3v2FrameContent(const TID3v2Header& Header, const TID3v2Frame& Frame, std::string& Content) {
+  std::string_view data = Frame.Data;
+  const uint8_t flags = Frame.FormatFlags;
+  if (Header.Version == 3) {
+    if (flags & 0xC0) return false;
+    if (flags & 0x20) {
+      if (data.empty()) return false;
+      data.remove_prefix(1);
+    }
+  } else if (Header.Version == 4) {
+    if (flags & 0x0C) return false;
+    const size_t skip = ((flags & 0x40) ? 1 : 0) + ((flags & 0x01) ? 4 : 0);
+    if (data.size() < skip) return false;
+    data.remove_prefix(skip);
+    if ((flags & 0x02) || (Header.Flags & 0x80)) {
+      Content = Resynchronised(data);
+      return true;
+    }
+  }
+  Content = std::string(data);
+  return true;
+}
+
+size_t ID3v2TerminatorSize(uint8_t Encoding) { return Encoding == 1 || Encoding == 2 ? 2 : 1; }
+
+size_t FindID3v2Terminator(uint8_t Encoding, std::string_view Bytes, size_t From) {
+  if (ID3v2TerminatorSize(Encoding) == 1) return Bytes.find('\0', From);
+  for (size_t i = From; i + 1 < Bytes.size(); i += 2)
+    if (Bytes[i] == '\0' && Bytes[i + 1] == '\0') return i;
+  return std::string_view::npos;
+}
+
+std::string ID3v2TextToAnsi(uint8_t Encoding, std::string_view Bytes) {
+  if (Encoding > 3) return {};
+  Bytes = Bytes.substr(0, FindID3v2Terminator(Encoding, Bytes, 0));
+  if (Encoding == 0) return std::string(Bytes);
+  return WideToAnsi(DecodeWide(Encoding, Bytes));
+}
+
+bool ConvertID3v2FrameTo23(const TID3v2Header& Header, const TID3v2Frame& Frame, TID3v2Frame& Out) {
+  if (Header.Version == 3) {
+    Out = Frame;
+    return true;
+  }
+  if (Header.Version == 4) return ConvertFrom24(Header, Frame, Out);
+  const std::string_view id = Id23Of22(Frame.ID);
+  if (id.empty()) return false;
+  Out = TID3v2Frame();
+  Out.ID = std::string(id);
+  if (Frame.ID == "PIC") return PictureFrom22(Frame.Data, Out.Data);
+  Out.Data = Frame.Data;
+  return true;
+}
+
+void AppendID3v2Frame23(std::string& Tag, const TID3v2Frame& Frame) {
+  Tag += Frame.ID;
+  Tag += BigEndianBytes(static_cast<uint32_t>(Frame.Data.size()));
+  Tag += static_cast<char>(Frame.StatusFlags);
+  Tag += static_cast<char>(Frame.FormatFlags);
+  Tag += Frame.Data;
+}
+
+std::string ID3v2SyncsafeBytes(uint32_t Value) {
+  return {static_cast<char>((Value >> 21) & 0x7F), static_cast<char>((Value >> 14) & 0x7F),
+          static_cast<char>((Value >> 7) & 0x7F), static_cast<char>(Value & 0x7F)};
+}
