@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "history.h"
 #include "mix.h"
@@ -40,6 +41,27 @@ TEST(Spectrum, SinePeaksInItsBinNearFullScale) {
     EXPECT_LE(bins[c.bin], c.hi);
     // The Hann window keeps the leakage far from the peak low.
     EXPECT_LT(bins[(c.bin + c.n / 4) % (c.n / 2)], 0.01f);
+  }
+}
+
+TEST(Spectrum, MatchesADirectTransform) {
+  const size_t n = 64;
+  std::vector<float> x(n), bins(n / 2);
+  uint32_t seed = 7;
+  for (float& v : x) v = float(int32_t(seed = seed * 1664525 + 1013904223)) / 2147483648.0f;
+  for (bool hann : {false, true}) {
+    ASSERT_TRUE(MagnitudeSpectrum(x.data(), n, hann, bins.data()));
+    double sumWindow = 0;
+    for (size_t i = 0; i < n; ++i) sumWindow += hann ? 0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / n) : 1;
+    for (size_t k = 0; k < n / 2; ++k) {
+      double re = 0, im = 0;
+      for (size_t i = 0; i < n; ++i) {
+        double w = hann ? 0.5 - 0.5 * std::cos(2 * std::numbers::pi * double(i) / n) : 1;
+        re += x[i] * w * std::cos(2 * std::numbers::pi * double(k * i) / n);
+        im -= x[i] * w * std::sin(2 * std::numbers::pi * double(k * i) / n);
+      }
+      EXPECT_NEAR(bins[k], std::hypot(re, im) * 2 / sumWindow, 1e-4) << k << " " << hann;
+    }
   }
 }
 

@@ -180,6 +180,7 @@ class Channel {
   std::vector<std::shared_ptr<DspEntry>> dsps_;
   std::vector<uint32_t> links_;
   std::vector<float> scratch_;
+  std::vector<float> analysis_, mono_, bins_;
   std::vector<uint8_t> dspBuffer_;
 };
 

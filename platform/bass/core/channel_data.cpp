@@ -88,7 +88,10 @@ int Channel::Spectrum(void* buffer, uint32_t flags, uint64_t end, uint32_t& resu
   const size_t n = size_t{512} << (flags & kFftSizeMask);
   const bool hann = (flags & BASS_DATA_FFT_NOWINDOW) == 0;
   const bool individual = (flags & BASS_DATA_FFT_INDIVIDUAL) != 0 && channels_ > 1;
-  std::vector<float> frames(n * channels_), mono(n);
+  std::vector<float>& frames = analysis_;
+  std::vector<float>& mono = mono_;
+  frames.resize(n * channels_);
+  mono.resize(n);
   history_.CopyBefore(end, n, frames.data());
   auto* out = static_cast<float*>(buffer);
   if (!individual) {
@@ -101,7 +104,8 @@ int Channel::Spectrum(void* buffer, uint32_t flags, uint64_t end, uint32_t& resu
     result = static_cast<uint32_t>(n / 2 * sizeof(float));
     return BASS_OK;
   }
-  std::vector<float> bins(n / 2);
+  std::vector<float>& bins = bins_;
+  bins.resize(n / 2);
   for (uint32_t c = 0; c < channels_; ++c) {
     for (size_t i = 0; i < n; ++i) mono[i] = frames[i * channels_ + c];
     MagnitudeSpectrum(mono.data(), n, hann, bins.data());

@@ -33,9 +33,12 @@ void History::CopyBefore(uint64_t end, size_t count, float* out) const {
   std::fill(out, out + count * channels_, 0.0f);
   uint64_t from = end >= count ? end - count : 0;
   size_t skip = static_cast<size_t>(from + count - end);  // frames before index 0
-  for (uint64_t i = std::max(from, begin_); i < std::min(end, end_); ++i) {
-    size_t slot = static_cast<size_t>(i % capacity_);
-    std::memcpy(out + (i - from + skip) * channels_, &ring_[slot * channels_], channels_ * sizeof(float));
+  uint64_t first = std::max(from, begin_), last = std::min(end, end_);
+  while (first < last) {
+    size_t slot = static_cast<size_t>(first % capacity_);
+    size_t run = static_cast<size_t>(std::min<uint64_t>(last - first, capacity_ - slot));
+    std::memcpy(out + (first - from + skip) * channels_, &ring_[slot * channels_], run * channels_ * sizeof(float));
+    first += run;
   }
 }
 

@@ -67,11 +67,13 @@ void DecodeSamples(const uint8_t* s, SourceEncoding encoding, size_t samples, fl
 
 namespace {
 
+// Rounds half away from zero; the library's rounding functions are calls
+// that cost more than the rest of the conversion.
 int32_t RoundClip(float v, float scale, int32_t lo, int32_t hi) {
-  float x = std::nearbyint(v * scale);
-  if (!(x > lo)) return lo;  // also catches NaN
-  if (x > hi) return hi;
-  return static_cast<int32_t>(x);
+  float x = v * scale;
+  if (!(x > static_cast<float>(lo))) return lo;  // also catches NaN
+  if (x >= static_cast<float>(hi)) return hi;
+  return static_cast<int32_t>(x < 0 ? x - 0.5f : x + 0.5f);
 }
 
 }  // namespace

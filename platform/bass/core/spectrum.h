@@ -8,7 +8,7 @@
 
 namespace bass_core {
 
-// n is a power of two from 2 to 8192; out receives n / 2 magnitudes, bins
+// n is a power of two from 4 to 8192; out receives n / 2 magnitudes, bins
 // 0 .. n/2 - 1, bin k at k * rate / n Hz. hann: apply a periodic Hann window
 // first (otherwise rectangular). False for an unsupported n.
 bool MagnitudeSpectrum(const float* samples, size_t n, bool hann, float* out);

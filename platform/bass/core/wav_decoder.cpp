@@ -71,21 +71,33 @@ class WavDecoder final : public Decoder {
   size_t Read(float* out, size_t frames) override {
     size_t done = 0;
     while (done < frames && !ended_) {
-      size_t want = static_cast<size_t>(std::min<uint64_t>(frames - done, frames_ - frame_));
-      want = std::min<size_t>(want, kChunkBytes / format_.blockAlign);
-      if (want == 0) {
+      uint64_t left = frames_ - frame_;
+      if (left == 0) {
         ended_ = true;
         break;
       }
-      size_t bytes = want * format_.blockAlign;
-      raw_.resize(std::max(raw_.size(), bytes));
-      size_t got = source_->ReadAt(format_.dataOffset + frame_ * format_.blockAlign, raw_.data(), bytes);
-      size_t whole = got / format_.blockAlign;
-      DecodeSamples(raw_.data(), format_.encoding, whole * format_.channels, out + done * format_.channels);
-      done += whole;
-      frame_ += whole;
-      // A file that shrinks under us ends the stream where the bytes stop.
-      if (whole < want) ended_ = true;
+      const uint64_t at = format_.dataOffset + frame_ * format_.blockAlign;
+      if (at < cacheStart_ || at >= cacheStart_ + cached_) {
+        // Read ahead in large blocks: a small read costs a system call, and
+        // under Wine a round trip that dwarfs the decoding.
+        uint64_t want = std::min<uint64_t>(kCacheBytes, left * format_.blockAlign);
+        want -= want % format_.blockAlign;
+        cache_.resize(kCacheBytes);
+        cacheStart_ = at;
+        cached_ = source_->ReadAt(at, cache_.data(), static_cast<size_t>(want));
+        cached_ -= cached_ % format_.blockAlign;
+        if (cached_ == 0) {
+          // A file that shrinks under us ends the stream where the bytes stop.
+          ended_ = true;
+          break;
+        }
+      }
+      size_t available = static_cast<size_t>((cacheStart_ + cached_ - at) / format_.blockAlign);
+      size_t n = static_cast<size_t>(std::min<uint64_t>({frames - done, left, available}));
+      DecodeSamples(cache_.data() + (at - cacheStart_), format_.encoding, n * format_.channels,
+                    out + done * format_.channels);
+      done += n;
+      frame_ += n;
     }
     return done;
   }
@@ -98,13 +110,15 @@ class WavDecoder final : public Decoder {
   }
 
  private:
-  static constexpr size_t kChunkBytes = 1 << 16;
+  static constexpr size_t kCacheBytes = 1 << 16;
   std::unique_ptr<ByteSource> source_;
   WavFormat format_;
   uint64_t frames_;
   uint64_t frame_ = 0;
   bool ended_ = false;
-  std::vector<uint8_t> raw_;
+  std::vector<uint8_t> cache_;  // source bytes [cacheStart_, cacheStart_ + cached_)
+  uint64_t cacheStart_ = 0;
+  size_t cached_ = 0;
 };
 
 }  // namespace
