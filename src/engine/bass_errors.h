@@ -1,0 +1,15 @@
+// The English texts of the BASS error codes and the engine's error box.
+#pragma once
+
+#include <string>
+
+// The text of a BASS error code; empty for codes BASS does not define.
+std::string BASSErrorText(int code);
+
+// The text of the calling thread's current BASS error (BASS_ErrorGetCode).
+std::string GetBASSErrorText();
+
+// Unless the BASS error code is 0: an error box owned by the application
+// window with Text, the code and its description on three lines.
+// (The player will offer it as TBASSPlayer::ShowError.)
+void ShowError(const std::wstring& Text);
