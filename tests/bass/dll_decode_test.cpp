@@ -213,6 +213,33 @@ TEST_P(BassRealClock, PlaysToTheEndInRealTime) {
 
 INSTANTIATE_TEST_SUITE_P(Outputs, BassRealClock, ::testing::Values(L"null", L"auto"));
 
+void CALLBACK SlowCount(HDSP, DWORD, void*, DWORD, void* user) {
+  Sleep(2);
+  ++*static_cast<std::atomic<int>*>(user);
+}
+
+TEST(BassRealMixer, NoCallbackRunsAfterStreamFreeReturns) {
+  const BassLibrary& b = Bass();
+  testing_support::TempDir dir;
+  ASSERT_TRUE(b.BASS_Test_SetOutput(L"null", L"real"));
+  ASSERT_TRUE(b.BASS_Init(1, 44100, 0, nullptr, nullptr));
+  std::wstring name = dir.WriteFile(L"long.wav", MakeWav({}, Constant(0.1f, 0.1f, 44100)));
+  std::atomic<int> calls{0};
+  for (int round = 0; round < 5; ++round) {
+    HSTREAM s = b.BASS_StreamCreateFile(FALSE, name.c_str(), 0, 0, BASS_UNICODE);
+    ASSERT_NE(b.BASS_ChannelSetDSP(s, SlowCount, &calls, 0), 0u);
+    ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE));
+    Sleep(30 + round * 7);
+    ASSERT_TRUE(b.BASS_StreamFree(s));
+    int after = calls;
+    Sleep(40);
+    EXPECT_EQ(calls, after);
+  }
+  EXPECT_GT(calls, 0);
+  ASSERT_TRUE(b.BASS_Free());
+  b.BASS_Test_SetOutput(nullptr, nullptr);
+}
+
 TEST(BassRealCapture, CapturesInRealTime) {
   const BassLibrary& b = Bass();
   testing_support::TempDir dir;

@@ -137,6 +137,39 @@ TEST_F(BassPlayback, EndSyncNeverFiresOnStopOrFree) {
   ASSERT_TRUE(b.BASS_Init(1, 44100, 0, nullptr, nullptr));
 }
 
+TEST_F(BassPlayback, LoopingStreamsWrapAndSignalEachEnd) {
+  HSTREAM s = OpenWav(MakeWav({}, Ramp(1000)), BASS_SAMPLE_LOOP);
+  SyncLog log;
+  b.BASS_ChannelSetSync(s, BASS_SYNC_END, 0, CountSync, &log);
+  ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE));
+  Advance(2500);
+  EXPECT_EQ(log.count, 2);
+  EXPECT_EQ(b.BASS_ChannelIsActive(s), BASS_ACTIVE_PLAYING);
+  EXPECT_EQ(b.BASS_ChannelGetPosition(s), 500u * 4);
+  std::vector<int16_t> heard = Captured();
+  EXPECT_EQ(heard[2 * 999], 999);
+  EXPECT_EQ(heard[2 * 1000], 0);
+  EXPECT_EQ(heard[2 * 2499], 499);
+  // Without the flag it runs out at the end of the current pass.
+  ASSERT_TRUE(b.BASS_ChannelSetFlags(s, 0));
+  Advance(1000);
+  EXPECT_EQ(log.count, 3);
+  EXPECT_EQ(b.BASS_ChannelIsActive(s), BASS_ACTIVE_STOPPED);
+}
+
+TEST_F(BassPlayback, AutoFreeStreamsGoWhenTheyEndOrStop) {
+  HSTREAM ends = OpenWav(MakeWav({}, Ramp(1000)), BASS_STREAM_AUTOFREE);
+  HSTREAM stops = OpenWav(MakeWav({}, Ramp(1000)), BASS_STREAM_AUTOFREE);
+  ASSERT_TRUE(b.BASS_ChannelPlay(ends, FALSE));
+  ASSERT_TRUE(b.BASS_ChannelPlay(stops, FALSE));
+  ASSERT_TRUE(b.BASS_ChannelStop(stops));
+  Advance(2000);
+  for (HSTREAM s : {ends, stops}) {
+    EXPECT_EQ(b.BASS_ChannelIsActive(s), 0u);
+    EXPECT_EQ(Error(), BASS_ERROR_HANDLE);
+  }
+}
+
 TEST_F(BassPlayback, OneTimeAndMixTimeAndPositionSyncs) {
   HSTREAM s = OpenWav(MakeWav({}, Ramp(4410)));
   SyncLog once, mixed, position;

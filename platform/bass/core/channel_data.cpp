@@ -43,7 +43,8 @@ int Channel::GetData(void* buffer, uint32_t length, uint32_t& result) {
     return BASS_OK;
   }
   const uint32_t outFrameBytes = channels_ * (asFloat ? 4 : BytesPerSample(setup_.format));
-  const size_t frames = bytes / outFrameBytes;
+  // No more than the history holds: older samples are gone.
+  const size_t frames = std::min<size_t>(bytes / outFrameBytes, history_.Capacity());
   scratch_.resize(frames * channels_);
   history_.CopyBefore(end, frames, scratch_.data());
   EncodeSamples(scratch_.data(), frames * channels_, asFloat ? SampleFormat::kFloat32 : setup_.format, buffer);

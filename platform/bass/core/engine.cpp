@@ -1,6 +1,7 @@
 #include "engine.h"
 
 #include <algorithm>
+#include <cwchar>
 #include <string>
 
 #include "bass_api.h"
@@ -25,15 +26,40 @@ std::wstring Environment(const wchar_t* name) {
 }  // namespace
 
 Engine& Engine::Instance() {
-  static Engine engine;
+  // Never destroyed: at process exit the mixer's thread is already gone and
+  // the sound system must not be called from inside DllMain.
+  static Engine& engine = *new Engine;
   return engine;
 }
 
 Engine::Engine() = default;
 
+namespace {
+
+// The last handle given, kept in the process's environment while the DLL is
+// unloaded, so that a reload never hands out a number a caller still holds.
+class HandleCounter {
+ public:
+  HandleCounter() {
+    std::wstring saved = Environment(kVariable);
+    if (!saved.empty()) last_ = static_cast<uint32_t>(std::wcstoul(saved.c_str(), nullptr, 10));
+  }
+  ~HandleCounter() { SetEnvironmentVariableW(kVariable, std::to_wstring(last_.load()).c_str()); }
+  uint32_t Next() {
+    uint32_t handle = ++last_;
+    return handle != 0 ? handle : ++last_;
+  }
+
+ private:
+  static constexpr const wchar_t* kVariable = L"TAVRIN_BASS_LAST_HANDLE";
+  std::atomic<uint32_t> last_{0};
+};
+
+}  // namespace
+
 uint32_t Engine::NewHandle() {
-  static std::atomic<uint32_t> last{0};
-  return ++last;
+  static HandleCounter counter;
+  return counter.Next();
 }
 
 // ---------------------------------------------------------------------------
@@ -169,7 +195,10 @@ int Engine::Start() {
 int Engine::Stop() {
   auto mixer = CurrentMixer();
   if (!mixer) return BASS_ERROR_INIT;
-  for (auto& channel : MixableChannels()) channel->Stop();
+  for (auto& channel : MixableChannels()) {
+    channel->Stop();
+    if (channel->AutoFree()) FreeChannel(channel->Handle());
+  }
   mixer->SetPaused(true);
   return BASS_OK;
 }

@@ -15,6 +15,7 @@ class History {
   void Clear(uint64_t next = 0);
   void Append(const float* frames, size_t count);
   uint64_t End() const { return end_; }
+  size_t Capacity() const { return capacity_; }
   // The frames [end - count, end), zeros for those not held (before the first
   // frame appended or already overwritten).
   void CopyBefore(uint64_t end, size_t count, float* out) const;

@@ -33,21 +33,21 @@ void Mixer::Start() {
 }
 
 void Mixer::Run() {
-  try {
-    while (output_->WaitForRoom(stop_)) {
-      std::unique_lock lock(mutex_);
-      if (shutDown_) break;
-      if (paused_) {
-        // A paused output may still report room; idle instead of spinning.
-        lock.unlock();
-        if (WaitForSingleObject(stop_, 20) == WAIT_OBJECT_0) break;
-        continue;
-      }
-      MixBlock(blockFrames_);
+  while (output_->WaitForRoom(stop_)) {
+    std::unique_lock lock(mutex_);
+    if (shutDown_) break;
+    if (paused_) {
+      // A paused output may still report room; idle instead of spinning.
+      lock.unlock();
+      if (WaitForSingleObject(stop_, 20) == WAIT_OBJECT_0) break;
+      continue;
     }
-  } catch (...) {
-    // Out of memory in the middle of a mix: the output falls silent rather
-    // than taking the process down.
+    try {
+      MixBlock(blockFrames_);
+    } catch (...) {
+      // Out of memory, or a callback that threw: this block is lost, the
+      // output goes on (the thread must not end with the device open).
+    }
   }
 }
 
