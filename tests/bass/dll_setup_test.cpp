@@ -97,6 +97,21 @@ TEST_F(BassSetup, RejectsUnknownOutputChoices) {
   EXPECT_EQ(Error(), BASS_ERROR_NOTAVAIL);
 }
 
+TEST_F(BassSetup, TheEnvironmentChoosesTheOutputWithoutTheHook) {
+  testing_support::TempDir dir;
+  std::wstring capture = dir.File(L"env.wav");
+  ASSERT_TRUE(b.BASS_Test_SetOutput(nullptr, nullptr));
+  SetEnvironmentVariableW(L"TAVRIN_BASS_OUTPUT", (L"capture:" + capture).c_str());
+  SetEnvironmentVariableW(L"TAVRIN_BASS_CLOCK", L"manual");
+  bool initialised = b.BASS_Init(1, 44100, 0, nullptr, nullptr);
+  SetEnvironmentVariableW(L"TAVRIN_BASS_OUTPUT", nullptr);
+  SetEnvironmentVariableW(L"TAVRIN_BASS_CLOCK", nullptr);
+  ASSERT_TRUE(initialised);
+  ASSERT_TRUE(b.BASS_Test_AdvanceClock(1234));
+  ASSERT_TRUE(b.BASS_Free());
+  EXPECT_EQ(CaptureSamples(testing_support::ReadFileBytes(capture)).size(), 2u * 1234);
+}
+
 TEST_F(BassSetup, ConfigurationIsStoredAndReturned) {
   struct Case {
     DWORD option, value, answer;
