@@ -48,6 +48,26 @@ void SwapBytes(std::wstring& S) {
   for (wchar_t& c : S) c = static_cast<wchar_t>(((c & 0xFF) << 8) | ((c >> 8) & 0xFF));
 }
 
+// UTF8ToWideString, faster on text that is mostly ASCII: ASCII runs are
+// copied as they are, and only the runs of other bytes go through the decoder.
+// An ASCII byte never belongs to a sequence and always decodes to itself, so
+// cutting the text before and after one changes nothing.
+std::wstring DecodeUtf8(std::string_view Bytes) {
+  std::wstring text;
+  text.reserve(Bytes.size());
+  size_t i = 0;
+  while (i < Bytes.size()) {
+    size_t j = i;
+    while (j < Bytes.size() && static_cast<unsigned char>(Bytes[j]) < 0x80) ++j;
+    text.append(Bytes.begin() + static_cast<ptrdiff_t>(i), Bytes.begin() + static_cast<ptrdiff_t>(j));
+    i = j;
+    while (j < Bytes.size() && static_cast<unsigned char>(Bytes[j]) >= 0x80) ++j;
+    if (j > i) text += UTF8ToWideString(std::string(Bytes.substr(i, j - i)));
+    i = j;
+  }
+  return text;
+}
+
 }  // namespace
 
 TTntStreamCharSet TntDetectStreamCharSet(TStream* Stream) {
@@ -77,7 +97,7 @@ std::wstring TntDecodeText(std::string_view Bytes, TTntStreamCharSet CharSet) {
       return text;
     }
     case csUtf8:
-      return UTF8ToWideString(std::string(Bytes));
+      return DecodeUtf8(Bytes);
     case csAnsi:
     default:
       return AnsiToWideInCodePage(std::string(Bytes), DefaultSystemCodePage);
