@@ -1,9 +1,9 @@
 // The entry points of bass.dll whose features come later: DirectSound objects,
-// 3D and EAX, plug-ins, tracker modules, samples, internet and user streams,
-// tags, recording and effects. Each checks what it can and then fails:
+// 3D and EAX, tracker modules, samples, internet and user streams, tags and
+// recording. Each checks what it can and then fails:
 // - BASS_ERROR_INIT before BASS_Init (recording: before BASS_RecordInit);
 // - BASS_ERROR_HANDLE for a channel the core does not know, and for every
-//   module, sample, plug-in or effect handle, since none was ever given out;
+//   module or sample handle, since none was ever given out;
 // - BASS_ERROR_ILLPARAM / BASS_ERROR_ILLTYPE for arguments that are wrong
 //   whatever the feature does;
 // - BASS_ERROR_NO3D / BASS_ERROR_NOEAX / BASS_ERROR_DEVICE where that is the
@@ -70,20 +70,6 @@ BOOL WINAPI BASS_SetEAXParameters(int, float, float, float) {
 
 BOOL WINAPI BASS_GetEAXParameters(DWORD*, float*, float*, float*) {
   return Fail(Initialized() ? BASS_ERROR_NOEAX : BASS_ERROR_INIT);
-}
-
-// ---- Plug-ins
-
-HPLUGIN WINAPI BASS_PluginLoad(const char* file) {
-  if (file == nullptr) return Fail(BASS_ERROR_ILLPARAM);
-  if (GetFileAttributesA(file) == INVALID_FILE_ATTRIBUTES) return Fail(BASS_ERROR_FILEOPEN);
-  return Fail(BASS_ERROR_NOTAVAIL);
-}
-
-BOOL WINAPI BASS_PluginFree(HPLUGIN handle) {
-  // 0 frees every loaded plug-in: with none loaded, that always succeeds.
-  if (handle == 0) return Ok(TRUE);
-  return Fail(BASS_ERROR_HANDLE);
 }
 
 // ---- Tracker modules
@@ -210,18 +196,3 @@ BOOL WINAPI BASS_ChannelSetEAXMix(DWORD handle, float) {
 BOOL WINAPI BASS_ChannelGetEAXMix(DWORD handle, float*) {
   return Fail(KnownChannel(handle) ? BASS_ERROR_NOEAX : BASS_ERROR_HANDLE);
 }
-
-// ---- Effects
-
-HFX WINAPI BASS_ChannelSetFX(DWORD handle, DWORD type, int) {
-  if (!KnownChannel(handle)) return Fail(BASS_ERROR_HANDLE);
-  if (type > BASS_FX_REVERB) return Fail(BASS_ERROR_ILLTYPE);
-  return Fail(BASS_ERROR_NOTAVAIL);
-}
-
-// No effect was ever set, so whatever the channel, the effect handle is wrong.
-BOOL WINAPI BASS_ChannelRemoveFX(DWORD, HFX) { return Fail(BASS_ERROR_HANDLE); }
-
-BOOL WINAPI BASS_FXSetParameters(HFX, const void*) { return Fail(BASS_ERROR_HANDLE); }
-
-BOOL WINAPI BASS_FXGetParameters(HFX, void*) { return Fail(BASS_ERROR_HANDLE); }

@@ -56,17 +56,28 @@ void Channel::RunDsps(float* frames, size_t count) {
   auto dsps = dsps_;  // a DSP may remove itself
   const uint32_t bytes = static_cast<uint32_t>(count * frameBytes_);
   const size_t samples = count * channels_;
-  void* data = frames;
-  if (setup_.format != SampleFormat::kFloat32) {
-    dspBuffer_.resize(bytes);
-    EncodeSamples(frames, samples, setup_.format, dspBuffer_.data());
-    data = dspBuffer_.data();
-  }
+  // Callers' DSPs see the channel's own format; effects work on the floats.
+  // The samples are converted only where the chain switches between the two.
+  const bool convert = setup_.format != SampleFormat::kFloat32;
+  bool encoded = false;
   for (auto& dsp : dsps) {
     if (freed_) break;
-    dsp->call(data, bytes);
+    if (dsp->effect) {
+      if (encoded) SamplesToFloat(dspBuffer_.data(), samples, setup_.format, frames);
+      encoded = false;
+      dsp->effect->Process(frames, count);
+    } else if (convert) {
+      if (!encoded) {
+        dspBuffer_.resize(bytes);
+        EncodeSamples(frames, samples, setup_.format, dspBuffer_.data());
+      }
+      encoded = true;
+      dsp->call(dspBuffer_.data(), bytes);
+    } else {
+      dsp->call(frames, bytes);
+    }
   }
-  if (data != frames) SamplesToFloat(data, samples, setup_.format, frames);
+  if (encoded) SamplesToFloat(dspBuffer_.data(), samples, setup_.format, frames);
 }
 
 bool Channel::Reposition(uint64_t frame) {
@@ -83,6 +94,9 @@ bool Channel::Reposition(uint64_t frame) {
   draining_ = false;
   restTimeline_ = 0;
   lastSyncFrame_ = frame;
+  // An echo or reverb tail of the old place would not belong to the new one.
+  for (auto& dsp : dsps_)
+    if (dsp->effect) dsp->effect->Reset();
   return true;
 }
 
@@ -290,7 +304,8 @@ void Channel::AddDsp(DspEntry dsp) {
 
 bool Channel::RemoveDsp(uint32_t dsp) {
   std::lock_guard lock(mutex_);
-  auto it = std::find_if(dsps_.begin(), dsps_.end(), [&](auto& d) { return d->handle == dsp; });
+  auto it = std::find_if(dsps_.begin(), dsps_.end(),
+                         [&](auto& d) { return d->handle == dsp && !d->effect; });
   if (it == dsps_.end()) return false;
   dsps_.erase(it);
   return true;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "decoder.h"
+#include "effect.h"
 #include "frame_clock.h"
 #include "history.h"
 #include "resampler.h"
@@ -43,10 +44,14 @@ struct SyncEntry {
   std::function<void(uint32_t data)> call;
 };
 
+// One link of the chain a channel's samples pass through as they are decoded:
+// a caller's DSP (call, on the channel's sample format) or one of our effects
+// (effect, on the float frames).
 struct DspEntry {
   uint32_t handle = 0;
   int priority = 0;
   std::function<void(void* buffer, uint32_t bytes)> call;
+  std::shared_ptr<Effect> effect;
 };
 
 struct ChannelInfoValues {
@@ -98,6 +103,14 @@ class Channel {
   bool RemoveSync(uint32_t sync);
   void AddDsp(DspEntry dsp);
   bool RemoveDsp(uint32_t dsp);
+  // Effects share the DSPs' chain: higher priorities first, equal ones in the
+  // order they were set. Parameter calls answer BASS_ERROR_HANDLE for an
+  // effect not on this channel and BASS_ERROR_ILLPARAM for a value out of range.
+  void AddEffect(uint32_t handle, int priority, std::unique_ptr<Effect> effect);
+  bool RemoveEffect(uint32_t handle);
+  bool HasEffect(uint32_t handle);
+  int SetEffectParameters(uint32_t handle, const void* record);
+  int GetEffectParameters(uint32_t handle, void* record);
   void AddLink(uint32_t other);
   bool RemoveLink(uint32_t other);
   std::vector<uint32_t> Links();
@@ -128,6 +141,7 @@ class Channel {
 
   size_t Pull(float* out, size_t frames);
   void RunDsps(float* frames, size_t count);
+  std::shared_ptr<DspEntry> FindEffect(uint32_t handle);
   bool Reposition(uint64_t frame);
   double HeardTimeline(uint64_t heard) const;
   double RestingTimeline();

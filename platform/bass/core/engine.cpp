@@ -290,6 +290,22 @@ int Engine::FreeChannel(uint32_t handle) {
   return BASS_OK;
 }
 
+int Engine::FindEffect(uint32_t fx, std::shared_ptr<Channel>& channel) {
+  std::vector<std::shared_ptr<Channel>> list;
+  {
+    std::lock_guard lock(mutex_);
+    for (auto& [handle, c] : channels_) list.push_back(c);
+  }
+  // Asked outside the table lock: each question takes the channel's own.
+  for (auto& c : list) {
+    if (c->HasEffect(fx)) {
+      channel = c;
+      return BASS_OK;
+    }
+  }
+  return BASS_ERROR_HANDLE;
+}
+
 int Engine::Play(uint32_t handle, bool restart) {
   std::shared_ptr<Channel> channel;
   if (int error = Find(handle, channel)) return error;

@@ -57,6 +57,8 @@ class Engine {
   int AddChannel(std::shared_ptr<Channel> channel);
   int Find(uint32_t handle, std::shared_ptr<Channel>& channel);
   int FreeChannel(uint32_t handle);
+  // The channel that holds effect fx; BASS_ERROR_HANDLE when none does.
+  int FindEffect(uint32_t fx, std::shared_ptr<Channel>& channel);
   // Transport with linked channels following and the output's state checked.
   int Play(uint32_t handle, bool restart);
   int Stop(uint32_t handle);
