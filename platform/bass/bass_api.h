@@ -70,9 +70,11 @@
   X(BASS_Encode_Start) X(BASS_Encode_IsActive) X(BASS_Encode_Stop)                       \
   X(BASS_Encode_SetPaused) X(BASS_Encode_Write)
 
-// bass.dll's exports beyond its list: never fetched by the loaders.
-#define TAVRIN_BASS_TEST_EXPORTS(X) \
-  X(BASS_Test_SetOutput) X(BASS_Test_AdvanceClock) X(BASS_Internal_SetError)
+// bass.dll's exports beyond its list, for the tests and for the add-ons:
+// never fetched by the program's loaders.
+#define TAVRIN_BASS_TEST_EXPORTS(X)                                              \
+  X(BASS_Test_SetOutput) X(BASS_Test_AdvanceClock) X(BASS_Internal_SetError) \
+  X(BASS_Internal_StreamCreateDecoder)
 
 // The entry points that answer -1 (all bits set) on failure instead of 0.
 #define TAVRIN_BASS_MINUS_ONE_FAILURES(X)                                                 \
@@ -632,6 +634,37 @@ BOOL WINAPI BASS_FXGetParameters(HFX handle, void* par);
 // an add-on looks this export up in the loaded bass.dll at each failure and
 // keeps a code of its own only when bass.dll is not loaded.
 void WINAPI BASS_Internal_SetError(int code);
+
+// A decoder that lives in an add-on (basswma.dll) and plays through a channel
+// of bass.dll, so that the add-on's streams share bass.dll's handles, mixer
+// and every BASS_Channel* call. The add-on fills the record and calls
+// BASS_Internal_StreamCreateDecoder, looked up in the loaded bass.dll when it
+// creates a stream. The callbacks run on bass.dll's threads under the
+// channel's lock, one at a time, and must not throw.
+struct BASS_INTERNAL_DECODER {
+  DWORD freq;      // Hz
+  DWORD chans;     // 1..32
+  DWORD origres;   // bits per sample of the source; 0 for compressed audio
+  DWORD ctype;     // BASS_CTYPE_
+  QWORD length;    // in frames; -1 when unknown
+  QWORD filesize;  // in bytes; -1 when there is no file
+  // Writes up to frames interleaved float frames; fewer means the end.
+  DWORD(CALLBACK* read)(void* user, float* buffer, DWORD frames);
+  // FALSE when the decoder cannot move to that frame.
+  BOOL(CALLBACK* seek)(void* user, QWORD frame);
+  // The byte offset in the file of the next data to decode.
+  QWORD(CALLBACK* filepos)(void* user);
+  // The tag block of a kind (BASS_TAG_), in BASS_StreamGetTags' form and
+  // with its size in bytes, or nullptr. Read once, while the stream is made.
+  const char*(CALLBACK* tags)(void* user, DWORD kind, DWORD* bytes);
+  // Releases user; called exactly once, also when the creation fails.
+  void(CALLBACK* free)(void* user);
+};
+// flags: the BASS_StreamCreateFile flags that apply (sample format, decode,
+// auto-free, loop). bass.dll keeps the add-on's module loaded while the
+// stream lives, so unloading the add-on first cannot leave dangling callbacks.
+HSTREAM WINAPI BASS_Internal_StreamCreateDecoder(const BASS_INTERNAL_DECODER* decoder, void* user,
+                                                 DWORD flags);
 }  // extern "C"
 
 // Test hooks, read only by the stand-in; defined by the core.

@@ -1,9 +1,9 @@
 // The entry points of bass.dll whose features come later: DirectSound objects,
-// 3D and EAX, tracker modules, samples, internet and user streams, tags and
-// recording. Each checks what it can and then fails:
+// 3D and EAX, samples, internet and user streams and recording. Each checks
+// what it can and then fails:
 // - BASS_ERROR_INIT before BASS_Init (recording: before BASS_RecordInit);
 // - BASS_ERROR_HANDLE for a channel the core does not know, and for every
-//   module or sample handle, since none was ever given out;
+//   sample handle, since none was ever given out;
 // - BASS_ERROR_ILLPARAM / BASS_ERROR_ILLTYPE for arguments that are wrong
 //   whatever the feature does;
 // - BASS_ERROR_NO3D / BASS_ERROR_NOEAX / BASS_ERROR_DEVICE where that is the
@@ -72,26 +72,6 @@ BOOL WINAPI BASS_GetEAXParameters(DWORD*, float*, float*, float*) {
   return Fail(Initialized() ? BASS_ERROR_NOEAX : BASS_ERROR_INIT);
 }
 
-// ---- Tracker modules
-
-HMUSIC WINAPI BASS_MusicLoad(BOOL mem, const void* file, QWORD, DWORD length, DWORD, DWORD) {
-  if (!Initialized()) return Fail(BASS_ERROR_INIT);
-  if (file == nullptr || (mem && length == 0)) return Fail(BASS_ERROR_ILLPARAM);
-  return Fail(BASS_ERROR_NOTAVAIL);
-}
-
-BOOL WINAPI BASS_MusicFree(HMUSIC) { return Fail(BASS_ERROR_HANDLE); }
-
-BOOL WINAPI BASS_MusicSetAttribute(HMUSIC, DWORD, DWORD) { return Fail(BASS_ERROR_HANDLE); }
-
-DWORD WINAPI BASS_MusicGetAttribute(HMUSIC, DWORD) { return FailMinusOne(BASS_ERROR_HANDLE); }
-
-const char* WINAPI BASS_MusicGetName(HMUSIC) { return Fail(BASS_ERROR_HANDLE); }
-
-DWORD WINAPI BASS_MusicGetOrders(HMUSIC) { return FailMinusOne(BASS_ERROR_HANDLE); }
-
-DWORD WINAPI BASS_MusicGetOrderPosition(HMUSIC) { return FailMinusOne(BASS_ERROR_HANDLE); }
-
 // ---- Samples
 
 HSAMPLE WINAPI BASS_SampleLoad(BOOL mem, const void* file, QWORD, DWORD length, DWORD max,
@@ -124,7 +104,7 @@ HCHANNEL WINAPI BASS_SampleGetChannel(HSAMPLE, BOOL) { return Fail(BASS_ERROR_HA
 
 BOOL WINAPI BASS_SampleStop(HSAMPLE) { return Fail(BASS_ERROR_HANDLE); }
 
-// ---- Internet and user streams, tags
+// ---- Internet and user streams
 
 HSTREAM WINAPI BASS_StreamCreateURL(const char* url, DWORD, DWORD, DOWNLOADPROC*, void*) {
   if (!Initialized()) return Fail(BASS_ERROR_INIT);
@@ -135,12 +115,6 @@ HSTREAM WINAPI BASS_StreamCreateURL(const char* url, DWORD, DWORD, DOWNLOADPROC*
 HSTREAM WINAPI BASS_StreamCreateFileUser(BOOL, DWORD, STREAMFILEPROC* proc, void*) {
   if (!Initialized()) return Fail(BASS_ERROR_INIT);
   if (proc == nullptr) return Fail(BASS_ERROR_ILLPARAM);
-  return Fail(BASS_ERROR_NOTAVAIL);
-}
-
-const char* WINAPI BASS_StreamGetTags(HSTREAM handle, DWORD tags) {
-  if (!KnownChannel(handle)) return Fail(BASS_ERROR_HANDLE);
-  if (tags > BASS_TAG_META) return Fail(BASS_ERROR_ILLTYPE);
   return Fail(BASS_ERROR_NOTAVAIL);
 }
 

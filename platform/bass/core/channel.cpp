@@ -397,7 +397,8 @@ void Channel::Render(float* stereo, size_t frames, uint64_t outStart, const Glob
   if (freed_ || state_ != State::kPlaying || marks_.empty()) return;
 
   StereoGain pan = PanGains(static_cast<int>(std::lround(panEnd)));
-  float gain = VolumeGain(static_cast<uint32_t>(std::lround(volumeEnd)), mix.logCurve) * mix.gain;
+  float gain = VolumeGain(static_cast<uint32_t>(std::lround(volumeEnd)), mix.logCurve) *
+               (setup_.music ? mix.musicGain : mix.gain);
   StereoGain to{gain * pan.left, gain * pan.right};
   StereoGain from = haveLastGain_ ? StereoGain{lastLeft_, lastRight_} : to;
   MixIntoStereo(scratch_.data(), got, channels_, from, to, stereo);

@@ -31,6 +31,7 @@ struct ChannelSetup {
   bool decodeOnly = false;
   bool loop = false;
   bool autoFree = false;
+  bool music = false;  // a tracker module: the music volume applies, not the stream volume
   size_t historyFrames = 8192;
 };
 
@@ -88,6 +89,8 @@ class Channel {
   // Playing: of what is being heard; decoding: of the next byte decoded.
   uint64_t PositionBytes();
   uint64_t FilePosition(uint32_t mode);  // 0 decoded, 1 downloaded, 2 size; kUnknown when no file
+  // The decoder's tag block of a kind; nullptr when it has none.
+  const std::string* Tags(uint32_t kind);
 
   int SetAttributes(int freq, int volume, int pan);
   void GetAttributes(uint32_t& freq, uint32_t& volume, int& pan);

@@ -1,5 +1,5 @@
 // The data a channel hands out: decoded samples, the samples last heard, their
-// spectrum and their level.
+// spectrum and their level, and its source's tags.
 #include <algorithm>
 #include <cmath>
 
@@ -16,6 +16,11 @@ constexpr uint32_t kFftKnownBits = kFftFlag | kFftSizeMask | BASS_DATA_FFT_INDIV
 constexpr size_t kDecodeChunk = 8192;
 
 }  // namespace
+
+const std::string* Channel::Tags(uint32_t kind) {
+  std::lock_guard lock(mutex_);
+  return freed_ ? nullptr : decoder_->Tags(kind);
+}
 
 uint64_t Channel::DataEnd() {
   if (setup_.decodeOnly) return fed_;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace bass_core {
 
@@ -28,6 +29,13 @@ class Decoder {
   // file's size; kUnknown when there is no file.
   virtual uint64_t FilePosition() const = 0;
   virtual uint64_t FileSize() const = 0;
+  // A tag block in the form BASS_StreamGetTags hands out (kind: BASS_TAG_ID3
+  // ... BASS_TAG_META, or kTagMusicName), owned by the decoder and stable
+  // while it lives; nullptr when the source has none.
+  virtual const std::string* Tags(uint32_t /*kind*/) const { return nullptr; }
 };
+
+// The tag kind under which a tracker module keeps its name (8-bit text).
+constexpr uint32_t kTagMusicName = 0x10000;
 
 }  // namespace bass_core

@@ -240,7 +240,8 @@ std::vector<std::shared_ptr<Channel>> Engine::MixableChannels() {
 
 GlobalMix Engine::CurrentMix() {
   const bool log = curve_ != 0;
-  return {VolumeGain(streamVolume_, log) * VolumeGain(volume_, log), log};
+  const float output = VolumeGain(volume_, log);
+  return {VolumeGain(streamVolume_, log) * output, VolumeGain(musicVolume_, log) * output, log};
 }
 
 // ---------------------------------------------------------------------------

@@ -16,6 +16,7 @@ class FrameClock {
 // What the whole device adds to every channel's own volume and pan.
 struct GlobalMix {
   float gain = 1;         // stream volume x output volume, through the curve
+  float musicGain = 1;    // the same with the music volume, for tracker modules
   bool logCurve = false;  // the curve for the channel's own volume
 };
 

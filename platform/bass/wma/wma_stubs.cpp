@@ -1,7 +1,7 @@
-// basswma.dll before it decodes or encodes anything: every entry point checks
-// its arguments and then fails. It has never given out a stream or encoder
-// handle, so every handle is invalid (BASS_ERROR_HANDLE); creation fails with
-// BASS_ERROR_FILEFORM for files and BASS_ERROR_NOTAVAIL otherwise.
+// The entry points of basswma.dll not built yet (user streams, the reader
+// object, encoding): every one checks its arguments and then fails. No
+// encoder handle was ever given out, so every such handle is invalid
+// (BASS_ERROR_HANDLE); the rest fail with BASS_ERROR_NOTAVAIL.
 #include "bass_api.h"
 #include "errors.h"
 
@@ -12,12 +12,6 @@ namespace {
 bool ValidFormat(DWORD freq, DWORD chans) { return freq != 0 && (chans == 1 || chans == 2); }
 
 }  // namespace
-
-HSTREAM WINAPI BASS_WMA_StreamCreateFile(BOOL mem, const void* file, QWORD, QWORD length,
-                                         DWORD) {
-  if (file == nullptr || (mem && length == 0)) return Fail(BASS_ERROR_ILLPARAM);
-  return Fail(BASS_ERROR_FILEFORM);
-}
 
 HSTREAM WINAPI BASS_WMA_StreamCreateFileUser(BOOL, DWORD, STREAMFILEPROC* proc, void*) {
   if (proc == nullptr) return Fail(BASS_ERROR_ILLPARAM);

@@ -1,0 +1,145 @@
+#include "vorbis_decoder.h"
+
+#include <vorbis/vorbisfile.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "bass_api.h"
+
+namespace bass_core {
+
+namespace {
+
+// vorbisfile reports a hole (a lost or broken page) as a negative read and
+// goes on after it; this many in a row means nothing more will decode.
+constexpr int kMaxErrorsInARow = 32;
+
+struct Reader {
+  ByteSource* source;
+  uint64_t position = 0;
+};
+
+size_t ReadBytes(void* buffer, size_t size, size_t count, void* handle) {
+  auto* r = static_cast<Reader*>(handle);
+  if (size == 0) return 0;
+  size_t n = r->source->ReadAt(r->position, buffer, size * count);
+  r->position += n;
+  return n / size;
+}
+
+int SeekBytes(void* handle, ogg_int64_t offset, int whence) {
+  auto* r = static_cast<Reader*>(handle);
+  int64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<int64_t>(r->position)
+                                                             : static_cast<int64_t>(r->source->Size());
+  if (base + offset < 0) return -1;
+  r->position = static_cast<uint64_t>(base + offset);
+  return 0;
+}
+
+long TellBytes(void* handle) { return static_cast<long>(static_cast<Reader*>(handle)->position); }
+
+class VorbisDecoder final : public Decoder {
+ public:
+  explicit VorbisDecoder(std::unique_ptr<ByteSource> source) : source_(std::move(source)), reader_{source_.get()} {}
+  ~VorbisDecoder() override {
+    if (open_) ov_clear(&file_);
+  }
+
+  bool Open() {
+    const ov_callbacks callbacks{ReadBytes, SeekBytes, nullptr, TellBytes};
+    if (ov_open_callbacks(&reader_, &file_, nullptr, 0, callbacks) != 0) return false;
+    open_ = true;
+    const vorbis_info* info = ov_info(&file_, -1);
+    if (!info || info->rate <= 0 || info->channels < 1) return false;
+    rate_ = static_cast<uint32_t>(info->rate);
+    channels_ = static_cast<uint32_t>(info->channels);
+    ogg_int64_t total = ov_pcm_total(&file_, -1);
+    if (total >= 0) length_ = static_cast<uint64_t>(total);
+    if (const vorbis_comment* vc = ov_comment(&file_, 0); vc && vc->comments > 0) {
+      for (int i = 0; i < vc->comments; ++i) {
+        if (!vc->user_comments[i] || vc->comment_lengths[i] <= 0) continue;
+        // A comment holding a zero byte would cut the list short: keep what
+        // comes before it.
+        comments_.append(vc->user_comments[i], strnlen(vc->user_comments[i], vc->comment_lengths[i]));
+        comments_.push_back('\0');
+      }
+      if (!comments_.empty()) comments_.push_back('\0');
+    }
+    return true;
+  }
+
+  uint32_t Rate() const override { return rate_; }
+  uint32_t Channels() const override { return channels_; }
+  uint32_t OriginalBits() const override { return 0; }
+  uint64_t LengthFrames() const override { return length_; }
+  bool AtEnd() const override { return ended_; }
+  uint64_t FilePosition() const override {
+    ogg_int64_t at = ov_raw_tell(const_cast<OggVorbis_File*>(&file_));
+    return at >= 0 ? static_cast<uint64_t>(at) : reader_.position;
+  }
+  uint64_t FileSize() const override { return source_->Size(); }
+  const std::string* Tags(uint32_t kind) const override {
+    return kind == BASS_TAG_OGG && !comments_.empty() ? &comments_ : nullptr;
+  }
+
+  size_t Read(float* out, size_t frames) override {
+    size_t done = 0;
+    int errors = 0;
+    while (done < frames && !ended_) {
+      float** pcm = nullptr;
+      int section = 0;
+      long got = ov_read_float(&file_, &pcm, static_cast<int>(std::min<size_t>(frames - done, 4096)), &section);
+      if (got == 0) {
+        ended_ = true;
+      } else if (got < 0) {
+        if (++errors >= kMaxErrorsInARow) ended_ = true;
+      } else {
+        const vorbis_info* info = ov_info(&file_, section);
+        if (!info || static_cast<uint32_t>(info->channels) != channels_ ||
+            static_cast<uint32_t>(info->rate) != rate_) {
+          ended_ = true;
+          break;
+        }
+        errors = 0;
+        for (long i = 0; i < got; ++i)
+          for (uint32_t c = 0; c < channels_; ++c) out[(done + i) * channels_ + c] = pcm[c][i];
+        done += static_cast<size_t>(got);
+      }
+    }
+    return done;
+  }
+
+  bool Seek(uint64_t frame) override {
+    if (length_ != kUnknown && frame > length_) return false;
+    if (ov_pcm_seek(&file_, static_cast<ogg_int64_t>(frame)) != 0) return false;
+    ended_ = false;
+    return true;
+  }
+
+ private:
+  std::unique_ptr<ByteSource> source_;
+  Reader reader_;
+  OggVorbis_File file_{};
+  bool open_ = false;
+  uint32_t rate_ = 0, channels_ = 0;
+  uint64_t length_ = kUnknown;
+  bool ended_ = false;
+  std::string comments_;
+};
+
+}  // namespace
+
+bool LooksLikeOgg(ByteSource& source) {
+  char magic[4];
+  return source.ReadAt(0, magic, 4) == 4 && std::memcmp(magic, "OggS", 4) == 0;
+}
+
+std::unique_ptr<Decoder> CreateVorbisDecoder(std::unique_ptr<ByteSource> source) {
+  if (!source) return nullptr;
+  auto decoder = std::make_unique<VorbisDecoder>(std::move(source));
+  if (!decoder->Open()) return nullptr;
+  return decoder;
+}
+
+}  // namespace bass_core

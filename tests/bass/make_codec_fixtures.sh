@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Makes the compressed test files of bass_tests with Debian's native tools,
+# and the native decoders' output the tests compare ours with:
+#   tone.wav         3 s of 44.1 kHz stereo: 440 Hz left, 1000 Hz right
+#   tone.mp3/.mp2    lame / ffmpeg from it; *_ref.wav: `mpg123 -w` of each
+#   tagged.mp3       with ID3v1 and ID3v2 tags
+#   tone.ogg         oggenc with comments; tone_ogg_ref.wav: oggdec of it
+#   tone.wma         ffmpeg wmav2 with a title
+# Usage: make_codec_fixtures.sh <output folder>
+set -euo pipefail
+out=$1
+mkdir -p "$out"
+cd "$out"
+rm -f .complete
+
+sox -q -n -r 44100 -c 2 -b 16 tone.wav synth 3 sine 440 sine 1000 gain -6
+lame --quiet -b 128 tone.wav tone.mp3
+mpg123 -q -w tone_mp3_ref.wav tone.mp3
+ffmpeg -v error -y -i tone.wav -c:a mp2 -b:a 192k tone.mp2
+mpg123 -q -w tone_mp2_ref.wav tone.mp2
+lame --quiet -b 64 --add-id3v2 --tt "Tagged Title" --ta "Tagged Artist" --tl "Tagged Album" \
+  tone.wav tagged.mp3
+oggenc -Q -q 4 -t "Ogg Title" -a "Ogg Artist" -c "COMMENT=ünïcode" -o tone.ogg tone.wav
+oggdec -Q -o tone_ogg_ref.wav tone.ogg
+ffmpeg -v error -y -i tone.wav -c:a wmav2 -b:a 128k -metadata title="WMA Title" \
+  -metadata artist="WMA Artist" tone.wma
+touch .complete
