@@ -53,6 +53,8 @@ TAVRIN_DECLARE_EXCEPTION(EConvertError, Exception);
 TAVRIN_DECLARE_EXCEPTION(EListError, Exception);
 TAVRIN_DECLARE_EXCEPTION(EStringListError, EListError);
 TAVRIN_DECLARE_EXCEPTION(EComponentError, Exception);
+// The silent exception: unwinds an operation the user or a callback abandoned.
+TAVRIN_DECLARE_EXCEPTION(EAbort, Exception);
 
 // The system's own text for an OS error code, as FormatMessage gives it from the
 // given module (nullptr: the system only); empty when there is none.

@@ -15,7 +15,8 @@ namespace {
 }  // namespace
 
 void WideWriteFileReplacing(const std::wstring& FileName,
-                            const std::function<void(TStream& Stream)>& Write) {
+                            const std::function<void(TStream& Stream)>& Write,
+                            const std::function<void()>& BeforeReplace) {
   const std::wstring fullName = WideExpandFileName(FileName);
   std::wstring folder = WideExtractFilePath(fullName);
   if (folder.empty()) folder = L".";
@@ -39,9 +40,20 @@ void WideWriteFileReplacing(const std::wstring& FileName,
     throw;
   }
   CloseHandle(h);
+  try {
+    if (BeforeReplace) BeforeReplace();
+  } catch (...) {
+    DeleteFileW(tempName);
+    throw;
+  }
+  const DWORD attributes = GetFileAttributesW(fullName.c_str());
   if (!MoveFileExW(tempName, fullName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     DWORD error = GetLastError();
     DeleteFileW(tempName);
     RaiseCreateError(fullName, error);
   }
+  // The new file arrives with the temporary file's attributes; a hidden or
+  // system playlist or tagged song stays what it was.
+  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    SetFileAttributesW(fullName.c_str(), attributes | FILE_ATTRIBUTE_ARCHIVE);
 }

@@ -7,9 +7,14 @@
 
 class TStream;
 
-// Write fills the temporary file. EFCreateError "Cannot create file "%s". %s"
-// (the full name of FileName) when the temporary file cannot be made or cannot
-// take the file's place; an exception from Write passes on. In every failure
-// the temporary file is removed and FileName is left as it was.
+// Write fills the temporary file. BeforeReplace, when given, runs once the
+// temporary file is complete and closed, just before the move (a caller that
+// still reads the old file closes it there: the system will not move a file
+// over one that is open). A replaced file keeps its attributes.
+// EFCreateError "Cannot create file "%s". %s" (the full name of FileName) when
+// the temporary file cannot be made or cannot take the file's place; an
+// exception from Write or BeforeReplace passes on. In every failure the
+// temporary file is removed and FileName is left as it was.
 void WideWriteFileReplacing(const std::wstring& FileName,
-                            const std::function<void(TStream& Stream)>& Write);
+                            const std::function<void(TStream& Stream)>& Write,
+                            const std::function<void()>& BeforeReplace = nullptr);
