@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "dialogs.h"
+#include "foundation/file_replace.h"
 #include "foundation/string_func.h"
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_sysutils.h"
@@ -19,24 +20,9 @@ int BracketDepth = 0;
 
 std::wstring BackupFileName() { return SettingsFileName() + L".bak"; }
 
-// The built-in default, written beside the file and then moved over it so
-// that a failure midway leaves whatever was there.
 void WriteDefaultSettings(const std::wstring& FileName) {
-  const std::wstring temp = FileName + L".new";
-  try {
-    TTntResourceStream resource(GetModuleHandleW(nullptr), L"TAVRINXML", L"TXT");
-    resource.SaveToFile(temp);
-  } catch (...) {
-    WideDeleteFile(temp);
-    throw;
-  }
-  if (!MoveFileExW(temp.c_str(), FileName.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DWORD code = GetLastError();
-    WideDeleteFile(temp);
-    throw EFCreateError(L"Cannot create file \"%s\". %s",
-                        {FileName, WideSysErrorMessage(code)});
-  }
+  TTntResourceStream resource(GetModuleHandleW(nullptr), L"TAVRINXML", L"TXT");
+  WideWriteFileReplacing(FileName, [&](TStream& Stream) { resource.SaveToStream(&Stream); });
 }
 
 void ClearReadOnly(const std::wstring& FileName) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/tnt_strings.h"
 #include "foundation/tnt_sysutils.h"
 
 namespace {
@@ -133,6 +134,25 @@ void PipeTextToListColumns(const std::wstring& Text, TListColumnsAccess& Columns
   }
   for (int32_t i = 0; i < Columns.Count() && i < static_cast<int32_t>(tags.size()); ++i)
     Columns.SetTag(i, tags[i]);
+}
+
+std::wstring StringsToPipeText(const TTntStrings& Strings) {
+  std::wstring text;
+  for (int32_t i = 0; i < Strings.Count(); ++i) text += Strings.Strings(i) + L"|";
+  return text;
+}
+
+void PipeTextToStrings(const std::wstring& Text, TTntStrings& Strings) {
+  // One change for whoever watches the list, not one per line.
+  Strings.BeginUpdate();
+  try {
+    Strings.Clear();
+    for (const std::wstring& piece : PipePieces(Text)) Strings.Add(piece);
+  } catch (...) {
+    Strings.EndUpdate();
+    throw;
+  }
+  Strings.EndUpdate();
 }
 
 std::wstring EnsureTrailingBackslash(const std::wstring& Path) {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+class TTntStrings;
+
 // The columns of a list view as the pipe-list routines see them; the list view
 // control supplies this view of itself.
 class TListColumnsAccess {
@@ -44,6 +46,8 @@ std::wstring ListColumnsToPipeText(const TListColumnsAccess& Columns);
 // 50 wide, the others their caption's width + 20 but at least 100. Does nothing
 // to a list without columns.
 void PipeTextToListColumns(const std::wstring& Text, TListColumnsAccess& Columns);
+std::wstring StringsToPipeText(const TTntStrings& Strings);
+void PipeTextToStrings(const std::wstring& Text, TTntStrings& Strings);
 
 std::wstring EnsureTrailingBackslash(const std::wstring& Path);
 // The decimal digits at the start of S ("128 kbps" gives 128); 0 when there are

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/tnt_string_list.h"
 #include "foundation/tnt_system.h"
 #include "test_support.h"
 
@@ -86,6 +87,35 @@ TEST(StringFunc, ColoursAndPoints) {
     StrToPoint(c.s, p);
     EXPECT_EQ(p.x, c.x) << c.s;
     EXPECT_EQ(p.y, c.y) << c.s;
+  }
+}
+
+TEST(StringFunc, PipeListsOfStrings) {
+  const struct {
+    std::wstring text;
+    std::vector<std::wstring> lines;
+  } cases[] = {
+      {L"a|b|c", {L"a", L"b"}},  // text after the last bar is dropped
+      {L"a|b|", {L"a", L"b"}},
+      {L"a||b|", {L"a", L"", L"b"}},
+      {L"|", {L""}},
+      {L"no bars", {}},
+      {L"", {}},
+      {L"\u4e2d|\u00e9|", {L"\u4e2d", L"\u00e9"}},
+  };
+  for (const auto& c : cases) {
+    TTntStringList list;
+    list.Add(L"old line");
+    int changes = 0;
+    list.SetOnChange([&](TObject*) { ++changes; });
+    PipeTextToStrings(c.text, list);
+    EXPECT_EQ(changes, 1) << "one change for the whole list";
+    std::vector<std::wstring> got;
+    for (int32_t i = 0; i < list.Count(); ++i) got.push_back(list.Strings(i));
+    EXPECT_EQ(got, c.lines) << U8(c.text);
+    std::wstring expected;
+    for (const auto& line : c.lines) expected += line + L"|";
+    EXPECT_EQ(U8(StringsToPipeText(list)), U8(expected)) << U8(c.text);
   }
 }
 
