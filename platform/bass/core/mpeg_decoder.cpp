@@ -2,7 +2,10 @@
 
 #include <mpg123.h>
 
+#include <algorithm>
+#include <cstring>
 #include <mutex>
+#include <vector>
 
 #include "bass_api.h"
 #include "mpeg_probe.h"
@@ -19,16 +22,44 @@ constexpr long kResyncLimit = static_cast<long>(kMpegProbeWindow) * 2;
 // ended, so a file of sync-like noise cannot spin forever.
 constexpr int kMaxIdleReads = 64;
 
+// mpg123 reads a frame's header and body apart, a few hundred bytes at a
+// time; a read of the file costs a system call (dear under Wine), so reads go
+// through a cache of a block.
 struct Reader {
+  static constexpr size_t kCacheBytes = 1 << 16;
   ByteSource* source;
   uint64_t position = 0;
+  std::vector<uint8_t> cache = std::vector<uint8_t>(kCacheBytes);
+  uint64_t cacheStart = 0;
+  size_t cached = 0;
+
+  size_t Read(void* buffer, size_t count) {
+    auto* out = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
+    while (done < count) {
+      if (position >= cacheStart && position < cacheStart + cached) {
+        const size_t at = static_cast<size_t>(position - cacheStart);
+        const size_t n = std::min(count - done, cached - at);
+        std::memcpy(out + done, cache.data() + at, n);
+        done += n;
+        position += n;
+      } else if (count - done >= kCacheBytes) {
+        const size_t n = source->ReadAt(position, out + done, count - done);
+        done += n;
+        position += n;
+        break;
+      } else {
+        cacheStart = position;
+        cached = source->ReadAt(position, cache.data(), kCacheBytes);
+        if (cached == 0) break;
+      }
+    }
+    return done;
+  }
 };
 
 mpg123_ssize_t ReadBytes(void* handle, void* buffer, size_t count) {
-  auto* r = static_cast<Reader*>(handle);
-  size_t n = r->source->ReadAt(r->position, buffer, count);
-  r->position += n;
-  return static_cast<mpg123_ssize_t>(n);
+  return static_cast<mpg123_ssize_t>(static_cast<Reader*>(handle)->Read(buffer, count));
 }
 
 off_t SeekBytes(void* handle, off_t offset, int whence) {

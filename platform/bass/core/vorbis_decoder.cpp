@@ -102,8 +102,17 @@ class VorbisDecoder final : public Decoder {
           break;
         }
         errors = 0;
-        for (long i = 0; i < got; ++i)
-          for (uint32_t c = 0; c < channels_; ++c) out[(done + i) * channels_ + c] = pcm[c][i];
+        float* o = out + done * channels_;
+        if (channels_ == 2) {
+          const float *left = pcm[0], *right = pcm[1];
+          for (long i = 0; i < got; ++i) {
+            o[2 * i] = left[i];
+            o[2 * i + 1] = right[i];
+          }
+        } else {
+          for (uint32_t c = 0; c < channels_; ++c)
+            for (long i = 0; i < got; ++i) o[i * channels_ + c] = pcm[c][i];
+        }
         done += static_cast<size_t>(got);
       }
     }
