@@ -62,13 +62,11 @@ class StandInTest : public ::testing::Test {
 #define STUBBED_BASS_ENTRY_POINTS(X)                                                    \
   X(BASS_GetDSoundObject) X(BASS_Update) X(BASS_Set3DFactors) X(BASS_Get3DFactors)     \
   X(BASS_Set3DPosition) X(BASS_Get3DPosition) X(BASS_Apply3D) X(BASS_SetEAXParameters) \
-  X(BASS_GetEAXParameters) X(BASS_PluginLoad) X(BASS_MusicLoad) X(BASS_MusicFree)      \
-  X(BASS_MusicSetAttribute) X(BASS_MusicGetAttribute) X(BASS_MusicGetName)             \
-  X(BASS_MusicGetOrders) X(BASS_MusicGetOrderPosition) X(BASS_SampleLoad)              \
+  X(BASS_GetEAXParameters) X(BASS_PluginLoad) X(BASS_SampleLoad)                       \
   X(BASS_SampleCreate) X(BASS_SampleCreateDone) X(BASS_SampleFree)                     \
   X(BASS_SampleGetInfo) X(BASS_SampleSetInfo) X(BASS_SampleGetChannel)                 \
   X(BASS_SampleStop) X(BASS_StreamCreateURL) X(BASS_StreamCreateFileUser)              \
-  X(BASS_StreamGetTags) X(BASS_RecordGetDeviceDescription) X(BASS_RecordInit)          \
+  X(BASS_RecordGetDeviceDescription) X(BASS_RecordInit)                                \
   X(BASS_RecordSetDevice) X(BASS_RecordGetDevice) X(BASS_RecordFree)                   \
   X(BASS_RecordGetInfo) X(BASS_RecordGetInputName) X(BASS_RecordSetInput)              \
   X(BASS_RecordGetInput) X(BASS_RecordStart) X(BASS_ChannelSet3DAttributes)            \
