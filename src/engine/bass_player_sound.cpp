@@ -1,0 +1,28 @@
+// TBASSPlayer: balance, speed, effects and the band-level timer's interval.
+#include "bass22_dynamic.h"
+#include "bass_player.h"
+#include "timer.h"
+
+#include <algorithm>
+
+namespace bass = Bass22_dynamic;
+
+void TBASSPlayer::SetPan(int32_t Value) {
+  FPan = std::clamp(Value, -100, 100);
+  bass::BASS_ChannelSetAttributes(FChannel, -1, -1, FPan);
+}
+
+void TBASSPlayer::SetSpeed(uint8_t Value) {
+  FSpeed = Value;
+  bass::BASS_ChannelSetAttributes(FChannel, static_cast<int>(FBaseFrequency / 100 * Value), -1, -101);
+}
+
+void TBASSPlayer::SetSoundEffects(uint8_t Bits) { FSoundEffects = Bits; }
+
+void TBASSPlayer::ClearEffectHandles() {}
+
+void TBASSPlayer::SetVisRefreshInterval(int32_t Value) {
+  if (Value < 10 || Value > 1000) return;
+  FVisInterval = Value;
+  if (FVisTimer) FVisTimer->SetInterval(static_cast<uint32_t>(Value));
+}
