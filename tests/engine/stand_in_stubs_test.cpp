@@ -122,9 +122,9 @@ TEST_F(StandInTest, FailuresCarryTheCodeThatFits) {
       {"CD door action", [] { cd::BASS_CD_Door(0, 4); }, BASS_ERROR_ILLPARAM},
       {"encoder without command line or callback",
        [] { enc::BASS_Encode_Start(1, nullptr, 0, nullptr, nullptr); }, BASS_ERROR_ILLPARAM},
-      {"encoder on a channel",
+      {"encoder on a channel that does not exist",
        [] { enc::BASS_Encode_Start(1, L"lame.exe -", BASS_UNICODE, nullptr, nullptr); },
-       BASS_ERROR_NOTAVAIL},
+       BASS_ERROR_HANDLE},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CodeAfter(c.call), c.code) << c.what;

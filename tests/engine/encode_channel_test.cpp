@@ -1,0 +1,354 @@
+// EncodeChannel over the real DLLs of the program folder: WAV files written
+// by the engine, the external encoders' command lines and input (through fake
+// encoders that record them), real conversions read back by bass.dll, and the
+// failures that must reach the user.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "dialogs.h"
+#include "engine/bass22_dynamic.h"
+#include "engine/bassenc22_dynamic.h"
+#include "engine/basswma22_dynamic.h"
+#include "engine/encode_channel.h"
+#include "engine_test_paths.h"
+#include "test_support.h"
+
+namespace {
+
+namespace bass = Bass22_dynamic;
+namespace enc = BassEnc22_dynamic;
+using testing_support::ReadFileBytes;
+using testing_support::TempDir;
+
+uint32_t Le32(const std::string& b, size_t at) {
+  return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
+         static_cast<uint8_t>(b[at + 2]) << 16 | uint32_t{static_cast<uint8_t>(b[at + 3])} << 24;
+}
+uint16_t Le16(const std::string& b, size_t at) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
+}
+void Put(std::string& out, uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i));
+}
+
+// A PCM WAV file of a sine (8-bit samples are unsigned).
+std::string SineWav(uint16_t channels, uint16_t bits, uint32_t rate, size_t frames, double hz) {
+  std::string data;
+  for (size_t i = 0; i < frames; ++i) {
+    double v = 0.5 * std::sin(2 * 3.14159265358979323846 * hz * static_cast<double>(i) / rate);
+    for (int c = 0; c < channels; ++c) {
+      if (bits == 8) Put(data, static_cast<uint32_t>(std::lround(128 + v * 127)), 1);
+      else Put(data, static_cast<uint32_t>(static_cast<int32_t>(std::lround(v * 32767))), 2);
+    }
+  }
+  std::string wav = "RIFF";
+  Put(wav, static_cast<uint32_t>(36 + data.size()), 4);
+  wav += "WAVEfmt ";
+  Put(wav, 16, 4);
+  Put(wav, 1, 2);
+  Put(wav, channels, 2);
+  Put(wav, rate, 4);
+  Put(wav, rate * channels * bits / 8, 4);
+  Put(wav, channels * bits / 8, 2);
+  Put(wav, bits, 2);
+  wav += "data";
+  Put(wav, static_cast<uint32_t>(data.size()), 4);
+  return wav + data;
+}
+
+struct Box {
+  std::wstring text, caption;
+  UINT flags;
+};
+
+class EncodeTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    const std::wstring folder = kProgramFolder;
+    ASSERT_TRUE(bass::Load_BASSDLL(folder + L"bass.dll"));
+    ASSERT_TRUE(enc::Load_BASSENCDLL(folder + L"bassenc.dll"));
+    ASSERT_TRUE(BassWMA22_dynamic::Load_BASSWMADLL(folder + L"basswma.dll"));
+  }
+  static void TearDownTestSuite() {
+    enc::Unload_BASSENCDLL();
+    BassWMA22_dynamic::Unload_BASSWMADLL();
+    bass::Unload_BASSDLL();
+  }
+  void SetUp() override {
+    ASSERT_TRUE(bass::BASS_Init(0, 44100, 0, nullptr, nullptr)) << bass::BASS_ErrorGetCode();
+    GetCurrentDirectoryW(MAX_PATH, FOldDir);
+    SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_LOG", dir.Path().c_str());
+    FOldSink = SetMessageBoxSink([this](HWND, const std::wstring& text, const std::wstring& caption,
+                                        UINT flags) {
+      boxes.push_back({text, caption, flags});
+      return IDOK;
+    });
+  }
+  void TearDown() override {
+    SetMessageBoxSink(FOldSink);
+    SetCurrentDirectoryW(FOldDir);
+    SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_LOG", nullptr);
+    SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_EXIT", nullptr);
+    bass::BASS_Free();
+  }
+
+  DWORD OpenDecoder(const std::wstring& file, DWORD flags = 0) {
+    return bass::BASS_StreamCreateFile(FALSE, file.c_str(), 0, 0,
+                                       BASS_UNICODE | BASS_STREAM_DECODE | flags);
+  }
+  DWORD OpenWav(const std::string& bytes, DWORD flags = 0) {
+    return OpenDecoder(dir.WriteFile(L"source " + std::to_wstring(++FSources) + L".wav", bytes), flags);
+  }
+  // Runs the conversion with the fake encoders found in the current folder.
+  void UseFakeEncoders() {
+    SetCurrentDirectoryW((std::wstring(kTestFolder) + L"engine_fakes\\encoders").c_str());
+  }
+  void UseRealEncoders() { SetCurrentDirectoryW(kProgramFolder); }
+  void Encode(DWORD channel, const std::wstring& out, const std::wstring& options, uint8_t format) {
+    bool cancel = false;
+    EncodeChannel(channel, out, options, cancel, [&](int32_t p) { progress.push_back(p); }, format);
+  }
+
+  TempDir dir;
+  std::vector<Box> boxes;
+  std::vector<int32_t> progress;
+
+ private:
+  wchar_t FOldDir[MAX_PATH] = {};
+  MessageBoxSink FOldSink;
+  int FSources = 0;
+};
+
+// All bytes a decoding channel delivers, and its sample count per channel.
+std::string DecodeAll(DWORD channel) {
+  std::string all;
+  char buffer[16384];
+  for (int guard = 0; guard < 100000; ++guard) {
+    DWORD got = bass::BASS_ChannelGetData(channel, buffer, sizeof(buffer));
+    if (got == 0 || got == 0xFFFFFFFF) break;
+    all.append(buffer, got);
+  }
+  return all;
+}
+
+// The frequency of 16-bit samples of the first channel, by rising zero
+// crossings over the middle of the signal (the ends carry encoder delay).
+double MeasuredHz(const std::string& pcm, int channels, uint32_t rate) {
+  const size_t frames = pcm.size() / (2 * channels);
+  auto sample = [&](size_t i) { return static_cast<int16_t>(Le16(pcm, i * 2 * channels)); };
+  size_t from = frames / 4, to = frames * 3 / 4, crossings = 0;
+  for (size_t i = from + 1; i < to; ++i)
+    if (sample(i - 1) < 0 && sample(i) >= 0) ++crossings;
+  return to > from ? crossings * static_cast<double>(rate) / (to - from) : 0;
+}
+
+TEST(EncodeProgressTest, PercentIsClampedAndNeverDividesByAFailedLength) {
+  constexpr QWORD kFailed = ~QWORD{0};
+  const struct {
+    QWORD position, length;
+    int32_t expected;
+  } cases[] = {{0, 100, 0}, {50, 100, 50}, {1, 3, 33}, {100, 100, 100}, {150, 100, 100},
+               {10, 0, 0},  {10, kFailed, 0}, {kFailed, 100, 0}, {0, 0, 0}};
+  for (const auto& c : cases)
+    EXPECT_EQ(EncodeProgressPercent(c.position, c.length), c.expected)
+        << c.position << " of " << c.length;
+}
+
+TEST(EncoderCommandLineTest, LameAndOggencLinesWithDefaultsAndOptions) {
+  const struct {
+    uint8_t format;
+    const wchar_t* options;
+    const wchar_t* out;
+    const wchar_t* expected;
+  } cases[] = {
+      {efMP3, L"", L"C:\\m\\a.mp3", L"lame.exe --preset standard - \"C:\\m\\a.mp3\""},
+      {efMP3, L"-b 128 -m j", L"C:\\m\\a.mp3", L"lame.exe -b 128 -m j - \"C:\\m\\a.mp3\""},
+      {efOGG, L"", L"C:\\m\\a.ogg", L"oggenc.exe --quality 5 -o \"C:\\m\\a.ogg\" -"},
+      {efOGG, L"--bitrate 128", L"C:\\my music\\a b.ogg",
+       L"oggenc.exe --bitrate 128 -o \"C:\\my music\\a b.ogg\" -"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(EncoderCommandLine(c.format, c.out, c.options), c.expected) << c.options;
+}
+
+TEST_F(EncodeTest, WavHasTheHeaderSizesAndTheChannelsSamples) {
+  const struct {
+    const char* what;
+    uint16_t channels, bits;
+    DWORD flags;
+  } cases[] = {{"stereo 16-bit", 2, 16, 0}, {"mono 8-bit", 1, 8, BASS_SAMPLE_8BITS}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const size_t frames = 22050 + 17;  // not a whole number of blocks
+    const std::string source = SineWav(c.channels, c.bits, 22050, frames, 1000);
+    DWORD channel = OpenWav(source, c.flags);
+    ASSERT_NE(channel, 0u) << bass::BASS_ErrorGetCode();
+    const std::wstring out = dir.File(L"out.wav");
+    Encode(channel, out, L"", efWAV);
+    bass::BASS_StreamFree(channel);
+    const std::string wav = ReadFileBytes(out);
+    const uint32_t align = c.channels * c.bits / 8;
+    ASSERT_EQ(wav.size(), 44 + frames * align);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(Le32(wav, 4), wav.size() - 8);
+    EXPECT_EQ(wav.substr(8, 8), "WAVEfmt ");
+    EXPECT_EQ(Le32(wav, 16), 16u);
+    EXPECT_EQ(Le16(wav, 20), 1);
+    EXPECT_EQ(Le16(wav, 22), c.channels);
+    EXPECT_EQ(Le32(wav, 24), 22050u);
+    EXPECT_EQ(Le32(wav, 28), 22050u * align);
+    EXPECT_EQ(Le16(wav, 32), align);
+    EXPECT_EQ(Le16(wav, 34), c.bits);
+    EXPECT_EQ(wav.substr(36, 4), "data");
+    EXPECT_EQ(Le32(wav, 40), wav.size() - 44);
+    EXPECT_TRUE(wav.substr(44) == source.substr(44)) << "the samples differ";
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), 100);
+    progress.clear();
+  }
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(EncodeTest, CancelStopsAfterThePassAndTheSizesMatchWhatWasWritten) {
+  DWORD channel = OpenWav(SineWav(2, 16, 44100, 44100, 440));
+  ASSERT_NE(channel, 0u);
+  const std::wstring out = dir.File(L"cancelled.wav");
+  bool cancel = false;
+  int passes = 0;
+  EncodeChannel(channel, out, L"", cancel, [&](int32_t) { ++passes; cancel = true; }, efWAV);
+  bass::BASS_StreamFree(channel);
+  EXPECT_EQ(passes, 1);
+  const std::string wav = ReadFileBytes(out);
+  ASSERT_EQ(wav.size(), 44u + 10240u);
+  EXPECT_EQ(Le32(wav, 4), 36u + 10240u);
+  EXPECT_EQ(Le32(wav, 40), 10240u);
+}
+
+TEST_F(EncodeTest, WavThatCannotBeCreatedIsReportedAndTheChannelKeepsItsPlace) {
+  DWORD channel = OpenWav(SineWav(2, 16, 44100, 4410, 440));
+  ASSERT_NE(channel, 0u);
+  Encode(channel, dir.File(L"no such folder\\out.wav"), L"", efWAV);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find(L"out.wav"), std::wstring::npos) << boxes[0].text;
+  EXPECT_EQ(bass::BASS_ChannelGetPosition(channel), 0u);
+  EXPECT_TRUE(progress.empty());
+  bass::BASS_StreamFree(channel);
+}
+
+TEST_F(EncodeTest, ExternalEncodersGetTheExactCommandLineAndTheWavData) {
+  UseFakeEncoders();
+  const struct {
+    uint8_t format;
+    const wchar_t* options;
+    const wchar_t* exe;
+    const wchar_t* expected;  // %s: the output path
+  } cases[] = {
+      {efMP3, L"", L"lame.exe", L"lame.exe --preset standard - \"%s\""},
+      {efMP3, L"-V 2 -m s", L"lame.exe", L"lame.exe -V 2 -m s - \"%s\""},
+      {efOGG, L"", L"oggenc.exe", L"oggenc.exe --quality 5 -o \"%s\" -"},
+      {efOGG, L"--bitrate 96", L"oggenc.exe", L"oggenc.exe --bitrate 96 -o \"%s\" -"},
+  };
+  const std::string source = SineWav(2, 16, 44100, 30000, 440);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::wstring(c.exe) + L" " + c.options);
+    DWORD channel = OpenWav(source);
+    ASSERT_NE(channel, 0u);
+    const std::wstring out = dir.File(L"with blanks in name.out");
+    Encode(channel, out, c.options, c.format);
+    bass::BASS_StreamFree(channel);
+    std::wstring expected = c.expected;
+    expected.replace(expected.find(L"%s"), 2, out);
+    const std::string args = ReadFileBytes(dir.File(std::wstring(c.exe) + L".args"));
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(args.data()), args.size() / 2), expected);
+    const std::string input = ReadFileBytes(dir.File(std::wstring(c.exe) + L".input"));
+    ASSERT_EQ(input.size(), source.size());
+    EXPECT_EQ(input.substr(0, 4), "RIFF");
+    EXPECT_EQ(input.substr(12, 24), source.substr(12, 24)) << "fmt chunk";
+    EXPECT_TRUE(input.substr(44) == source.substr(44)) << "the samples differ";
+    EXPECT_TRUE(boxes.empty());
+  }
+}
+
+TEST_F(EncodeTest, FailuresReachTheUser) {
+  const struct {
+    const char* what;
+    bool fakes;
+    const wchar_t* exitCode;
+    uint16_t channels;
+    uint8_t format;
+    const wchar_t* expected;
+  } cases[] = {
+      {"encoder exits with an error", true, L"3", 2, efMP3, L"The encoder failed"},
+      {"encoder not found", false, nullptr, 2, efOGG, L"Can't start the encoder"},
+      {"MP3 of more than two channels", true, nullptr, 4, efMP3,
+       L"Only stereo or mono input files are allowed !"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.clear();
+    if (c.fakes) UseFakeEncoders();
+    else SetCurrentDirectoryW(dir.Path().c_str());
+    SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_EXIT", c.exitCode);
+    DWORD channel = OpenWav(SineWav(c.channels, 16, 44100, 20000, 440));
+    ASSERT_NE(channel, 0u);
+    Encode(channel, dir.File(L"failed.out"), L"", c.format);
+    bass::BASS_StreamFree(channel);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(c.expected), std::wstring::npos) << boxes[0].text;
+  }
+}
+
+TEST_F(EncodeTest, FreeingTheChannelStopsItsEncoder) {
+  UseFakeEncoders();
+  DWORD channel = OpenWav(SineWav(2, 16, 44100, 44100, 440));
+  ASSERT_NE(channel, 0u);
+  HENCODE encoder = enc::BASS_Encode_Start(channel, L"lame.exe -", BASS_UNICODE, nullptr, nullptr);
+  ASSERT_NE(encoder, 0u) << bass::BASS_ErrorGetCode();
+  char buffer[4000];
+  EXPECT_EQ(bass::BASS_ChannelGetData(channel, buffer, sizeof(buffer)), sizeof(buffer));
+  EXPECT_EQ(enc::BASS_Encode_IsActive(encoder), BASS_ACTIVE_PLAYING);
+  bass::BASS_StreamFree(channel);
+  EXPECT_TRUE(testing_support::PumpMessagesUntil(
+      [&] { return enc::BASS_Encode_IsActive(encoder) == BASS_ACTIVE_STOPPED; }, 10000));
+  EXPECT_EQ(ReadFileBytes(dir.File(L"lame.exe.input")).size(), 44u + sizeof(buffer));
+  EXPECT_TRUE(enc::BASS_Encode_Stop(encoder));
+}
+
+TEST_F(EncodeTest, RealConversionsDecodeToTheSourcesLengthAndFrequency) {
+  UseRealEncoders();
+  const uint32_t frames = 2 * 44100;
+  const std::string source = SineWav(2, 16, 44100, frames, 440);
+  const struct {
+    uint8_t format;
+    const wchar_t* options;
+    const wchar_t* file;
+  } cases[] = {{efMP3, L"", L"sine.mp3"}, {efOGG, L"--quality 3", L"sine.ogg"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    DWORD channel = OpenWav(source);
+    ASSERT_NE(channel, 0u);
+    const std::wstring out = dir.File(c.file);
+    Encode(channel, out, c.options, c.format);
+    bass::BASS_StreamFree(channel);
+    EXPECT_TRUE(boxes.empty()) << (boxes.empty() ? L"" : boxes[0].text);
+    DWORD decoded = c.format == efWMA
+                        ? BassWMA22_dynamic::BASS_WMA_StreamCreateFile(FALSE, out.c_str(), 0, 0,
+                                                                       BASS_UNICODE | BASS_STREAM_DECODE)
+                        : OpenDecoder(out);
+    ASSERT_NE(decoded, 0u) << bass::BASS_ErrorGetCode();
+    const std::string pcm = DecodeAll(decoded);
+    bass::BASS_StreamFree(decoded);
+    const double seconds = pcm.size() / 4.0 / 44100;
+    // Encoders pad to whole frames; a few tens of milliseconds at most.
+    EXPECT_NEAR(seconds, 2.0, 0.06);
+    EXPECT_NEAR(MeasuredHz(pcm, 2, 44100), 440.0, 3.0);
+    boxes.clear();
+  }
+}
+
+}  // namespace
