@@ -74,11 +74,16 @@ std::unique_ptr<Decoder> CreateAddonDecoder(const BASS_INTERNAL_DECODER& record,
   if (usable && !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                                     reinterpret_cast<LPCWSTR>(reinterpret_cast<void*>(record.read)), &module))
     module = nullptr;
-  if (!usable) {
-    record.free(user);
-    return nullptr;
+  if (usable) {
+    try {
+      return std::make_unique<AddonDecoder>(record, user, module);
+    } catch (...) {
+      // Out of memory: the add-on's state is still released, once.
+    }
+    if (module) FreeLibrary(module);
   }
-  return std::make_unique<AddonDecoder>(record, user, module);
+  record.free(user);
+  return nullptr;
 }
 
 }  // namespace bass_core
