@@ -205,7 +205,7 @@ TEST_F(CodecStreams, WmaCreationFailsWithDefinedCodes) {
     std::wstring name;
     int code;
   } cases[] = {
-      {"URL", L"mms://example.invalid/stream", BASS_ERROR_NOTAVAIL},
+      {"URL", L"mms://example.invalid/stream", BASS_ERROR_FILEFORM},
       {"missing file", dir.File(L"missing.wma"), BASS_ERROR_FILEOPEN},
       {"MP3 file", CodecFixture(L"tone.mp3"), BASS_ERROR_FILEFORM},
   };

@@ -106,12 +106,6 @@ BOOL WINAPI BASS_SampleStop(HSAMPLE) { return Fail(BASS_ERROR_HANDLE); }
 
 // ---- Internet and user streams
 
-HSTREAM WINAPI BASS_StreamCreateURL(const char* url, DWORD, DWORD, DOWNLOADPROC*, void*) {
-  if (!Initialized()) return Fail(BASS_ERROR_INIT);
-  if (url == nullptr || *url == '\0') return Fail(BASS_ERROR_ILLPARAM);
-  return Fail(BASS_ERROR_NOTAVAIL);
-}
-
 HSTREAM WINAPI BASS_StreamCreateFileUser(BOOL, DWORD, STREAMFILEPROC* proc, void*) {
   if (!Initialized()) return Fail(BASS_ERROR_INIT);
   if (proc == nullptr) return Fail(BASS_ERROR_ILLPARAM);

@@ -23,7 +23,7 @@ Channel::Channel(const ChannelSetup& setup, std::unique_ptr<Decoder> decoder,
                  std::shared_ptr<FrameClock> clock)
     : setup_(setup), decoder_(std::move(decoder)), clock_(std::move(clock)),
       rate_(decoder_->Rate()), channels_(decoder_->Channels()),
-      frameBytes_(channels_ * BytesPerSample(setup.format)), length_(decoder_->LengthFrames()),
+      frameBytes_(channels_ * BytesPerSample(setup.format)),
       loop_(setup.loop), resampler_(channels_), history_(channels_, setup.historyFrames),
       freq_(rate_) {}
 
@@ -39,7 +39,7 @@ ChannelInfoValues Channel::Info() {
 
 size_t Channel::Pull(float* out, size_t frames) {
   size_t got = decoder_->Read(out, frames);
-  if (got == 0 && loop_ && decoder_->AtEnd() && length_ != kUnknown && length_ > 0 &&
+  if (got == 0 && loop_ && decoder_->AtEnd() && Length() != kUnknown && Length() > 0 &&
       decoder_->Seek(0)) {
     wraps_.push_back(fed_);
     wrapped_ = true;
@@ -103,7 +103,7 @@ bool Channel::Reposition(uint64_t frame) {
 uint64_t Channel::SourceFrame(double timeline) const {
   timeline = std::clamp(timeline, 0.0, static_cast<double>(fed_));
   uint64_t frame = seekBase_ + static_cast<uint64_t>(timeline);
-  if (wrapped_ && length_ != kUnknown && length_ > 0 && frame >= length_) frame %= length_;
+  if (wrapped_ && Length() != kUnknown && Length() > 0 && frame >= Length()) frame %= Length();
   return frame;
 }
 
@@ -196,15 +196,15 @@ double Channel::RestingTimeline() {
 }
 
 uint64_t Channel::LengthBytes() {
-  return length_ == kUnknown ? kUnknown : length_ * frameBytes_;
+  return Length() == kUnknown ? kUnknown : Length() * frameBytes_;
 }
 
 int Channel::SetPosition(uint64_t bytes) {
   std::lock_guard lock(mutex_);
   if (freed_) return BASS_ERROR_HANDLE;
-  if (length_ == kUnknown) return BASS_ERROR_NOTAVAIL;
+  if (Length() == kUnknown) return BASS_ERROR_NOTAVAIL;
   uint64_t frame = bytes / frameBytes_;
-  if (frame > length_ || !Reposition(frame)) return BASS_ERROR_POSITION;
+  if (frame > Length() || !Reposition(frame)) return BASS_ERROR_POSITION;
   ended_ = false;
   return BASS_OK;
 }
@@ -219,6 +219,7 @@ uint64_t Channel::FilePosition(uint32_t mode) {
   std::lock_guard lock(mutex_);
   uint64_t size = decoder_->FileSize();
   if (size == kUnknown) return kUnknown;
+  if (mode == BASS_FILEPOS_DOWNLOAD) return decoder_->FileDownloaded();
   return mode == BASS_FILEPOS_DECODE ? decoder_->FilePosition() : size;
 }
 
@@ -285,6 +286,7 @@ void Channel::SetLoop(bool loop) {
 void Channel::AddSync(SyncEntry sync) {
   std::lock_guard lock(mutex_);
   syncs_.push_back(std::make_shared<SyncEntry>(std::move(sync)));
+  FireIfLatched(*syncs_.back());
 }
 
 bool Channel::RemoveSync(uint32_t sync) {
@@ -415,7 +417,7 @@ void Channel::Render(float* stereo, size_t frames, uint64_t outStart, const Glob
   }
   // The end is known as soon as the last source frame is mixed, so the end
   // sync can fire when exactly that frame is heard.
-  const bool looping = loop_ && length_ != kUnknown && length_ > 0;
+  const bool looping = loop_ && Length() != kUnknown && Length() > 0;
   const bool consumed = decoder_->AtEnd() && !looping && resampler_.Position() >= static_cast<double>(fed_);
   if ((got < frames && decoder_->AtEnd()) || consumed) {
     draining_ = true;

@@ -127,6 +127,11 @@ class Channel {
   // Stops everything; waits for a callback running on another thread.
   void MarkFreed();
 
+  // An event of the source (a stream title, a finished download) for the
+  // syncs of its type, with their data. A latched event also fires each sync
+  // of its type set later, once.
+  void Signal(uint32_t type, uint32_t data, bool latch);
+
  private:
   enum class State { kStopped, kPlaying, kPaused };
   enum class SyncTiming { kHeard, kMixed, kAny };
@@ -156,13 +161,15 @@ class Channel {
   int Spectrum(void* buffer, uint32_t flags, uint64_t end, uint32_t& result);
   int Decode(void* buffer, uint32_t bytes, bool asFloat, uint32_t& result);
   uint64_t DataEnd();
+  // The decoder's, which may learn it late (a download completing).
+  uint64_t Length() const { return decoder_->LengthFrames(); }
+  void FireIfLatched(const SyncEntry& sync);
 
   std::recursive_mutex mutex_;
   const ChannelSetup setup_;
   std::unique_ptr<Decoder> decoder_;
   std::shared_ptr<FrameClock> clock_;
   const uint32_t rate_, channels_, frameBytes_;
-  const uint64_t length_;
 
   State state_ = State::kStopped;
   bool freed_ = false;
@@ -194,6 +201,7 @@ class Channel {
   float lastLeft_ = 1, lastRight_ = 1;
 
   std::vector<std::shared_ptr<SyncEntry>> syncs_;
+  std::vector<uint32_t> latched_;
   std::vector<std::shared_ptr<DspEntry>> dsps_;
   std::vector<uint32_t> links_;
   std::vector<float> scratch_;

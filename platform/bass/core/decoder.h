@@ -29,6 +29,8 @@ class Decoder {
   // file's size; kUnknown when there is no file.
   virtual uint64_t FilePosition() const = 0;
   virtual uint64_t FileSize() const = 0;
+  // Bytes of the file at hand: less than FileSize while it downloads.
+  virtual uint64_t FileDownloaded() const { return FileSize(); }
   // A tag block in the form BASS_StreamGetTags hands out (kind: BASS_TAG_ID3
   // ... BASS_TAG_META, or kTagMusicName), owned by the decoder and stable
   // while it lives; nullptr when the source has none.

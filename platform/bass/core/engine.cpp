@@ -75,6 +75,7 @@ int Engine::SetConfig(uint32_t option, uint32_t value, uint32_t& result) {
       break;
     case BASS_CONFIG_CURVE_VOL: curve_ = value; break;
     case BASS_CONFIG_NET_BUFFER: netBuffer_ = value; break;
+    case BASS_CONFIG_NET_TIMEOUT: netTimeout_ = value; break;
     case BASS_CONFIG_NET_NOPROXY: noProxy_ = value; break;
     case BASS_CONFIG_CD_FREEOLD: cdFreeOld_ = value; break;
     default: return BASS_ERROR_ILLPARAM;
@@ -89,6 +90,7 @@ int Engine::GetConfig(uint32_t option, uint32_t& result) {
     case BASS_CONFIG_GVOL_MUSIC: result = musicVolume_; break;
     case BASS_CONFIG_CURVE_VOL: result = curve_; break;
     case BASS_CONFIG_NET_BUFFER: result = netBuffer_; break;
+    case BASS_CONFIG_NET_TIMEOUT: result = netTimeout_; break;
     case BASS_CONFIG_NET_NOPROXY: result = noProxy_; break;
     case BASS_CONFIG_CD_FREEOLD: result = cdFreeOld_; break;
     default: return BASS_ERROR_ILLPARAM;

@@ -78,7 +78,7 @@ class Engine {
   DeviceState device_{};
 
   std::atomic<uint32_t> buffer_{500}, streamVolume_{100}, musicVolume_{100}, curve_{0},
-      netBuffer_{5000}, noProxy_{0}, cdFreeOld_{0}, volume_{100};
+      netBuffer_{5000}, netTimeout_{5000}, noProxy_{0}, cdFreeOld_{0}, volume_{100};
 };
 
 }  // namespace bass_core

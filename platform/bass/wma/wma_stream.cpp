@@ -82,7 +82,9 @@ HSTREAM WINAPI BASS_WMA_StreamCreateFile(BOOL mem, const void* file, QWORD offse
       source = bass_core::MemorySource(file, length);
     } else {
       std::wstring name = NameOf(file, flags);
-      if (IsUrl(name)) return Fail(BASS_ERROR_NOTAVAIL);
+      // Our ffmpeg is built without network protocols: a WMA source over the
+      // network is a format this build cannot open.
+      if (IsUrl(name)) return Fail(BASS_ERROR_FILEFORM);
       source = bass_core::OpenFileSource(name, offset, length);
       if (!source) return Fail(BASS_ERROR_FILEOPEN);
     }

@@ -1,0 +1,345 @@
+// Internet streams against a server inside the test process, on 127.0.0.1:
+// files with a length, ICY radio with changing titles, and servers that fail
+// in every way the client must survive.
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "bass_library.h"
+#include "codec_fixtures.h"
+#include "loopback_server.h"
+
+namespace bass_test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::vector<std::string> TagStrings(const char* p) {
+  std::vector<std::string> out;
+  for (; p && *p; p += std::strlen(p) + 1) out.emplace_back(p);
+  return out;
+}
+
+bool HasString(const std::vector<std::string>& list, const std::string& s) {
+  return std::find(list.begin(), list.end(), s) != list.end();
+}
+
+std::string FileReply(const std::string& body) {
+  return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) +
+         "\r\nContent-Type: audio/mpeg\r\nServer: LoopbackTest\r\n\r\n";
+}
+
+// A metadata block as a radio sends it: length byte, text padded to 16s.
+std::string MetaBlock(const std::string& text) {
+  std::string padded = text;
+  padded.resize((text.size() + 15) / 16 * 16, '\0');
+  return std::string(1, static_cast<char>(padded.size() / 16)) + padded;
+}
+
+struct SyncLog {
+  std::mutex mutex;
+  std::vector<std::string> titles;
+  int downloads = 0;
+  static void CALLBACK Meta(HSYNC, DWORD, DWORD data, void* user) {
+    auto* log = static_cast<SyncLog*>(user);
+    std::lock_guard lock(log->mutex);
+    log->titles.emplace_back(data ? reinterpret_cast<const char*>(static_cast<uintptr_t>(data)) : "<null>");
+  }
+  static void CALLBACK Download(HSYNC, DWORD, DWORD, void* user) {
+    auto* log = static_cast<SyncLog*>(user);
+    std::lock_guard lock(log->mutex);
+    ++log->downloads;
+  }
+  int Downloads() {
+    std::lock_guard lock(mutex);
+    return downloads;
+  }
+};
+
+class NetStreams : public BassFixture {
+ protected:
+  void SetUp() override {
+    BassFixture::SetUp();
+    mp3 = ReadCodecFixture(L"tone.mp3");
+    b.BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 1500);
+    b.BASS_SetConfig(BASS_CONFIG_NET_NOPROXY, 1);
+  }
+
+  // Decodes until the channel stops, waiting out stalls; the activity
+  // states seen on the way are counted.
+  std::vector<int16_t> Drain(HSTREAM s, int& stalls, unsigned limitMs = 15000) {
+    std::vector<int16_t> all, buffer(8192);
+    stalls = 0;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(limitMs);
+    while (Clock::now() < deadline) {
+      DWORD got = b.BASS_ChannelGetData(s, buffer.data(), buffer.size() * 2);
+      if (got == DWORD(-1)) break;
+      all.insert(all.end(), buffer.begin(), buffer.begin() + got / 2);
+      DWORD active = b.BASS_ChannelIsActive(s);
+      if (active == BASS_ACTIVE_STOPPED) break;
+      if (got == 0 && active == BASS_ACTIVE_STALLED) {
+        ++stalls;
+        Sleep(5);
+      }
+    }
+    return all;
+  }
+
+  size_t LocalFrames() {
+    HSTREAM local = b.BASS_StreamCreateFile(FALSE, CodecFixture(L"tone.mp3").c_str(), 0, 0,
+                                            BASS_STREAM_DECODE | BASS_UNICODE);
+    size_t frames = static_cast<size_t>(b.BASS_ChannelGetLength(local) / 4);
+    b.BASS_StreamFree(local);
+    return frames;
+  }
+
+  std::string mp3;
+  LoopbackServer server;
+};
+
+TEST_F(NetStreams, FileWithLengthDownloadsDecodesAndSeeksOnceComplete) {
+  server.Route("/tone.mp3", [&](LoopbackServer::Client& c) { c.Send(FileReply(mp3) + mp3); });
+  HSTREAM s = b.BASS_StreamCreateURL(server.Url("/tone.mp3").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+  ASSERT_NE(s, 0u) << Error();
+  BASS_CHANNELINFO info{};
+  ASSERT_TRUE(b.BASS_ChannelGetInfo(s, &info));
+  EXPECT_EQ(info.flags & BASS_STREAM_BLOCK, 0u) << "a reply with a length is a file";
+  EXPECT_EQ(info.ctype, DWORD{BASS_CTYPE_STREAM_MP3});
+  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_END), mp3.size());
+
+  // Small enough to be complete before the sync is set: it fires all the same, once.
+  SyncLog log;
+  ASSERT_NE(b.BASS_ChannelSetSync(s, BASS_SYNC_DOWNLOAD, 0, SyncLog::Download, &log), 0u);
+  EXPECT_EQ(log.Downloads(), 1);
+  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_DOWNLOAD), mp3.size());
+
+  std::vector<std::string> http = TagStrings(b.BASS_StreamGetTags(s, BASS_TAG_HTTP));
+  ASSERT_FALSE(http.empty());
+  EXPECT_EQ(http.front(), "HTTP/1.0 200 OK");
+  EXPECT_TRUE(HasString(http, "Server: LoopbackTest"));
+  EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_ICY), nullptr);
+  EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_META), nullptr);
+
+  const size_t frames = LocalFrames();
+  EXPECT_EQ(b.BASS_ChannelGetLength(s), QWORD{frames} * 4) << "the same length as the local file";
+  ASSERT_TRUE(b.BASS_ChannelSetPosition(s, QWORD{frames / 2} * 4)) << Error();
+  int stalls = 0;
+  std::vector<int16_t> rest = Drain(s, stalls);
+  EXPECT_EQ(rest.size() / 2, frames - frames / 2);
+  EXPECT_EQ(log.Downloads(), 1);
+  EXPECT_TRUE(b.BASS_StreamFree(s));
+}
+
+TEST_F(NetStreams, SlowFileStallsResumesAndSignalsTheDownloadOnce) {
+  b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 1000);
+  std::string big;
+  for (int i = 0; i < 3; ++i) big += mp3;  // three copies: larger than the pre-buffer
+  server.Route("/slow.mp3", [&](LoopbackServer::Client& c) {
+    if (!c.Send(FileReply(big))) return;
+    for (size_t at = 0; at < big.size(); at += 8192) {
+      if (!c.Send(big.substr(at, 8192)) || !c.Wait(at == 65536 ? 400 : 20)) return;
+    }
+  });
+  HSTREAM s = b.BASS_StreamCreateURL(server.Url("/slow.mp3").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+  ASSERT_NE(s, 0u) << Error();
+  SyncLog log;
+  b.BASS_ChannelSetSync(s, BASS_SYNC_DOWNLOAD, 0, SyncLog::Download, &log);
+  EXPECT_EQ(log.Downloads(), 0) << "not complete yet";
+  EXPECT_LT(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_DOWNLOAD), big.size());
+  EXPECT_FALSE(b.BASS_ChannelSetPosition(s, 4 * 44100)) << "not seekable while downloading";
+  int stalls = 0;
+  std::vector<int16_t> all = Drain(s, stalls);
+  EXPECT_GT(stalls, 0) << "the pause of the server shows as a stall";
+  EXPECT_NEAR(double(all.size() / 2), 3.0 * LocalFrames(), 3 * 2304.0);
+  EXPECT_EQ(log.Downloads(), 1);
+  EXPECT_TRUE(b.BASS_ChannelSetPosition(s, 4 * 44100)) << Error();
+  b.BASS_StreamFree(s);
+}
+
+TEST_F(NetStreams, IcyRadioIsABlockStreamWhoseTitlesFireMetaSyncs) {
+  // A buffer of a second: the pre-buffer is 24 KiB of audio. The server sends
+  // a little more, with titles only in the first 20 KiB, and goes on once the
+  // test has set its sync, so which titles come before it is fixed.
+  b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 1000);
+  constexpr uint32_t kInterval = 1024;
+  const size_t blocks = mp3.size() / kInterval;
+  auto hasTitle = [](size_t k) { return k % 3 == 0 && (k < 20 || k >= 27); };
+  auto title = [](size_t k) { return "StreamTitle='Song " + std::to_string(k / 3 + 1) + "';"; };
+  std::atomic<bool> go{false};
+  server.Route("/radio", [&](LoopbackServer::Client& c) {
+    if (!c.Send("ICY 200 OK\r\nicy-name: Loopback Radio\r\nicy-br: 128\r\nicy-metaint: " +
+                std::to_string(kInterval) + "\r\n\r\n"))
+      return;
+    for (size_t k = 0; k < blocks; ++k) {
+      for (int waited = 0; k == 27 && !go && waited < 300; ++waited)
+        if (!c.Wait(10)) return;
+      std::string meta = hasTitle(k) ? MetaBlock(title(k)) : std::string(1, '\0');
+      if (!c.Send(mp3.substr(k * kInterval, kInterval) + meta)) return;
+    }
+  });
+  HSTREAM s = b.BASS_StreamCreateURL(server.Url("/radio").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+  ASSERT_NE(s, 0u) << Error();
+  SyncLog log;
+  ASSERT_NE(b.BASS_ChannelSetSync(s, BASS_SYNC_META, 0, SyncLog::Meta, &log), 0u);
+  go = true;
+  BASS_CHANNELINFO info{};
+  b.BASS_ChannelGetInfo(s, &info);
+  EXPECT_NE(info.flags & BASS_STREAM_BLOCK, 0u);
+  std::vector<std::string> icy = TagStrings(b.BASS_StreamGetTags(s, BASS_TAG_ICY));
+  EXPECT_TRUE(HasString(icy, "icy-name: Loopback Radio"));
+  EXPECT_TRUE(HasString(icy, "icy-br: 128"));
+  EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_HTTP), nullptr) << "an ICY reply has no HTTP headers";
+  EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_META), title(18));
+  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_END), 32768u) << "the buffer's size";
+  EXPECT_FALSE(b.BASS_ChannelSetPosition(s, 0)) << "a block stream cannot seek";
+
+  int stalls = 0;
+  std::vector<int16_t> all = Drain(s, stalls);
+  EXPECT_GT(all.size() / 2, size_t{44100}) << "the audio between the metadata decodes";
+  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_DOWNLOAD), blocks * kInterval)
+      << "audio bytes, metadata taken out";
+  std::vector<std::string> expected;
+  for (size_t k = 27; k < blocks; ++k)
+    if (hasTitle(k)) expected.push_back(title(k));
+  EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_META), expected.back());
+  std::lock_guard lock(log.mutex);
+  EXPECT_EQ(log.titles, expected);
+  b.BASS_StreamFree(s);
+}
+
+TEST_F(NetStreams, LyingMetadataNeverOverrunsOrHangs) {
+  server.Route("/liar", [&](LoopbackServer::Client& c) {
+    // Metadata announced every 1000 bytes, but the server puts length bytes
+    // of 255 and binary junk wherever it likes.
+    if (!c.Send("ICY 200 OK\r\nicy-metaint: 1000\r\n\r\n")) return;
+    std::string junk = mp3;
+    for (size_t at = 700; at < junk.size(); at += 1300) junk[at] = '\xFF';
+    c.Send(junk);
+  });
+  server.Route("/huge-interval", [&](LoopbackServer::Client& c) {
+    c.Send("ICY 200 OK\r\nicy-metaint: 99999999999\r\n\r\n" + mp3);
+  });
+  for (const char* path : {"/liar", "/huge-interval"}) {
+    const auto start = Clock::now();
+    HSTREAM s = b.BASS_StreamCreateURL(server.Url(path).c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+    if (s) {
+      int stalls = 0;
+      Drain(s, stalls, 6000);
+      EXPECT_EQ(b.BASS_ChannelIsActive(s), DWORD{BASS_ACTIVE_STOPPED}) << path;
+      const char* meta = b.BASS_StreamGetTags(s, BASS_TAG_META);
+      for (const char* p = meta; p && *p; ++p) EXPECT_GE(static_cast<unsigned char>(*p), 0x20) << path;
+      b.BASS_StreamFree(s);
+    }
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(6)) << path;
+  }
+}
+
+TEST_F(NetStreams, FailuresComeBackInTimeWithTheirCodes) {
+  b.BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 500);
+  server.Route("/missing", [](LoopbackServer::Client& c) { c.Send("HTTP/1.0 404 Not Found\r\n\r\n"); });
+  server.Route("/broken", [](LoopbackServer::Client& c) { c.Send("HTTP/1.1 500 Internal Server Error\r\n\r\n"); });
+  server.Route("/loop", [](LoopbackServer::Client& c) { c.Send("HTTP/1.0 302 Found\r\nLocation: /loop\r\n\r\n"); });
+  server.Route("/silent", [](LoopbackServer::Client& c) { c.Wait(3000); });
+  server.Route("/stall", [&](LoopbackServer::Client& c) {
+    if (c.Send(FileReply(mp3))) c.Wait(3000);
+  });
+  server.Route("/long-line", [](LoopbackServer::Client& c) {
+    c.Send("HTTP/1.0 200 OK\r\nX-Filler: " + std::string(20000, 'a') + "\r\n\r\n");
+  });
+  server.Route("/many-lines", [](LoopbackServer::Client& c) {
+    std::string head = "HTTP/1.0 200 OK\r\n";
+    for (int i = 0; i < 1000; ++i) head += "X-Line: " + std::to_string(i) + "\r\n";
+    c.Send(head + "\r\n");
+  });
+  server.Route("/garbage", [](LoopbackServer::Client& c) { c.Send("HELLO THERE\r\n\r\n"); });
+  server.Route("/not-audio", [](LoopbackServer::Client& c) {
+    const std::string text(5000, 'x');
+    c.Send(FileReply(text) + text);
+  });
+  const struct {
+    std::string url;
+    int code;
+  } cases[] = {
+      {server.Url("/missing"), BASS_ERROR_FILEOPEN},
+      {server.Url("/broken"), BASS_ERROR_FILEOPEN},
+      {server.Url("/loop"), BASS_ERROR_FILEOPEN},
+      {server.Url("/silent"), BASS_ERROR_TIMEOUT},
+      {server.Url("/stall"), BASS_ERROR_TIMEOUT},
+      {server.Url("/long-line"), BASS_ERROR_FILEOPEN},
+      {server.Url("/many-lines"), BASS_ERROR_FILEOPEN},
+      {server.Url("/garbage"), BASS_ERROR_FILEOPEN},
+      {server.Url("/not-audio"), BASS_ERROR_FILEFORM},
+      {"http://127.0.0.1:1/refused.mp3", BASS_ERROR_NONET},
+      {"http://127.0.0.1:notaport/x", BASS_ERROR_FILEOPEN},
+      {"gopher://127.0.0.1/x", BASS_ERROR_FILEOPEN},
+  };
+  for (const auto& c : cases) {
+    const auto start = Clock::now();
+    EXPECT_EQ(b.BASS_StreamCreateURL(c.url.c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr), 0u) << c.url;
+    EXPECT_EQ(Error(), c.code) << c.url;
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(1500)) << c.url;
+  }
+  EXPECT_LE(server.Requests("/loop"), 6) << "redirects are bounded";
+  EXPECT_EQ(b.BASS_StreamCreateURL(nullptr, 0, 0, nullptr, nullptr), 0u);
+  EXPECT_EQ(Error(), BASS_ERROR_ILLPARAM);
+}
+
+TEST_F(NetStreams, ServerClosingOrFallingSilentEndsTheStream) {
+  b.BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 500);
+  server.Route("/half", [&](LoopbackServer::Client& c) { c.Send(FileReply(mp3) + mp3.substr(0, mp3.size() / 2)); });
+  server.Route("/quiet-radio", [&](LoopbackServer::Client& c) {
+    if (c.Send("HTTP/1.0 200 OK\r\nicy-name: Quiet\r\n\r\n" + mp3.substr(0, mp3.size() / 2))) c.Wait(3000);
+  });
+  for (const char* path : {"/half", "/quiet-radio"}) {
+    HSTREAM s = b.BASS_StreamCreateURL(server.Url(path).c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+    ASSERT_NE(s, 0u) << path << " " << Error();
+    SyncLog log;
+    b.BASS_ChannelSetSync(s, BASS_SYNC_DOWNLOAD, 0, SyncLog::Download, &log);
+    const auto start = Clock::now();
+    int stalls = 0;
+    std::vector<int16_t> all = Drain(s, stalls, 5000);
+    EXPECT_EQ(b.BASS_ChannelIsActive(s), DWORD{BASS_ACTIVE_STOPPED}) << path;
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500)) << path;
+    EXPECT_GT(all.size() / 2, size_t{22050}) << path << ": what came plays";
+    EXPECT_EQ(log.Downloads(), 0) << path << ": an incomplete download is not signalled";
+    b.BASS_StreamFree(s);
+  }
+}
+
+TEST_F(NetStreams, ChunkedReplyAndRedirectReachTheAudio) {
+  server.Route("/moved", [&](LoopbackServer::Client& c) {
+    c.Send("HTTP/1.1 301 Moved\r\nLocation: " + server.Url("/chunked") + "\r\n\r\n");
+  });
+  server.Route("/chunked", [&](LoopbackServer::Client& c) {
+    std::string body;
+    for (size_t at = 0; at < mp3.size(); at += 5000) {
+      const std::string part = mp3.substr(at, 5000);
+      char size[16];
+      snprintf(size, sizeof(size), "%zx", part.size());
+      body += std::string(size) + "\r\n" + part + "\r\n";
+    }
+    c.Send("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + body + "0\r\n\r\n");
+  });
+  HSTREAM s = b.BASS_StreamCreateURL(server.Url("/moved").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+  ASSERT_NE(s, 0u) << Error();
+  int stalls = 0;
+  std::vector<int16_t> all = Drain(s, stalls);
+  EXPECT_NEAR(double(all.size() / 2), double(LocalFrames()), 2304.0);
+  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_DOWNLOAD), mp3.size());
+  b.BASS_StreamFree(s);
+}
+
+TEST_F(NetStreams, WmaOverTheNetworkIsRefusedAsAFormat) {
+  auto create = WmaStreamCreateFile();
+  ASSERT_NE(create, nullptr);
+  const std::wstring url = L"mms://127.0.0.1:" + std::to_wstring(server.Port()) + L"/live.wma";
+  EXPECT_EQ(create(FALSE, url.c_str(), 0, 0, BASS_UNICODE), 0u);
+  EXPECT_EQ(Error(), BASS_ERROR_FILEFORM);
+}
+
+}  // namespace
+}  // namespace bass_test
