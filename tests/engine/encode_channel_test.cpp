@@ -303,6 +303,28 @@ TEST_F(EncodeTest, FailuresReachTheUser) {
   }
 }
 
+TEST_F(EncodeTest, WmaRateThatCannotBeUsedShowsTheRatesAndLeavesNoFile) {
+  for (const wchar_t* options : {L"12345", L"fast", L""}) {
+    SCOPED_TRACE(options);
+    boxes.clear();
+    DWORD channel = OpenWav(SineWav(2, 16, 44100, 20000, 440));
+    ASSERT_NE(channel, 0u);
+    const std::wstring out = dir.File(L"refused.wma");
+    Encode(channel, out, options, efWMA);
+    EXPECT_EQ(bass::BASS_ChannelGetPosition(channel), 0u);
+    bass::BASS_StreamFree(channel);
+    EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text.find(L"Can't initialize WMA encoding to a file"), 0u) << boxes[0].text;
+    EXPECT_EQ(boxes[1].caption, L"Information");
+    EXPECT_EQ(boxes[1].text,
+              L"Only following constant bitrates are available:\r\n320000 bps, 256000 bps, "
+              L"192000 bps, 160000 bps, 128000 bps, 96000 bps, 80000 bps, 64000 bps, 48000 bps, "
+              L"32000 bps\r\nOnly following variable bitrate quality settings are available:\r\n"
+              L"10, 25, 50, 75, 90, 100");
+  }
+}
+
 TEST_F(EncodeTest, FreeingTheChannelStopsItsEncoder) {
   UseFakeEncoders();
   DWORD channel = OpenWav(SineWav(2, 16, 44100, 44100, 440));
@@ -327,7 +349,11 @@ TEST_F(EncodeTest, RealConversionsDecodeToTheSourcesLengthAndFrequency) {
     uint8_t format;
     const wchar_t* options;
     const wchar_t* file;
-  } cases[] = {{efMP3, L"", L"sine.mp3"}, {efOGG, L"--quality 3", L"sine.ogg"}};
+    double slack;  // seconds: encoders pad to whole frames
+  } cases[] = {{efMP3, L"", L"sine.mp3", 0.06},
+               {efOGG, L"--quality 3", L"sine.ogg", 0.06},
+               {efWMA, L"128000", L"sine.wma", 0.1},
+               {efWMA, L"50", L"sine vbr.wma", 0.1}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     DWORD channel = OpenWav(source);
@@ -344,8 +370,7 @@ TEST_F(EncodeTest, RealConversionsDecodeToTheSourcesLengthAndFrequency) {
     const std::string pcm = DecodeAll(decoded);
     bass::BASS_StreamFree(decoded);
     const double seconds = pcm.size() / 4.0 / 44100;
-    // Encoders pad to whole frames; a few tens of milliseconds at most.
-    EXPECT_NEAR(seconds, 2.0, 0.06);
+    EXPECT_NEAR(seconds, 2.0, c.slack);
     EXPECT_NEAR(MeasuredHz(pcm, 2, 44100), 440.0, 3.0);
     boxes.clear();
   }

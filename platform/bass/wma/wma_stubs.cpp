@@ -1,6 +1,6 @@
 // The entry points of basswma.dll not built yet (user streams, the reader
-// object, encoding): every one checks its arguments and then fails. No
-// encoder handle was ever given out, so every such handle is invalid
+// object, encoding to a callback or the network, tags and clients): every one
+// checks its arguments and then fails. They know no encoder handle
 // (BASS_ERROR_HANDLE); the rest fail with BASS_ERROR_NOTAVAIL.
 #include "bass_api.h"
 #include "errors.h"
@@ -20,20 +20,9 @@ HSTREAM WINAPI BASS_WMA_StreamCreateFileUser(BOOL, DWORD, STREAMFILEPROC* proc, 
 
 void* WINAPI BASS_WMA_GetIWMReader(HSTREAM) { return Fail(BASS_ERROR_HANDLE); }
 
-const DWORD* WINAPI BASS_WMA_EncodeGetRates(DWORD freq, DWORD chans, DWORD) {
-  if (!ValidFormat(freq, chans)) return Fail(BASS_ERROR_ILLPARAM);
-  return Fail(BASS_ERROR_NOTAVAIL);
-}
-
 HWMENCODE WINAPI BASS_WMA_EncodeOpen(DWORD freq, DWORD chans, DWORD, DWORD,
                                      WMENCODEPROC* proc, void*) {
   if (!ValidFormat(freq, chans) || proc == nullptr) return Fail(BASS_ERROR_ILLPARAM);
-  return Fail(BASS_ERROR_NOTAVAIL);
-}
-
-HWMENCODE WINAPI BASS_WMA_EncodeOpenFile(DWORD freq, DWORD chans, DWORD, DWORD,
-                                         const void* file) {
-  if (!ValidFormat(freq, chans) || file == nullptr) return Fail(BASS_ERROR_ILLPARAM);
   return Fail(BASS_ERROR_NOTAVAIL);
 }
 
@@ -60,9 +49,3 @@ DWORD WINAPI BASS_WMA_EncodeGetClients(HWMENCODE) { return FailMinusOne(BASS_ERR
 BOOL WINAPI BASS_WMA_EncodeSetTag(HWMENCODE, const char*, const char*) {
   return Fail(BASS_ERROR_HANDLE);
 }
-
-BOOL WINAPI BASS_WMA_EncodeWrite(HWMENCODE, const void*, DWORD) {
-  return Fail(BASS_ERROR_HANDLE);
-}
-
-BOOL WINAPI BASS_WMA_EncodeClose(HWMENCODE) { return Fail(BASS_ERROR_HANDLE); }
