@@ -59,7 +59,26 @@ bool LoopbackServer::Client::Wait(unsigned ms) {
   return !FServer.FStopped.wait_for(lock, std::chrono::milliseconds(ms), [&] { return FServer.FStopping.load(); });
 }
 
-LoopbackServer::LoopbackServer() : FListener(INVALID_SOCKET) {
+bool LoopbackServer::Client::ReceiveLine(std::string& line) {
+  char block[256];
+  while (FPending.find("\r\n") == std::string::npos && FPending.size() < 4096) {
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(FSocket, &set);
+    timeval tv{3, 0};
+    if (FServer.FStopping || select(0, &set, nullptr, nullptr, &tv) <= 0) return false;
+    int n = recv(FSocket, block, sizeof(block), 0);
+    if (n <= 0) return false;
+    FPending.append(block, static_cast<size_t>(n));
+  }
+  size_t end = FPending.find("\r\n");
+  if (end == std::string::npos) return false;
+  line = FPending.substr(0, end);
+  FPending.erase(0, end + 2);
+  return true;
+}
+
+LoopbackServer::LoopbackServer(bool readsRequest) : FReadsRequest(readsRequest), FListener(INVALID_SOCKET) {
   WSADATA data;
   WSAStartup(MAKEWORD(2, 2), &data);
   SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -122,7 +141,7 @@ void LoopbackServer::AcceptLoop() {
 }
 
 void LoopbackServer::Serve(uintptr_t s) {
-  std::string path = ReadRequestPath(s);
+  std::string path = FReadsRequest ? ReadRequestPath(s) : std::string();
   Handler handler;
   {
     std::lock_guard lock(FMutex);

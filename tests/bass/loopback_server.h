@@ -25,16 +25,21 @@ class LoopbackServer {
     bool Send(const std::string& bytes);
     // Waits ms milliseconds; false when the server stopped meanwhile.
     bool Wait(unsigned ms);
+    // A line from the client without its CR LF; false after 3 s or at its end.
+    bool ReceiveLine(std::string& line);
 
    private:
     friend class LoopbackServer;
     Client(LoopbackServer& server, uintptr_t socket) : FServer(server), FSocket(socket) {}
     LoopbackServer& FServer;
     uintptr_t FSocket;
+    std::string FPending;
   };
   using Handler = std::function<void(Client&)>;
 
-  LoopbackServer();
+  // A server that reads no request: every connection goes to the handler of
+  // the path "" at once (a server that speaks first, or a data port).
+  explicit LoopbackServer(bool readsRequest = true);
   ~LoopbackServer();
 
   void Route(const std::string& path, Handler handler);
@@ -49,6 +54,7 @@ class LoopbackServer {
   void Serve(uintptr_t socket);
 
   static constexpr int kMaxConnections = 64;
+  bool FReadsRequest;
   uintptr_t FListener;
   uint16_t FPort = 0;
   std::atomic<bool> FStopping{false};

@@ -12,6 +12,7 @@
 #include "bass_library.h"
 #include "codec_fixtures.h"
 #include "loopback_server.h"
+#include "net_request.h"
 
 namespace bass_test {
 namespace {
@@ -161,13 +162,14 @@ TEST_F(NetStreams, SlowFileStallsResumesAndSignalsTheDownloadOnce) {
 }
 
 TEST_F(NetStreams, IcyRadioIsABlockStreamWhoseTitlesFireMetaSyncs) {
-  // A buffer of a second: the pre-buffer is 24 KiB of audio. The server sends
-  // a little more, with titles only in the first 20 KiB, and goes on once the
-  // test has set its sync, so which titles come before it is fixed.
+  // A buffer of a second at 128 kbps: the pre-buffer is 12000 bytes of audio.
+  // The server sends a little more, with titles only in the first 10 KiB,
+  // and goes on once the test has set its sync, so which titles come before
+  // it is fixed.
   b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 1000);
   constexpr uint32_t kInterval = 1024;
   const size_t blocks = mp3.size() / kInterval;
-  auto hasTitle = [](size_t k) { return k % 3 == 0 && (k < 20 || k >= 27); };
+  auto hasTitle = [](size_t k) { return k % 3 == 0 && (k < 10 || k >= 15); };
   auto title = [](size_t k) { return "StreamTitle='Song " + std::to_string(k / 3 + 1) + "';"; };
   std::atomic<bool> go{false};
   server.Route("/radio", [&](LoopbackServer::Client& c) {
@@ -175,7 +177,7 @@ TEST_F(NetStreams, IcyRadioIsABlockStreamWhoseTitlesFireMetaSyncs) {
                 std::to_string(kInterval) + "\r\n\r\n"))
       return;
     for (size_t k = 0; k < blocks; ++k) {
-      for (int waited = 0; k == 27 && !go && waited < 300; ++waited)
+      for (int waited = 0; k == 15 && !go && waited < 300; ++waited)
         if (!c.Wait(10)) return;
       std::string meta = hasTitle(k) ? MetaBlock(title(k)) : std::string(1, '\0');
       if (!c.Send(mp3.substr(k * kInterval, kInterval) + meta)) return;
@@ -193,8 +195,8 @@ TEST_F(NetStreams, IcyRadioIsABlockStreamWhoseTitlesFireMetaSyncs) {
   EXPECT_TRUE(HasString(icy, "icy-name: Loopback Radio"));
   EXPECT_TRUE(HasString(icy, "icy-br: 128"));
   EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_HTTP), nullptr) << "an ICY reply has no HTTP headers";
-  EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_META), title(18));
-  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_END), 32768u) << "the buffer's size";
+  EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_META), title(9));
+  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_END), 16000u) << "the buffer's size";
   EXPECT_FALSE(b.BASS_ChannelSetPosition(s, 0)) << "a block stream cannot seek";
 
   int stalls = 0;
@@ -203,7 +205,7 @@ TEST_F(NetStreams, IcyRadioIsABlockStreamWhoseTitlesFireMetaSyncs) {
   EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_DOWNLOAD), blocks * kInterval)
       << "audio bytes, metadata taken out";
   std::vector<std::string> expected;
-  for (size_t k = 27; k < blocks; ++k)
+  for (size_t k = 15; k < blocks; ++k)
     if (hasTitle(k)) expected.push_back(title(k));
   EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_META), expected.back());
   std::lock_guard lock(log.mutex);
@@ -339,6 +341,131 @@ TEST_F(NetStreams, WmaOverTheNetworkIsRefusedAsAFormat) {
   const std::wstring url = L"mms://127.0.0.1:" + std::to_wstring(server.Port()) + L"/live.wma";
   EXPECT_EQ(create(FALSE, url.c_str(), 0, 0, BASS_UNICODE), 0u);
   EXPECT_EQ(Error(), BASS_ERROR_FILEFORM);
+}
+
+TEST_F(NetStreams, FtpFileInPassiveMode) {
+  LoopbackServer control(false), data(false);
+  data.Route("", [&](LoopbackServer::Client& c) { c.Send(mp3); });
+  std::mutex mutex;
+  std::vector<std::string> commands;
+  control.Route("", [&](LoopbackServer::Client& c) {
+    if (!c.Send("220 Loopback FTP\r\n")) return;
+    std::string line;
+    while (c.ReceiveLine(line)) {
+      {
+        std::lock_guard lock(mutex);
+        commands.push_back(line);
+      }
+      std::string verb = line.substr(0, line.find(' '));
+      std::string answer = "500 What?\r\n";
+      if (verb == "USER") answer = "331 Password please\r\n";
+      else if (verb == "PASS") answer = "230-Welcome\r\n230 Logged in\r\n";
+      else if (verb == "TYPE") answer = "200 Binary\r\n";
+      else if (verb == "SIZE") answer = "213 " + std::to_string(mp3.size()) + "\r\n";
+      else if (verb == "PASV")
+        answer = "227 Entering Passive Mode (127,0,0,1," + std::to_string(data.Port() / 256) + "," +
+                 std::to_string(data.Port() % 256) + ")\r\n";
+      else if (verb == "RETR") answer = "150 Here it comes\r\n";
+      if (!c.Send(answer)) return;
+    }
+  });
+  const std::string url = "ftp://127.0.0.1:" + std::to_string(control.Port()) + "/music/tone.mp3";
+  HSTREAM s = b.BASS_StreamCreateURL(url.c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+  ASSERT_NE(s, 0u) << Error();
+  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_END), mp3.size());
+  EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_HTTP), nullptr);
+  int stalls = 0;
+  std::vector<int16_t> all = Drain(s, stalls);
+  EXPECT_EQ(all.size() / 2, LocalFrames());
+  b.BASS_StreamFree(s);
+  std::lock_guard lock(mutex);
+  ASSERT_GE(commands.size(), 6u);
+  EXPECT_EQ(commands[0], "USER anonymous");
+  EXPECT_TRUE(HasString(commands, "RETR music/tone.mp3"));
+}
+
+TEST_F(NetStreams, OggFileDecodesWhileItDownloads) {
+  // A pre-buffer of 6 KiB, well short of the file.
+  b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 500);
+  const std::string ogg = ReadCodecFixture(L"tone.ogg");
+  server.Route("/tone.ogg", [&](LoopbackServer::Client& c) {
+    if (!c.Send(FileReply(ogg))) return;
+    for (size_t at = 0; at < ogg.size(); at += 4096)
+      if (!c.Send(ogg.substr(at, 4096)) || !c.Wait(10)) return;
+  });
+  HSTREAM s = b.BASS_StreamCreateURL(server.Url("/tone.ogg").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+  ASSERT_NE(s, 0u) << Error();
+  BASS_CHANNELINFO info{};
+  b.BASS_ChannelGetInfo(s, &info);
+  EXPECT_EQ(info.ctype, DWORD{BASS_CTYPE_STREAM_OGG});
+  std::vector<std::string> comments = TagStrings(b.BASS_StreamGetTags(s, BASS_TAG_OGG));
+  EXPECT_FALSE(comments.empty());
+  EXPECT_LT(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_DOWNLOAD), ogg.size());
+  EXPECT_FALSE(b.BASS_ChannelSetPosition(s, QWORD{kToneFrames / 2} * 4)) << "not while downloading";
+  int stalls = 0;
+  std::vector<int16_t> all = Drain(s, stalls);
+  EXPECT_EQ(all.size() / 2, size_t{kToneFrames});
+  EXPECT_EQ(b.BASS_ChannelGetLength(s), QWORD{kToneFrames} * 4) << "known once downloaded";
+  EXPECT_TRUE(b.BASS_ChannelSetPosition(s, QWORD{kToneFrames / 2} * 4)) << Error();
+  b.BASS_StreamFree(s);
+}
+
+TEST(NetProxy, ChoiceFollowsTheSystemSettings) {
+  const struct {
+    const char* url;
+    bool enabled;
+    const char* server;
+    const char* bypass;
+    const char* host;
+    uint16_t port;
+  } cases[] = {
+      {"http://radio.example/live", false, "proxy:8080", "", "", 0},
+      {"http://radio.example/live", true, "proxy:8080", "", "proxy", 8080},
+      {"http://radio.example/live", true, "proxy", "", "proxy", 80},
+      {"http://radio.example/live", true, "ftp=f:21;http=web:3128", "", "web", 3128},
+      {"ftp://files.example/a.mp3", true, "http=web:3128", "", "", 0},
+      {"http://radio.example/live", true, "proxy:8080", "*.example", "", 0},
+      {"http://intranet/live", true, "proxy:8080", "<local>", "", 0},
+      {"http://127.0.0.1:8000/live", true, "proxy:8080", "", "", 0},
+      {"http://radio.example/live", true, "proxy:notaport", "", "", 0},
+  };
+  for (const auto& c : cases) {
+    bass_core::NetUrl url;
+    ASSERT_TRUE(bass_core::ParseNetUrl(c.url, url)) << c.url;
+    bass_core::NetProxy proxy = bass_core::ChooseProxy(url, c.enabled, c.server, c.bypass);
+    EXPECT_EQ(proxy.host, c.host) << c.url << " via " << c.server;
+    if (*c.host) {
+      EXPECT_EQ(proxy.port, c.port) << c.url << " via " << c.server;
+    }
+  }
+}
+
+TEST(NetProxy, UrlsAreParsedStrictly) {
+  const struct {
+    const char* text;
+    bool ok;
+    const char* host;
+    uint16_t port;
+    const char* path;
+  } cases[] = {
+      {"http://host/a.mp3", true, "host", 80, "/a.mp3"},
+      {"HTTP://host:8000", true, "host", 8000, "/"},
+      {"ftp://user:pw@files:2121/x/y.ogg", true, "files", 2121, "/x/y.ogg"},
+      {"http://host:0/", false, "", 0, ""},
+      {"http://host:70000/", false, "", 0, ""},
+      {"http:///nohost", false, "", 0, ""},
+      {"http://ho st/", false, "", 0, ""},
+      {"http://host/a b", false, "", 0, ""},
+      {"mms://host/x", false, "", 0, ""},
+  };
+  for (const auto& c : cases) {
+    bass_core::NetUrl url;
+    EXPECT_EQ(bass_core::ParseNetUrl(c.text, url), c.ok) << c.text;
+    if (!c.ok) continue;
+    EXPECT_EQ(url.host, c.host) << c.text;
+    EXPECT_EQ(url.port, c.port) << c.text;
+    EXPECT_EQ(url.path, c.path) << c.text;
+  }
 }
 
 }  // namespace

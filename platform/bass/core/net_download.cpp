@@ -14,7 +14,7 @@ constexpr size_t kChunkBytes = 1 << 16;
 // A block stream keeps this much behind the reading point, for a decoder
 // that steps back a little to find its next frame.
 constexpr uint64_t kKeepBehind = 1 << 17;
-constexpr uint64_t kMinCapacity = 1 << 15, kMaxCapacity = 1 << 23;
+constexpr uint64_t kMinCapacity = 1 << 13, kMaxCapacity = 1 << 23;
 constexpr size_t kMetaTextsKept = 8;
 
 std::string JoinTags(const std::vector<std::string>& lines) {

@@ -174,6 +174,8 @@ int FtpCommand(NetConnection& c, const std::string& command, uint32_t timeoutMs,
 
 int OpenFtp(const NetUrl& url, const NetOptions& options, NetReply& reply) {
   const uint32_t t = options.timeoutMs;
+  // An FTP URL's path is relative to where the login lands.
+  const std::string path = url.path.substr(1);
   auto control = std::make_unique<NetConnection>();
   if (int error = control->Connect(url.host, url.port, t)) return error;
   std::string text;
@@ -184,7 +186,7 @@ int OpenFtp(const NetUrl& url, const NetOptions& options, NetReply& reply) {
   if (code != 230) return failed();
   if (FtpCommand(*control, "TYPE I", t, text) != 200) return failed();
   uint64_t size = 0;
-  if (FtpCommand(*control, "SIZE " + url.path, t, text) == 213 && ParseNumber(text.substr(4), ~uint64_t{0} >> 2, size)) {
+  if (FtpCommand(*control, "SIZE " + path, t, text) == 213 && ParseNumber(text.substr(4), ~uint64_t{0} >> 2, size)) {
     reply.hasLength = true;
     reply.length = size > options.offset ? size - options.offset : 0;
   }
@@ -202,7 +204,7 @@ int OpenFtp(const NetUrl& url, const NetOptions& options, NetReply& reply) {
   if (int error = data->Connect(control->PeerAddress(), dataPort, t)) return error;
   if (options.offset > 0 && FtpCommand(*control, "REST " + std::to_string(options.offset), t, text) != 350)
     return failed();
-  code = FtpCommand(*control, "RETR " + url.path, t, text);
+  code = FtpCommand(*control, "RETR " + path, t, text);
   if (code != 150 && code != 125) return failed();
   reply.lines = {text};
   reply.connection = std::move(data);

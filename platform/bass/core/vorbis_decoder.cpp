@@ -47,7 +47,10 @@ class VorbisDecoder final : public Decoder {
   }
 
   bool Open() {
-    const ov_callbacks callbacks{ReadBytes, SeekBytes, nullptr, TellBytes};
+    // A source of unknown size (a download still arriving) is read as a
+    // stream: vorbisfile would otherwise look for the last page at its end.
+    const bool seekable = source_->Size() != kUnknown;
+    const ov_callbacks callbacks{ReadBytes, seekable ? SeekBytes : nullptr, nullptr, TellBytes};
     if (ov_open_callbacks(&reader_, &file_, nullptr, 0, callbacks) != 0) return false;
     open_ = true;
     const vorbis_info* info = ov_info(&file_, -1);
