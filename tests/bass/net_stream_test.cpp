@@ -161,6 +161,50 @@ TEST_F(NetStreams, SlowFileStallsResumesAndSignalsTheDownloadOnce) {
   b.BASS_StreamFree(s);
 }
 
+TEST_F(NetStreams, PlayedStreamStallsWhileTheServerPausesAndGoesOnByItself) {
+  b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 500);
+  b.BASS_SetConfig(BASS_CONFIG_NET_TIMEOUT, 3000);
+  std::atomic<bool> resume{false};
+  server.Route("/pausing.mp3", [&](LoopbackServer::Client& c) {
+    if (!c.Send(FileReply(mp3) + mp3.substr(0, 16384))) return;
+    for (int waited = 0; !resume && waited < 300; ++waited)
+      if (!c.Wait(10)) return;
+    c.Send(mp3.substr(16384));
+  });
+  std::atomic<DWORD> received{0};
+  std::atomic<int> ends{0};
+  auto proc = [](const void* buffer, DWORD length, void* user) {
+    auto* counts = static_cast<std::pair<std::atomic<DWORD>*, std::atomic<int>*>*>(user);
+    if (buffer) *counts->first += length;
+    else ++*counts->second;
+  };
+  std::pair<std::atomic<DWORD>*, std::atomic<int>*> counts{&received, &ends};
+  HSTREAM s = b.BASS_StreamCreateURL(server.Url("/pausing.mp3").c_str(), 0, 0, proc, &counts);
+  ASSERT_NE(s, 0u) << Error();
+  SyncLog log;
+  b.BASS_ChannelSetSync(s, BASS_SYNC_DOWNLOAD, 0, SyncLog::Download, &log);
+  ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE)) << Error();
+  DWORD active = BASS_ACTIVE_PLAYING;
+  for (int step = 0; step < 100 && active == BASS_ACTIVE_PLAYING; ++step) {
+    Advance(4410);
+    active = b.BASS_ChannelIsActive(s);
+  }
+  EXPECT_EQ(active, DWORD{BASS_ACTIVE_STALLED}) << "out of data while the server waits";
+  const QWORD stalledAt = b.BASS_ChannelGetPosition(s);
+  resume = true;
+  const auto deadline = Clock::now() + std::chrono::seconds(5);
+  while (log.Downloads() == 0 && Clock::now() < deadline) Sleep(5);
+  EXPECT_EQ(log.Downloads(), 1);
+  EXPECT_EQ(received.load(), mp3.size()) << "the download procedure saw every byte";
+  Advance(4410);
+  EXPECT_EQ(b.BASS_ChannelIsActive(s), DWORD{BASS_ACTIVE_PLAYING}) << "resumed by itself";
+  EXPECT_GT(b.BASS_ChannelGetPosition(s), stalledAt);
+  for (int step = 0; step < 100 && b.BASS_ChannelIsActive(s) != BASS_ACTIVE_STOPPED; ++step) Advance(4410);
+  EXPECT_EQ(b.BASS_ChannelIsActive(s), DWORD{BASS_ACTIVE_STOPPED});
+  EXPECT_EQ(ends.load(), 1);
+  b.BASS_StreamFree(s);
+}
+
 TEST_F(NetStreams, IcyRadioIsABlockStreamWhoseTitlesFireMetaSyncs) {
   // A buffer of a second at 128 kbps: the pre-buffer is 12000 bytes of audio.
   // The server sends a little more, with titles only in the first 10 KiB,
