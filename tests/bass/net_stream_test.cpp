@@ -302,6 +302,12 @@ TEST_F(NetStreams, FailuresComeBackInTimeWithTheirCodes) {
     c.Send(head + "\r\n");
   });
   server.Route("/garbage", [](LoopbackServer::Client& c) { c.Send("HELLO THERE\r\n\r\n"); });
+  server.Route("/trickle", [](LoopbackServer::Client& c) {
+    // Each header line in time, but the whole head far too slowly.
+    if (!c.Send("HTTP/1.0 200 OK\r\n")) return;
+    for (int i = 0; i < 20; ++i)
+      if (!c.Wait(200) || !c.Send("X-Line: " + std::to_string(i) + "\r\n")) return;
+  });
   server.Route("/not-audio", [](LoopbackServer::Client& c) {
     const std::string text(5000, 'x');
     c.Send(FileReply(text) + text);
@@ -318,6 +324,7 @@ TEST_F(NetStreams, FailuresComeBackInTimeWithTheirCodes) {
       {server.Url("/long-line"), BASS_ERROR_FILEOPEN},
       {server.Url("/many-lines"), BASS_ERROR_FILEOPEN},
       {server.Url("/garbage"), BASS_ERROR_FILEOPEN},
+      {server.Url("/trickle"), BASS_ERROR_TIMEOUT},
       {server.Url("/not-audio"), BASS_ERROR_FILEFORM},
       {"http://127.0.0.1:1/refused.mp3", BASS_ERROR_NONET},
       {"http://127.0.0.1:notaport/x", BASS_ERROR_FILEOPEN},

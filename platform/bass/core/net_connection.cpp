@@ -108,6 +108,9 @@ int NetConnection::Receive(void* buffer, size_t count, uint32_t timeoutMs) {
 
 bool NetConnection::ReceiveLine(std::string& line, size_t maxLength, uint32_t timeoutMs) {
   line.clear();
+  // The whole line must come within the timeout: a server trickling a byte
+  // at a time cannot stretch the wait.
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   char block[512];
   for (;;) {
     size_t end = FPending.find('\n');
@@ -119,9 +122,14 @@ bool NetConnection::ReceiveLine(std::string& line, size_t maxLength, uint32_t ti
       return true;
     }
     if (FPending.size() > maxLength) return false;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) {
+      FTimedOut = true;
+      return false;
+    }
     std::string held;
     held.swap(FPending);
-    int n = Receive(block, sizeof(block), timeoutMs);
+    int n = Receive(block, sizeof(block), static_cast<uint32_t>(deadline - now));
     held.swap(FPending);
     if (n <= 0) return false;
     FPending.append(block, static_cast<size_t>(n));

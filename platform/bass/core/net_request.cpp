@@ -76,16 +76,21 @@ std::string RegistryText(HKEY key, const char* name) {
   return std::string(buffer, strnlen(buffer, size));
 }
 
-// Reads the status line and headers; a BASS error code.
+// Reads the status line and headers, all within the timeout; a BASS error
+// code.
 int ReadReplyHead(NetConnection& c, uint32_t timeoutMs, NetReply& reply) {
   reply.lines.clear();
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
   std::string line;
-  if (!c.ReceiveLine(line, kMaxHeaderLine, timeoutMs))
-    return c.TimedOut() ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEOPEN;
-  reply.lines.push_back(line);
   for (;;) {
-    if (!c.ReceiveLine(line, kMaxHeaderLine, timeoutMs))
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline) return BASS_ERROR_TIMEOUT;
+    if (!c.ReceiveLine(line, kMaxHeaderLine, static_cast<uint32_t>(deadline - now)))
       return c.TimedOut() ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEOPEN;
+    if (reply.lines.empty()) {
+      reply.lines.push_back(line);
+      continue;
+    }
     if (line.empty()) return BASS_OK;
     if (reply.lines.size() > kMaxHeaderLines || line.find(':') == std::string::npos) return BASS_ERROR_FILEOPEN;
     reply.lines.push_back(line);
