@@ -15,6 +15,7 @@
 
 #include "bass_api.h"
 #include "component.h"
+#include "encode_channel.h"
 #include "stream_info.h"
 #include "strings.h"
 #include "utility_window.h"
@@ -70,6 +71,10 @@ class TBASSPlayer : public TComponent {
   void SetCDDrive(uint8_t Drive) { FCDDrive = Drive; }
   wchar_t GetCDDriveLetter();
   TCompList* GetCDTracks();       // new list; caller frees it
+
+  // A decoding channel's data into a file (see encode_channel.h).
+  void EncodeChannel(DWORD Channel, const std::wstring& OutFile, const std::wstring& Options,
+                     bool& Cancel, const TEncodeProgress& Progress, uint8_t Format);
 
   // Volume, balance, speed and effects.
   void SetPan(int32_t Value);
