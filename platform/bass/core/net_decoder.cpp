@@ -82,6 +82,7 @@ class NetDecoder final : public Decoder {
       if (got < want) break;
     }
     FFrame += done;
+    FDownload->Reach(FInner->FilePosition());
     return done;
   }
   bool AtEnd() const override { return FInner->AtEnd() && FDownload->Ended(); }

@@ -16,6 +16,7 @@ constexpr size_t kChunkBytes = 1 << 16;
 constexpr uint64_t kKeepBehind = 1 << 17;
 constexpr uint64_t kMinCapacity = 1 << 13, kMaxCapacity = 1 << 23;
 constexpr size_t kMetaTextsKept = 8;
+constexpr size_t kMaxArrived = 256;
 
 std::string JoinTags(const std::vector<std::string>& lines) {
   std::string block;
@@ -277,14 +278,28 @@ void NetDownload::AcceptMeta(const std::string& block) {
   if (text.empty() || block.find_first_not_of('\0', text.size()) != std::string::npos) return;
   for (unsigned char c : text)
     if (c < 0x20) return;
+  std::lock_guard lock(FMutex);
+  // The buffer holds at most a few dozen intervals; a stream sending titles
+  // far more often loses the oldest.
+  if (FArrived.size() >= kMaxArrived) FArrived.pop_front();
+  FArrived.emplace_back(FDownloaded, std::move(text));
+}
+
+void NetDownload::Reach(uint64_t position) {
+  std::vector<std::string> due;
   std::function<void(const std::string&)> notify;
   {
     std::lock_guard lock(FMutex);
-    FMeta.push_back(text + std::string(2, '\0'));
-    if (FMeta.size() > kMetaTextsKept) FMeta.pop_front();
+    while (!FArrived.empty() && FArrived.front().first <= position) {
+      due.push_back(FArrived.front().second);
+      FMeta.push_back(FArrived.front().second + std::string(2, '\0'));
+      if (FMeta.size() > kMetaTextsKept) FMeta.pop_front();
+      FArrived.pop_front();
+    }
     notify = FOnMeta;
   }
-  if (notify) notify(text);
+  if (notify)
+    for (const std::string& text : due) notify(text);
 }
 
 void NetDownload::Finish() {

@@ -48,11 +48,17 @@ class NetDownload : public std::enable_shared_from_this<NetDownload> {
   bool Ended();
   // Copies what has arrived of [offset, offset + count); never waits.
   size_t ReadAt(uint64_t offset, void* buffer, size_t count);
-  // Kinds BASS_TAG_HTTP, BASS_TAG_ICY and BASS_TAG_META; nullptr when absent.
+  // Kinds BASS_TAG_HTTP, BASS_TAG_ICY and BASS_TAG_META (the text that came
+  // due last); nullptr when absent.
   const std::string* Tags(uint32_t kind);
+  // The decoder has read up to position: the metadata texts that arrived
+  // before that point of the audio come due, in order, and go to onMeta on
+  // the caller's thread.
+  void Reach(uint64_t position);
 
-  // Called on the download thread: each accepted metadata text, and once at
-  // the end of a complete file (at once when it already ended complete).
+  // onMeta: each accepted metadata text as it comes due (see Reach).
+  // onComplete: once at the end of a complete file, on the download thread
+  // (at once when it already ended complete).
   void SetListener(std::function<void(const std::string&)> onMeta, std::function<void()> onComplete);
   // Ends the download and waits for its thread (unless called on it).
   void Stop();
@@ -80,7 +86,8 @@ class NetDownload : public std::enable_shared_from_this<NetDownload> {
   uint64_t FDownloaded = 0;  // audio bytes received
   uint64_t FConsumed = 0;    // furthest byte read
   bool FEnded = false, FComplete = false, FStopping = false, FNotified = false;
-  std::deque<std::string> FMeta;  // recent texts: pointers handed out stay valid a while
+  std::deque<std::string> FMeta;  // recent due texts: pointers handed out stay valid a while
+  std::deque<std::pair<uint64_t, std::string>> FArrived;  // texts not yet due, by audio offset
   std::function<void(const std::string&)> FOnMeta;
   std::function<void()> FOnComplete;
 
