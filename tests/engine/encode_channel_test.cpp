@@ -279,13 +279,15 @@ TEST_F(EncodeTest, FailuresReachTheUser) {
     const char* what;
     bool fakes;
     const wchar_t* exitCode;
+    const wchar_t* noRead;
     uint16_t channels;
     uint8_t format;
     const wchar_t* expected;
   } cases[] = {
-      {"encoder exits with an error", true, L"3", 2, efMP3, L"The encoder failed"},
-      {"encoder not found", false, nullptr, 2, efOGG, L"Can't start the encoder"},
-      {"MP3 of more than two channels", true, nullptr, 4, efMP3,
+      {"encoder exits with an error", true, L"3", nullptr, 2, efMP3, L"The encoder failed"},
+      {"encoder quits without reading", true, nullptr, L"1", 2, efOGG, L"The encoder failed"},
+      {"encoder not found", false, nullptr, nullptr, 2, efOGG, L"Can't start the encoder"},
+      {"MP3 of more than two channels", true, nullptr, nullptr, 4, efMP3,
        L"Only stereo or mono input files are allowed !"},
   };
   for (const auto& c : cases) {
@@ -294,13 +296,38 @@ TEST_F(EncodeTest, FailuresReachTheUser) {
     if (c.fakes) UseFakeEncoders();
     else SetCurrentDirectoryW(dir.Path().c_str());
     SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_EXIT", c.exitCode);
-    DWORD channel = OpenWav(SineWav(c.channels, 16, 44100, 20000, 440));
+    SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_NOREAD", c.noRead);
+    // Far more than the pipe and the queue hold, so writes outlast a quitter.
+    DWORD channel = OpenWav(SineWav(c.channels, 16, 44100, 10 * 44100, 440));
     ASSERT_NE(channel, 0u);
     Encode(channel, dir.File(L"failed.out"), L"", c.format);
     bass::BASS_StreamFree(channel);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find(c.expected), std::wstring::npos) << boxes[0].text;
   }
+  SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_NOREAD", nullptr);
+}
+
+TEST_F(EncodeTest, PausedEncoderSkipsTheChannelsDataButTakesWrites) {
+  UseFakeEncoders();
+  const std::string source = SineWav(1, 16, 8000, 3000, 440);
+  DWORD channel = OpenWav(source);
+  ASSERT_NE(channel, 0u);
+  HENCODE encoder = enc::BASS_Encode_Start(channel, "oggenc.exe", BASS_ENCODE_NOHEAD | BASS_ENCODE_PAUSE,
+                                           nullptr, nullptr);
+  ASSERT_NE(encoder, 0u) << bass::BASS_ErrorGetCode();
+  EXPECT_EQ(enc::BASS_Encode_IsActive(channel), BASS_ACTIVE_PAUSED);
+  char block[1000];
+  ASSERT_EQ(bass::BASS_ChannelGetData(channel, block, sizeof(block)), sizeof(block));  // skipped
+  EXPECT_TRUE(enc::BASS_Encode_Write(encoder, "written", 7));
+  EXPECT_TRUE(enc::BASS_Encode_SetPaused(channel, FALSE));
+  EXPECT_EQ(enc::BASS_Encode_IsActive(encoder), BASS_ACTIVE_PLAYING);
+  ASSERT_EQ(bass::BASS_ChannelGetData(channel, block, sizeof(block)), sizeof(block));
+  EXPECT_TRUE(enc::BASS_Encode_Stop(channel));
+  EXPECT_FALSE(enc::BASS_Encode_IsActive(encoder));
+  EXPECT_EQ(bass::BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+  bass::BASS_StreamFree(channel);
+  EXPECT_TRUE(ReadFileBytes(dir.File(L"oggenc.exe.input")) == "written" + source.substr(44 + 1000, 1000));
 }
 
 TEST_F(EncodeTest, WmaRateThatCannotBeUsedShowsTheRatesAndLeavesNoFile) {

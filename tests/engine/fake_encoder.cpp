@@ -1,7 +1,8 @@
 // Stands in for lame.exe and oggenc.exe in the encoding tests: writes its own
 // command line and everything it reads from standard input into the folder
 // named by TAVRIN_FAKE_ENCODER_LOG (as <exe name>.args and <exe name>.input),
-// then exits with the code in TAVRIN_FAKE_ENCODER_EXIT (default 0).
+// then exits with the code in TAVRIN_FAKE_ENCODER_EXIT (default 0). With
+// TAVRIN_FAKE_ENCODER_NOREAD set it exits without reading.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -36,6 +37,8 @@ int wmain() {
 
   const std::wstring line = GetCommandLineW();
   WriteAll(log + L".args", line.data(), line.size() * sizeof(wchar_t));
+  // An encoder that quits at once, leaving its input unread.
+  if (!Env(L"TAVRIN_FAKE_ENCODER_NOREAD").empty()) return 0;
 
   _setmode(_fileno(stdin), _O_BINARY);
   std::string input;
