@@ -32,17 +32,18 @@ struct SourceFormat {
   DWORD frequency = 0;
 };
 
-SourceFormat ReadSourceFormat(DWORD Channel) {
-  SourceFormat f;
+// False when the channel cannot tell its format (no such channel, or BASS
+// not loaded): no file could describe its samples.
+bool ReadSourceFormat(DWORD Channel, SourceFormat& f) {
   BASS_CHANNELINFO info{};
-  if (bass::BASS_ChannelGetInfo(Channel, &info)) {
-    f.channels = info.chans;
-    f.flags = info.flags;
-  }
   DWORD volume = 0;
   int pan = 0;
-  bass::BASS_ChannelGetAttributes(Channel, &f.frequency, &volume, &pan);
-  return f;
+  if (!bass::BASS_ChannelGetInfo(Channel, &info) ||
+      !bass::BASS_ChannelGetAttributes(Channel, &f.frequency, &volume, &pan))
+    return false;
+  f.channels = info.chans;
+  f.flags = info.flags;
+  return f.channels > 0 && f.frequency > 0;
 }
 
 void ProcessPendingMessages() {
@@ -241,7 +242,11 @@ std::wstring EncoderCommandLine(uint8_t Format, const std::wstring& OutFile,
 
 void EncodeChannel(DWORD Channel, const std::wstring& OutFile, const std::wstring& Options,
                    bool& Cancel, const TEncodeProgress& Progress, uint8_t Format) {
-  const SourceFormat f = ReadSourceFormat(Channel);
+  SourceFormat f;
+  if (!ReadSourceFormat(Channel, f)) {
+    ShowError(L"Can't read the format of the channel to encode");
+    return;
+  }
   switch (Format) {
     case efWAV:
       EncodeWav(Channel, OutFile, f, Cancel, Progress);

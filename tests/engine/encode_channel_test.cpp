@@ -275,36 +275,50 @@ TEST_F(EncodeTest, ExternalEncodersGetTheExactCommandLineAndTheWavData) {
 }
 
 TEST_F(EncodeTest, FailuresReachTheUser) {
+  enum { kFakes, kNone, kReal };
   const struct {
     const char* what;
-    bool fakes;
+    int encoders;
     const wchar_t* exitCode;
     const wchar_t* noRead;
     uint16_t channels;
     uint8_t format;
+    const wchar_t* options;
     const wchar_t* expected;
   } cases[] = {
-      {"encoder exits with an error", true, L"3", nullptr, 2, efMP3, L"The encoder failed"},
-      {"encoder quits without reading", true, nullptr, L"1", 2, efOGG, L"The encoder failed"},
-      {"encoder not found", false, nullptr, nullptr, 2, efOGG, L"Can't start the encoder"},
-      {"MP3 of more than two channels", true, nullptr, nullptr, 4, efMP3,
+      {"encoder exits with an error", kFakes, L"3", nullptr, 2, efMP3, L"", L"The encoder failed"},
+      {"encoder quits without reading", kFakes, nullptr, L"1", 2, efOGG, L"", L"The encoder failed"},
+      {"encoder not found", kNone, nullptr, nullptr, 2, efOGG, L"", L"Can't start the encoder"},
+      {"oggenc refuses its options", kReal, nullptr, nullptr, 2, efOGG, L"--quality 99",
+       L"The encoder failed"},
+      {"MP3 of more than two channels", kFakes, nullptr, nullptr, 4, efMP3, L"",
        L"Only stereo or mono input files are allowed !"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     boxes.clear();
-    if (c.fakes) UseFakeEncoders();
+    if (c.encoders == kFakes) UseFakeEncoders();
+    else if (c.encoders == kReal) UseRealEncoders();
     else SetCurrentDirectoryW(dir.Path().c_str());
     SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_EXIT", c.exitCode);
     SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_NOREAD", c.noRead);
     // Far more than the pipe and the queue hold, so writes outlast a quitter.
     DWORD channel = OpenWav(SineWav(c.channels, 16, 44100, 10 * 44100, 440));
     ASSERT_NE(channel, 0u);
-    Encode(channel, dir.File(L"failed.out"), L"", c.format);
+    const std::wstring out = dir.File(L"failed.out");
+    Encode(channel, out, c.options, c.format);
     bass::BASS_StreamFree(channel);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find(c.expected), std::wstring::npos) << boxes[0].text;
+    EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES) << "a file was left";
   }
+  // A handle that is no channel: nothing to describe, nothing written.
+  boxes.clear();
+  const std::wstring out = dir.File(L"nothing.wav");
+  Encode(0x12345, out, L"", efWAV);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find(L"Can't read the format"), std::wstring::npos) << boxes[0].text;
+  EXPECT_EQ(GetFileAttributesW(out.c_str()), INVALID_FILE_ATTRIBUTES);
   SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_NOREAD", nullptr);
 }
 
@@ -379,6 +393,7 @@ TEST_F(EncodeTest, RealConversionsDecodeToTheSourcesLengthAndFrequency) {
     double slack;  // seconds: encoders pad to whole frames
   } cases[] = {{efMP3, L"", L"sine.mp3", 0.06},
                {efOGG, L"--quality 3", L"sine.ogg", 0.06},
+               {efOGG, L"--bitrate 96", L"sine abr.ogg", 0.06},
                {efWMA, L"128000", L"sine.wma", 0.1},
                {efWMA, L"50", L"sine vbr.wma", 0.1}};
   for (const auto& c : cases) {

@@ -70,6 +70,7 @@ Encoder::Encoder(HENCODE handle, DWORD channel, const std::wstring* commandLine,
 Encoder::~Encoder() {
   Stop();
   if (FThread != nullptr) CloseHandle(FThread);
+  if (FProcess != nullptr) CloseHandle(FProcess);
 }
 
 bool Encoder::StartProcess(const std::wstring& commandLine) {
@@ -228,6 +229,8 @@ bool Encoder::Deliver(const std::vector<uint8_t>& block) {
   return true;
 }
 
+// The process handle stays open until the object goes: Stop may still have
+// to end a program that hangs.
 void Encoder::FinishProcess() {
   if (FPipe != nullptr) {
     CloseHandle(FPipe);
@@ -241,8 +244,6 @@ void Encoder::FinishProcess() {
   } else {
     GetExitCodeProcess(FProcess, &code);
   }
-  CloseHandle(FProcess);
-  FProcess = nullptr;
   if (code != 0) {
     std::lock_guard lock(FMutex);
     FFailed = true;
