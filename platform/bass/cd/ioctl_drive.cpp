@@ -13,6 +13,7 @@
 
 #include "bass_api.h"
 #include "cd_drive.h"
+#include "cd_text.h"
 
 namespace tavrin_cd {
 
@@ -126,7 +127,7 @@ class IoctlDrive : public CdDrive {
         got < 4) {
       return {};
     }
-    return ParseCdText(buffer.data(), got);
+    return ParseCdTextPacks(buffer.data(), got);
   }
 
   int64_t ReadAudio(uint32_t track, uint64_t frame, int16_t* out, uint32_t frames) override {
@@ -196,38 +197,6 @@ class IoctlDrive : public CdDrive {
     return Device(Letter()).Valid();
   }
 
- private:
-  // Packs of 18 bytes: type, track, sequence, position, 12 text bytes, CRC.
-  // Title (0x80) and performer (0x81) texts run on across packs as
-  // zero-ended strings, the first one for the pack's track; a TAB repeats the
-  // previous string. Only block 0 in single-byte characters is read.
-  static std::vector<std::string> ParseCdText(const unsigned char* data, DWORD bytes) {
-    uint32_t length = (data[0] << 8 | data[1]) + 2u;
-    if (length > bytes) length = bytes;
-    std::vector<std::string> lines;
-    for (unsigned char type : {0x80, 0x81}) {
-      const char* key = type == 0x80 ? "TITLE" : "PERFORMER";
-      int trackNumber = -1;
-      std::string current, previous;
-      for (uint32_t at = 4; at + 18 <= length; at += 18) {
-        const unsigned char* pack = data + at;
-        if (pack[0] != type || (pack[3] & 0xF0) != 0) continue;  // other type, block or double-byte
-        if (trackNumber < 0) trackNumber = pack[1] & 0x7F;
-        for (int i = 4; i < 16; ++i) {
-          if (pack[i] != 0) {
-            current += static_cast<char>(pack[i]);
-            continue;
-          }
-          if (current == "\t") current = previous;
-          if (trackNumber <= 99) lines.push_back(key + std::to_string(trackNumber) + "=" + current);
-          previous = current;
-          current.clear();
-          ++trackNumber;
-        }
-      }
-    }
-    return lines;
-  }
 };
 
 }  // namespace
