@@ -322,6 +322,26 @@ TEST_F(EncodeTest, FailuresReachTheUser) {
   SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_NOREAD", nullptr);
 }
 
+TEST_F(EncodeTest, SlowEncoderHoldsTheFetchingBack) {
+  UseFakeEncoders();
+  SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_WAIT", L"1000");
+  // Ten seconds of audio, many times what the queue and the pipe hold.
+  const std::string source = SineWav(2, 16, 44100, 10 * 44100, 440);
+  DWORD channel = OpenWav(source);
+  ASSERT_NE(channel, 0u);
+  const DWORD start = GetTickCount();
+  DWORD lastFetch = 0;
+  bool cancel = false;
+  EncodeChannel(channel, dir.File(L"slow.mp3"), L"", cancel, [&](int32_t) { lastFetch = GetTickCount(); },
+                efMP3);
+  SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_WAIT", nullptr);
+  bass::BASS_StreamFree(channel);
+  // Without back-pressure every block would be fetched at once and queued.
+  EXPECT_GE(lastFetch - start, 800u);
+  EXPECT_EQ(ReadFileBytes(dir.File(L"lame.exe.input")).size(), source.size());
+  EXPECT_TRUE(boxes.empty());
+}
+
 TEST_F(EncodeTest, PausedEncoderSkipsTheChannelsDataButTakesWrites) {
   UseFakeEncoders();
   const std::string source = SineWav(1, 16, 8000, 3000, 440);

@@ -2,7 +2,8 @@
 // command line and everything it reads from standard input into the folder
 // named by TAVRIN_FAKE_ENCODER_LOG (as <exe name>.args and <exe name>.input),
 // then exits with the code in TAVRIN_FAKE_ENCODER_EXIT (default 0). With
-// TAVRIN_FAKE_ENCODER_NOREAD set it exits without reading.
+// TAVRIN_FAKE_ENCODER_NOREAD set it exits without reading; with
+// TAVRIN_FAKE_ENCODER_WAIT (ms) it waits that long before it reads.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -39,6 +40,10 @@ int wmain() {
   WriteAll(log + L".args", line.data(), line.size() * sizeof(wchar_t));
   // An encoder that quits at once, leaving its input unread.
   if (!Env(L"TAVRIN_FAKE_ENCODER_NOREAD").empty()) return 0;
+
+  // A slow encoder: takes nothing for a while.
+  const std::wstring wait = Env(L"TAVRIN_FAKE_ENCODER_WAIT");
+  if (!wait.empty()) Sleep(static_cast<DWORD>(_wtoi(wait.c_str())));
 
   _setmode(_fileno(stdin), _O_BINARY);
   std::string input;
