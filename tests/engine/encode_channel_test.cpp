@@ -109,6 +109,10 @@ class EncodeTest : public ::testing::Test {
     SetCurrentDirectoryW((std::wstring(kTestFolder) + L"engine_fakes\\encoders").c_str());
   }
   void UseRealEncoders() { SetCurrentDirectoryW(kProgramFolder); }
+  // A fake encoder's command line by its full path, for tests of bassenc alone.
+  static std::wstring FakeEncoder(const wchar_t* exe, const wchar_t* arguments) {
+    return L"\"" + std::wstring(kTestFolder) + L"engine_fakes\\encoders\\" + exe + L"\" " + arguments;
+  }
   void Encode(DWORD channel, const std::wstring& out, const std::wstring& options, uint8_t format) {
     bool cancel = false;
     EncodeChannel(channel, out, options, cancel, [&](int32_t p) { progress.push_back(p); }, format);
@@ -343,11 +347,13 @@ TEST_F(EncodeTest, SlowEncoderHoldsTheFetchingBack) {
 }
 
 TEST_F(EncodeTest, PausedEncoderSkipsTheChannelsDataButTakesWrites) {
-  UseFakeEncoders();
   const std::string source = SineWav(1, 16, 8000, 3000, 440);
   DWORD channel = OpenWav(source);
   ASSERT_NE(channel, 0u);
-  HENCODE encoder = enc::BASS_Encode_Start(channel, "oggenc.exe", BASS_ENCODE_NOHEAD | BASS_ENCODE_PAUSE,
+  // An 8-bit command line, as BASS takes it without BASS_UNICODE.
+  const std::wstring line = FakeEncoder(L"oggenc.exe", L"-");
+  const std::string narrow(line.begin(), line.end());
+  HENCODE encoder = enc::BASS_Encode_Start(channel, narrow.c_str(), BASS_ENCODE_NOHEAD | BASS_ENCODE_PAUSE,
                                            nullptr, nullptr);
   ASSERT_NE(encoder, 0u) << bass::BASS_ErrorGetCode();
   EXPECT_EQ(enc::BASS_Encode_IsActive(channel), BASS_ACTIVE_PAUSED);
@@ -387,10 +393,10 @@ TEST_F(EncodeTest, WmaRateThatCannotBeUsedShowsTheRatesAndLeavesNoFile) {
 }
 
 TEST_F(EncodeTest, FreeingTheChannelStopsItsEncoder) {
-  UseFakeEncoders();
   DWORD channel = OpenWav(SineWav(2, 16, 44100, 44100, 440));
   ASSERT_NE(channel, 0u);
-  HENCODE encoder = enc::BASS_Encode_Start(channel, L"lame.exe -", BASS_UNICODE, nullptr, nullptr);
+  HENCODE encoder = enc::BASS_Encode_Start(channel, FakeEncoder(L"lame.exe", L"-").c_str(),
+                                           BASS_UNICODE, nullptr, nullptr);
   ASSERT_NE(encoder, 0u) << bass::BASS_ErrorGetCode();
   char buffer[4000];
   EXPECT_EQ(bass::BASS_ChannelGetData(channel, buffer, sizeof(buffer)), sizeof(buffer));
