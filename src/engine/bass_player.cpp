@@ -35,22 +35,24 @@ const wchar_t kNoDisk[] =
     L"There is no disk in drive or drive is busy or track with this number doesn't exist or you are "
     L"using CD extractor!";
 
-void CALLBACK EndSyncProc(HSYNC, DWORD, DWORD, void* user) {
-  PostMessageW(static_cast<HWND>(user), WM_PLAYER_END, 0, 0);
+// Each message names its channel, so the window procedure can drop one that
+// arrives after that channel was stopped, closed or replaced.
+void CALLBACK EndSyncProc(HSYNC, DWORD channel, DWORD, void* user) {
+  PostMessageW(static_cast<HWND>(user), WM_PLAYER_END, channel, 0);
 }
 
-void CALLBACK DownloadSyncProc(HSYNC, DWORD, DWORD, void* user) {
-  PostMessageW(static_cast<HWND>(user), WM_PLAYER_DOWNLOADED, 0, 0);
+void CALLBACK DownloadSyncProc(HSYNC, DWORD channel, DWORD, void* user) {
+  PostMessageW(static_cast<HWND>(user), WM_PLAYER_DOWNLOADED, channel, 0);
 }
 
 // The title travels in a buffer of its own per message, so a second title
 // arriving before the first is handled cannot overwrite it; the window
 // procedure frees it.
-void CALLBACK MetaSyncProc(HSYNC, DWORD, DWORD data, void* user) {
+void CALLBACK MetaSyncProc(HSYNC, DWORD channel, DWORD data, void* user) {
   try {
     const char* text = reinterpret_cast<const char*>(static_cast<uintptr_t>(data));
     auto* title = new std::string(MetaTitleOf(text));
-    if (!PostMessageW(static_cast<HWND>(user), WM_PLAYER_META, 0, reinterpret_cast<LPARAM>(title))) delete title;
+    if (!PostMessageW(static_cast<HWND>(user), WM_PLAYER_META, channel, reinterpret_cast<LPARAM>(title))) delete title;
   } catch (...) {
     // Out of memory on BASS's thread: the title is lost, nothing else.
   }

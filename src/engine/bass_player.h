@@ -39,6 +39,7 @@ enum : UINT {
 };
 
 using TBandOut = std::array<uint32_t, 25>;
+using TEQGains = std::array<float, 10>;  // dB per band, lowest band first
 using TNotifyNewFFTDataEvent = std::function<void(TObject* Sender, const TBandOut& BandOut)>;
 using TNotifyNetEvent = std::function<void(TObject* Sender, const std::string& Content)>;
 
@@ -76,12 +77,27 @@ class TBASSPlayer : public TComponent {
   void EncodeChannel(DWORD Channel, const std::wstring& OutFile, const std::wstring& Options,
                      bool& Cancel, const TEncodeProgress& Progress, uint8_t Format);
 
-  // Volume, balance, speed and effects.
+  // Volume, balance, speed and effects. Out-of-range values are ignored,
+  // except volume, pan and equaliser gains, which are clamped.
+  void SetVolume(uint32_t Value);
+  void SetVolumeCurve(int32_t Value);
   void SetPan(int32_t Value);
   void SetSpeed(uint8_t Value);
+  void SetEQGains(const TEQGains& Gains);
+  void SetEchoLevel(uint16_t Level);
+  void SetReverbLevel(uint16_t Level);
   void SetSoundEffects(uint8_t Bits);
   void ClearEffectHandles();
   void SetVisRefreshInterval(int32_t Value);
+
+  // Buffers, network, device and output format.
+  void SetBufferLength(uint32_t Value);
+  void SetNetBufferLength(uint32_t Value);
+  float GetBufferPercent();  // 0..100; 0 when the length is unknown
+  void SetUseProxy(bool Value);
+  bool SetDevice(int32_t Number);
+  int32_t GetDevice();
+  void SetFloatOutput(bool Value);  // for channels opened afterwards
 
   // State.
   DWORD Channel() const { return FChannel; }
@@ -106,6 +122,17 @@ class TBASSPlayer : public TComponent {
   uint8_t Speed() const { return FSpeed; }
   uint32_t BaseFrequency() const { return FBaseFrequency; }
   uint32_t Volume() const { return FVolume; }
+  int32_t VolumeCurve() const { return FVolumeCurve; }
+  uint16_t BandCount() const { return kEQBandCount; }
+  const std::array<BASS_FXPARAMEQ, 10>& EQBands() const { return FEQBands; }
+  HFX EQEffect(size_t Band) const { return Band < kEQBandCount ? FEQEffects[Band] : 0; }
+  HFX EchoEffect() const { return FEchoEffect; }
+  HFX ReverbEffect() const { return FReverbEffect; }
+  uint16_t EchoLevel() const { return FEchoLevel; }
+  uint16_t ReverbLevel() const { return FReverbLevel; }
+  uint32_t BufferLength() const { return FBufferLength; }
+  uint32_t NetBufferLength() const { return FNetBufferLength; }
+  const TBandOut& BandLevels() const { return FBandLevels; }
   uint8_t SoundEffects() const { return FSoundEffects; }
   int32_t VisInterval() const { return FVisInterval; }
   TTimer* VisTimer() const { return FVisTimer; }
@@ -141,6 +168,8 @@ class TBASSPlayer : public TComponent {
   TOpenResult OpenCDTrack(const std::wstring& FileName);
   void EnableVisTimer();
   void PlayerWndProc(TMessage& Message);
+  bool IsCurrentChannel(WPARAM Channel) const;
+  bool IsCurrentEnd(WPARAM Channel) const;
   void VisTimerTick(TObject* Sender);
 
   std::wstring FProgramFolder;
@@ -175,6 +204,16 @@ class TBASSPlayer : public TComponent {
   int32_t FPan = 0;
   uint8_t FSpeed = 100;
   uint32_t FVolume = 100;
+  int32_t FVolumeCurve = 0;
+  static constexpr size_t kEQBandCount = 10;
+  std::array<BASS_FXPARAMEQ, kEQBandCount> FEQBands{{{80, 4, 0}, {170, 4, 0}, {310, 4, 0}, {600, 4, 0},
+                                                     {1000, 5, 0}, {3000, 6, 0}, {6000, 5, 0},
+                                                     {10000, 4, 0}, {12000, 3, 0}, {14000, 3, 0}}};
+  std::array<HFX, kEQBandCount> FEQEffects{};
+  HFX FEchoEffect = 0;
+  HFX FReverbEffect = 0;
+  uint32_t FBufferLength = 500;
+  uint32_t FNetBufferLength = 5000;
   uint16_t FEchoLevel = 16;
   uint16_t FReverbLevel = 16;
   uint8_t FSoundEffects = 0;

@@ -20,13 +20,21 @@ constexpr uint16_t kBandEdges[25] = {1,  2,  3,  6,  12, 18, 24, 30, 36,  42,  4
                                      66, 72, 78, 84, 90, 96, 102, 108, 120, 132, 156, 180};
 
 // The byte size of a tag image BASS holds: 128 for ID3v1, the size its
-// header gives for ID3v2, so the parser never reads past BASS's block.
-int32_t TagImageSize(const char* tag, uint16_t kind) {
-  if (kind == 1) return 128;
-  const auto* h = reinterpret_cast<const unsigned char*>(tag);
-  if (h[0] != 'I' || h[1] != 'D' || h[2] != '3') return 0;
-  int32_t size = (h[6] & 0x7F) << 21 | (h[7] & 0x7F) << 14 | (h[8] & 0x7F) << 7 | (h[9] & 0x7F);
-  return size + 10 + ((h[5] & 0x10) ? 10 : 0);
+// header gives for ID3v2, so the parser never reads past BASS's block. Only
+// version 4 defines the footer flag; an image is never longer than the file
+// it came from, whatever a damaged header claims.
+int32_t TagImageSize(const char* tag, uint16_t kind, uint32_t fileSize) {
+  int64_t size = 0;
+  if (kind == 1) {
+    size = 128;
+  } else {
+    const auto* h = reinterpret_cast<const unsigned char*>(tag);
+    if (h[0] != 'I' || h[1] != 'D' || h[2] != '3') return 0;
+    size = 10 + ((h[6] & 0x7F) << 21 | (h[7] & 0x7F) << 14 | (h[8] & 0x7F) << 7 | (h[9] & 0x7F));
+    if (h[3] >= 4 && (h[5] & 0x10)) size += 10;
+  }
+  if (fileSize != 0xFFFFFFFF) size = std::min<int64_t>(size, fileSize);
+  return static_cast<int32_t>(size);
 }
 
 }  // namespace
@@ -35,6 +43,7 @@ void TBASSPlayer::PlayerWndProc(TMessage& Message) {
   Message.Result = 0;
   switch (Message.Msg) {
     case WM_PLAYER_END:
+      if (!IsCurrentEnd(Message.WParam)) break;
       FPlayerMode = pmStopped;
       if (FOnPlayEnd) FOnPlayEnd(this);
       break;
@@ -43,11 +52,13 @@ void TBASSPlayer::PlayerWndProc(TMessage& Message) {
       break;
     case WM_PLAYER_META: {
       std::unique_ptr<std::string> title(reinterpret_cast<std::string*>(Message.LParam));
+      if (!IsCurrentChannel(Message.WParam)) break;
       FStreamInfo.Title = title ? *title : std::string();
       if (FOnGetMeta) FOnGetMeta(this, FStreamInfo.Title);
       break;
     }
     case WM_PLAYER_DOWNLOADED: {
+      if (!IsCurrentChannel(Message.WParam)) break;
       FDownloadDone = true;
       std::wstring ext = TntWideUpperCase(WideExtractFileExt(AnsiToWideInCodePage(FCurrentName, CP_ACP)));
       const char* tag = nullptr;
@@ -62,7 +73,7 @@ void TBASSPlayer::PlayerWndProc(TMessage& Message) {
       }
       FStreamInfo.FileSize = bass::BASS_StreamGetFilePosition(FChannel, BASS_FILEPOS_END);
       TMP3TagInfo tagInfo;
-      int32_t size = tag ? TagImageSize(tag, kind) : 0;
+      int32_t size = tag ? TagImageSize(tag, kind, FStreamInfo.FileSize) : 0;
       if (size > 0 && FMPEGaudio && FMPEGaudio->ReadTagFromMemory(tag, size, tagInfo, kind)) {
         FStreamInfo.Title = tagInfo.Title;
         FStreamInfo.Artist = tagInfo.Artist;
@@ -84,6 +95,18 @@ void TBASSPlayer::PlayerWndProc(TMessage& Message) {
     default:
       break;
   }
+}
+
+bool TBASSPlayer::IsCurrentChannel(WPARAM Channel) const {
+  return FChannelKind != ckNone && Channel == FChannel;
+}
+
+// An end is real only while this channel plays and BASS has really stopped
+// it: one posted just before Stop, or before a restart from the stopped
+// state, must neither advance the playlist nor stop the restarted play.
+bool TBASSPlayer::IsCurrentEnd(WPARAM Channel) const {
+  return IsCurrentChannel(Channel) && FPlayerMode == pmPlaying &&
+         bass::BASS_ChannelIsActive(FChannel) == BASS_ACTIVE_STOPPED;
 }
 
 void TBASSPlayer::VisTimerTick(TObject*) {

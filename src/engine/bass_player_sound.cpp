@@ -1,4 +1,4 @@
-// TBASSPlayer: balance, speed, effects and the band-level timer's interval.
+// TBASSPlayer: volume, balance, speed and the band-level timer's interval.
 #include "bass22_dynamic.h"
 #include "bass_player.h"
 #include "timer.h"
@@ -17,9 +17,16 @@ void TBASSPlayer::SetSpeed(uint8_t Value) {
   bass::BASS_ChannelSetAttributes(FChannel, static_cast<int>(FBaseFrequency / 100 * Value), -1, -101);
 }
 
-void TBASSPlayer::SetSoundEffects(uint8_t Bits) { FSoundEffects = Bits; }
+void TBASSPlayer::SetVolume(uint32_t Value) {
+  FVolume = std::min<uint32_t>(Value, 100);
+  bass::BASS_SetConfig(BASS_CONFIG_GVOL_MUSIC, FVolume);
+  bass::BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, FVolume);
+}
 
-void TBASSPlayer::ClearEffectHandles() {}
+void TBASSPlayer::SetVolumeCurve(int32_t Value) {
+  bass::BASS_SetConfig(BASS_CONFIG_CURVE_VOL, static_cast<DWORD>(Value));
+  FVolumeCurve = Value;
+}
 
 void TBASSPlayer::SetVisRefreshInterval(int32_t Value) {
   if (Value < 10 || Value > 1000) return;
