@@ -201,3 +201,28 @@ TEST(PlayerSound, BufferPercentOfADownload) {
   ASSERT_TRUE(PumpMessagesUntil([&] { return player->GetBufferPercent() == 100.0f; }, 5000))
       << player->GetBufferPercent();
 }
+
+TEST(PlayerSound, ProxyDeviceAndFloatOutput) {
+  auto player = MakePlayer();
+  BoxRecorder boxes;
+  player->SetUseProxy(false);
+  EXPECT_EQ(bass::BASS_GetConfig(BASS_CONFIG_NET_NOPROXY), 1u);
+  player->SetUseProxy(true);
+  EXPECT_EQ(bass::BASS_GetConfig(BASS_CONFIG_NET_NOPROXY), 0u);
+  EXPECT_EQ(player->GetDevice(), 1);
+  EXPECT_FALSE(player->SetDevice(99));
+  EXPECT_TRUE(boxes.Boxes.empty());
+
+  // Only channels opened afterwards take floating-point samples.
+  TempDir dir;
+  std::wstring file = dir.WriteFile(L"song.wav", SilentWav(44100, 4410));
+  for (bool floating : {true, false}) {
+    player->SetFloatOutput(floating);
+    EXPECT_EQ(player->FloatOutput(), floating);
+    ASSERT_TRUE(player->Open(file));
+    BASS_CHANNELINFO info{};
+    ASSERT_TRUE(bass::BASS_ChannelGetInfo(player->Channel(), &info));
+    EXPECT_EQ((info.flags & BASS_SAMPLE_FLOAT) != 0, floating) << "flags " << info.flags;
+    player->Close();
+  }
+}
