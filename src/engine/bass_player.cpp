@@ -31,9 +31,6 @@ constexpr DWORD kBassVersion = 0x20002;
 constexpr DWORD kAddOnLoaderWaitMs = 5000;
 
 const wchar_t kNotReady[] = L"Player is not ready !";
-const wchar_t kNoDisk[] =
-    L"There is no disk in drive or drive is busy or track with this number doesn't exist or you are "
-    L"using CD extractor!";
 
 // Each message names its channel, so the window procedure can drop one that
 // arrives after that channel was stopped, closed or replaced.
@@ -232,13 +229,7 @@ void TBASSPlayer::ReadNetFileInfo(const std::wstring& FileName, TStreamInfo& Inf
   FIsNetStream = true;
   std::wstring ext = TntWideUpperCase(WideExtractFileExt(FileName));
   if (ext == L".OGG") {
-    for (const std::string& s : TagStrings(bass::BASS_StreamGetTags(FChannel, BASS_TAG_OGG))) {
-      size_t p = s.find("TITLE=");
-      if (p != std::string::npos) {
-        Info.Title = s.substr(std::min<size_t>(6, s.size()));
-        break;
-      }
-    }
+    Info.Title = TitleCommentOf(TagStrings(bass::BASS_StreamGetTags(FChannel, BASS_TAG_OGG)));
   } else if (ext == L".MP3" || ext == L".WMA") {
     FICYTags = bass::BASS_StreamGetTags(FChannel, BASS_TAG_ID3V2);
     // Only basswma gives its attributes as "Name : value" strings under this

@@ -52,8 +52,12 @@ std::string MetaTitleOf(const char* data) {
   if (!strings.empty() && strings.front().find("StreamTitle=") != std::string::npos) {
     return StreamTitleOf(strings.front());
   }
+  return TitleCommentOf(strings);
+}
+
+std::string TitleCommentOf(const std::vector<std::string>& strings) {
   for (const std::string& s : strings) {
-    if (Upper(s).find("TITLE=") != std::string::npos) return s.size() > 6 ? s.substr(6) : std::string();
+    if (Upper(s.substr(0, 6)) == "TITLE=") return s.substr(6);
   }
   return std::string();
 }

@@ -16,6 +16,10 @@ std::string StreamTitleOf(const std::string& s);
 // The title of a metadata sync's text: StreamTitle='...'; or, in a list of
 // strings, the first "TITLE=" string (any case) from its 7th character on.
 std::string MetaTitleOf(const char* data);
+// The value of the first "TITLE=..." comment, its name in any letter case as
+// Vorbis comments allow ("title=" from oggenc); empty when there is none. Only a
+// string that starts with the name counts, so "ALBUMTITLE=" is not a title.
+std::string TitleCommentOf(const std::vector<std::string>& strings);
 // The last path element of a URL without its last four characters ("song"
 // for ".../song.mp3"); empty when the URL has no such element.
 std::string TitleFromURL(const std::string& url);

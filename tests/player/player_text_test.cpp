@@ -24,12 +24,16 @@ TEST(PlayerText, StreamTitles) {
       {"artist=Band\0title=Song\0\0", 24, "Song"},
       {"ARTIST=Band\0TITLE=Loud\0\0", 24, "Loud"},
       {"nothing here\0\0", 14, ""},
+      {"ALBUMTITLE=Disc\0Title=Real\0\0", 28, "Real"},
   };
   for (const Case& c : cases) {
     std::string data = c.size ? std::string(c.data, c.size) : std::string(c.data) + std::string(2, '\0');
     EXPECT_EQ(MetaTitleOf(data.c_str()), c.title) << "data: " << c.data;
   }
   EXPECT_EQ(MetaTitleOf(nullptr), "");
+  // Vorbis comment names are case-insensitive: oggenc writes "title=".
+  EXPECT_EQ(TitleCommentOf({"ALBUMTITLE=Disc", "title=Song"}), "Song");
+  EXPECT_EQ(TitleCommentOf({"ARTIST=Band"}), "");
 }
 
 TEST(PlayerText, UrlTitlesNumbersAndWmaAttributes) {
