@@ -1,4 +1,5 @@
 #include "create_channel.h"
+#include "text.h"
 
 namespace tavrin_bass {
 
@@ -7,15 +8,6 @@ bass_core::SampleFormat FormatOf(DWORD flags) {
   if (flags & BASS_SAMPLE_FLOAT) return SampleFormat::kFloat32;
   if (flags & BASS_SAMPLE_8BITS) return SampleFormat::kUnsigned8;
   return SampleFormat::kSigned16;
-}
-
-std::wstring WideFromAnsi(const char* text) {
-  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (n <= 0) return std::wstring();
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-  wide.resize(static_cast<size_t>(n - 1));
-  return wide;
 }
 
 int OpenSource(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags,

@@ -23,17 +23,6 @@ std::mutex TextLock;
 std::map<DWORD, std::string> Descriptions;
 std::map<DWORD, std::string> IdTexts;
 
-template <typename F>
-auto Guarded(F body) -> decltype(body()) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return Fail(BASS_ERROR_MEM);
-  } catch (...) {
-    return Fail(BASS_ERROR_UNKNOWN);
-  }
-}
-
 // The disc's tracks, or the error code to fail with.
 int TracksOf(DWORD drive, std::vector<CdTrack>& tracks) {
   std::shared_ptr<CdDrive> cd = DriveAt(drive);

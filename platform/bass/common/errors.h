@@ -8,6 +8,8 @@
 // own.
 #pragma once
 
+#include <new>
+
 #include "bass_failure.h"
 
 namespace tavrin_bass {
@@ -49,6 +51,20 @@ template <typename T>
 T Ok(T value) noexcept {
   SetError(BASS_OK);
   return value;
+}
+
+// Runs an add-on entry point's body so that nothing escapes the DLL: running
+// out of memory records BASS_ERROR_MEM, anything else BASS_ERROR_UNKNOWN, and
+// the answer is 0 / FALSE / nullptr.
+template <typename Body>
+auto Guarded(Body&& body) noexcept -> decltype(body()) {
+  try {
+    return body();
+  } catch (const std::bad_alloc&) {
+    return Fail(BASS_ERROR_MEM);
+  } catch (...) {
+    return Fail(BASS_ERROR_UNKNOWN);
+  }
 }
 
 }  // namespace tavrin_bass

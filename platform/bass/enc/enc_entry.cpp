@@ -11,6 +11,7 @@
 #include "bass_api.h"
 #include "encoder.h"
 #include "errors.h"
+#include "text.h"
 
 using namespace tavrin_bass;
 using bass_enc::Encoder;
@@ -50,25 +51,6 @@ void Forget(HENCODE handle) {
   t.encoders.erase(handle);
 }
 
-std::wstring Widen(const char* text) {
-  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring wide(n > 0 ? n : 1, L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-  wide.resize(wcslen(wide.c_str()));
-  return wide;
-}
-
-template <typename Body>
-auto Guarded(Body&& body) noexcept -> decltype(body()) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return Fail(BASS_ERROR_MEM);
-  } catch (...) {
-    return Fail(BASS_ERROR_UNKNOWN);
-  }
-}
-
 }  // namespace
 
 HENCODE WINAPI BASS_Encode_Start(DWORD handle, const void* cmdline, DWORD flags, ENCODEPROC* proc,
@@ -79,7 +61,7 @@ HENCODE WINAPI BASS_Encode_Start(DWORD handle, const void* cmdline, DWORD flags,
     std::wstring line;
     if (cmdline != nullptr) {
       line = (flags & BASS_UNICODE) ? std::wstring(static_cast<const wchar_t*>(cmdline))
-                                    : Widen(static_cast<const char*>(cmdline));
+                                    : WideFromAnsi(static_cast<const char*>(cmdline));
       if (line.empty()) return Fail(BASS_ERROR_ILLPARAM);
     }
     HENCODE id;

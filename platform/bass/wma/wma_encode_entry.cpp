@@ -9,6 +9,7 @@
 #include "bass_api.h"
 #include "errors.h"
 #include "wma_encoder.h"
+#include "text.h"
 
 using namespace tavrin_bass;
 using tavrin_wma::WmaEncoder;
@@ -34,27 +35,6 @@ std::shared_ptr<WmaEncoder> Find(HWMENCODE handle) {
   return it == t.encoders.end() ? nullptr : it->second;
 }
 
-std::wstring FileName(const void* file, DWORD flags) {
-  if (flags & BASS_UNICODE) return static_cast<const wchar_t*>(file);
-  const char* text = static_cast<const char*>(file);
-  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring wide(n > 0 ? n : 1, L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-  wide.resize(wcslen(wide.c_str()));
-  return wide;
-}
-
-template <typename Body>
-auto Guarded(Body&& body) noexcept -> decltype(body()) {
-  try {
-    return body();
-  } catch (const std::bad_alloc&) {
-    return Fail(BASS_ERROR_MEM);
-  } catch (...) {
-    return Fail(BASS_ERROR_UNKNOWN);
-  }
-}
-
 }  // namespace
 
 const DWORD* WINAPI BASS_WMA_EncodeGetRates(DWORD freq, DWORD chans, DWORD flags) {
@@ -68,7 +48,7 @@ HWMENCODE WINAPI BASS_WMA_EncodeOpenFile(DWORD freq, DWORD chans, DWORD flags, D
                                          const void* file) {
   return Guarded([&]() -> HWMENCODE {
     if (freq == 0 || chans == 0 || file == nullptr) return Fail(BASS_ERROR_ILLPARAM);
-    const std::wstring name = FileName(file, flags);
+    const std::wstring name = NameArgument(file, flags);
     if (name.empty()) return Fail(BASS_ERROR_ILLPARAM);
     std::unique_ptr<WmaEncoder> encoder;
     int error = WmaEncoder::OpenFile(freq, chans, flags, bitrate, name, encoder);

@@ -8,6 +8,7 @@
 #include "asf_decoder.h"
 #include "bass_api.h"
 #include "errors.h"
+#include "text.h"
 
 using namespace tavrin_bass;
 using tavrin_wma::AsfDecoder;
@@ -23,17 +24,6 @@ CreateDecoderProc FindCreator() {
   if (!bass) return nullptr;
   FARPROC proc = GetProcAddress(bass, "BASS_Internal_StreamCreateDecoder");
   return reinterpret_cast<CreateDecoderProc>(reinterpret_cast<void*>(proc));
-}
-
-std::wstring NameOf(const void* file, DWORD flags) {
-  if (flags & BASS_UNICODE) return static_cast<const wchar_t*>(file);
-  const char* text = static_cast<const char*>(file);
-  int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (n <= 1) return std::wstring();
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), n);
-  wide.resize(static_cast<size_t>(n - 1));
-  return wide;
 }
 
 bool IsUrl(const std::wstring& name) {
@@ -81,7 +71,7 @@ HSTREAM WINAPI BASS_WMA_StreamCreateFile(BOOL mem, const void* file, QWORD offse
     if (mem) {
       source = bass_core::MemorySource(file, length);
     } else {
-      std::wstring name = NameOf(file, flags);
+      std::wstring name = NameArgument(file, flags);
       // Our ffmpeg is built without network protocols: a WMA source over the
       // network is a format this build cannot open.
       if (IsUrl(name)) return Fail(BASS_ERROR_FILEFORM);
