@@ -9,7 +9,7 @@
 #include "mix.h"
 #include "resampler.h"
 #include "samples.h"
-#include "spectrum.h"
+#include "fft_magnitudes.h"
 #include "wav_fixtures.h"
 
 using namespace bass_core;

@@ -5,7 +5,7 @@
 
 #include "bass_api.h"
 #include "channel.h"
-#include "spectrum.h"
+#include "fft_magnitudes.h"
 
 namespace bass_core {
 namespace {

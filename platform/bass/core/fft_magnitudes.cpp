@@ -1,4 +1,4 @@
-#include "spectrum.h"
+#include "fft_magnitudes.h"
 
 #include <array>
 #include <cmath>
