@@ -51,14 +51,14 @@ std::wstring Format(std::wstring_view fmt, std::initializer_list<FormatArg> args
       out += c;
       continue;
     }
-    wchar_t spec = fmt[++i];
-    if (spec == L'%') {
+    wchar_t directive = fmt[++i];
+    if (directive == L'%') {
       out += L'%';
       continue;
     }
     const FormatArg* arg = next < list.size() ? list[next++] : nullptr;
     if (!arg) continue;  // missing argument: drop the directive rather than fail
-    switch (spec) {
+    switch (directive) {
       case L'x':
       case L'X': {
         if (arg->IsText()) {
@@ -66,7 +66,7 @@ std::wstring Format(std::wstring_view fmt, std::initializer_list<FormatArg> args
           break;
         }
         wchar_t buf[24];
-        swprintf(buf, 24, spec == L'x' ? L"%llx" : L"%llX",
+        swprintf(buf, 24, directive == L'x' ? L"%llx" : L"%llX",
                  static_cast<unsigned long long>(arg->AsNumber()));
         out += buf;
         break;
