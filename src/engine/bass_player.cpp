@@ -12,7 +12,9 @@
 #include "basswma22_dynamic.h"
 #include "dialogs.h"
 #include "formats/mpeg_audio.h"
+#include "formats/ogg_vorbis.h"
 #include "formats/wav_file.h"
+#include "formats/wma_file.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
 #include "program_folder.h"
@@ -106,6 +108,8 @@ void TBASSPlayer::StartUp() {
   FCDReady = basscd::Load_BASSCDDLL(FProgramFolder + L"basscd.dll");
   FEncoderReady = BassEnc22_dynamic::Load_BASSENCDLL(FProgramFolder + L"bassenc.dll");
   FMPEGaudio = std::make_unique<TMPEGaudio>();
+  FOggVorbis = std::make_unique<TOggVorbis>();
+  FWMAfile = std::make_unique<TWMAfile>();
   FWAVfile = std::make_unique<TWAVfile>();
   StartAddOnLoader();
 }

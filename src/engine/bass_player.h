@@ -22,10 +22,12 @@
 
 class TCompList;
 class TMPEGaudio;
+class TOggVorbis;
 class TThread;
 class TTimer;
 class TTntStringList;
 class TWAVfile;
+class TWMAfile;
 
 enum : uint8_t { ckNone = 0, ckStream = 1, ckWMA = 2, ckMusic = 3, ckCD = 4 };
 enum : uint8_t { pmNone = 0, pmOpened = 1, pmStopped = 2, pmPlaying = 3, pmPaused = 4 };
@@ -177,7 +179,11 @@ class TBASSPlayer : public TComponent {
   HWND FMessageWindow = nullptr;
   TTimer* FVisTimer = nullptr;
   std::unique_ptr<TThread> FAddOnLoader;
+  // The four format readers the player owns; only the MPEG one is used, for
+  // the tag of a downloaded internet MP3.
   std::unique_ptr<TMPEGaudio> FMPEGaudio;
+  std::unique_ptr<TOggVorbis> FOggVorbis;
+  std::unique_ptr<TWMAfile> FWMAfile;
   std::unique_ptr<TWAVfile> FWAVfile;
 
   DWORD FChannel = 0;
