@@ -9,30 +9,9 @@
 #include <vector>
 
 #include "bass_api.h"
+#include "bass_library.h"
 
 namespace {
-
-struct Bass {
-#define TAVRIN_BASS_MEMBER(name) decltype(&::name) name = nullptr;
-  TAVRIN_BASS_ENTRY_POINTS(TAVRIN_BASS_MEMBER)
-  TAVRIN_BASS_TEST_EXPORTS(TAVRIN_BASS_MEMBER)
-#undef TAVRIN_BASS_MEMBER
-};
-
-bool Load(Bass& b) {
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring path = exe;
-  path.resize(path.find_last_of(L'\\') + 1);
-  HMODULE module = LoadLibraryW((path + L"..\\bin\\bass.dll").c_str());
-  if (!module) return false;
-#define TAVRIN_BASS_FETCH(name) \
-  b.name = reinterpret_cast<decltype(&::name)>(reinterpret_cast<void*>(GetProcAddress(module, #name)));
-  TAVRIN_BASS_ENTRY_POINTS(TAVRIN_BASS_FETCH)
-  TAVRIN_BASS_TEST_EXPORTS(TAVRIN_BASS_FETCH)
-#undef TAVRIN_BASS_FETCH
-  return true;
-}
 
 void Put32(std::string& s, uint32_t v) {
   for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>(v >> (8 * i)));

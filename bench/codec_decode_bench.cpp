@@ -14,28 +14,9 @@
 #include <vector>
 
 #include "bass_api.h"
+#include "bass_library.h"
 
 namespace {
-
-struct Bass {
-#define TAVRIN_BASS_MEMBER(name) decltype(&::name) name = nullptr;
-  TAVRIN_BASS_ENTRY_POINTS(TAVRIN_BASS_MEMBER)
-#undef TAVRIN_BASS_MEMBER
-};
-
-bool Load(Bass& b) {
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring path = exe;
-  path.resize(path.find_last_of(L'\\') + 1);
-  HMODULE module = LoadLibraryW((path + L"..\\bin\\bass.dll").c_str());
-  if (!module) return false;
-#define TAVRIN_BASS_FETCH(name) \
-  b.name = reinterpret_cast<decltype(&::name)>(reinterpret_cast<void*>(GetProcAddress(module, #name)));
-  TAVRIN_BASS_ENTRY_POINTS(TAVRIN_BASS_FETCH)
-#undef TAVRIN_BASS_FETCH
-  return true;
-}
 
 std::string Le16(uint32_t v) { return {char(v & 0xFF), char((v >> 8) & 0xFF)}; }
 std::string Le32(uint32_t v) { return Le16(v & 0xFFFF) + Le16(v >> 16); }

@@ -60,6 +60,18 @@ std::wstring TempDir::WriteFile(const std::wstring& name, const std::string& byt
   return full;
 }
 
+std::set<std::wstring> FilesIn(const std::wstring& folder) {
+  std::set<std::wstring> names;
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(fd.cFileName);
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+  return names;
+}
+
 std::string ReadFileBytes(const std::wstring& fileName) {
   HANDLE h = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, 0, nullptr);

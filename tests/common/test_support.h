@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 
 namespace testing_support {
@@ -36,6 +37,9 @@ std::wstring MessageOf(F f) {
   }
   return L"(nothing raised)";
 }
+
+// Names of the files (not folders) in a folder given with a trailing backslash.
+std::set<std::wstring> FilesIn(const std::wstring& folder);
 
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& fileName);

@@ -10,6 +10,7 @@
 namespace {
 
 using namespace tag_bytes;
+using testing_support::FilesIn;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 

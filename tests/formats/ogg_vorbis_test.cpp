@@ -14,7 +14,7 @@
 namespace {
 
 using namespace ogg_bytes;
-using tag_bytes::FilesIn;
+using testing_support::FilesIn;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 

@@ -62,17 +62,4 @@ inline std::string Audio(size_t size = 300) {
   return s;
 }
 
-// Names of the files in a folder (Path() form, with a trailing backslash).
-inline std::set<std::wstring> FilesIn(const std::wstring& folder) {
-  std::set<std::wstring> names;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(fd.cFileName);
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return names;
-}
-
 }  // namespace tag_bytes

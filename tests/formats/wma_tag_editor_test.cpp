@@ -12,7 +12,7 @@
 
 namespace {
 
-using tag_bytes::FilesIn;
+using testing_support::FilesIn;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
 

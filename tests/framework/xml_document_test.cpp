@@ -23,17 +23,6 @@ const wchar_t kSample[] =
     L"\t<Playback Volume=\"1\"/>\r\n"
     L"</APP>\r\n";
 
-int FileCount(const std::wstring& folder) {
-  int count = 0;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return count;
-}
 
 TEST(XMLDocument, ChildrenByNameAndIndexSkipNonElements) {
   TXMLDocument doc;
@@ -140,7 +129,7 @@ TEST(XMLDocument, SaveAndLoadKeepMarkupAndNonAsciiText) {
     doc.DocumentElement().AddChild(L"Skin").SetAttribute(L"Name", L"\u30c6\u30b9\u30c8");
     doc.SaveToFile(file);
   }
-  EXPECT_EQ(FileCount(dir.Path()), 1) << "no temporary file is left beside the target";
+  EXPECT_EQ(testing_support::FilesIn(dir.Path()).size(), 1u) << "no temporary file is left beside the target";
   TXMLDocument again;
   again.LoadFromFile(file);
   EXPECT_EQ(again.DocumentElement().ChildNode(L"Paths").Attribute(L"AddFiles"), tricky);
@@ -214,7 +203,7 @@ TEST(XMLDocument, FailedSaveLeavesTheOldFileWhole) {
   CloseHandle(held);
   EXPECT_NE(U8(message).find("Cannot create file"), std::string::npos) << U8(message);
   EXPECT_EQ(ReadFileBytes(file), "<OLD/>");
-  EXPECT_EQ(FileCount(dir.Path()), 1) << "the temporary file is removed";
+  EXPECT_EQ(testing_support::FilesIn(dir.Path()).size(), 1u) << "the temporary file is removed";
 }
 
 TEST(XMLDocument, NodesOutliveTheirDocument) {

@@ -14,17 +14,6 @@ using testing_support::TempDir;
 
 std::string Bytes(const std::wstring& s) { return W(s); }
 
-size_t FileCount(const std::wstring& folder) {
-  size_t count = 0;
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-  return count;
-}
 
 void ExpectAttributes(IWMHeaderInfo3& info, const std::vector<Attribute>& expected) {
   const auto got = ReadAll(info);
@@ -242,7 +231,7 @@ TEST(MetadataEditor, NothingWrittenUnlessFlushedOnAnUnchangedFile) {
   dir.WriteFile(L"a.wma", file + "more");
   EXPECT_TRUE(FAILED(e->Flush()));
   EXPECT_EQ(ReadFileBytes(name), file + "more");
-  EXPECT_EQ(FileCount(dir.Path()), 1u);
+  EXPECT_EQ(testing_support::FilesIn(dir.Path()).size(), 1u);
 }
 
 TEST(MetadataEditor, InterfacesOfOneObject) {
