@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "forms.h"
+
 namespace {
 
 MessageBoxSink& CurrentSink() {
@@ -21,4 +23,7 @@ MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {
   return std::exchange(CurrentSink(), std::move(sink));
 }
 
-HWND ApplicationHandle() { return nullptr; }
+HWND ApplicationHandle() {
+  TApplication* app = ExistingApplication();
+  return app && app->HandleAllocated() ? app->Handle() : nullptr;
+}

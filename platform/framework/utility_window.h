@@ -17,12 +17,7 @@
 
 #include <functional>
 
-struct TMessage {
-  UINT Msg;
-  WPARAM WParam;
-  LPARAM LParam;
-  LRESULT Result;
-};
+#include "messages.h"
 
 using TWndMethod = std::function<void(TMessage&)>;
 

@@ -1,0 +1,62 @@
+// The application's Unicode companion: the wide application title and hint,
+// and the thread message hook that hands characters the framework's ANSI
+// message loop would lose straight to Unicode windows.
+//
+// Exactly one TTntApplication, made by TntApplication() on first use (which
+// also installs the hook); the hook is removed and the companion freed at exit.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "controls.h"
+#include "forms.h"
+
+class TTntAppIdleEventControl;
+
+class TTntApplication : public TComponent {
+ public:
+  explicit TTntApplication(TComponent* AOwner);
+  ~TTntApplication() override;
+
+  std::wstring Title();
+  void SetTitle(const std::wstring& Value);
+  // In step with Application()->Hint().
+  std::wstring Hint();
+  void SetHint(const std::wstring& Value);
+
+  // From the message hook, for a message being removed from the queue: true
+  // when it was handled here (the loop then sees WM_NULL).
+  bool HandleUnicodeCharMessage(MSG& Msg);
+  TTntAppIdleEventControl* IdleEventControl() const { return FIdleEventControl; }
+  uint32_t SettingChangeTick() const { return FSettingChangeTick; }
+
+ private:
+  friend class TTntAppIdleEventControl;
+  bool MainWindowHook(TMessage& Message);
+  void ApplyPendingTitle();
+  // The idle control's action update: the wide long hint of the control under
+  // the mouse becomes the application hint.
+  void RefreshHint();
+
+  std::wstring FHint;
+  TTntAppIdleEventControl* FIdleEventControl = nullptr;
+  uint32_t FSettingChangeTick = 0;
+  std::wstring FPendingTitle;
+};
+
+// A windowless control on the main form whose action's update runs on every
+// idle pass of the application.
+class TTntAppIdleEventControl : public TControl {
+ public:
+  explicit TTntAppIdleEventControl(TCustomForm* MainForm);
+  ~TTntAppIdleEventControl() override;
+};
+
+TTntApplication* TntApplication();
+// The tick of the last WM_SETTINGCHANGE (or of the companion's creation).
+uint32_t TntSettingChangeTick();
+// WH_GETMESSAGE on the calling thread, once; failure raises the system error.
+void InstallGetMessageHook();

@@ -1,0 +1,19 @@
+// Wide text on a framework canvas. Each call draws between the canvas's
+// Changing() and Changed(), with its font (and brush) selected, as the
+// canvas's own ANSI text calls do.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "graphics.h"
+
+// Clipped to Rect, which is filled with the brush unless it is bsClear.
+void WideCanvasTextRect(TCanvas* Canvas, const RECT& Rect, int X, int Y, const std::wstring& Text);
+// The pen moves to the end of the text.
+void WideCanvasTextOut(TCanvas* Canvas, int X, int Y, const std::wstring& Text);
+// (0, 0) for an empty text.
+SIZE WideCanvasTextExtent(TCanvas* Canvas, const std::wstring& Text);
+int WideCanvasTextWidth(TCanvas* Canvas, const std::wstring& Text);
+int WideCanvasTextHeight(TCanvas* Canvas, const std::wstring& Text);

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "format.h"
+#include "foundation/tnt_system.h"
+#include "test_support.h"
+#include "unicode_controls/tnt_actions.h"
+#include "unicode_controls/tnt_controls.h"
+#include "unicode_controls/tnt_forms.h"
+#include "unicode_controls/tnt_graphics.h"
+#include "unicode_controls/tnt_menus.h"
+#include "unicode_test_controls.h"
+
+using namespace unicode_test;
+
+namespace {
+
+// The framework's own loop (PeekMessageA, TranslateMessage, DispatchMessageA),
+// with the thread's message hook in it, until done() or the bound.
+bool RunFrameworkLoopUntil(const std::function<bool()>& done, unsigned timeoutMs = 3000) {
+  ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    Application()->ProcessMessages();
+    if (done()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+}  // namespace
+
+TEST(UnicodeHints, ShortPartInTheHintWindowLongPartInTheApplicationHint) {
+  struct Case {
+    const wchar_t* ControlHint;
+    const wchar_t* FormHint;
+    const wchar_t* Shown;
+    const wchar_t* Long;
+  };
+  const Case cases[] = {
+      {L"Коротко ★|Длинно ★", L"", L"Коротко ★", L"Длинно ★"},
+      {L"Целиком ★", L"", L"Целиком ★", L"Целиком ★"},
+      {L"", L"Форма ★|Родитель ★", L"Форма ★", L"Родитель ★"},
+  };
+  ASSERT_NE(TntApplication(), nullptr);
+  // The idle refresh lives on the main form.
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(40, 40, 420, 160);
+  auto* edit = new TTestUnicodeEdit(form);
+  edit->SetParent(form);
+  edit->SetBounds(10, 10, 300, 26);
+  form->Show();
+  Application()->SetMainForm(form);
+  Application()->SetShowHint(true);
+  form->SetShowHint(true);
+  MSG none{};
+  TntApplication()->HandleUnicodeCharMessage(none);
+  ASSERT_NE(TntApplication()->IdleEventControl(), nullptr);
+  POINT over = edit->ClientToScreen(POINT{150, 13});
+  SetCursorPos(over.x, over.y);
+  POINT at{};
+  GetCursorPos(&at);
+  ASSERT_EQ(FindDragTarget(at, false), edit) << "the mouse is not over the edit";
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Shown);
+    WideSetHint(edit, c.ControlHint);
+    WideSetHint(form, c.FormHint);
+    Application()->ActivateHint(at);
+    THintWindow* window = Application()->HintWindow();
+    ASSERT_NE(dynamic_cast<TTntCustomHintWindow*>(window), nullptr);
+    EXPECT_EQ(SystemWindowText(window->WindowHandle()), c.Shown);
+    EXPECT_TRUE(IsWindowVisible(window->WindowHandle()));
+    Application()->CancelHint();
+
+    Application()->Idle(MSG{});
+    EXPECT_EQ(TntApplication()->Hint(), c.Long);
+  }
+  Application()->SetMainForm(nullptr);
+  delete form;
+}
+
+TEST(UnicodeHints, WideHintIsRecoveredFromTheFrameworksHintText) {
+  TTestHost f;
+  auto* action = new TAction(f.Host);
+  action->SetShortCut(ShortCut(VK_F5, ssCtrl));
+  f.Edit->SetAction(action);
+  WideSetHint(f.Edit, L"Жук|длинный");
+  const std::string ansi = WideToAnsi(L"Жук");
+  struct Case {
+    std::string HintStr;
+    bool HintShortCuts;
+    std::wstring Wide;
+  };
+  const Case cases[] = {
+      {ansi, true, L"Жук"},
+      {ansi + " (" + ShortCutToText(action->ShortCut()) + ")", true,
+       L"Жук (" + WideShortCutToText(action->ShortCut()) + L")"},
+      {ansi + " (" + ShortCutToText(action->ShortCut()) + ")", false,
+       AnsiToWide(ansi + " (" + ShortCutToText(action->ShortCut()) + ")")},
+      {"changed by someone", true, L"changed by someone"},
+      {"", true, L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.HintStr);
+    Application()->SetHintShortCuts(c.HintShortCuts);
+    THintInfo info;
+    info.HintControl = f.Edit;
+    info.HintStr = c.HintStr;
+    EXPECT_EQ(GetWideHintFromHintInfo(info), c.Wide);
+  }
+  Application()->SetHintShortCuts(true);
+}
+
+TEST(UnicodeHints, WideHintTravelsInAWideHintAction) {
+  std::wstring carried;
+  Application()->SetOnActionExecute([&](TBasicAction* Action, bool& Handled) {
+    if (auto* wide = dynamic_cast<TTntHintAction*>(Action)) {
+      carried = wide->Hint();
+      Handled = true;
+    }
+  });
+  TntApplication()->SetHint(L"Подсказка ★");
+  EXPECT_EQ(carried, L"Подсказка ★");
+  EXPECT_EQ(TntApplication()->Hint(), L"Подсказка ★");
+  EXPECT_EQ(Application()->Hint(), WideToAnsi(L"Подсказка ★"));
+  Application()->SetHint("plain");
+  EXPECT_EQ(TntApplication()->Hint(), L"plain");
+  Application()->SetOnActionExecute(nullptr);
+}
+
+TEST(UnicodeApplication, WideTitleLivesInTheApplicationWindow) {
+  TntApplication()->SetTitle(L"Плеер ★");
+  EXPECT_EQ(TntApplication()->Title(), L"Плеер ★");
+  // What the caption shows: the text kept in the (ANSI) window itself.
+  wchar_t caption[64] = {};
+  InternalGetWindowText(Application()->Handle(), caption, 64);
+  EXPECT_EQ(std::wstring(caption), L"Плеер ★");
+  EXPECT_EQ(Application()->Title(), WideToAnsi(L"Плеер ★"));
+  Application()->SetTitle("Player");
+  EXPECT_EQ(TntApplication()->Title(), L"Player");
+}
+
+TEST(WideCanvas, TextOutDrawsAndMovesThePenTextRectClips) {
+  const int width = 240, height = 80;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  auto count = [&](RECT r, COLORREF colour) {
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) n += GetPixel(dc, x, y) == colour;
+    return n;
+  };
+  {
+    TCanvas canvas;
+    canvas.SetHandle(dc);
+    canvas.Brush()->SetColor(clWhite);
+    canvas.FillRect({0, 0, width, height});
+    int changes = 0;
+    canvas.SetOnChange([&](TObject*) { ++changes; });
+
+    const std::wstring text = L"Жж★W";
+    const SIZE extent = WideCanvasTextExtent(&canvas, text);
+    EXPECT_EQ(WideCanvasTextWidth(&canvas, text), extent.cx);
+    EXPECT_EQ(WideCanvasTextHeight(&canvas, text), extent.cy);
+    EXPECT_GT(extent.cx, WideCanvasTextWidth(&canvas, L"Жж"));
+    canvas.Font()->SetColor(clBlack);
+    WideCanvasTextOut(&canvas, 5, 5, text);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(canvas.PenPos().x, 5 + extent.cx);
+    EXPECT_EQ(canvas.PenPos().y, 5);
+    EXPECT_GT(count({5, 5, 5 + extent.cx, 5 + extent.cy}, RGB(0, 0, 0)), 0);
+    EXPECT_EQ(count({5 + extent.cx + 2, 0, width, 40}, RGB(255, 255, 255)),
+              (width - 5 - extent.cx - 2) * 40);
+
+    canvas.Brush()->SetColor(clRed);
+    WideCanvasTextRect(&canvas, {0, 40, 20, 80}, 2, 42, L"ЖЖЖЖЖЖЖЖЖЖ");
+    EXPECT_EQ(changes, 2);
+    EXPECT_GT(count({0, 40, 20, 80}, RGB(255, 0, 0)), 0);
+    EXPECT_EQ(count({20, 40, width, 80}, RGB(255, 255, 255)), (width - 20) * 40);
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+}
+
+// A second ctest entry runs these under a Russian locale (code page 1251).
+TEST(UnicodeCodePage, TypedLatin1CharactersArriveIntact) {
+  if (GetACP() == 1252) {
+    GTEST_SKIP() << "Wine kept code page 1252: the ru_RU.UTF-8 locale is missing (LC_ALL/LOCPATH)";
+  }
+  ASSERT_NE(AnsiToWide(WideToAnsi(L"é")), L"é") << "the code page " << GetACP() << " holds é";
+  ASSERT_NE(TntApplication(), nullptr);
+  TTestHost f;
+  struct Case {
+    const char* Path;
+    std::function<void(HWND, wchar_t)> Type;
+  };
+  const Case paths[] = {
+      {"posted WM_CHAR", [](HWND w, wchar_t c) { PostMessageW(w, WM_CHAR, c, 1); }},
+      {"WM_KEYDOWN of VK_PACKET through TranslateMessage",
+       [](HWND w, wchar_t c) { PostMessageW(w, WM_KEYDOWN, VK_PACKET, MAKELPARAM(1, c)); }},
+      {"sent WM_CHAR", [](HWND w, wchar_t c) { SendMessageW(w, WM_CHAR, c, 1); }},
+  };
+  for (const Case& path : paths) {
+    for (wchar_t ch : {L'é', L'ÿ', L'\u00A0', L'Ж', L'★'}) {
+      SCOPED_TRACE(std::string(path.Path) + " " + WideStringToUTF8(std::wstring(1, ch)));
+      WideSetWindowText(f.Edit, L"");
+      path.Type(f.Edit->Handle(), ch);
+      RunFrameworkLoopUntil([&] { return GetWindowTextLengthW(f.Edit->Handle()) > 0; });
+      EXPECT_EQ(SystemWindowText(f.Edit->Handle()), std::wstring(1, ch));
+    }
+  }
+}
