@@ -35,7 +35,17 @@ TActionHooks SetActionHooks(TActionHooks Hooks) {
 }
 
 TShortCut ShortCutFromMessage(const TMessage& Message) {
-  if (Message.Msg != WM_KEYDOWN && Message.Msg != WM_SYSKEYDOWN) return 0;
+  // Keys reach shortcut tests straight from the queue or reflected to the
+  // focused control (CN_KEYDOWN); both mean the same key.
+  switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case CN_KEYDOWN:
+    case CN_SYSKEYDOWN:
+      break;
+    default:
+      return 0;
+  }
   uint16_t key = CharCodeOf(Message);
   if (key == 0 || key > 0xFF) return 0;
   TShortCut result = key;

@@ -99,6 +99,17 @@ bool IsHintCancelMessage(UINT Msg) {
   }
 }
 
+// The item whose submenu is Sub (compared as handles: FindItem takes 32 bits).
+TMenuItem* FindSubMenuItem(TMenuItem* Item, HMENU Sub) {
+  for (int32_t i = 0; Item && i < Item->Count(); ++i) {
+    TMenuItem* child = Item->Items(i);
+    if (!child->HasSubMenu()) continue;
+    if (child->Handle() == Sub) return child;
+    if (TMenuItem* found = FindSubMenuItem(child, Sub)) return found;
+  }
+  return nullptr;
+}
+
 void InitiateMenuActions(TMenuItem* Item) {
   if (!Item) return;
   for (int32_t i = 0; i < Item->Count(); ++i) {
@@ -205,8 +216,9 @@ RECT THintWindow::CalcHintRect(int MaxWidth, const std::string& AHint, void*) {
   HDC dc = CreateCompatibleDC(nullptr);
   if (!dc) return r;
   HGDIOBJ old = SelectObject(dc, Font()->Handle());
-  DrawTextA(dc, AHint.c_str(), static_cast<int>(AHint.size()), &r,
-            DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly());
+  DrawTextA(
+      dc, AHint.c_str(), static_cast<int>(AHint.size()), &r,
+      DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly());
   SelectObject(dc, old);
   DeleteDC(dc);
   r.right += 6;
@@ -259,8 +271,8 @@ void THintWindow::Dispatch(TMessage& Message) {
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
   FVisible = false;
-  FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption |
-                  csDoubleClicks;
+  FControlStyle =
+      csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   FLeft = 0;
   FTop = 0;
   FWidth = 320;
@@ -281,7 +293,9 @@ TCustomForm::~TCustomForm() {
   if (gScreen) gScreen->RemoveForm(this);
   if (gApplication && gApplication->MainForm() == this) {
     gApplication->SetMainForm(nullptr);
-    if (FWindowShown && gApplication->HandleAllocated()) ShowWindow(gApplication->Handle(), SW_HIDE);
+    if (FWindowShown && gApplication->HandleAllocated()) {
+      ShowWindow(gApplication->Handle(), SW_HIDE);
+    }
   }
   // While this class is whole, so that the window's last messages (deactivation,
   // focus) still reach the form's own handlers.
@@ -291,8 +305,8 @@ TCustomForm::~TCustomForm() {
 void TCustomForm::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Style &= WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_DISABLED;
-  Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE | WS_EX_TOOLWINDOW |
-                                        WS_EX_DLGMODALFRAME | WS_EX_TOPMOST);
+  Params.ExStyle &= ~static_cast<DWORD>(WS_EX_CLIENTEDGE | WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME |
+                                        WS_EX_TOPMOST);
   switch (FBorderStyle) {
     case bsNone:
       Params.Style |= WS_POPUP;
@@ -485,7 +499,7 @@ void TCustomForm::SetActiveControl(TWinControl* Control) {
   TWinControl* old = FActiveControl;
   FActiveControl = Control;
   TrackControl(old, Control);
-  if (FActive) SetWindowFocus();
+  if (FActive && !ComponentState().Contains(csDestroying)) SetWindowFocus();
 }
 
 void TCustomForm::FocusControl(TWinControl* Control) {
@@ -598,14 +612,10 @@ bool TCustomForm::IsShortCut(TMessage& Message) {
   bool handled = false;
   if (FOnShortCut) FOnShortCut(Message, handled);
   if (handled) return true;
-  // The key arrives reflected (CN_KEYDOWN) from a control; menus and action
-  // lists read only the plain key messages.
-  TMessage key = Message;
-  if (key.Msg == CN_KEYDOWN || key.Msg == CN_SYSKEYDOWN) key.Msg -= CN_BASE;
-  if (FMenu && FMenu->IsShortCut(key)) return true;
+  if (FMenu && FMenu->IsShortCut(Message)) return true;
   for (int32_t i = 0; i < ComponentCount(); ++i) {
     auto* list = dynamic_cast<TCustomActionList*>(Components(i));
-    if (list && list->IsShortCut(key)) return true;
+    if (list && list->IsShortCut(Message)) return true;
   }
   return false;
 }
@@ -713,8 +723,9 @@ void TCustomForm::WMMenuSelect(TMessage& Message) {
   // 0xFFFF with no menu: the menu closed.
   if (!(flags == 0xFFFF && menu == nullptr)) {
     if (flags & MF_POPUP) {
-      HMENU sub = GetSubMenu(menu, static_cast<int>(index));
-      item = FMenu->FindItem(static_cast<int32_t>(reinterpret_cast<intptr_t>(sub)), fkHandle);
+      if (HMENU sub = GetSubMenu(menu, static_cast<int>(index))) {
+        item = FindSubMenuItem(FMenu->Items(), sub);
+      }
     } else {
       item = FMenu->FindItem(static_cast<int32_t>(index), fkCommand);
     }
@@ -909,7 +920,7 @@ HWND TApplication::Handle() {
     cls.hInstance = instance;
     cls.hIcon = LoadIconA(instance, "MAINICON");
     if (!cls.hIcon) cls.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-    cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));             // IDC_ARROW
+    cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));              // IDC_ARROW
     cls.lpszClassName = kApplicationClass;
     if (!RegisterClassA(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
       RaiseLastOSError();
@@ -917,12 +928,11 @@ HWND TApplication::Handle() {
   }
   // Zero-sized in the middle of the screen: its only visible part is the
   // taskbar button, shown while the main form is.
-  HWND handle = CreateWindowExA(0, kApplicationClass, FTitle.c_str(),
-                                WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU |
-                                    WS_MINIMIZEBOX,
-                                GetSystemMetrics(SM_CXSCREEN) / 2,
-                                GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
-                                instance, nullptr);
+  HWND handle =
+      CreateWindowExA(0, kApplicationClass, FTitle.c_str(),
+                      WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                      GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                      nullptr, nullptr, instance, nullptr);
   if (!handle) RaiseLastOSError();
   FHandle = handle;
   return FHandle;
@@ -1243,8 +1253,7 @@ void TApplication::ActivateHint(POINT CursorPos) {
   FHintControl = control;
   TrackControl(old, control);
   POINT topLeft = control->ClientToScreen(POINT{info.CursorRect.left, info.CursorRect.top});
-  POINT bottomRight =
-      control->ClientToScreen(POINT{info.CursorRect.right, info.CursorRect.bottom});
+  POINT bottomRight = control->ClientToScreen(POINT{info.CursorRect.right, info.CursorRect.bottom});
   FHintCursorRect = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
 
   THintWindowClass windowClass = info.HintWindowClass ? info.HintWindowClass : FHintWindowClass;

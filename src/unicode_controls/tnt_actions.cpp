@@ -142,8 +142,9 @@ TCustomActionHelper::TCustomActionHelper(TCustomAction* AAction)
     : TComponent(AAction), FAction(AAction) {}
 
 std::wstring TCustomActionHelper::Caption() {
-  return GetWideText({FWideCaption, FCaptionSetting, FPreviousCaption, FNewCaption, FNewAnsiCaption},
-                     FAction->Caption());
+  return GetWideText(
+      {FWideCaption, FCaptionSetting, FPreviousCaption, FNewCaption, FNewAnsiCaption},
+      FAction->Caption());
 }
 
 void TCustomActionHelper::SetCaption(const std::wstring& Value) {
@@ -257,7 +258,8 @@ bool TTntControlActionLink::IsHintLinked() {
 }
 
 void TTntControlActionLink::SetCaption(const std::string& Value) {
-  if (IsCaptionLinked()) WideSetWindowText(FClient, WideActionCaptionForClient(CustomAction(), Value));
+  if (IsCaptionLinked())
+    WideSetWindowText(FClient, WideActionCaptionForClient(CustomAction(), Value));
 }
 
 void TTntControlActionLink::SetHint(const std::string& Value) {
@@ -265,7 +267,8 @@ void TTntControlActionLink::SetHint(const std::string& Value) {
 }
 
 bool TTntWinControlActionLink::IsCaptionLinked() {
-  return TWinControlActionLink::IsCaptionLinked() && IsControlCaptionLinked(FClient, CustomAction());
+  return TWinControlActionLink::IsCaptionLinked() &&
+         IsControlCaptionLinked(FClient, CustomAction());
 }
 
 bool TTntWinControlActionLink::IsHintLinked() {
@@ -273,7 +276,8 @@ bool TTntWinControlActionLink::IsHintLinked() {
 }
 
 void TTntWinControlActionLink::SetCaption(const std::string& Value) {
-  if (IsCaptionLinked()) WideSetWindowText(FClient, WideActionCaptionForClient(CustomAction(), Value));
+  if (IsCaptionLinked())
+    WideSetWindowText(FClient, WideActionCaptionForClient(CustomAction(), Value));
 }
 
 void TTntWinControlActionLink::SetHint(const std::string& Value) {
@@ -291,7 +295,8 @@ bool TTntMenuActionLink::IsHintLinked() {
 }
 
 void TTntMenuActionLink::SetCaption(const std::string& Value) {
-  if (IsCaptionLinked()) SetMenuItemCaption(FClient, WideActionCaptionForClient(CustomAction(), Value));
+  if (IsCaptionLinked())
+    SetMenuItemCaption(FClient, WideActionCaptionForClient(CustomAction(), Value));
 }
 
 void TTntMenuActionLink::SetHint(const std::string& Value) {
@@ -306,7 +311,8 @@ TControlActionLinkClass GetUnicodeActionLinkClass(TControl* Control) {
   return &NewActionLink<TTntControlActionLink>;
 }
 
-void RegisterUnicodeActionLinkClass(TControlClassTest IsOfClass, TControlActionLinkClass LinkClass) {
+void RegisterUnicodeActionLinkClass(TControlClassTest IsOfClass,
+                                    TControlActionLinkClass LinkClass) {
   if (IsOfClass && LinkClass) RegisteredLinkClasses().push_back({IsOfClass, LinkClass});
 }
 
@@ -317,5 +323,6 @@ void TntControlActionChange(TControl* Control, TObject* Action, bool CheckDefaul
   if (!CheckDefaults || caption.empty() || caption == Control->Name()) {
     WideSetWindowText(Control, WideGetActionCaption(action));
   }
-  if (!CheckDefaults || WideGetHint(Control).empty()) WideSetHint(Control, WideGetActionHint(action));
+  if (!CheckDefaults || WideGetHint(Control).empty())
+    WideSetHint(Control, WideGetActionHint(action));
 }

@@ -1,7 +1,6 @@
 #include "unicode_controls/tnt_menus.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "format.h"
 #include "foundation/tnt_classes.h"
@@ -41,7 +40,8 @@ std::wstring KeyText(uint16_t Key) {
   if ((Key >= '0' && Key <= '9') || (Key >= 'A' && Key <= 'Z') || numPad) {
     // The character the keyboard layout writes; bit 31 marks a dead key.
     auto ch = static_cast<wchar_t>(MapVirtualKeyW(Key, MAPVK_VK_TO_CHAR) & 0xFFFF);
-    if (ch == 0) ch = numPad ? static_cast<wchar_t>(L'0' + (Key - VK_NUMPAD0)) : static_cast<wchar_t>(Key);
+    if (ch == 0)
+      ch = numPad ? static_cast<wchar_t>(L'0' + (Key - VK_NUMPAD0)) : static_cast<wchar_t>(Key);
     return std::wstring(1, ch);
   }
   // The system's key names come from the keyboard driver (under Wine, from the
@@ -285,7 +285,8 @@ void TTntMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
   {
     TScopeExit restore([&] { SetOnMeasureItem(event); });
     TMenuItem::MeasureItem(ACanvas, Width, Height);
-    Width += WideTextWidth(ACanvas, Caption()) - WideTextWidth(ACanvas, AnsiToWide(TMenuItem::Caption()));
+    Width += WideTextWidth(ACanvas, Caption()) -
+             WideTextWidth(ACanvas, AnsiToWide(TMenuItem::Caption()));
     std::string ansiShortCut = ShortCutText();
     if (!ansiShortCut.empty()) {
       Width += WideTextWidth(ACanvas, WideShortCutToText(ShortCut())) -
@@ -298,8 +299,8 @@ void TTntMenuItem::MeasureItem(TCanvas* ACanvas, int& Width, int& Height) {
 void TTntMenuItem::AdvancedDrawItem(TCanvas* ACanvas, RECT ARect, TOwnerDrawState State,
                                     bool TopLevel) {
   TMenu* menu = GetParentMenu();
-  bool ownDrawing = menu && (menu->OwnerDraw() || menu->Images()) &&
-                    (OnDrawItem() || OnAdvancedDrawItem());
+  bool ownDrawing =
+      menu && (menu->OwnerDraw() || menu->Images()) && (OnDrawItem() || OnAdvancedDrawItem());
   if (!Win32PlatformIsUnicode || IsLine() || ownDrawing) {
     TMenuItem::AdvancedDrawItem(ACanvas, ARect, State, TopLevel);
     return;
@@ -311,8 +312,8 @@ void TTntMenuItem::AdvancedDrawItem(TCanvas* ACanvas, RECT ARect, TOwnerDrawStat
 void TTntMenuItem::DrawWideMenuItemText(TCanvas* ACanvas, RECT ARect, TOwnerDrawState State,
                                         bool TopLevel) {
   std::wstring caption = Caption();
-  std::wstring shortCut = TopLevel || ShortCutText().empty() ? std::wstring()
-                                                             : WideShortCutToText(ShortCut());
+  std::wstring shortCut =
+      TopLevel || ShortCutText().empty() ? std::wstring() : WideShortCutToText(ShortCut());
   if (caption.empty() && shortCut.empty()) return;
   TMenu* menu = GetParentMenu();
   bool rightToLeft = menu && menu->IsRightToLeft();
@@ -345,9 +346,12 @@ void TTntMenuItem::DrawWideMenuItemText(TCanvas* ACanvas, RECT ARect, TOwnerDraw
   restoreFont();
   DrawMenuItemText(this, ACanvas, caption, flags, selected, text);
   if (!shortCut.empty()) {
+    // Right to left, the shortcut sits at the left end in a rectangle of its
+    // own width (right-to-left text is always right-aligned).
     RECT r{ARect.left, text.top, ARect.right, text.bottom};
+    if (rightToLeft) r.right = r.left + WideTextWidth(ACanvas, shortCut);
     restoreFont();
-    DrawMenuItemText(this, ACanvas, shortCut, rightToLeft ? DT_LEFT : DT_RIGHT, selected, r);
+    DrawMenuItemText(this, ACanvas, shortCut, DT_RIGHT, selected, r);
   }
 }
 
@@ -466,7 +470,8 @@ void TTntPopupList::WndProc(TMessage& Message) {
       if (!(flags == 0xFFFF && !menu)) {
         for (size_t i = 0; i < FMenus.size() && !item; ++i) {
           if (flags & MF_POPUP) {
-            item = FindBySubMenu(FMenus[i], menu ? GetSubMenu(menu, LOWORD(Message.WParam)) : nullptr);
+            item =
+                FindBySubMenu(FMenus[i], menu ? GetSubMenu(menu, LOWORD(Message.WParam)) : nullptr);
           } else {
             item = FMenus[i]->FindItem(LOWORD(Message.WParam), fkCommand);
           }

@@ -28,17 +28,26 @@ class TProbe : public TCustomControl {
   void Dispatch(TMessage& m) override {
     const char* what = nullptr;
     switch (m.Msg) {
-      case CM_ENTER: what = "enter "; break;
-      case CM_EXIT: what = "exit "; break;
-      case CM_MOUSEENTER: what = "mouse in "; break;
-      case CM_MOUSELEAVE: what = "mouse out "; break;
+      case CM_ENTER:
+        what = "enter ";
+        break;
+      case CM_EXIT:
+        what = "exit ";
+        break;
+      case CM_MOUSEENTER:
+        what = "mouse in ";
+        break;
+      case CM_MOUSELEAVE:
+        what = "mouse out ";
+        break;
       case CM_HINTSHOW:
         if (HintShow) {
           m.Result = HintShow(*reinterpret_cast<THintInfo*>(m.LParam));
           return;
         }
         break;
-      default: break;
+      default:
+        break;
     }
     if (what && FLog) FLog->push_back(what + FName);
     TCustomControl::Dispatch(m);
@@ -95,11 +104,11 @@ class FormsTest : public testing::Test {
         exceptions.push_back(ex.what());
       }
     });
-    savedBoxSink = SetMessageBoxSink([this](HWND, const std::wstring& text,
-                                            const std::wstring& caption, UINT flags) {
-      boxes.push_back({text, caption, flags});
-      return IDOK;
-    });
+    savedBoxSink = SetMessageBoxSink(
+        [this](HWND, const std::wstring& text, const std::wstring& caption, UINT flags) {
+          boxes.push_back({text, caption, flags});
+          return IDOK;
+        });
   }
   void TearDown() override {
     app->CancelHint();
@@ -127,11 +136,14 @@ TEST_F(FormsTest, ShowModalRunsUntilATimerSetsModalResultAndDisablesTheOtherWind
   TForm other(nullptr);
   other.Show();
   TForm dialog(nullptr);
+  dialog.SetPosition(poScreenCenter);
   int shows = 0, hides = 0;
   dialog.SetOnShow([&](TObject*) { ++shows; });
   dialog.SetOnHide([&](TObject*) { ++hides; });
   bool otherDisabled = false, dialogShown = false, modal = false;
+  RECT shownAt{};
   TOneShot end(30, [&] {
+    GetWindowRect(dialog.Handle(), &shownAt);
     otherDisabled = !IsWindowEnabled(other.Handle());
     dialogShown = IsWindowVisible(dialog.Handle()) != FALSE;
     modal = dialog.Modal();
@@ -147,6 +159,10 @@ TEST_F(FormsTest, ShowModalRunsUntilATimerSetsModalResultAndDisablesTheOtherWind
   EXPECT_TRUE(IsWindowEnabled(other.Handle()));
   EXPECT_EQ(shows, 1);
   EXPECT_EQ(hides, 1);
+  RECT area;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+  EXPECT_NEAR((shownAt.left + shownAt.right) / 2, (area.left + area.right) / 2, 2);
+  EXPECT_NEAR((shownAt.top + shownAt.bottom) / 2, (area.top + area.bottom) / 2, 2);
 
   dialog.Show();
   EXPECT_THROW(dialog.ShowModal(), EInvalidOperation);
@@ -229,8 +245,7 @@ TEST_F(FormsTest, ExceptionsFromHandlersReachOnExceptionOrAnErrorBox) {
 namespace {
 class TLoadRecorder : public TComponent {
  public:
-  TLoadRecorder(TComponent* owner, std::vector<std::string>& log)
-      : TComponent(owner), FLog(log) {}
+  TLoadRecorder(TComponent* owner, std::vector<std::string>& log) : TComponent(owner), FLog(log) {}
   void Loaded() override {
     TComponent::Loaded();
     FLog.push_back("loaded");
@@ -303,18 +318,23 @@ TEST_F(FormsTest, RunShowsTheMainFormAndReturnsWhenTerminated) {
   app->Run();
   EXPECT_TRUE(shownWhileRunning);
   EXPECT_TRUE(app->Terminated());
+  EXPECT_TRUE(IsWindowVisible(app->Handle()));  // the taskbar button of the main form
+  main.Hide();
+  EXPECT_FALSE(IsWindowVisible(app->Handle()));
   app->SetMainForm(nullptr);
 }
 
 namespace {
 struct HookProbe {
   std::vector<UINT> seen;
-  LRESULT answer = 0;               // non-zero: handle WM_USER + 10 with it
-  TWindowHook removeDuringCall{};   // unhooked while handling WM_USER + 11
+  LRESULT answer = 0;              // non-zero: handle WM_USER + 10 with it
+  TWindowHook removeDuringCall{};  // unhooked while handling WM_USER + 11
   bool Hook(TMessage& m) {
     if (m.Msg < WM_USER || m.Msg > WM_USER + 20) return false;
     seen.push_back(m.Msg);
-    if (m.Msg == WM_USER + 11 && removeDuringCall.Code) Application()->UnhookMainWindow(removeDuringCall);
+    if (m.Msg == WM_USER + 11 && removeDuringCall.Code) {
+      Application()->UnhookMainWindow(removeDuringCall);
+    }
     if (m.Msg == WM_USER + 10 && answer) {
       m.Result = answer;
       return true;
@@ -437,8 +457,8 @@ TEST_F(FormsTest, FocusMovesSendExitUpTheOldChainThenEnterDownTheNew) {
   auto* other = new TProbe(&form, "other", &log);
   EXPECT_TRUE(form.SetFocusedControl(inner));
   EXPECT_TRUE(form.SetFocusedControl(other));
-  EXPECT_EQ(log, (std::vector<std::string>{"enter group", "enter inner", "exit inner",
-                                           "exit group", "enter other"}));
+  EXPECT_EQ(log, (std::vector<std::string>{"enter group", "enter inner", "exit inner", "exit group",
+                                           "enter other"}));
   EXPECT_EQ(form.ActiveControl(), other);
   EXPECT_EQ(Screen()->ActiveControl(), other);
   EXPECT_EQ(Screen()->ActiveForm(), &form);

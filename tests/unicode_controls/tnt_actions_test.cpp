@@ -1,3 +1,5 @@
+#include "unicode_controls/tnt_actions.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,7 +10,6 @@
 #include "actions.h"
 #include "format.h"
 #include "forms.h"
-#include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_controls.h"
 #include "unicode_controls/tnt_menus.h"
 
@@ -89,7 +90,8 @@ struct TActionClients {
 
   std::wstring MenuText() const {
     wchar_t buffer[128] = {};
-    int length = GetMenuStringW(Popup.Items()->Handle(), Item->Command(), buffer, 128, MF_BYCOMMAND);
+    int length =
+        GetMenuStringW(Popup.Items()->Handle(), Item->Command(), buffer, 128, MF_BYCOMMAND);
     return std::wstring(buffer, static_cast<size_t>(length > 0 ? length : 0));
   }
 
@@ -98,8 +100,10 @@ struct TActionClients {
   TRecordingMenuItem* Item;
 };
 
-const std::wstring kOpenWhite = L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C \u2606";  // "Открыть ☆"
-const std::wstring kOpenBlack = L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C \u2605";  // "Открыть ★"
+const std::wstring kOpenWhite =
+    L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C \u2606";  // "Открыть ☆"
+const std::wstring kOpenBlack =
+    L"\u041E\u0442\u043A\u0440\u044B\u0442\u044C \u2605";  // "Открыть ★"
 
 TEST_F(TntActions, WideCaptionsReachEveryClientWithoutAnEmptyStep) {
   // ☆ and ★ share one ANSI form: the second step changes only the wide text.
@@ -124,7 +128,8 @@ TEST_F(TntActions, WideCaptionsReachEveryClientWithoutAnEmptyStep) {
   EXPECT_EQ(c.Item->Hint(), L"\u2605|\u2606");
   for (const auto* shown : {&c.Button->Shown, &c.Item->Shown}) {
     ASSERT_FALSE(shown->empty());
-    for (const std::wstring& text : *shown) EXPECT_FALSE(text.empty()) << testing::PrintToString(*shown);
+    for (const std::wstring& text : *shown)
+      EXPECT_FALSE(text.empty()) << testing::PrintToString(*shown);
   }
 }
 

@@ -1,3 +1,5 @@
+#include "unicode_controls/tnt_menus.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -10,7 +12,6 @@
 #include "menus.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_forms.h"
-#include "unicode_controls/tnt_menus.h"
 #include "window_picture.h"
 
 namespace {
@@ -88,9 +89,13 @@ TEST(TntMenus, ShortCutAndHotKeyTexts) {
     TShortCut ShortCut;
     std::wstring Text;
   } shortCuts[] = {
-      {scCtrl | scShift | 'A', L"Shift+Ctrl+A"}, {scCtrl | VK_F5, L"Ctrl+F5"},
-      {scAlt | VK_RETURN, L"Alt+Enter"},         {scCtrl | '7', L"Ctrl+7"},
-      {scCtrl | VK_OEM_PLUS, L"Ctrl+="},         {scCtrl, L""},
+      {scCtrl | scShift | 'A', L"Shift+Ctrl+A"},
+      {scCtrl | VK_F5, L"Ctrl+F5"},
+      {scAlt | VK_RETURN, L"Alt+Enter"},
+      {scCtrl | '7', L"Ctrl+7"},
+      {scCtrl | VK_OEM_PLUS, L"Ctrl+="},
+      {scAlt | VK_NUMPAD3, L"Alt+3"},
+      {scCtrl, L""},
   };
   for (const auto& c : shortCuts) EXPECT_EQ(WideShortCutToText(c.ShortCut), c.Text) << c.Text;
 
@@ -206,7 +211,8 @@ TEST(TntMenus, MenuSelectSetsTheWideApplicationHint) {
       {MAKEWPARAM(0, 0xFFFF), nullptr, L""},
   };
   for (const auto& c : cases) {
-    SendMessageW(TntPopupList()->Window(), WM_MENUSELECT, c.WParam, reinterpret_cast<LPARAM>(c.Menu));
+    SendMessageW(TntPopupList()->Window(), WM_MENUSELECT, c.WParam,
+                 reinterpret_cast<LPARAM>(c.Menu));
     EXPECT_EQ(TntApplication()->Hint(), c.Hint);
   }
 }
@@ -288,7 +294,8 @@ TEST(TntMenus, OwnerDrawnItemMeasuresAndPaintsTheWideCaption) {
   m.Canvas.RequiredState({csHandleValid, csFontValid});
   auto widthOf = [&](const std::wstring& text) {
     RECT calc{};
-    DrawTextW(m.DC(), text.c_str(), static_cast<int>(text.size()), &calc, DT_CALCRECT | DT_SINGLELINE);
+    DrawTextW(m.DC(), text.c_str(), static_cast<int>(text.size()), &calc,
+              DT_CALCRECT | DT_SINGLELINE);
     return static_cast<int>(calc.right - calc.left);
   };
   ASSERT_GT(std::abs(widthOf(wide) - widthOf(AnsiToWide(WideToAnsi(wide)))), 6);

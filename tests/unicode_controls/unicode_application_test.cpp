@@ -44,9 +44,19 @@ TEST(UnicodeHints, ShortPartInTheHintWindowLongPartInTheApplicationHint) {
       {L"", L"Форма ★|Родитель ★", L"Форма ★", L"Родитель ★"},
   };
   ASSERT_NE(TntApplication(), nullptr);
-  // The idle refresh lives on the main form.
+  // The idle refresh lives on the main form. The form stays away from where
+  // other test processes on the same display put their windows, and on top
+  // of them: the hints follow the mouse.
   TForm* form = new TForm(nullptr);
-  form->SetBounds(40, 40, 420, 160);
+  struct TCleanup {
+    TForm* Form;
+    ~TCleanup() {
+      Application()->SetMainForm(nullptr);
+      delete Form;
+    }
+  } cleanup{form};
+  form->SetBounds(820, 640, 420, 160);
+  form->SetFormStyle(fsStayOnTop);
   auto* edit = new TTestUnicodeEdit(form);
   edit->SetParent(form);
   edit->SetBounds(10, 10, 300, 26);
@@ -57,28 +67,29 @@ TEST(UnicodeHints, ShortPartInTheHintWindowLongPartInTheApplicationHint) {
   MSG none{};
   TntApplication()->HandleUnicodeCharMessage(none);
   ASSERT_NE(TntApplication()->IdleEventControl(), nullptr);
-  POINT over = edit->ClientToScreen(POINT{150, 13});
-  SetCursorPos(over.x, over.y);
-  POINT at{};
-  GetCursorPos(&at);
-  ASSERT_EQ(FindDragTarget(at, false), edit) << "the mouse is not over the edit";
-
+  const POINT over = edit->ClientToScreen(POINT{150, 13});
+  auto pointAtEdit = [&] {
+    SetCursorPos(over.x, over.y);
+    POINT at{};
+    GetCursorPos(&at);
+    return FindDragTarget(at, false) == edit;
+  };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Shown);
     WideSetHint(edit, c.ControlHint);
     WideSetHint(form, c.FormHint);
-    Application()->ActivateHint(at);
+    ASSERT_TRUE(pointAtEdit()) << "the mouse is not over the edit";
+    Application()->ActivateHint(over);
     THintWindow* window = Application()->HintWindow();
     ASSERT_NE(dynamic_cast<TTntCustomHintWindow*>(window), nullptr);
     EXPECT_EQ(SystemWindowText(window->WindowHandle()), c.Shown);
     EXPECT_TRUE(IsWindowVisible(window->WindowHandle()));
     Application()->CancelHint();
 
+    ASSERT_TRUE(pointAtEdit());
     Application()->Idle(MSG{});
     EXPECT_EQ(TntApplication()->Hint(), c.Long);
   }
-  Application()->SetMainForm(nullptr);
-  delete form;
 }
 
 TEST(UnicodeHints, WideHintIsRecoveredFromTheFrameworksHintText) {

@@ -49,8 +49,8 @@ class TTestUnicodePanel : public TWinControl {
 
 // A Unicode edit and a Unicode panel on a plain framework control that lives
 // in a shown top-level window. Shown without activation: Wine treats an
-// activated top-level window as one a window manager looks after, and without
-// one under Xvfb it waits two seconds for every such window to go away.
+// activated top-level window as one a window manager looks after, and with no
+// window manager on the display it may wait two seconds for it to go away.
 class TTestHost {
  public:
   TTestHost() {
