@@ -157,6 +157,10 @@ TEST_F(TntActions, EditedCaptionIsNoLongerLinked) {
   action.SetCaption(kOpenBlack);
   EXPECT_EQ(WideGetWindowText(c.Button), L"Mine \u2605");
   EXPECT_EQ(c.Item->Caption(), kOpenBlack);
+  // A change that reaches the ANSI caption too leaves the edited button alone.
+  action.SetCaption(L"Close");
+  EXPECT_EQ(WideGetWindowText(c.Button), L"Mine \u2605");
+  EXPECT_EQ(c.Item->Caption(), L"Close");
 }
 
 TEST_F(TntActions, AssignCarriesTheWideTexts) {
