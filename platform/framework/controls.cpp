@@ -101,6 +101,24 @@ HWND ReflectionSource(const TMessage& m) {
   }
 }
 
+// Paint (the control's own) on Canvas, which holds DC for the call only; the
+// canvas lets go of the DC, and of its lock, even when Paint throws.
+template <typename F>
+void PaintOnCanvas(TControlCanvas* Canvas, HDC DC, F Paint) {
+  Canvas->Lock();
+  try {
+    Canvas->FreeHandle();
+    Canvas->SetHandle(DC);
+    Paint();
+  } catch (...) {
+    Canvas->SetHandle(nullptr);
+    Canvas->Unlock();
+    throw;
+  }
+  Canvas->SetHandle(nullptr);
+  Canvas->Unlock();
+}
+
 }  // namespace
 
 // --- plumbing ---
@@ -1445,22 +1463,20 @@ void TWinControl::WMSetFocus(TMessage& Message) {
 void TWinControl::WMKillFocus(TMessage& Message) { DefaultHandler(Message); }
 
 bool TWinControl::DoKeyDown(TMessage& Message) {
-  TCustomForm* form = GetParentForm(this);
-  if (form != nullptr && form != this && form->KeyPreview() && form->DoKeyDown(Message)) return true;
-  if (FControlStyle & csNoStdEvents) return false;
-  uint16_t key = CharCodeOf(Message);
-  KeyDown(key, KeyDataToShiftState(Message.LParam));
-  if (key == 0) return true;
-  SetCharCode(Message, key);
-  return false;
+  return DoKeyEvent(Message, &TWinControl::KeyDown);
 }
 
-bool TWinControl::DoKeyUp(TMessage& Message) {
+bool TWinControl::DoKeyUp(TMessage& Message) { return DoKeyEvent(Message, &TWinControl::KeyUp); }
+
+bool TWinControl::DoKeyEvent(TMessage& Message, TKeyMethod Event) {
   TCustomForm* form = GetParentForm(this);
-  if (form != nullptr && form != this && form->KeyPreview() && form->DoKeyUp(Message)) return true;
+  if (form != nullptr && form != this && form->KeyPreview() &&
+      static_cast<TWinControl*>(form)->DoKeyEvent(Message, Event)) {
+    return true;
+  }
   if (FControlStyle & csNoStdEvents) return false;
   uint16_t key = CharCodeOf(Message);
-  KeyUp(key, KeyDataToShiftState(Message.LParam));
+  (this->*Event)(key, KeyDataToShiftState(Message.LParam));
   if (key == 0) return true;
   SetCharCode(Message, key);
   return false;
@@ -1620,18 +1636,7 @@ void TGraphicControl::Dispatch(TMessage& Message) {
     return;
   }
   if (Message.WParam == 0 || ComponentState().Contains(csDestroying)) return;
-  FCanvas->Lock();
-  try {
-    FCanvas->FreeHandle();
-    FCanvas->SetHandle(reinterpret_cast<HDC>(Message.WParam));
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  PaintOnCanvas(FCanvas, reinterpret_cast<HDC>(Message.WParam), [this] { Paint(); });
 }
 
 TCustomControl::TCustomControl(TComponent* AOwner)
@@ -1649,16 +1654,5 @@ TCustomControl::~TCustomControl() {
 
 void TCustomControl::PaintWindow(HDC DC) {
   if (FCanvas == nullptr) return;
-  FCanvas->Lock();
-  try {
-    FCanvas->FreeHandle();
-    FCanvas->SetHandle(DC);
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  PaintOnCanvas(FCanvas, DC, [this] { Paint(); });
 }

@@ -529,6 +529,9 @@ class TWinControl : public TControl {
   void CNChar(TMessage& Message);
   void CMDialogKey(TMessage& Message);
   bool IsMenuKey(TMessage& Message);
+  // DoKeyDown and DoKeyUp: the form's preview first, then Event (KeyDown or KeyUp).
+  using TKeyMethod = void (TWinControl::*)(uint16_t& Key, TShiftState Shift);
+  bool DoKeyEvent(TMessage& Message, TKeyMethod Event);
   void UpdateBoundsFromWindow();
   void WMContextMenu(TMessage& Message);
   bool IsMouseMessageForChild(TMessage& Message);

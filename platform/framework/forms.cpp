@@ -212,13 +212,19 @@ void THintWindow::ActivateHintData(RECT Rect, const std::string& AHint, void*) {
 }
 
 RECT THintWindow::CalcHintRect(int MaxWidth, const std::string& AHint, void*) {
+  return MeasureHintText(MaxWidth, [&AHint](HDC DC, RECT& Rect, UINT Flags) {
+    DrawTextA(DC, AHint.c_str(), static_cast<int>(AHint.size()), &Rect, Flags);
+  });
+}
+
+RECT THintWindow::MeasureHintText(
+    int MaxWidth, const std::function<void(HDC DC, RECT& Rect, UINT Flags)>& Draw) {
   RECT r{0, 0, MaxWidth, 0};
   HDC dc = CreateCompatibleDC(nullptr);
   if (!dc) return r;
   HGDIOBJ old = SelectObject(dc, Font()->Handle());
-  DrawTextA(
-      dc, AHint.c_str(), static_cast<int>(AHint.size()), &r,
-      DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly());
+  Draw(dc, r,
+       DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly());
   SelectObject(dc, old);
   DeleteDC(dc);
   r.right += 6;
@@ -242,12 +248,16 @@ void THintWindow::Paint() {
   canvas->RequiredState({csHandleValid, csFontValid});
   r.left += 2;
   r.top += 2;
-  std::string text = Caption();
   canvas->Changing();
   SetBkMode(canvas->Handle(), TRANSPARENT);
-  DrawTextA(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &r,
-            DT_LEFT | DT_NOPREFIX | DT_WORDBREAK | DrawTextBiDiModeFlagsReadingOnly());
+  DrawHintText(canvas->Handle(), r,
+               DT_LEFT | DT_NOPREFIX | DT_WORDBREAK | DrawTextBiDiModeFlagsReadingOnly());
   canvas->Changed();
+}
+
+void THintWindow::DrawHintText(HDC DC, RECT& Rect, UINT Flags) {
+  std::string text = Caption();
+  DrawTextA(DC, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
 }
 
 void THintWindow::Dispatch(TMessage& Message) {

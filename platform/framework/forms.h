@@ -65,6 +65,13 @@ class THintWindow : public TCustomControl {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void Paint() override;
+  // Draws the caption into Rect with the DrawText Flags; ANSI here, a layer
+  // with a wider caption draws its own.
+  virtual void DrawHintText(HDC DC, RECT& Rect, UINT Flags);
+  // The rectangle (at 0, 0) within MaxWidth that Draw computes with
+  // DT_CALCRECT among its Flags, in the hint's font, margins included.
+  RECT MeasureHintText(int MaxWidth,
+                       const std::function<void(HDC DC, RECT& Rect, UINT Flags)>& Draw);
 };
 
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };

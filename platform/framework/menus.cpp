@@ -1062,6 +1062,23 @@ void TPopupList::Remove(TPopupMenu* Menu) {
   FMenus.erase(std::remove(FMenus.begin(), FMenus.end(), Menu), FMenus.end());
 }
 
+TMenuItem* TPopupList::MenuSelectItem(const TMessage& Message) const {
+  UINT flags = HIWORD(Message.WParam);
+  auto menu = reinterpret_cast<HMENU>(Message.LParam);
+  // Flags 0xFFFF with no menu: the menu closed.
+  if (flags == 0xFFFF && !menu) return nullptr;
+  TMenuItem* item = nullptr;
+  for (size_t i = 0; i < FMenus.size() && !item; ++i) {
+    if (flags & MF_POPUP) {
+      HMENU subMenu = menu ? GetSubMenu(menu, LOWORD(Message.WParam)) : nullptr;
+      if (subMenu) item = FMenus[i]->FindItem(reinterpret_cast<intptr_t>(subMenu), fkHandle);
+    } else {
+      item = FMenus[i]->FindItem(LOWORD(Message.WParam), fkCommand);
+    }
+  }
+  return item;
+}
+
 void TPopupList::WndProc(TMessage& Message) {
   Message.Result = 0;
   switch (Message.Msg) {
@@ -1077,20 +1094,7 @@ void TPopupList::WndProc(TMessage& Message) {
       }
       break;
     case WM_MENUSELECT: {
-      UINT flags = HIWORD(Message.WParam);
-      auto menu = reinterpret_cast<HMENU>(Message.LParam);
-      TMenuItem* item = nullptr;
-      // Flags 0xFFFF with no menu: the menu closed.
-      if (!(flags == 0xFFFF && !menu)) {
-        for (size_t i = 0; i < FMenus.size() && !item; ++i) {
-          if (flags & MF_POPUP) {
-            HMENU subMenu = menu ? GetSubMenu(menu, LOWORD(Message.WParam)) : nullptr;
-            if (subMenu) item = FMenus[i]->FindItem(reinterpret_cast<intptr_t>(subMenu), fkHandle);
-          } else {
-            item = FMenus[i]->FindItem(LOWORD(Message.WParam), fkCommand);
-          }
-        }
-      }
+      TMenuItem* item = MenuSelectItem(Message);
       Application()->SetHint(item ? GetLongHint(item->Hint()) : std::string());
       return;
     }

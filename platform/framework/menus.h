@@ -387,6 +387,10 @@ class TPopupList : public TObject {
   virtual void WndProc(TMessage& Message);
 
  protected:
+  // The item a WM_MENUSELECT speaks of, from any menu of the list; nullptr
+  // when the menu closed or none has it.
+  TMenuItem* MenuSelectItem(const TMessage& Message) const;
+
   std::vector<TPopupMenu*> FMenus;
 
  private:

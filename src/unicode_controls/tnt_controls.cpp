@@ -702,36 +702,19 @@ void TTntCustomHintWindow::ActivateHintData(RECT Rect, const std::string& AHint,
 RECT TTntCustomHintWindow::CalcHintRect(int MaxWidth, const std::string& AHint, void* AData) {
   if (!IsWideHintData(AData)) return THintWindow::CalcHintRect(MaxWidth, AHint, AData);
   std::wstring hint = GetWideHintFromHintInfo(*MarkedHintInfo(AData));
-  RECT r{0, 0, MaxWidth, 0};
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (!dc) return r;
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
-  TntDrawTextW(dc, hint.c_str(), static_cast<int>(hint.size()), &r,
-               DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly());
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  r.right += 6;
-  r.bottom += 2;
-  return r;
+  return MeasureHintText(MaxWidth, [&hint](HDC DC, RECT& Rect, UINT Flags) {
+    TntDrawTextW(DC, hint.c_str(), static_cast<int>(hint.size()), &Rect, Flags);
+  });
 }
 
 void TTntCustomHintWindow::Paint() {
   if (FDataActivating) return;
-  TCanvas* canvas = Canvas();
-  RECT r = ClientRect();
-  canvas->Brush()->SetColor(Color());
-  canvas->FillRect(r);
-  canvas->Font()->Assign(Font());
-  canvas->Font()->SetColor(Screen()->HintFont()->Color());
-  canvas->RequiredState({csHandleValid, csFontValid});
-  r.left += 2;
-  r.top += 2;
+  THintWindow::Paint();
+}
+
+void TTntCustomHintWindow::DrawHintText(HDC DC, RECT& Rect, UINT Flags) {
   std::wstring text = Caption();
-  canvas->Changing();
-  SetBkMode(canvas->Handle(), TRANSPARENT);
-  TntDrawTextW(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &r,
-               DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly());
-  canvas->Changed();
+  TntDrawTextW(DC, text.c_str(), static_cast<int>(text.size()), &Rect, Flags);
 }
 
 void TTntCustomHintWindow::CMTextChanged(TMessage&) {

@@ -152,6 +152,7 @@ class TTntCustomHintWindow : public THintWindow {
  protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
   void Paint() override;
+  void DrawHintText(HDC DC, RECT& Rect, UINT Flags) override;
 
  private:
   void CMTextChanged(TMessage& Message);

@@ -135,10 +135,6 @@ class TScopeExit {
   F FExit;
 };
 
-TMenuItem* FindBySubMenu(TPopupMenu* Menu, HMENU SubMenu) {
-  return SubMenu ? Menu->FindItem(reinterpret_cast<intptr_t>(SubMenu), fkHandle) : nullptr;
-}
-
 }  // namespace
 
 TSetMenuItemInfoW SetMenuItemInfoWFunction(TSetMenuItemInfoW Value) {
@@ -463,20 +459,7 @@ TTntPopupList::TTntPopupList() : FFrameworkPopupList(PopupList()) {}
 void TTntPopupList::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_MENUSELECT: {
-      UINT flags = HIWORD(Message.WParam);
-      auto menu = reinterpret_cast<HMENU>(Message.LParam);
-      TMenuItem* item = nullptr;
-      // Flags 0xFFFF with no menu: the menu closed.
-      if (!(flags == 0xFFFF && !menu)) {
-        for (size_t i = 0; i < FMenus.size() && !item; ++i) {
-          if (flags & MF_POPUP) {
-            item =
-                FindBySubMenu(FMenus[i], menu ? GetSubMenu(menu, LOWORD(Message.WParam)) : nullptr);
-          } else {
-            item = FMenus[i]->FindItem(LOWORD(Message.WParam), fkCommand);
-          }
-        }
-      }
+      TMenuItem* item = MenuSelectItem(Message);
       TntApplication()->SetHint(item ? WideGetLongHint(WideGetMenuItemHint(item)) : std::wstring());
       break;
     }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstring>
 #include <stdexcept>
 
 namespace testing_support {
@@ -103,5 +104,31 @@ bool PumpMessagesUntil(const std::function<bool()>& done, unsigned timeoutMs) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, wait < 10 ? wait : 10, QS_ALLINPUT);
   }
 }
+
+ExceptionRecorder::ExceptionRecorder() {
+  FPrevious = SetApplicationExceptionSink([this](std::exception_ptr e) {
+    try {
+      std::rethrow_exception(e);
+    } catch (const std::exception& ex) {
+      messages.push_back(ex.what());
+    }
+  });
+}
+
+ExceptionRecorder::~ExceptionRecorder() { SetApplicationExceptionSink(FPrevious); }
+
+ScopedKeys::ScopedKeys(std::initializer_list<int> down) {
+  GetKeyboardState(FSaved);
+  BYTE state[256];
+  std::memcpy(state, FSaved, sizeof(state));
+  for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LSHIFT, VK_LCONTROL, VK_LMENU, VK_RSHIFT,
+                  VK_RCONTROL, VK_RMENU}) {
+    state[key] = 0;
+  }
+  for (int key : down) state[key & 0xFF] = 0x80;
+  SetKeyboardState(state);
+}
+
+ScopedKeys::~ScopedKeys() { SetKeyboardState(FSaved); }
 
 }  // namespace testing_support

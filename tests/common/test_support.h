@@ -1,9 +1,14 @@
 // Helpers shared by every test executable.
 #pragma once
 
+#include <exception>
 #include <functional>
+#include <initializer_list>
 #include <set>
 #include <string>
+#include <vector>
+
+#include "app_exceptions.h"
 
 namespace testing_support {
 
@@ -50,5 +55,33 @@ bool PumpMessagesUntil(const std::function<bool()>& done, unsigned timeoutMs = 5
 
 // Dispatches whatever messages are waiting, without blocking.
 void PumpPendingMessages();
+
+// Records the messages of what reaches ApplicationHandleException, instead of
+// an error box, while it lives; puts the previous sink back after.
+class ExceptionRecorder {
+ public:
+  ExceptionRecorder();
+  ~ExceptionRecorder();
+  ExceptionRecorder(const ExceptionRecorder&) = delete;
+  ExceptionRecorder& operator=(const ExceptionRecorder&) = delete;
+
+  std::vector<std::string> messages;  // what() of each, in order
+
+ private:
+  ApplicationExceptionSink FPrevious;
+};
+
+// The thread's keyboard state with exactly the given keys down among the
+// modifiers (Shift, Ctrl, Alt, either side); the whole state comes back after.
+class ScopedKeys {
+ public:
+  explicit ScopedKeys(std::initializer_list<int> down);
+  ~ScopedKeys();
+  ScopedKeys(const ScopedKeys&) = delete;
+  ScopedKeys& operator=(const ScopedKeys&) = delete;
+
+ private:
+  unsigned char FSaved[256];
+};
 
 }  // namespace testing_support

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "memory_bitmap.h"
 #include "test_support.h"
 
 namespace testing_support {
@@ -77,17 +78,17 @@ std::string StoredZlib(const std::string& raw) {
   return z;
 }
 
-// bgr: top-down rows of 24-bit DIB pixels, each row padded to 4 bytes.
-std::string EncodePng(int width, int height, const uint8_t* bgr, size_t stride) {
+std::string EncodePng(const MemoryBitmap& bitmap) {
+  const int width = bitmap.Width(), height = bitmap.Height();
   std::string raw;
   raw.reserve(static_cast<size_t>(height) * (1 + 3 * static_cast<size_t>(width)));
   for (int y = 0; y < height; ++y) {
     raw.push_back(0);  // filter: none
-    const uint8_t* row = bgr + y * stride;
+    const uint32_t* row = bitmap.Row(y);
     for (int x = 0; x < width; ++x) {
-      raw.push_back(static_cast<char>(row[3 * x + 2]));
-      raw.push_back(static_cast<char>(row[3 * x + 1]));
-      raw.push_back(static_cast<char>(row[3 * x]));
+      raw.push_back(static_cast<char>(row[x] >> 16));
+      raw.push_back(static_cast<char>(row[x] >> 8));
+      raw.push_back(static_cast<char>(row[x]));
     }
   }
   std::string png(reinterpret_cast<const char*>(kSignature), sizeof(kSignature));
@@ -111,70 +112,9 @@ bool WriteWholeFile(const std::wstring& fileName, const std::string& bytes) {
   return ok && written == bytes.size();
 }
 
-// A top-down 24-bit DIB section selected into its own memory DC.
-class DibCanvas {
- public:
-  DibCanvas(int width, int height) : FWidth(width), FHeight(height) {
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return;
-    FStride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    FBitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    FDC = CreateCompatibleDC(nullptr);
-    if (!FBitmap || !FDC || !bits) return;
-    FOld = SelectObject(FDC, FBitmap);
-    FBits = static_cast<uint8_t*>(bits);
-  }
-  ~DibCanvas() {
-    if (FDC && FOld) SelectObject(FDC, FOld);
-    if (FDC) DeleteDC(FDC);
-    if (FBitmap) DeleteObject(FBitmap);
-  }
-  DibCanvas(const DibCanvas&) = delete;
-  DibCanvas& operator=(const DibCanvas&) = delete;
-
-  bool Valid() const { return FBits != nullptr; }
-  HDC DC() const { return FDC; }
-  size_t Size() const { return FStride * FHeight; }
-
-  void Fill(uint8_t b, uint8_t g, uint8_t r) {
-    for (int y = 0; y < FHeight; ++y) {
-      uint8_t* row = FBits + y * FStride;
-      for (int x = 0; x < FWidth; ++x) {
-        row[3 * x] = b;
-        row[3 * x + 1] = g;
-        row[3 * x + 2] = r;
-      }
-    }
-  }
-  bool Same(const std::vector<uint8_t>& other) const {
-    GdiFlush();
-    return other.size() == Size() && std::memcmp(other.data(), FBits, Size()) == 0;
-  }
-  std::vector<uint8_t> Copy() const {
-    GdiFlush();
-    return std::vector<uint8_t>(FBits, FBits + Size());
-  }
-  bool Save(const std::wstring& fileName) const {
-    GdiFlush();
-    return WriteWholeFile(fileName, EncodePng(FWidth, FHeight, FBits, FStride));
-  }
-
- private:
-  int FWidth;
-  int FHeight;
-  size_t FStride = 0;
-  HBITMAP FBitmap = nullptr;
-  HDC FDC = nullptr;
-  HGDIOBJ FOld = nullptr;
-  uint8_t* FBits = nullptr;
-};
+bool Save(const MemoryBitmap& bitmap, const std::wstring& fileName) {
+  return WriteWholeFile(fileName, EncodePng(bitmap));
+}
 
 }  // namespace
 
@@ -182,7 +122,7 @@ bool SaveWindowPicture(HWND window, const std::wstring& fileName) {
   RECT rect;
   if (!IsWindow(window) || !GetWindowRect(window, &rect)) return false;
   int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  DibCanvas picture(width, height);
+  MemoryBitmap picture(width, height);
   if (!picture.Valid()) return false;
   // Wine 8's PrintWindow only erases the background: the client's painting and
   // the child windows are missing. A shown window's own surface has them, so it
@@ -197,9 +137,10 @@ bool SaveWindowPicture(HWND window, const std::wstring& fileName) {
   if (!copied) {
     // A colour no classic frame or test background uses: if it survives whole,
     // PrintWindow painted nothing, and the screen is the last resort.
-    picture.Fill(0x12, 0x34, 0x56);
-    std::vector<uint8_t> untouched = picture.Copy();
-    copied = PrintWindow(window, picture.DC(), 0) && !picture.Same(untouched);
+    const COLORREF untouched = RGB(0x56, 0x34, 0x12);
+    picture.Fill(untouched);
+    copied = PrintWindow(window, picture.DC(), 0) &&
+             picture.Count(picture.All(), untouched) != width * height;
   }
   if (!copied) {
     HDC screen = GetDC(nullptr);
@@ -207,16 +148,16 @@ bool SaveWindowPicture(HWND window, const std::wstring& fileName) {
     copied = BitBlt(picture.DC(), 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
     ReleaseDC(nullptr, screen);
   }
-  return copied && picture.Save(fileName);
+  return copied && Save(picture, fileName);
 }
 
 bool SaveDCPicture(HDC dc, int width, int height, const std::wstring& fileName) {
   if (!dc) return false;
-  DibCanvas picture(width, height);
+  MemoryBitmap picture(width, height);
   if (!picture.Valid() || !BitBlt(picture.DC(), 0, 0, width, height, dc, 0, 0, SRCCOPY)) {
     return false;
   }
-  return picture.Save(fileName);
+  return Save(picture, fileName);
 }
 
 COLORREF Picture::Pixel(int x, int y) const {

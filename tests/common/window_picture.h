@@ -11,7 +11,7 @@
 
 namespace testing_support {
 
-// The window's picture, frame included, through a 24-bit DIB: a shown window
+// The window's picture, frame included, through a memory bitmap: a shown window
 // is copied from its window DC after its pending painting (child windows
 // included), a hidden one drawn with PrintWindow. Under Wine without a window
 // manager the frame stays black. False when the window has no area or the file

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -8,6 +7,9 @@
 #include "actions.h"
 #include "menus.h"
 #include "messages.h"
+#include "test_support.h"
+
+using testing_support::ScopedKeys;
 
 namespace {
 
@@ -44,23 +46,6 @@ class ScopedHooks {
 
  private:
   TActionHooks FPrevious;
-};
-
-// The thread's keyboard state with exactly the given modifier keys down.
-class ScopedKeys {
- public:
-  explicit ScopedKeys(std::initializer_list<int> down) {
-    GetKeyboardState(FSaved);
-    BYTE state[256];
-    std::memcpy(state, FSaved, sizeof(state));
-    for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LSHIFT, VK_LCONTROL, VK_LMENU}) state[key] = 0;
-    for (int key : down) state[key] = 0x80;
-    SetKeyboardState(state);
-  }
-  ~ScopedKeys() { SetKeyboardState(FSaved); }
-
- private:
-  BYTE FSaved[256];
 };
 
 }  // namespace

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "actions.h"
-#include "app_exceptions.h"
 #include "controls.h"
 #include "test_support.h"
 
+using testing_support::ExceptionRecorder;
 using testing_support::PumpPendingMessages;
 
 namespace {
@@ -83,19 +83,17 @@ class Box : public TGraphicControl {
   }
 };
 
-struct ExceptionRecorder {
-  ExceptionRecorder() {
-    previous = SetApplicationExceptionSink([this](std::exception_ptr e) {
-      try {
-        std::rethrow_exception(e);
-      } catch (const std::exception& ex) {
-        messages.push_back(ex.what());
-      }
-    });
+// An edit on a plain windowed parent in a hidden host window.
+struct EditOnParent {
+  EditOnParent() {
+    parent.SetBounds(0, 0, 200, 100);
+    parent.SetParentWindow(host.Handle());
+    edit.SetBounds(5, 5, 100, 20);
+    edit.SetParent(&parent);
   }
-  ~ExceptionRecorder() { SetApplicationExceptionSink(previous); }
-  ApplicationExceptionSink previous;
-  std::vector<std::string> messages;
+  HostWindow host;
+  TWinControl parent{nullptr};
+  EditControl edit{nullptr};
 };
 
 }  // namespace
@@ -127,16 +125,11 @@ TEST(Controls, TextLivesInTheControlWithoutAWindowAndInTheWindowWithOne) {
 }
 
 TEST(Controls, WindowsFindTheirControlAndChildrenGetPointerSizedIds) {
-  HostWindow host;
-  TWinControl parent(nullptr);
-  parent.SetBounds(0, 0, 200, 100);
-  parent.SetParentWindow(host.Handle());
-  EditControl edit(nullptr);
-  edit.SetBounds(5, 5, 100, 20);
-  edit.SetParent(&parent);
+  EditOnParent f;
+  EditControl& edit = f.edit;
   ASSERT_TRUE(edit.HandleAllocated());
   EXPECT_EQ(FindControl(edit.WindowHandle()), &edit);
-  EXPECT_EQ(FindControl(host.Handle()), nullptr);
+  EXPECT_EQ(FindControl(f.host.Handle()), nullptr);
   EXPECT_EQ(GetWindowLongPtrA(edit.WindowHandle(), GWLP_ID),
             reinterpret_cast<LONG_PTR>(edit.WindowHandle()));
   EXPECT_EQ(GetPropA(edit.WindowHandle(), ControlAtomName().c_str()), &edit);
@@ -144,16 +137,10 @@ TEST(Controls, WindowsFindTheirControlAndChildrenGetPointerSizedIds) {
 }
 
 TEST(Controls, ParentNotificationsAreReflectedToTheChild) {
-  HostWindow host;
-  TWinControl parent(nullptr);
-  parent.SetBounds(0, 0, 200, 100);
-  parent.SetParentWindow(host.Handle());
-  EditControl edit(nullptr);
-  edit.SetBounds(5, 5, 100, 20);
-  edit.SetParent(&parent);
-  SetWindowTextA(edit.WindowHandle(), "x");  // the edit tells its parent: EN_CHANGE
-  ASSERT_FALSE(edit.Commands.empty());
-  EXPECT_EQ(HIWORD(edit.Commands.back()), EN_CHANGE);
+  EditOnParent f;
+  SetWindowTextA(f.edit.WindowHandle(), "x");  // the edit tells its parent: EN_CHANGE
+  ASSERT_FALSE(f.edit.Commands.empty());
+  EXPECT_EQ(HIWORD(f.edit.Commands.back()), EN_CHANGE);
 }
 
 TEST(Controls, AThirdPartyHookingWindowProcSeesMessagesAndCanBeCompared) {

@@ -1,71 +1,21 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "graphics.h"
+#include "memory_bitmap.h"
 #include "test_support.h"
 #include "window_picture.h"
 
+using testing_support::MemoryCanvas;
 using testing_support::MessageOf;
 
 namespace {
 
-// A canvas on a memory DC holding a 32-bit DIB section, pre-filled with a colour.
-class MemoryCanvas {
- public:
-  MemoryCanvas(int width, int height, TColor background) : FWidth(width), FHeight(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    FDC = CreateCompatibleDC(nullptr);
-    FBitmap = CreateDIBSection(FDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    FOld = SelectObject(FDC, FBitmap);
-    Canvas.SetHandle(FDC);
-    Canvas.Brush()->SetColor(background);
-    Canvas.FillRect({0, 0, width, height});
-  }
-  ~MemoryCanvas() {
-    Canvas.SetHandle(nullptr);
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-
-  HDC DC() const { return FDC; }
-  // Pixels within a rectangle whose colour is close to colour (text may be
-  // smoothed at its edges).
-  int CountNear(const RECT& r, TColor colour) {
-    COLORREF want = ColorToRGB(colour);
-    int count = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) {
-        COLORREF got = GetPixel(FDC, x, y);
-        if (std::abs(GetRValue(got) - GetRValue(want)) < 40 &&
-            std::abs(GetGValue(got) - GetGValue(want)) < 40 &&
-            std::abs(GetBValue(got) - GetBValue(want)) < 40) {
-          ++count;
-        }
-      }
-    return count;
-  }
-  RECT All() const { return {0, 0, FWidth, FHeight}; }
-
-  TCanvas Canvas;
-
- private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-};
+// Text may be smoothed at its edges: a pixel this close counts as the colour.
+constexpr int kSmoothing = 39;
 
 LOGFONTA LogFontOf(HFONT font) {
   LOGFONTA lf = {};
@@ -221,15 +171,15 @@ TEST(Graphics, TextTakesTheFontColourAndTheBrushDecidesTheBackground) {
     RECT r = {5, 5, 115, 35};
     m.Canvas.TextRect(r, 8, 8, "HWH");
     EXPECT_EQ(m.Canvas.Pixels(r.right - 1, r.bottom - 1), c.background) << c.what;
-    EXPECT_GT(m.CountNear(r, clRed), 20) << c.what;
-    EXPECT_EQ(m.CountNear({0, 0, 120, 5}, clRed), 0) << c.what;  // clipped to r
+    EXPECT_GT(m.Count(r, ColorToRGB(clRed), kSmoothing), 20) << c.what;
+    EXPECT_EQ(m.Count({0, 0, 120, 5}, ColorToRGB(clRed), kSmoothing), 0) << c.what;  // clipped to r
   }
 
   MemoryCanvas m(200, 40, clWhite);
   m.Canvas.Font()->SetColor(clGreen);
   m.Canvas.Brush()->SetStyle(bsClear);
   m.Canvas.TextOut(10, 5, "Hello");
-  EXPECT_GT(m.CountNear(m.All(), clGreen), 5);
+  EXPECT_GT(m.Count(m.All(), ColorToRGB(clGreen), kSmoothing), 5);
   EXPECT_EQ(m.Canvas.PenPos().x, 10 + m.Canvas.TextWidth("Hello"));
   EXPECT_EQ(GetTextColor(m.DC()), ColorToRGB(clGreen));
   EXPECT_EQ(GetBkMode(m.DC()), TRANSPARENT);

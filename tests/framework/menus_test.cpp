@@ -1,16 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "actions.h"
 #include "controls.h"
 #include "forms.h"
+#include "memory_bitmap.h"
 #include "menus.h"
 #include "test_support.h"
 
+using testing_support::MemoryBitmap;
 using testing_support::PumpMessagesUntil;
+using testing_support::ScopedKeys;
 
 namespace {
 
@@ -33,59 +35,6 @@ UINT MenuType(HMENU menu, UINT position) {
   GetMenuItemInfoA(menu, position, TRUE, &info);
   return info.fType;
 }
-
-// The thread's keyboard state with exactly the given modifier keys down.
-class ScopedKeys {
- public:
-  explicit ScopedKeys(std::initializer_list<int> down) {
-    GetKeyboardState(FSaved);
-    BYTE state[256];
-    std::memcpy(state, FSaved, sizeof(state));
-    for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU}) state[key] = 0;
-    for (int key : down) state[key] = 0x80;
-    SetKeyboardState(state);
-  }
-  ~ScopedKeys() { SetKeyboardState(FSaved); }
-
- private:
-  BYTE FSaved[256];
-};
-
-// A 32-bit memory DC to draw owner-drawn items on.
-class MemoryDC {
- public:
-  MemoryDC(int width, int height) : FWidth(width), FHeight(height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    FDC = CreateCompatibleDC(nullptr);
-    FBitmap = CreateDIBSection(FDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    FOld = SelectObject(FDC, FBitmap);
-  }
-  ~MemoryDC() {
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-  HDC DC() const { return FDC; }
-  int CountOtherThan(COLORREF colour) const {
-    int count = 0;
-    for (int y = 0; y < FHeight; ++y)
-      for (int x = 0; x < FWidth; ++x) count += GetPixel(FDC, x, y) != colour;
-    return count;
-  }
-
- private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-};
 
 }  // namespace
 
@@ -323,7 +272,7 @@ TEST(Menus, OwnerDrawnItemsMeasureAndPaintThemselves) {
       {blank, 0, clMenu, false},  // no caption, no shortcut: nothing textual
   };
   for (const Case& c : cases) {
-    MemoryDC dc(static_cast<int>(measure.itemWidth), static_cast<int>(measure.itemHeight));
+    MemoryBitmap dc(static_cast<int>(measure.itemWidth), static_cast<int>(measure.itemHeight));
     DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_MENU;
     draw.itemID = c.item->Command();
@@ -331,13 +280,14 @@ TEST(Menus, OwnerDrawnItemsMeasureAndPaintThemselves) {
     draw.hDC = dc.DC();
     draw.rcItem = {0, 0, static_cast<LONG>(measure.itemWidth), static_cast<LONG>(measure.itemHeight)};
     ASSERT_TRUE(menu.DrawItemMessage(draw));
-    EXPECT_EQ(dc.CountOtherThan(ColorToRGB(c.background)) > 0, c.painted) << c.itemState;
+    const int untouched = dc.Count(dc.All(), ColorToRGB(c.background));
+    EXPECT_EQ(untouched < dc.Width() * dc.Height(), c.painted) << c.itemState;
   }
   DRAWITEMSTRUCT draw{};
   draw.CtlType = ODT_MENU;
   draw.itemID = custom->Command();
   draw.itemState = ODS_SELECTED | ODS_NOACCEL;
-  MemoryDC dc(10, 10);
+  MemoryBitmap dc(10, 10);
   draw.hDC = dc.DC();
   ASSERT_TRUE(menu.DrawItemMessage(draw));
   EXPECT_EQ(customState, odSelected | odNoAccel);

@@ -2,33 +2,13 @@
 
 #include <stdexcept>
 
-#include "app_exceptions.h"
 #include "test_support.h"
 #include "thread.h"
 #include "timer.h"
 #include "utility_window.h"
 
+using testing_support::ExceptionRecorder;
 using testing_support::PumpMessagesUntil;
-
-namespace {
-
-// Records what reaches the application handler instead of showing a box.
-struct ExceptionRecorder {
-  ExceptionRecorder() {
-    previous = SetApplicationExceptionSink([this](std::exception_ptr e) {
-      try {
-        std::rethrow_exception(e);
-      } catch (const std::exception& ex) {
-        messages.push_back(ex.what());
-      }
-    });
-  }
-  ~ExceptionRecorder() { SetApplicationExceptionSink(previous); }
-  ApplicationExceptionSink previous;
-  std::vector<std::string> messages;
-};
-
-}  // namespace
 
 TEST(UtilityWindow, CallsTheMethodWithTheMessageAndAnswersItsResult) {
   std::vector<UINT> seen;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "format.h"
+#include "memory_bitmap.h"
 #include "menus.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_forms.h"
@@ -35,54 +36,6 @@ TTntMenuItem* AddItem(TMenu* Menu, TMenuItem* Parent, const std::wstring& Captio
   (Parent ? Parent : Menu->Items())->Add(item);
   return item;
 }
-
-// A canvas on a white 32-bit memory bitmap.
-class MemoryCanvas {
- public:
-  MemoryCanvas(int Width, int Height) : FWidth(Width), FHeight(Height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = Width;
-    info.bmiHeader.biHeight = -Height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    FDC = CreateCompatibleDC(nullptr);
-    FBitmap = CreateDIBSection(FDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    FOld = SelectObject(FDC, FBitmap);
-    Canvas.SetHandle(FDC);
-    Canvas.Brush()->SetColor(clWhite);
-    Canvas.FillRect({0, 0, Width, Height});
-  }
-  ~MemoryCanvas() {
-    Canvas.SetHandle(nullptr);
-    SelectObject(FDC, FOld);
-    DeleteObject(FBitmap);
-    DeleteDC(FDC);
-  }
-  HDC DC() const { return FDC; }
-  // Left and right end (exclusive) of the pixels that differ from Background
-  // within the rows Top..Bottom; {0, 0} for none.
-  std::pair<int, int> InkSpan(int Top, int Bottom, COLORREF Background) const {
-    int left = FWidth, right = 0;
-    for (int y = Top; y < Bottom; ++y)
-      for (int x = 0; x < FWidth; ++x)
-        if (GetPixel(FDC, x, y) != Background) {
-          left = std::min(left, x);
-          right = std::max(right, x + 1);
-        }
-    return right == 0 ? std::make_pair(0, 0) : std::make_pair(left, right);
-  }
-
-  TCanvas Canvas;
-
- private:
-  int FWidth, FHeight;
-  HDC FDC;
-  HBITMAP FBitmap;
-  HGDIOBJ FOld;
-};
 
 TEST(TntMenus, ShortCutAndHotKeyTexts) {
   struct {
@@ -278,7 +231,7 @@ TEST(TntMenus, OwnerDrawnItemMeasuresAndPaintsTheWideCaption) {
   TTntMenuItem* ascii = AddItem(&tnt, nullptr, L"Open", scCtrl | 'W');
   TMenuItem* asciiPlain = plain.NewItem(nullptr, "Open", scCtrl | 'W');
 
-  MemoryCanvas m(300, 40);
+  testing_support::MemoryCanvas m(300, 40);
   int tntWidth = 0, ansiWidth = 0, asciiWidth = 0, asciiPlainWidth = 0, height = 0;
   item->MeasureItem(&m.Canvas, tntWidth, height);
   ansi->MeasureItem(&m.Canvas, ansiWidth, height);
@@ -299,7 +252,7 @@ TEST(TntMenus, OwnerDrawnItemMeasuresAndPaintsTheWideCaption) {
     return static_cast<int>(calc.right - calc.left);
   };
   ASSERT_GT(std::abs(widthOf(wide) - widthOf(AnsiToWide(WideToAnsi(wide)))), 6);
-  auto [left, right] = m.InkSpan(0, 24, GetPixel(m.DC(), 1, 1));
+  auto [left, right] = m.InkSpan(0, 24, m.Pixel(1, 1));
   EXPECT_NEAR(right - left, widthOf(wide), 3);
   testing_support::TempDir temp;
   EXPECT_TRUE(testing_support::SaveDCPicture(m.DC(), 300, 40, temp.File(L"owner_drawn.png")));

@@ -5,6 +5,7 @@
 
 #include "format.h"
 #include "foundation/tnt_system.h"
+#include "memory_bitmap.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_controls.h"
@@ -155,53 +156,30 @@ TEST(UnicodeApplication, WideTitleLivesInTheApplicationWindow) {
 
 TEST(WideCanvas, TextOutDrawsAndMovesThePenTextRectClips) {
   const int width = 240, height = 80;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  auto count = [&](RECT r, COLORREF colour) {
-    int n = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x) n += GetPixel(dc, x, y) == colour;
-    return n;
-  };
-  {
-    TCanvas canvas;
-    canvas.SetHandle(dc);
-    canvas.Brush()->SetColor(clWhite);
-    canvas.FillRect({0, 0, width, height});
-    int changes = 0;
-    canvas.SetOnChange([&](TObject*) { ++changes; });
+  testing_support::MemoryCanvas m(width, height);
+  TCanvas& canvas = m.Canvas;
+  int changes = 0;
+  canvas.SetOnChange([&](TObject*) { ++changes; });
 
-    const std::wstring text = L"Жж★W";
-    const SIZE extent = WideCanvasTextExtent(&canvas, text);
-    EXPECT_EQ(WideCanvasTextWidth(&canvas, text), extent.cx);
-    EXPECT_EQ(WideCanvasTextHeight(&canvas, text), extent.cy);
-    EXPECT_GT(extent.cx, WideCanvasTextWidth(&canvas, L"Жж"));
-    canvas.Font()->SetColor(clBlack);
-    WideCanvasTextOut(&canvas, 5, 5, text);
-    EXPECT_EQ(changes, 1);
-    EXPECT_EQ(canvas.PenPos().x, 5 + extent.cx);
-    EXPECT_EQ(canvas.PenPos().y, 5);
-    EXPECT_GT(count({5, 5, 5 + extent.cx, 5 + extent.cy}, RGB(0, 0, 0)), 0);
-    EXPECT_EQ(count({5 + extent.cx + 2, 0, width, 40}, RGB(255, 255, 255)),
-              (width - 5 - extent.cx - 2) * 40);
+  const std::wstring text = L"Жж★W";
+  const SIZE extent = WideCanvasTextExtent(&canvas, text);
+  EXPECT_EQ(WideCanvasTextWidth(&canvas, text), extent.cx);
+  EXPECT_EQ(WideCanvasTextHeight(&canvas, text), extent.cy);
+  EXPECT_GT(extent.cx, WideCanvasTextWidth(&canvas, L"Жж"));
+  canvas.Font()->SetColor(clBlack);
+  WideCanvasTextOut(&canvas, 5, 5, text);
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(canvas.PenPos().x, 5 + extent.cx);
+  EXPECT_EQ(canvas.PenPos().y, 5);
+  EXPECT_GT(m.Count({5, 5, 5 + extent.cx, 5 + extent.cy}, RGB(0, 0, 0)), 0);
+  EXPECT_EQ(m.Count({5 + extent.cx + 2, 0, width, 40}, RGB(255, 255, 255)),
+            (width - 5 - extent.cx - 2) * 40);
 
-    canvas.Brush()->SetColor(clRed);
-    WideCanvasTextRect(&canvas, {0, 40, 20, 80}, 2, 42, L"ЖЖЖЖЖЖЖЖЖЖ");
-    EXPECT_EQ(changes, 2);
-    EXPECT_GT(count({0, 40, 20, 80}, RGB(255, 0, 0)), 0);
-    EXPECT_EQ(count({20, 40, width, 80}, RGB(255, 255, 255)), (width - 20) * 40);
-  }
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
+  canvas.Brush()->SetColor(clRed);
+  WideCanvasTextRect(&canvas, {0, 40, 20, 80}, 2, 42, L"ЖЖЖЖЖЖЖЖЖЖ");
+  EXPECT_EQ(changes, 2);
+  EXPECT_GT(m.Count({0, 40, 20, 80}, RGB(255, 0, 0)), 0);
+  EXPECT_EQ(m.Count({20, 40, width, height}, RGB(255, 255, 255)), (width - 20) * 40);
 }
 
 // A second ctest entry runs these under a Russian locale (code page 1251).
