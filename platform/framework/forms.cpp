@@ -10,96 +10,10 @@
 
 namespace {
 
-TApplication* gApplication = nullptr;
-TScreen* gScreen = nullptr;
-
-const char kApplicationClass[] = "TApplication";
-// Timers of the application window.
-constexpr UINT_PTR kHintPauseTimer = 1;
-constexpr UINT_PTR kHintHideTimer = 2;
 // How far below the cursor's hot spot a hint starts (the arrow's height).
 constexpr int kCursorHeight = 20;
 
-std::wstring AnsiToWide(const std::string& text, UINT codePage = CP_ACP) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) {
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  }
-  return wide;
-}
-
-std::wstring ExceptionText(std::exception_ptr E) {
-  try {
-    std::rethrow_exception(E);
-  } catch (const Exception& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return AnsiToWide(e.what(), CP_UTF8);
-  } catch (...) {
-    return L"Unknown exception";
-  }
-}
-
-bool IsSilent(std::exception_ptr E) {
-  try {
-    std::rethrow_exception(E);
-  } catch (const EAbort&) {
-    return true;
-  } catch (...) {
-    return false;
-  }
-}
-
-// A control shows hints when it says so, or when it follows a parent that does.
-bool EffectiveShowHint(TControl* Control) {
-  for (TControl* c = Control; c; c = c->Parent()) {
-    if (c->ShowHint()) return true;
-    if (!c->ParentShowHint()) return false;
-  }
-  return false;
-}
-
-// The hint of Control or of its nearest parent that has one.
-std::string HintOf(TControl* Control) {
-  for (TControl* c = Control; c; c = c->Parent()) {
-    if (!c->Hint().empty()) return c->Hint();
-  }
-  return {};
-}
-
-TControl* HintControlOf(TControl* Control) {
-  TControl* c = Control;
-  while (c && !EffectiveShowHint(c)) c = c->Parent();
-  return c;
-}
-
-bool IsHintCancelMessage(UINT Msg) {
-  if (Msg >= WM_KEYFIRST && Msg <= WM_KEYLAST) return true;
-  switch (Msg) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_NCLBUTTONDOWN:
-    case WM_NCRBUTTONDOWN:
-    case WM_NCMBUTTONDOWN:
-    case WM_MOUSEWHEEL:
-    case WM_ACTIVATE:
-    case WM_ACTIVATEAPP:
-    case WM_NCACTIVATE:
-    case WM_NCMOUSEMOVE:
-    case WM_INITMENU:
-    case WM_INITMENUPOPUP:
-    case WM_MENUSELECT:
-    case WM_ENTERMENULOOP:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// The item whose submenu is Sub (compared as handles: FindItem takes 32 bits).
+// The item whose submenu is Sub.
 TMenuItem* FindSubMenuItem(TMenuItem* Item, HMENU Sub) {
   for (int32_t i = 0; Item && i < Item->Count(); ++i) {
     TMenuItem* child = Item->Items(i);
@@ -160,18 +74,6 @@ TCustomForm* GetParentForm(TControl* Control) {
   TControl* top = Control;
   while (top->Parent()) top = top->Parent();
   return dynamic_cast<TCustomForm*>(top);
-}
-
-TApplication* Application() {
-  if (!gApplication) new TApplication(nullptr);
-  return gApplication;
-}
-
-TApplication* ExistingApplication() { return gApplication; }
-
-TScreen* Screen() {
-  if (!gScreen) gScreen = new TScreen(nullptr);
-  return gScreen;
 }
 
 // ---------------------------------------------------------------- THintWindow
@@ -289,8 +191,8 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TCustomControl(AOwner) {
   FHeight = 240;
   SetColor(clBtnFace);
   Screen()->AddForm(this);
-  if (AOwner && AOwner == gApplication && !gApplication->MainForm()) {
-    gApplication->SetMainForm(this);
+  if (AOwner && AOwner == ExistingApplication() && !ExistingApplication()->MainForm()) {
+    ExistingApplication()->SetMainForm(this);
   }
 }
 
@@ -300,11 +202,11 @@ TCustomForm::~TCustomForm() {
   } catch (...) {
     ApplicationHandleException(std::current_exception());
   }
-  if (gScreen) gScreen->RemoveForm(this);
-  if (gApplication && gApplication->MainForm() == this) {
-    gApplication->SetMainForm(nullptr);
-    if (FWindowShown && gApplication->HandleAllocated()) {
-      ShowWindow(gApplication->Handle(), SW_HIDE);
+  if (ExistingScreen()) ExistingScreen()->RemoveForm(this);
+  if (ExistingApplication() && ExistingApplication()->MainForm() == this) {
+    ExistingApplication()->SetMainForm(nullptr);
+    if (FWindowShown && ExistingApplication()->HandleAllocated()) {
+      ShowWindow(ExistingApplication()->Handle(), SW_HIDE);
     }
   }
   // While this class is whole, so that the window's last messages (deactivation,
@@ -451,8 +353,8 @@ void TCustomForm::Close() {
   TCloseAction action = caHide;
   DoClose(action);
   if (action == caNone) return;
-  if (gApplication && gApplication->MainForm() == this) {
-    gApplication->Terminate();
+  if (ExistingApplication() && ExistingApplication()->MainForm() == this) {
+    ExistingApplication()->Terminate();
   } else if (action == caHide) {
     Hide();
   } else if (action == caMinimize) {
@@ -551,12 +453,12 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
 bool TCustomForm::SetFocusedControl(TWinControl* Control) {
   if (ComponentState().Contains(csDestroying) || !Control) return false;
   if (Control != this && GetParentForm(Control) != this) return false;
-  if (gScreen) {
-    TWinControl* previous = gScreen->FActiveControl;
-    gScreen->FActiveControl = Control;
-    gScreen->FActiveForm = this;
-    gScreen->FreeNotification(Control);
-    if (previous && previous != Control) gScreen->RemoveFreeNotification(previous);
+  if (ExistingScreen()) {
+    TWinControl* previous = ExistingScreen()->FActiveControl;
+    ExistingScreen()->FActiveControl = Control;
+    ExistingScreen()->FActiveForm = this;
+    ExistingScreen()->FreeNotification(Control);
+    if (previous && previous != Control) ExistingScreen()->RemoveFreeNotification(previous);
   }
   if (Control != this && FActiveControl != Control) {
     TWinControl* old = FActiveControl;
@@ -657,7 +559,7 @@ void TCustomForm::ApplyPosition() {
     case poOwnerFormCenter: {
       TCustomForm* center = nullptr;
       if (FPosition == poOwnerFormCenter) center = dynamic_cast<TCustomForm*>(Owner());
-      if (!center && gApplication) center = gApplication->MainForm();
+      if (!center && ExistingApplication()) center = ExistingApplication()->MainForm();
       if (center && center != this && center->HandleAllocated() &&
           IsWindowVisible(center->WindowHandle())) {
         GetWindowRect(center->WindowHandle(), &area);
@@ -684,16 +586,16 @@ void TCustomForm::WMShowWindow(TMessage& Message) {
     if (FWindowShown) return;
     FWindowShown = true;
     ApplyPosition();
-    if (gApplication && gApplication->MainForm() == this) {
-      ShowWindow(gApplication->Handle(), SW_SHOWNOACTIVATE);
+    if (ExistingApplication() && ExistingApplication()->MainForm() == this) {
+      ShowWindow(ExistingApplication()->Handle(), SW_SHOWNOACTIVATE);
     }
     DoShow();
   } else {
     if (!FWindowShown) return;
     FWindowShown = false;
     DoHide();
-    if (gApplication && gApplication->MainForm() == this && gApplication->HandleAllocated()) {
-      ShowWindow(gApplication->Handle(), SW_HIDE);
+    if (ExistingApplication() && ExistingApplication()->MainForm() == this && ExistingApplication()->HandleAllocated()) {
+      ShowWindow(ExistingApplication()->Handle(), SW_HIDE);
     }
   }
 }
@@ -708,7 +610,7 @@ void TCustomForm::WMActivate(TMessage& Message) {
   }
   FActive = active;
   if (active) {
-    if (gScreen) gScreen->FActiveForm = this;
+    if (ExistingScreen()) ExistingScreen()->FActiveForm = this;
     if (!FActiveControl) {
       TWinControl* first = FindNextControl(nullptr, true, true, false);
       if (first) {
@@ -719,13 +621,13 @@ void TCustomForm::WMActivate(TMessage& Message) {
     if (!minimized) SetWindowFocus();
     Activate();
   } else {
-    if (gApplication) gApplication->CancelHint();
+    if (ExistingApplication()) ExistingApplication()->CancelHint();
     Deactivate();
   }
 }
 
 void TCustomForm::WMMenuSelect(TMessage& Message) {
-  if (!FMenu || !gApplication) return;
+  if (!FMenu || !ExistingApplication()) return;
   UINT flags = HIWORD(Message.WParam);
   UINT index = LOWORD(Message.WParam);
   HMENU menu = reinterpret_cast<HMENU>(Message.LParam);
@@ -740,7 +642,7 @@ void TCustomForm::WMMenuSelect(TMessage& Message) {
       item = FMenu->FindItem(static_cast<int32_t>(index), fkCommand);
     }
   }
-  gApplication->SetHint(item ? GetLongHint(item->Hint()) : std::string());
+  ExistingApplication()->SetHint(item ? GetLongHint(item->Hint()) : std::string());
 }
 
 bool TCustomForm::MenuOwnerDrawMessage(TMessage& Message) {
@@ -798,10 +700,10 @@ void TCustomForm::Dispatch(TMessage& Message) {
       break;
     case WM_SYSCOMMAND:
       // The main form's minimise button minimises the whole application.
-      if ((Message.WParam & 0xFFF0) == SC_MINIMIZE && gApplication &&
-          gApplication->MainForm() == this && gApplication->HandleAllocated() &&
-          IsWindowVisible(gApplication->Handle())) {
-        gApplication->Minimize();
+      if ((Message.WParam & 0xFFF0) == SC_MINIMIZE && ExistingApplication() &&
+          ExistingApplication()->MainForm() == this && ExistingApplication()->HandleAllocated() &&
+          IsWindowVisible(ExistingApplication()->Handle())) {
+        ExistingApplication()->Minimize();
         Message.Result = 0;
         return;
       }
@@ -810,527 +712,4 @@ void TCustomForm::Dispatch(TMessage& Message) {
       break;
   }
   TCustomControl::Dispatch(Message);
-}
-
-// -------------------------------------------------------------------- TScreen
-
-TScreen::TScreen(TComponent* AOwner)
-    : TComponent(AOwner), FHintFont(new TFont), FMenuFont(new TFont) {
-  FHintFont->SetName("Tahoma");
-  FHintFont->SetSize(8);
-  NONCLIENTMETRICSA metrics{};
-  metrics.cbSize = sizeof metrics;
-  bool haveMetrics = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
-  if (!haveMetrics) {
-    // Systems before Vista know the structure without iPaddedBorderWidth.
-    metrics.cbSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
-    haveMetrics = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
-  }
-  if (haveMetrics) {
-    if (HFONT status = CreateFontIndirectA(&metrics.lfStatusFont)) {
-      FHintFont->SetHandle(status);
-      DeleteObject(status);
-    }
-    if (HFONT menu = CreateFontIndirectA(&metrics.lfMenuFont)) {
-      FMenuFont->SetHandle(menu);
-      DeleteObject(menu);
-    }
-  }
-  FHintFont->SetColor(clInfoText);
-  FMenuFont->SetColor(clMenuText);
-}
-
-TScreen::~TScreen() {
-  delete FHintFont;
-  delete FMenuFont;
-  if (gScreen == this) gScreen = nullptr;
-}
-
-int TScreen::Width() const { return GetSystemMetrics(SM_CXSCREEN); }
-
-int TScreen::Height() const { return GetSystemMetrics(SM_CYSCREEN); }
-
-int TScreen::PixelsPerInch() const { return ScreenLogPixels(); }
-
-void TScreen::AddForm(TCustomForm* Form) {
-  if (std::find(FForms.begin(), FForms.end(), Form) == FForms.end()) FForms.push_back(Form);
-}
-
-void TScreen::RemoveForm(TCustomForm* Form) {
-  FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end());
-  if (FActiveForm == Form) FActiveForm = nullptr;
-  if (FActiveControl && GetParentForm(FActiveControl) == Form) FActiveControl = nullptr;
-}
-
-void TScreen::Notification(TComponent* AComponent, TOperation Operation) {
-  TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FActiveControl) FActiveControl = nullptr;
-}
-
-// --------------------------------------------------------------- TApplication
-
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
-  if (!gApplication) gApplication = this;
-  char path[MAX_PATH + 1] = {};
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name(path, std::min<DWORD>(n, MAX_PATH));
-  size_t slash = name.find_last_of("\\/");
-  if (slash != std::string::npos) name.erase(0, slash + 1);
-  size_t dot = name.find_last_of('.');
-  if (dot != std::string::npos) name.erase(dot);
-  FTitle = name;
-  SetApplicationExceptionSink([this](std::exception_ptr E) { HandleException(E); });
-  TActionHooks hooks;
-  hooks.ExecuteAction = [this](TBasicAction* Action) { return ExecuteAction(Action); };
-  hooks.UpdateAction = [this](TBasicAction* Action) { return UpdateAction(Action); };
-  hooks.SendAppMessage = [this](UINT Msg, WPARAM WParam, LPARAM LParam) {
-    return SendMessageA(Handle(), Msg, WParam, LParam);
-  };
-  SetActionHooks(std::move(hooks));
-}
-
-TApplication::~TApplication() {
-  if (gApplication == this) {
-    SetApplicationExceptionSink(nullptr);
-    SetActionHooks({});
-  }
-  CancelHint();
-  delete FHintWindow;
-  FHintWindow = nullptr;
-  if (FHandle) {
-    HWND handle = FHandle;
-    FHandle = nullptr;
-    DestroyWindow(handle);
-  }
-  if (gApplication == this) gApplication = nullptr;
-}
-
-LRESULT CALLBACK TApplication::MainWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  TApplication* app = gApplication;
-  // Messages of the creation (before Handle() has stored the window) and of
-  // the destruction are the default procedure's.
-  if (!app || app->FHandle != Wnd) return DefWindowProcA(Wnd, Msg, WParam, LParam);
-  TMessage message{Msg, WParam, LParam, 0};
-  try {
-    app->WndProc(message);
-  } catch (...) {
-    app->HandleException(std::current_exception());
-    return 0;
-  }
-  return message.Result;
-}
-
-HWND TApplication::Handle() {
-  if (FHandle) return FHandle;
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA existing{};
-  if (!GetClassInfoA(instance, kApplicationClass, &existing)) {
-    WNDCLASSA cls{};
-    cls.lpfnWndProc = &TApplication::MainWndProc;
-    cls.hInstance = instance;
-    cls.hIcon = LoadIconA(instance, "MAINICON");
-    if (!cls.hIcon) cls.hIcon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-    cls.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));              // IDC_ARROW
-    cls.lpszClassName = kApplicationClass;
-    if (!RegisterClassA(&cls) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-      RaiseLastOSError();
-    }
-  }
-  // Zero-sized in the middle of the screen: its only visible part is the
-  // taskbar button, shown while the main form is.
-  HWND handle =
-      CreateWindowExA(0, kApplicationClass, FTitle.c_str(),
-                      WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                      GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
-                      nullptr, nullptr, instance, nullptr);
-  if (!handle) RaiseLastOSError();
-  FHandle = handle;
-  return FHandle;
-}
-
-void TApplication::SetTitle(const std::string& Value) {
-  FTitle = Value;
-  if (FHandle) SetWindowTextA(FHandle, FTitle.c_str());
-}
-
-void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
-  TComponent::Notification(AComponent, Operation);
-  if (Operation != opRemove) return;
-  if (AComponent == FMainForm) FMainForm = nullptr;
-  if (AComponent == FMouseControl) FMouseControl = nullptr;
-  if (AComponent == FHintControl) FHintControl = nullptr;
-  if (AComponent == FHintWindow) FHintWindow = nullptr;
-}
-
-void TApplication::TrackControl(TControl* Old, TControl* New) {
-  if (New) FreeNotification(New);
-  if (Old && Old != New && Old != FMouseControl && Old != FHintControl) {
-    RemoveFreeNotification(Old);
-  }
-}
-
-void TApplication::Run() {
-  if (FMainForm && FShowMainForm) FMainForm->Show();
-  do {
-    try {
-      HandleMessage();
-    } catch (...) {
-      HandleException(std::current_exception());
-    }
-  } while (!FTerminated);
-}
-
-void TApplication::Terminate() {
-  FTerminated = true;
-  PostQuitMessage(0);
-}
-
-void TApplication::ProcessMessages() {
-  MSG msg;
-  while (ProcessMessage(msg)) {
-  }
-}
-
-void TApplication::HandleMessage() {
-  MSG msg{};
-  if (!ProcessMessage(msg)) {
-    Idle(msg);
-    if (FIdleDone && !FTerminated) WaitMessage();
-  }
-}
-
-bool TApplication::ProcessMessage(MSG& Msg) {
-  if (!PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
-  if (Msg.message == WM_QUIT) {
-    FTerminated = true;
-    return true;
-  }
-  bool handled = false;
-  if (FOnMessage) FOnMessage(Msg, handled);
-  if (!handled && !IsHintMsg(Msg) && !IsKeyMsg(Msg) && !IsDlgMsg(Msg)) {
-    TranslateMessage(&Msg);
-    DispatchMessageA(&Msg);
-  }
-  return true;
-}
-
-bool TApplication::IsHintMsg(MSG& Msg) {
-  if (FHintActive && IsHintCancelMessage(Msg.message)) CancelHint();
-  return false;
-}
-
-bool TApplication::IsKeyMsg(MSG& Msg) {
-  if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;
-  // A system window inside a framework control (the edit box of a combo box)
-  // answers for that control. Only child windows are walked: above a
-  // top-level window GetParent gives its owner, which is not its container.
-  TWinControl* control = nullptr;
-  for (HWND wnd = Msg.hwnd; wnd; wnd = GetParent(wnd)) {
-    control = FindControl(wnd);
-    if (control || !(GetWindowLongPtrA(wnd, GWL_STYLE) & WS_CHILD)) break;
-  }
-  if (!control) return false;
-  return control->Perform(CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
-}
-
-bool TApplication::IsDlgMsg(MSG& Msg) {
-  if (!FDialogHandle) return false;
-  if (IsWindowUnicode(FDialogHandle)) return IsDialogMessageW(FDialogHandle, &Msg) != FALSE;
-  return IsDialogMessageA(FDialogHandle, &Msg) != FALSE;
-}
-
-void TApplication::Minimize() {
-  HWND app = Handle();
-  if (IsWindowVisible(app)) {
-    if (!IsIconic(app)) ShowWindow(app, SW_MINIMIZE);
-  } else if (FMainForm && FMainForm->HandleAllocated() && !IsIconic(FMainForm->WindowHandle())) {
-    ShowWindow(FMainForm->WindowHandle(), SW_MINIMIZE);
-  }
-  if (FOnMinimize) FOnMinimize(this);
-}
-
-void TApplication::Restore() {
-  HWND app = Handle();
-  if (IsIconic(app)) ShowWindow(app, SW_RESTORE);
-  if (FMainForm && FMainForm->HandleAllocated() && IsIconic(FMainForm->WindowHandle())) {
-    ShowWindow(FMainForm->WindowHandle(), SW_RESTORE);
-  }
-  if (FOnRestore) FOnRestore(this);
-}
-
-void TApplication::HookMainWindow(TWindowHook Hook) {
-  if (std::find(FWindowHooks.begin(), FWindowHooks.end(), Hook) == FWindowHooks.end()) {
-    FWindowHooks.push_back(Hook);
-  }
-}
-
-void TApplication::UnhookMainWindow(TWindowHook Hook) {
-  FWindowHooks.erase(std::remove(FWindowHooks.begin(), FWindowHooks.end(), Hook),
-                     FWindowHooks.end());
-}
-
-void TApplication::FocusActiveForm() {
-  if (!FHandle || GetFocus() != FHandle || IsIconic(FHandle)) return;
-  for (TCustomForm* form : {gScreen ? gScreen->ActiveForm() : nullptr, FMainForm}) {
-    if (form && form->HandleAllocated() && IsWindowVisible(form->WindowHandle()) &&
-        IsWindowEnabled(form->WindowHandle())) {
-      ::SetFocus(form->WindowHandle());
-      return;
-    }
-  }
-}
-
-void TApplication::WndProc(TMessage& Message) {
-  // A hook may add or remove hooks: the copy keeps the walk valid, and a hook
-  // removed meanwhile is skipped.
-  std::vector<TWindowHook> hooks = FWindowHooks;
-  for (const TWindowHook& hook : hooks) {
-    if (std::find(FWindowHooks.begin(), FWindowHooks.end(), hook) == FWindowHooks.end()) continue;
-    if (hook(Message)) return;
-  }
-  switch (Message.Msg) {
-    case WM_CLOSE:
-      if (FMainForm) FMainForm->Close();
-      Message.Result = 0;
-      return;
-    case WM_SYSCOMMAND:
-      switch (Message.WParam & 0xFFF0) {
-        case SC_MINIMIZE:
-          Minimize();
-          Message.Result = 0;
-          return;
-        case SC_RESTORE:
-          Restore();
-          Message.Result = 0;
-          return;
-        default:
-          break;
-      }
-      break;
-    case WM_ACTIVATEAPP:
-      if (Message.WParam) {
-        if (FOnActivate) FOnActivate(this);
-      } else {
-        CancelHint();
-        if (FOnDeactivate) FOnDeactivate(this);
-      }
-      break;
-    case WM_SETFOCUS:
-      // The taskbar button activated this window: the focus belongs to a form.
-      PostMessageA(FHandle, CM_ENTER, 0, 0);
-      break;
-    case CM_ENTER:
-      FocusActiveForm();
-      return;
-    case WM_TIMER:
-      if (Message.WParam == kHintPauseTimer) {
-        KillTimer(FHandle, kHintPauseTimer);
-        HintTimerExpired();
-        return;
-      }
-      if (Message.WParam == kHintHideTimer) {
-        KillTimer(FHandle, kHintHideTimer);
-        HideHint();
-        return;
-      }
-      break;
-    case CM_ACTIONEXECUTE:
-    case CM_ACTIONUPDATE: {
-      Message.Result = 0;
-      TCustomForm* active = gScreen ? gScreen->ActiveForm() : nullptr;
-      if (active && active->Perform(Message.Msg, Message.WParam, Message.LParam) != 0) {
-        Message.Result = 1;
-      } else if (FMainForm && FMainForm != active &&
-                 FMainForm->Perform(Message.Msg, Message.WParam, Message.LParam) != 0) {
-        Message.Result = 1;
-      }
-      return;
-    }
-    default:
-      break;
-  }
-  Message.Result = DefWindowProcA(FHandle, Message.Msg, Message.WParam, Message.LParam);
-}
-
-TControl* TApplication::DoMouseIdle() {
-  POINT pos{};
-  TControl* control = GetCursorPos(&pos) ? FindDragTarget(pos, false) : nullptr;
-  if (control != FMouseControl) {
-    TControl* old = FMouseControl;
-    FMouseControl = control;
-    TrackControl(old, control);
-    // A control that died while under the mouse is already cleared (free
-    // notification), so `old` is alive here.
-    if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
-    if (control && control == FMouseControl) control->Perform(CM_MOUSEENTER, 0, 0);
-    if (FShowHint) {
-      CancelHint();
-      StartHintTimer(FMouseControl);
-    }
-  } else if (FHintActive && FHintControl) {
-    // Still over the same control, but out of the rectangle the hint is for.
-    if (!PtInRect(&FHintCursorRect, pos)) {
-      CancelHint();
-      StartHintTimer(FMouseControl);
-    }
-  }
-  return FMouseControl;
-}
-
-void TApplication::StartHintTimer(TControl* Control) {
-  if (!Control || !FShowHint) return;
-  TControl* hintControl = HintControlOf(Control);
-  if (!hintControl || GetShortHint(HintOf(hintControl)).empty()) return;
-  int pause = FHintPause;
-  hintControl->Perform(CM_HINTSHOWPAUSE, FHintActive ? 1 : 0, reinterpret_cast<LPARAM>(&pause));
-  SetTimer(Handle(), kHintPauseTimer, static_cast<UINT>(std::max(pause, 1)), nullptr);
-}
-
-void TApplication::HintTimerExpired() {
-  POINT pos{};
-  if (GetCursorPos(&pos)) ActivateHint(pos);
-}
-
-void TApplication::Idle(const MSG&) {
-  TControl* control = DoMouseIdle();
-  if (FShowHint && !FMouseControl) CancelHint();
-  bool done = true;
-  try {
-    SetHint(GetLongHint(HintOf(control)));
-    if (FOnIdle) FOnIdle(this, done);
-    if (done && gScreen) {
-      // A form's update may free forms: each one is looked up again.
-      std::vector<TCustomForm*> forms = gScreen->FForms;
-      for (TCustomForm* form : forms) {
-        const auto& live = gScreen->FForms;
-        if (std::find(live.begin(), live.end(), form) == live.end()) continue;
-        if (form->HandleAllocated() && IsWindowVisible(form->WindowHandle())) form->UpdateActions();
-      }
-    }
-  } catch (...) {
-    HandleException(std::current_exception());
-  }
-  FIdleDone = done;
-}
-
-void TApplication::SetHint(const std::string& Value) {
-  if (FHint == Value) return;
-  FHint = Value;
-  if (FOnHint) {
-    TNotifyEvent handler = FOnHint;
-    handler(this);
-    return;
-  }
-  std::unique_ptr<THintAction> action(new THintAction(nullptr));
-  action->SetHint(Value);
-  action->Execute();
-}
-
-void TApplication::SetShowHint(bool Value) {
-  if (FShowHint == Value) return;
-  FShowHint = Value;
-  if (!Value) {
-    CancelHint();
-    delete FHintWindow;
-    FHintWindow = nullptr;
-  }
-}
-
-void TApplication::ActivateHint(POINT CursorPos) {
-  if (!FShowHint) return;
-  TControl* control = HintControlOf(FindDragTarget(CursorPos, false));
-  if (!control) {
-    CancelHint();
-    return;
-  }
-  THintInfo info;
-  info.HintControl = control;
-  info.HintWindowClass = FHintWindowClass;
-  info.HintPos = POINT{CursorPos.x, CursorPos.y + kCursorHeight};
-  info.HintMaxWidth = Screen()->Width();
-  info.HintColor = FHintColor;
-  info.CursorRect = control->ClientRect();
-  info.CursorPos = control->ScreenToClient(CursorPos);
-  info.HideTimeout = FHintHidePause;
-  info.HintStr = GetShortHint(HintOf(control));
-  info.HintData = nullptr;
-  bool canShow = control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) == 0;
-  if (!canShow || info.HintStr.empty()) {
-    HideHint();
-    return;
-  }
-  TControl* old = FHintControl;
-  FHintControl = control;
-  TrackControl(old, control);
-  POINT topLeft = control->ClientToScreen(POINT{info.CursorRect.left, info.CursorRect.top});
-  POINT bottomRight = control->ClientToScreen(POINT{info.CursorRect.right, info.CursorRect.bottom});
-  FHintCursorRect = RECT{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
-
-  THintWindowClass windowClass = info.HintWindowClass ? info.HintWindowClass : FHintWindowClass;
-  if (FHintWindow && FHintWindow->HintWindowClass() != windowClass) {
-    delete FHintWindow;
-    FHintWindow = nullptr;
-  }
-  if (!FHintWindow) FHintWindow = windowClass(this);
-  RECT r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
-  OffsetRect(&r, info.HintPos.x, info.HintPos.y);
-  FHintWindow->SetColor(info.HintColor);
-  FHintWindow->ActivateHintData(r, info.HintStr, info.HintData);
-  FHintActive = true;
-  if (info.HideTimeout > 0) {
-    SetTimer(Handle(), kHintHideTimer, static_cast<UINT>(info.HideTimeout), nullptr);
-  }
-}
-
-void TApplication::HideHint() {
-  if (FHandle) KillTimer(FHandle, kHintHideTimer);
-  if (FHintWindow) FHintWindow->ReleaseHandle();
-  FHintActive = false;
-}
-
-void TApplication::CancelHint() {
-  if (FHandle) KillTimer(FHandle, kHintPauseTimer);
-  HideHint();
-  if (FHintControl) {
-    TControl* old = FHintControl;
-    FHintControl = nullptr;
-    TrackControl(old, nullptr);
-  }
-}
-
-bool TApplication::ExecuteAction(TBasicAction* Action) {
-  bool handled = false;
-  if (FOnActionExecute) FOnActionExecute(Action, handled);
-  return handled;
-}
-
-bool TApplication::UpdateAction(TBasicAction* Action) {
-  bool handled = false;
-  if (FOnActionUpdate) FOnActionUpdate(Action, handled);
-  return handled;
-}
-
-void TApplication::HandleException(std::exception_ptr E) {
-  if (!E || IsSilent(E)) return;
-  try {
-    if (FOnException) {
-      TExceptionEvent handler = FOnException;
-      handler(this, E);
-    } else {
-      ShowException(E);
-    }
-  } catch (...) {
-    // The handler failed too; reporting that could fail the same way.
-  }
-}
-
-void TApplication::ShowException(std::exception_ptr E) {
-  if (!E) return;
-  HWND owner = nullptr;
-  if (FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->WindowHandle())) {
-    owner = FMainForm->WindowHandle();
-  } else {
-    owner = Handle();
-  }
-  ShowMessageBoxW(owner, ExceptionText(E), AnsiToWide(FTitle), MB_OK | MB_ICONSTOP);
 }

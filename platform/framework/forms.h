@@ -404,3 +404,4 @@ TApplication* Application();
 TScreen* Screen();
 // The application when it has been made, else nullptr (never makes it).
 TApplication* ExistingApplication();
+TScreen* ExistingScreen();
