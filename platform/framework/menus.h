@@ -25,6 +25,7 @@
 #include "exceptions.h"
 #include "graphics.h"
 #include "messages.h"
+#include "shortcuts.h"
 
 class TMenu;
 class TMenuItem;
@@ -32,34 +33,6 @@ class TCustomImageList;
 
 // A menu item inserted twice, or an index outside a menu's items.
 TAVRIN_DECLARE_EXCEPTION(EMenuError, Exception);
-
-// Key in the low byte, plus the modifier bits.
-constexpr TShortCut scShift = 0x2000;
-constexpr TShortCut scCtrl = 0x4000;
-constexpr TShortCut scAlt = 0x8000;
-constexpr TShortCut scNone = 0;
-
-TShortCut ShortCut(uint16_t Key, uint16_t Shift);  // Shift: TShiftState flags
-void ShortCutToKey(TShortCut ShortCut, uint16_t& Key, uint16_t& Shift);
-// "Ctrl+F5", "Shift+Ctrl+A", "Alt+Enter"; modifiers in the order Shift, Ctrl,
-// Alt; keys named from our own table (the system's key names depend on the
-// keyboard driver); "" for 0 or an unknown key.
-std::string ShortCutToText(TShortCut ShortCut);
-// The inverse, ignoring case; "None" and "" give 0, unknown text gives 0.
-TShortCut TextToShortCut(const std::string& Text);
-// The name of a key of the named-key table ("Enter", "F5", "PgUp"...), or "".
-std::string KeyNameOf(uint16_t Key);
-
-// A menu's hot-key handling.
-// "&&" stands for a literal '&'; GetHotkey gives the character after the
-// single '&' as written, or 0.
-std::string StripHotkey(const std::string& Text);
-char GetHotkey(const std::string& Text);
-
-// The parts of a hint "short|long": the text before and after the first '|',
-// or the whole text when it has none.
-std::string GetShortHint(const std::string& Hint);
-std::string GetLongHint(const std::string& Hint);
 
 enum TOwnerDrawStateFlag : uint16_t {
   odSelected = 1 << 0,
