@@ -42,8 +42,13 @@ struct TaskWindows {
 
 BOOL CALLBACK CollectTaskWindow(HWND Wnd, LPARAM Data) {
   auto* task = reinterpret_cast<TaskWindows*>(Data);
-  if (Wnd != task->Except && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) {
-    task->Windows.push_back(Wnd);
+  try {
+    if (Wnd != task->Except && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) {
+      task->Windows.push_back(Wnd);
+    }
+  } catch (...) {
+    // Out of memory inside a system callback: stop the walk, nothing unwinds.
+    return FALSE;
   }
   return TRUE;
 }
