@@ -8,10 +8,9 @@ namespace bass_test {
 
 namespace {
 
-// The request line's path; empty when the head does not arrive in time or
-// runs past a few kilobytes.
-std::string ReadRequestPath(SOCKET s) {
-  std::string head;
+// The request line's path, and the whole head; empty when the head does not
+// arrive in time or runs past a few kilobytes.
+std::string ReadRequestPath(SOCKET s, std::string& head) {
   char block[1024];
   while (head.find("\r\n\r\n") == std::string::npos && head.size() < 8192) {
     fd_set set;
@@ -141,7 +140,8 @@ void LoopbackServer::AcceptLoop() {
 }
 
 void LoopbackServer::Serve(uintptr_t s) {
-  std::string path = FReadsRequest ? ReadRequestPath(s) : std::string();
+  std::string head;
+  std::string path = FReadsRequest ? ReadRequestPath(s, head) : std::string();
   Handler handler;
   {
     std::lock_guard lock(FMutex);
@@ -149,6 +149,7 @@ void LoopbackServer::Serve(uintptr_t s) {
     if (auto it = FRoutes.find(path); it != FRoutes.end()) handler = it->second;
   }
   Client client(*this, s);
+  client.FRequest = std::move(head);
   if (handler) handler(client);
   else client.Send("HTTP/1.0 404 Not Found\r\nContent-Length: 0\r\n\r\n");
   shutdown(s, SD_SEND);

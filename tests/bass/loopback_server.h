@@ -27,6 +27,8 @@ class LoopbackServer {
     bool Wait(unsigned ms);
     // A line from the client without its CR LF; false after 3 s or at its end.
     bool ReceiveLine(std::string& line);
+    // The request's head as it came (empty for a server that reads none).
+    const std::string& Request() const { return FRequest; }
 
    private:
     friend class LoopbackServer;
@@ -34,6 +36,7 @@ class LoopbackServer {
     LoopbackServer& FServer;
     uintptr_t FSocket;
     std::string FPending;
+    std::string FRequest;
   };
   using Handler = std::function<void(Client&)>;
 

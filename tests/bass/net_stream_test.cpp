@@ -6,6 +6,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -44,11 +46,14 @@ std::string MetaBlock(const std::string& text) {
 struct SyncLog {
   std::mutex mutex;
   std::vector<std::string> titles;
+  std::vector<std::vector<std::string>> lists;  // every string of each sync's data
   int downloads = 0;
   static void CALLBACK Meta(HSYNC, DWORD, DWORD data, void* user) {
     auto* log = static_cast<SyncLog*>(user);
     std::lock_guard lock(log->mutex);
-    log->titles.emplace_back(data ? reinterpret_cast<const char*>(static_cast<uintptr_t>(data)) : "<null>");
+    const char* text = reinterpret_cast<const char*>(static_cast<uintptr_t>(data));
+    log->titles.emplace_back(text ? text : "<null>");
+    log->lists.push_back(TagStrings(text));
   }
   static void CALLBACK Download(HSYNC, DWORD, DWORD, void* user) {
     auto* log = static_cast<SyncLog*>(user);
@@ -60,6 +65,80 @@ struct SyncLog {
     return downloads;
   }
 };
+
+bool PollUntil(const std::function<bool()>& done, unsigned ms = 3000) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  while (!done()) {
+    if (Clock::now() > deadline) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
+// A server slower than the audio it sends: it may send as much of the body as
+// is open, which the test opens further, or the server by itself, `step`
+// bytes every few milliseconds up to `until`. Shared with the handler, which
+// may outlive a test's case.
+struct PacedReply {
+  std::string head, body;
+  bool stayConnected = false;  // as a radio does after its last byte
+  std::atomic<size_t> open{0};
+  size_t step = 0, until = 0;
+};
+
+LoopbackServer::Handler Paced(std::shared_ptr<PacedReply> reply) {
+  return [reply](LoopbackServer::Client& c) {
+    if (!c.Send(reply->head)) return;
+    for (size_t sent = 0;;) {
+      size_t open = reply->open;
+      const size_t end = std::min(open, reply->body.size());
+      if (sent < end) {
+        if (!c.Send(reply->body.substr(sent, end - sent))) return;
+        sent = end;
+      } else if (sent == reply->body.size() && !reply->stayConnected) {
+        return;
+      } else {
+        if (!c.Wait(2)) return;
+        // Unless the test opened it further meanwhile.
+        if (reply->step && open < reply->until)
+          reply->open.compare_exchange_strong(open, std::min(open + reply->step, reply->until));
+      }
+    }
+  };
+}
+
+struct OggPage {
+  size_t start, end;
+  int64_t granule;
+  bool linkStart;
+};
+
+std::vector<OggPage> OggPages(const std::string& ogg) {
+  std::vector<OggPage> pages;
+  for (size_t at = 0; at + 27 <= ogg.size() && ogg.compare(at, 4, "OggS") == 0;) {
+    const auto* p = reinterpret_cast<const uint8_t*>(ogg.data() + at);
+    size_t end = at + 27 + p[26];
+    for (int i = 0; i < p[26]; ++i) end += p[27 + i];
+    int64_t granule = 0;
+    std::memcpy(&granule, p + 6, 8);
+    pages.push_back({at, end, granule, (p[5] & 2) != 0});
+    at = end;
+  }
+  return pages;
+}
+
+// An ID3v2.3 tag holding a cover picture of `bytes` bytes, before the audio.
+std::string WithCover(const std::string& audio, size_t bytes) {
+  std::string picture = std::string(1, '\0') + "image/jpeg" + std::string(1, '\0') + "\x03" + std::string(1, '\0');
+  for (size_t i = 0; i < bytes; ++i) picture.push_back(static_cast<char>((i * 7919) >> 3));
+  std::string frame = "APIC";
+  for (int shift = 24; shift >= 0; shift -= 8) frame.push_back(static_cast<char>(picture.size() >> shift));
+  frame += std::string(2, '\0') + picture;
+  std::string tag = "ID3\x03";
+  tag += std::string(2, '\0');
+  for (int shift = 21; shift >= 0; shift -= 7) tag.push_back(static_cast<char>((frame.size() >> shift) & 0x7F));
+  return tag + frame + audio;
+}
 
 class NetStreams : public BassFixture {
  protected:
@@ -96,6 +175,32 @@ class NetStreams : public BassFixture {
     size_t frames = static_cast<size_t>(b.BASS_ChannelGetLength(local) / 4);
     b.BASS_StreamFree(local);
     return frames;
+  }
+
+  // Frames decoded until the stream waits for more or ends.
+  size_t DecodeWhatCame(HSTREAM s) {
+    std::vector<int16_t> buffer(8192);
+    size_t frames = 0;
+    for (DWORD got; (got = b.BASS_ChannelGetData(s, buffer.data(), buffer.size() * 2)) != DWORD(-1) && got > 0;)
+      frames += got / 4;
+    return frames;
+  }
+
+  // Opens each edge of a paced reply in turn, waits until it downloaded and
+  // decodes what came; the frames decoded at each edge.
+  std::vector<size_t> DecodeAtEdges(HSTREAM s, PacedReply& reply, const std::vector<size_t>& edges) {
+    std::vector<size_t> decoded;
+    size_t total = 0;
+    for (size_t edge : edges) {
+      reply.open = edge;
+      if (!PollUntil([&] { return b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_DOWNLOAD) == edge; })) {
+        ADD_FAILURE() << "the download does not reach " << edge;
+        break;
+      }
+      total += DecodeWhatCame(s);
+      decoded.push_back(total);
+    }
+    return decoded;
   }
 
   std::string mp3;
@@ -353,6 +458,11 @@ TEST_F(NetStreams, ServerClosingOrFallingSilentEndsTheStream) {
     EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(2500)) << path;
     EXPECT_GT(all.size() / 2, size_t{22050}) << path << ": what came plays";
     EXPECT_EQ(log.Downloads(), 0) << path << ": an incomplete download is not signalled";
+    if (std::string(path) == "/half") {
+      // The file is what came of it.
+      EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_END), mp3.size() / 2);
+      EXPECT_NEAR(double(b.BASS_ChannelGetLength(s) / 4), double(all.size() / 2), 2304.0);
+    }
     b.BASS_StreamFree(s);
   }
 }
@@ -389,8 +499,15 @@ TEST_F(NetStreams, WmaOverTheNetworkIsRefusedAsAFormat) {
 }
 
 TEST_F(NetStreams, FtpFileInPassiveMode) {
+  // With a cover picture larger than the pre-buffer, sent at the server's pace.
+  b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 5000);
+  const std::string covered = WithCover(mp3, 150000);
   LoopbackServer control(false), data(false);
-  data.Route("", [&](LoopbackServer::Client& c) { c.Send(mp3); });
+  auto reply = std::make_shared<PacedReply>();
+  reply->body = covered;
+  reply->step = 16384;
+  reply->until = covered.size();
+  data.Route("", Paced(reply));
   std::mutex mutex;
   std::vector<std::string> commands;
   control.Route("", [&](LoopbackServer::Client& c) {
@@ -406,7 +523,7 @@ TEST_F(NetStreams, FtpFileInPassiveMode) {
       if (verb == "USER") answer = "331 Password please\r\n";
       else if (verb == "PASS") answer = "230-Welcome\r\n230 Logged in\r\n";
       else if (verb == "TYPE") answer = "200 Binary\r\n";
-      else if (verb == "SIZE") answer = "213 " + std::to_string(mp3.size()) + "\r\n";
+      else if (verb == "SIZE") answer = "213 " + std::to_string(covered.size()) + "\r\n";
       else if (verb == "PASV")
         answer = "227 Entering Passive Mode (127,0,0,1," + std::to_string(data.Port() / 256) + "," +
                  std::to_string(data.Port() % 256) + ")\r\n";
@@ -417,7 +534,7 @@ TEST_F(NetStreams, FtpFileInPassiveMode) {
   const std::string url = "ftp://127.0.0.1:" + std::to_string(control.Port()) + "/music/tone.mp3";
   HSTREAM s = b.BASS_StreamCreateURL(url.c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
   ASSERT_NE(s, 0u) << Error();
-  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_END), mp3.size());
+  EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_END), covered.size());
   EXPECT_EQ(b.BASS_StreamGetTags(s, BASS_TAG_HTTP), nullptr);
   int stalls = 0;
   std::vector<int16_t> all = Drain(s, stalls);
@@ -453,6 +570,162 @@ TEST_F(NetStreams, OggFileDecodesWhileItDownloads) {
   EXPECT_EQ(b.BASS_ChannelGetLength(s), QWORD{kToneFrames} * 4) << "known once downloaded";
   EXPECT_TRUE(b.BASS_ChannelSetPosition(s, QWORD{kToneFrames / 2} * 4)) << Error();
   b.BASS_StreamFree(s);
+}
+
+TEST_F(NetStreams, Mp3WithACoverLargerThanThePreBufferOpensOnceItsAudioCame) {
+  b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 5000);  // a pre-buffer of 60,000 bytes
+  const std::string audio = mp3 + mp3 + mp3;
+  const std::string covered = WithCover(audio, 150000);
+  // The server sends at its own pace and holds back the last 40 KB.
+  auto reply = std::make_shared<PacedReply>();
+  reply->body = covered;
+  reply->head = FileReply(covered);
+  reply->open = 16384;
+  reply->step = 16384;
+  reply->until = covered.size() - 40000;
+  server.Route("/covered.mp3", Paced(reply));
+  HSTREAM s = b.BASS_StreamCreateURL(server.Url("/covered.mp3").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+  ASSERT_NE(s, 0u) << Error();
+  BASS_CHANNELINFO info{};
+  b.BASS_ChannelGetInfo(s, &info);
+  EXPECT_EQ(info.ctype, DWORD{BASS_CTYPE_STREAM_MP3});
+  EXPECT_LT(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_DOWNLOAD), covered.size());
+  const QWORD estimate = b.BASS_ChannelGetLength(s);
+  ASSERT_NE(estimate, QWORD(-1)) << "an estimate from the first frame after the tag";
+  reply->open = covered.size();
+  int stalls = 0;
+  const std::vector<int16_t> all = Drain(s, stalls);
+  EXPECT_NEAR(double(all.size() / 2), 3.0 * LocalFrames(), 3 * 2304.0);
+  EXPECT_NEAR(double(estimate), double(b.BASS_ChannelGetLength(s)), 0.03 * double(estimate));
+  b.BASS_StreamFree(s);
+}
+
+TEST_F(NetStreams, OggPausesAtTheEdgeOfTheDownloadAndGoesOnWithEachPage) {
+  b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 5000);
+  const struct {
+    const wchar_t* fixture;
+    size_t page;  // the fixture's largest page is at least this large
+    bool length;
+  } cases[] = {{L"pages20k.ogg", 19000, true},
+               {L"pages60k.ogg", 59000, true},
+               {L"pages20k.ogg", 19000, false},
+               {L"pages60k.ogg", 59000, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.page << (c.length ? " with a length" : " without a length"));
+    const std::string ogg = ReadCodecFixture(c.fixture);
+    const std::vector<OggPage> pages = OggPages(ogg);
+    ASSERT_FALSE(pages.empty());
+    ASSERT_EQ(pages.back().end, ogg.size());
+    size_t largest = 0;
+    for (const OggPage& page : pages) largest = std::max(largest, page.end - page.start);
+    ASSERT_GE(largest, c.page);
+
+    // Slower than the audio: the decoder meets the edge inside pages again
+    // and again.
+    auto reply = std::make_shared<PacedReply>();
+    reply->body = ogg;
+    reply->head = c.length ? FileReply(ogg) : "HTTP/1.0 200 OK\r\nContent-Type: application/ogg\r\n\r\n";
+    reply->stayConnected = !c.length;
+    reply->open = 65536;
+    server.Route("/paced.ogg", Paced(reply));
+    HSTREAM s = b.BASS_StreamCreateURL(server.Url("/paced.ogg").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+    ASSERT_NE(s, 0u) << Error();
+    std::vector<size_t> edges;
+    for (size_t edge = 65536; edge < ogg.size(); edge += 16384) edges.push_back(edge);
+    edges.push_back(ogg.size());
+    const std::vector<size_t> decoded = DecodeAtEdges(s, *reply, edges);
+    ASSERT_EQ(decoded.size(), edges.size());
+    for (size_t i = 0; i + 1 < edges.size(); ++i) {
+      // Every page that came whole decodes at once.
+      int64_t expected = 0;
+      for (const OggPage& page : pages)
+        if (page.end <= edges[i]) expected = std::max(expected, page.granule);
+      EXPECT_EQ(decoded[i], size_t(expected)) << "at " << edges[i];
+    }
+    EXPECT_EQ(decoded.back(), size_t{6 * 44100});
+    if (c.length) {
+      EXPECT_TRUE(PollUntil([&] {
+        DecodeWhatCame(s);
+        return b.BASS_ChannelIsActive(s) == BASS_ACTIVE_STOPPED;
+      }));
+    } else {
+      EXPECT_EQ(b.BASS_ChannelIsActive(s), DWORD{BASS_ACTIVE_STALLED}) << "a radio gone quiet has not ended";
+    }
+    b.BASS_StreamFree(s);
+  }
+}
+
+TEST_F(NetStreams, ChainedOggAnnouncesEachNewLinkWithItsComments) {
+  b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 500);  // a pre-buffer of 6000 bytes
+  const std::string ogg = ReadCodecFixture(L"chained.ogg");
+  const std::vector<OggPage> pages = OggPages(ogg);
+  // Edges every few KB, and in each new link's headers: in its first page
+  // and in the page after it.
+  std::vector<size_t> edges;
+  for (size_t edge = 8000; edge < ogg.size(); edge += 2500) edges.push_back(edge);
+  for (size_t i = 1; i + 1 < pages.size(); ++i)
+    if (pages[i].linkStart) edges.insert(edges.end(), {pages[i].start + 20, pages[i + 1].start + 500});
+  edges.push_back(ogg.size());
+  std::sort(edges.begin(), edges.end());
+  ASSERT_EQ(std::count_if(pages.begin(), pages.end(), [](const OggPage& p) { return p.linkStart; }), 3);
+
+  auto reply = std::make_shared<PacedReply>();
+  reply->body = ogg;
+  reply->head = "HTTP/1.0 200 OK\r\nContent-Type: application/ogg\r\nicy-name: Chained\r\n\r\n";
+  reply->stayConnected = true;
+  reply->open = edges.front();
+  server.Route("/chained", Paced(reply));
+  HSTREAM s = b.BASS_StreamCreateURL(server.Url("/chained").c_str(), 0, BASS_STREAM_DECODE, nullptr, nullptr);
+  ASSERT_NE(s, 0u) << Error();
+  SyncLog log;
+  ASSERT_NE(b.BASS_ChannelSetSync(s, BASS_SYNC_META, 0, SyncLog::Meta, &log), 0u);
+  EXPECT_TRUE(HasString(TagStrings(b.BASS_StreamGetTags(s, BASS_TAG_OGG)), "TITLE=Song 1"));
+  const std::vector<size_t> decoded = DecodeAtEdges(s, *reply, edges);
+  ASSERT_EQ(decoded.size(), edges.size());
+  EXPECT_EQ(decoded.back(), size_t{3 * kToneFrames}) << "every link plays whole";
+  EXPECT_TRUE(HasString(TagStrings(b.BASS_StreamGetTags(s, BASS_TAG_OGG)), "TITLE=Song 3"));
+  std::lock_guard lock(log.mutex);
+  ASSERT_EQ(log.lists.size(), 2u);
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_TRUE(HasString(log.lists[i], "TITLE=Song " + std::to_string(i + 2))) << i;
+    EXPECT_TRUE(HasString(log.lists[i], "ARTIST=Chain Artist")) << i;
+  }
+  b.BASS_StreamFree(s);
+}
+
+TEST_F(NetStreams, AnOffsetComesFromTheServerOrIsSkippedWhenItIgnoresTheRange) {
+  constexpr size_t kOffset = 20000;
+  server.Route("/honours", [&](LoopbackServer::Client& c) {
+    const bool ranged = c.Request().find("Range: bytes=" + std::to_string(kOffset) + "-") != std::string::npos;
+    const size_t at = ranged ? kOffset : 0;
+    const std::string body = mp3.substr(at);
+    c.Send("HTTP/1.1 206 Partial Content\r\nContent-Range: bytes " + std::to_string(at) + "-" +
+           std::to_string(mp3.size() - 1) + "/" + std::to_string(mp3.size()) +
+           "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body);
+  });
+  server.Route("/ignores", [&](LoopbackServer::Client& c) { c.Send(FileReply(mp3) + mp3); });
+  size_t first = 0;
+  for (const char* path : {"/honours", "/ignores"}) {
+    SCOPED_TRACE(path);
+    std::string received;
+    auto proc = [](const void* buffer, DWORD length, void* user) {
+      if (buffer) static_cast<std::string*>(user)->append(static_cast<const char*>(buffer), length);
+    };
+    HSTREAM s = b.BASS_StreamCreateURL(server.Url(path).c_str(), kOffset, BASS_STREAM_DECODE, proc, &received);
+    ASSERT_NE(s, 0u) << Error();
+    EXPECT_EQ(b.BASS_StreamGetFilePosition(s, BASS_FILEPOS_END), mp3.size() - kOffset);
+    int stalls = 0;
+    const std::vector<int16_t> all = Drain(s, stalls);
+    EXPECT_TRUE(received == mp3.substr(kOffset)) << received.size() << " bytes from the offset on";
+    // Frames from the offset on, not the whole file's.
+    EXPECT_NEAR(double(all.size() / 2), double(LocalFrames()) * (mp3.size() - kOffset) / mp3.size(), 4608.0);
+    if (first == 0) first = all.size() / 2;
+    else EXPECT_NEAR(double(all.size() / 2), double(first), 1152.0) << "the same audio either way";
+    b.BASS_StreamFree(s);
+  }
+  EXPECT_EQ(b.BASS_StreamCreateURL(server.Url("/ignores").c_str(), DWORD(mp3.size()), BASS_STREAM_DECODE,
+                                   nullptr, nullptr), 0u);
+  EXPECT_EQ(Error(), BASS_ERROR_FILEOPEN) << "an offset past the end of the file";
 }
 
 TEST(NetProxy, ChoiceFollowsTheSystemSettings) {

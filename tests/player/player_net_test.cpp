@@ -110,3 +110,30 @@ TEST(PlayerNet, InternetRadioTakesItsBitRateAndTitles) {
   EXPECT_EQ(titles.front().rfind("Song ", 0), 0u) << titles.front();
   EXPECT_EQ(player->StreamInfo().Title, titles.back());
 }
+
+TEST(PlayerNet, AChainedOggRadioGivesEachNewSongsTitle) {
+  // Icecast sends an Ogg radio as one chained stream, a new link per song.
+  std::string ogg = testing_support::ReadFileBytes(CodecFixture(L"chained.ogg"));
+  ASSERT_FALSE(ogg.empty());
+  LoopbackServer server;
+  server.Route("/ogg-radio", [&](LoopbackServer::Client& c) {
+    if (c.Send("HTTP/1.0 200 OK\r\nContent-Type: application/ogg\r\nicy-name: Ogg Radio\r\n\r\n" + ogg)) c.Wait(10000);
+  });
+  auto player = MakePlayer();
+  player->SetNetBufferLength(1000);
+  std::vector<std::string> titles;
+  player->SetOnGetMeta([&](TObject*, const std::string& title) { titles.push_back(title); });
+  ASSERT_TRUE(player->Open(Wide(server.Url("/ogg-radio"))));
+  EXPECT_TRUE(player->IsNetRadio());
+  player->Play();
+  ASSERT_TRUE(PumpMessagesUntil(
+      [&] {
+        Advance(4410);
+        return titles.size() >= 2;
+      },
+      10000));
+  EXPECT_EQ(titles, (std::vector<std::string>{"Song 2", "Song 3"}));
+  EXPECT_EQ(player->StreamInfo().Title, "Song 3");
+  player->Close();
+  player->SetNetBufferLength(5000);
+}

@@ -29,13 +29,23 @@ class LowTexts {
   ~LowTexts() {
     if (FBase) VirtualFree(FBase, 0, MEM_RELEASE);
   }
-  // The address of a copy, cut to a slot; 0 when no low region was found.
+  // The address of a copy of a text or a list of zero-terminated strings;
+  // 0 when no low region was found. A string too long for the slot (a cover
+  // picture among Ogg comments) is left out, so the rest still fits.
   DWORD Place(const std::string& text) {
     if (!FBase || reinterpret_cast<uintptr_t>(FBase) > 0xFFFFFFFFu - kSlot * kSlots) return 0;
     char* slot = FBase + (FNext++ % kSlots) * kSlot;
-    const size_t n = std::min(text.size(), kSlot - 2);
-    memcpy(slot, text.data(), n);
-    slot[n] = slot[n + 1] = '\0';
+    size_t used = 0;
+    for (size_t from = 0; from < text.size();) {
+      const size_t end = std::min(text.find('\0', from), text.size());
+      if (end > from && used + (end - from) + 3 <= kSlot) {
+        memcpy(slot + used, text.data() + from, end - from);
+        used += end - from;
+        slot[used++] = '\0';
+      }
+      from = end + 1;
+    }
+    slot[used] = slot[used + 1] = '\0';
     return static_cast<DWORD>(reinterpret_cast<uintptr_t>(slot));
   }
 

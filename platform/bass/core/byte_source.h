@@ -17,6 +17,9 @@ class ByteSource {
   // Copies up to count bytes from offset; the result is the count copied, 0 at
   // or past the end and on a read error.
   virtual size_t ReadAt(uint64_t offset, void* buffer, size_t count) = 0;
+  // True while more bytes may still come after the last one (a download):
+  // a read that comes up short is then a pause, not the end.
+  virtual bool Growing() const { return false; }
 };
 
 // The window [offset, offset + length) of a file, length 0 meaning to the end;

@@ -35,6 +35,9 @@ class Decoder {
   // ... BASS_TAG_META, or kTagMusicName), owned by the decoder and stable
   // while it lives; nullptr when the source has none.
   virtual const std::string* Tags(uint32_t /*kind*/) const { return nullptr; }
+  // True once for each new link of a chained stream that decoding entered
+  // (a seek does not count): its tags are then the new link's.
+  virtual bool TakeLinkChange() { return false; }
 };
 
 // The tag kind under which a tracker module keeps its name (8-bit text).

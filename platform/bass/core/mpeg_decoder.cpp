@@ -24,7 +24,9 @@ constexpr int kMaxIdleReads = 64;
 
 // mpg123 reads a frame's header and body apart, a few hundred bytes at a
 // time; a read of the file costs a system call (dear under Wine), so reads go
-// through a cache of a block.
+// through a cache of a block. A growing source (a download) is read as asked:
+// a block ahead of what mpg123 wants may not have come yet, and a read that
+// waits for it while the stream opens would wait for nothing.
 struct Reader {
   static constexpr size_t kCacheBytes = 1 << 16;
   ByteSource* source;
@@ -35,6 +37,12 @@ struct Reader {
 
   size_t Read(void* buffer, size_t count) {
     auto* out = static_cast<uint8_t*>(buffer);
+    if (source->Growing()) {
+      cached = 0;
+      const size_t n = source->ReadAt(position, out, count);
+      position += n;
+      return n;
+    }
     size_t done = 0;
     while (done < count) {
       if (position >= cacheStart && position < cacheStart + cached) {
@@ -97,7 +105,10 @@ class MpegDecoder final : public Decoder {
     std::call_once(once, [] { mpg123_init(); });
     handle_ = mpg123_new(nullptr, nullptr);
     if (!handle_) return false;
-    mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_FORCE_FLOAT | MPG123_GAPLESS, 0);
+    // A source it cannot seek (a download) is read through a buffer, which
+    // lets mpg123 check that a sync word is followed by a second frame:
+    // without it a stream joined in the middle locks onto a false header.
+    mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_FORCE_FLOAT | MPG123_GAPLESS | MPG123_SEEKBUFFER, 0);
     mpg123_param(handle_, MPG123_RESYNC_LIMIT, kResyncLimit, 0);
     mpg123_format_none(handle_);
     const long* rates = nullptr;

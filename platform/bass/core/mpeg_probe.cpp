@@ -71,25 +71,34 @@ bool ProbeMpegAudio(ByteSource& source, int& layer) {
   // Enough bytes for the window and a run of the largest frames after it.
   const uint64_t span = std::min(end - std::min(end, start), kMpegProbeWindow + kRunLength * 2881 + 4);
   std::vector<uint8_t> bytes(static_cast<size_t>(span));
-  bytes.resize(source.ReadAt(start, bytes.data(), bytes.size()));
-  const size_t window = std::min<size_t>(bytes.size(), kMpegProbeWindow);
-  for (size_t at = 0; at + 4 <= window; ++at) {
-    MpegFrameHeader first;
-    if (!ParseMpegFrameHeader(&bytes[at], first)) continue;
-    MpegFrameHeader previous = first;
-    size_t next = at + first.bytes;
-    int run = 1;
-    while (run < kRunLength && next + 4 <= bytes.size()) {
-      MpegFrameHeader frame;
-      if (!ParseMpegFrameHeader(&bytes[next], frame) || !Consistent(previous, frame)) break;
-      previous = frame;
-      next += frame.bytes;
-      ++run;
-    }
-    const bool reachesEnd = start + next == end && bytes.size() == end - start;
-    if (run >= kRunLength || (run >= 2 && reachesEnd) || (run == 1 && at == 0 && reachesEnd)) {
-      layer = first.layer;
-      return true;
+  // A download is read a piece at a time: its first frames decide long
+  // before the whole span has come.
+  const size_t piece = source.Growing() ? 4096 : bytes.size();
+  size_t have = 0, at = 0;
+  for (bool complete = false; !complete && at + 4 <= kMpegProbeWindow;) {
+    const size_t want = std::min(bytes.size(), have + piece);
+    const size_t n = source.ReadAt(start + have, bytes.data() + have, want - have);
+    complete = have + n < want || want == bytes.size();
+    have += n;
+    for (; at + 4 <= std::min<size_t>(have, kMpegProbeWindow); ++at) {
+      MpegFrameHeader first;
+      if (!ParseMpegFrameHeader(&bytes[at], first)) continue;
+      MpegFrameHeader previous = first;
+      size_t next = at + first.bytes;
+      int run = 1;
+      while (run < kRunLength && next + 4 <= have) {
+        MpegFrameHeader frame;
+        if (!ParseMpegFrameHeader(&bytes[next], frame) || !Consistent(previous, frame)) break;
+        previous = frame;
+        next += frame.bytes;
+        ++run;
+      }
+      if (run < kRunLength && next + 4 > have && !complete) break;  // the bytes so far cannot tell
+      const bool reachesEnd = complete && start + next == end && have == end - start;
+      if (run >= kRunLength || (run >= 2 && reachesEnd) || (run == 1 && at == 0 && reachesEnd)) {
+        layer = first.layer;
+        return true;
+      }
     }
   }
   return start > 0;

@@ -13,16 +13,36 @@ namespace bass_core {
 
 namespace {
 
-// Waits until the socket can be read (or written); false on a timeout or error.
-bool WaitFor(SOCKET s, bool write, uint32_t timeoutMs, bool& timedOut) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(s, &set);
-  fd_set errors = set;
-  timeval tv{static_cast<long>(timeoutMs / 1000), static_cast<long>((timeoutMs % 1000) * 1000)};
-  int n = select(0, write ? nullptr : &set, write ? &set : nullptr, &errors, &tv);
-  timedOut = n == 0;
-  return n > 0 && FD_ISSET(s, &set);
+// Under Wine a shutdown from another thread does not wake a select, so a
+// wait goes in slices of this length and looks for an abort between them.
+constexpr uint32_t kWaitSliceMs = 50;
+
+// Waits until the socket can be read (or written); false on a timeout, an
+// error or an abort.
+bool WaitFor(SOCKET s, bool write, uint32_t timeoutMs, const std::atomic<bool>& aborted, bool& timedOut) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    timedOut = false;
+    if (aborted) return false;
+    const ULONGLONG now = GetTickCount64();
+    if (now >= deadline && timeoutMs > 0) {
+      timedOut = true;
+      return false;
+    }
+    const uint32_t slice = static_cast<uint32_t>(std::min<ULONGLONG>(kWaitSliceMs, deadline - std::min(deadline, now)));
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    fd_set errors = set;
+    timeval tv{0, static_cast<long>(slice * 1000)};
+    int n = select(0, write ? nullptr : &set, write ? &set : nullptr, &errors, &tv);
+    if (n < 0) return false;
+    if (n > 0) return FD_ISSET(s, &set);
+    if (timeoutMs == 0) {
+      timedOut = true;
+      return false;
+    }
+  }
 }
 
 }  // namespace
@@ -60,7 +80,7 @@ int NetConnection::Connect(const std::string& host, uint16_t port, uint32_t time
     error = BASS_ERROR_NONET;
   } else if (rc != 0) {
     bool timedOut = false;
-    if (!WaitFor(s, true, timeoutMs, timedOut)) {
+    if (!WaitFor(s, true, timeoutMs, FAborted, timedOut)) {
       error = timedOut ? BASS_ERROR_TIMEOUT : BASS_ERROR_NONET;
     } else {
       int soError = 0;
@@ -80,7 +100,7 @@ int NetConnection::Connect(const std::string& host, uint16_t port, uint32_t time
 bool NetConnection::SendAll(const std::string& data, uint32_t timeoutMs) {
   size_t sent = 0;
   while (sent < data.size()) {
-    if (FSocket == INVALID_SOCKET || !WaitFor(FSocket, true, timeoutMs, FTimedOut)) return false;
+    if (FSocket == INVALID_SOCKET || !WaitFor(FSocket, true, timeoutMs, FAborted, FTimedOut)) return false;
     int n = send(FSocket, data.data() + sent, static_cast<int>(std::min<size_t>(data.size() - sent, 1 << 16)), 0);
     if (n <= 0) return false;
     sent += static_cast<size_t>(n);
@@ -98,7 +118,7 @@ int NetConnection::Receive(void* buffer, size_t count, uint32_t timeoutMs) {
   SOCKET s = FSocket;
   if (s == INVALID_SOCKET) return -1;
   bool timedOut = false;
-  if (!WaitFor(s, false, timeoutMs, timedOut)) {
+  if (!WaitFor(s, false, timeoutMs, FAborted, timedOut)) {
     FTimedOut = timedOut;
     return -1;
   }
@@ -159,8 +179,9 @@ std::string NetConnection::PeerAddress() const {
 }
 
 void NetConnection::Abort() {
-  // shutdown wakes a select or recv of another thread; the socket itself is
-  // closed only by the destructor, so its number cannot be reused meanwhile.
+  // The flag ends a wait of another thread within a slice; the socket itself
+  // is closed only by the destructor, so its number cannot be reused meanwhile.
+  FAborted = true;
   if (FSocket != INVALID_SOCKET) shutdown(FSocket, SD_BOTH);
 }
 

@@ -3,6 +3,7 @@
 // thread) wakes a blocked receive at once.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -37,6 +38,7 @@ class NetConnection {
   uintptr_t FSocket;
   bool FStarted = false;
   bool FTimedOut = false;
+  std::atomic<bool> FAborted{false};
   // Bytes received ahead of a line's end, handed out first.
   std::string FPending;
 };

@@ -1,64 +1,109 @@
 #include "net_decoder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "bass_api.h"
 #include "file_decoder.h"
 #include "mpeg_probe.h"
+#include "vorbis_decoder.h"
 
 namespace bass_core {
 
 namespace {
 
-// Bytes that must be ahead of the decoder before it may read on: more than
-// any MPEG frame and the next frame's header, so that it never meets the
-// edge of the download and takes it for the end.
+using SteadyClock = std::chrono::steady_clock;
+
+// Bytes that must be ahead of an MPEG decoder before it may read on: more
+// than any frame and the next frame's header. mpg123 takes a frame cut short
+// for the end and cannot take it up again.
 constexpr uint64_t kReadAhead = 8192;
 constexpr size_t kStepFrames = 1152;
 
-// The download as a byte source. Its size stays unknown until the whole file
-// is there, so a decoder made before treats it as a stream it cannot seek.
+constexpr uint64_t kSizeUnknown = ~uint64_t{0};
+
+// A look at the download that does not count as reading it.
+class PeekSource final : public ByteSource {
+ public:
+  explicit PeekSource(NetDownload& download) : FDownload(download) {}
+  uint64_t Size() const override { return kSizeUnknown; }
+  size_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+    return FDownload.PeekAt(offset, buffer, count);
+  }
+  bool Growing() const override { return !FDownload.Ended(); }
+
+ private:
+  NetDownload& FDownload;
+};
+
+// The download as a byte source. Its size stays unknown until the download
+// ends, so a decoder made before treats it as a stream it cannot seek. While
+// the decoder is being made, a read at the edge of the download waits for
+// the rest (up to a deadline): a probe or a decoder's first look must never
+// take "not here yet" for the end of the file. An Ogg decoder then reads up
+// to the edge, but never into a new link before all its headers came.
 class DownloadSource final : public ByteSource {
  public:
-  explicit DownloadSource(std::shared_ptr<NetDownload> download) : FDownload(std::move(download)) {}
+  struct Mode {
+    SteadyClock::time_point deadline;
+    bool opening = true;
+    bool timedOut = false;
+    bool ogg = false;
+  };
+  DownloadSource(std::shared_ptr<NetDownload> download, std::shared_ptr<Mode> mode = nullptr)
+      : FDownload(std::move(download)), FMode(std::move(mode)) {}
   uint64_t Size() const override {
-    if (FDownload->Block() || !FDownload->Ended() || FDownload->Downloaded() != FDownload->Total()) return kSizeUnknown;
+    if (FDownload->Block() || !FDownload->Ended()) return kSizeUnknown;
     return FDownload->Total();
   }
   size_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+    if (FMode && FMode->opening)
+      return FDownload->ReadWaiting(offset, buffer, count, FMode->deadline, FMode->timedOut);
+    if (FMode && FMode->ogg && Growing()) {
+      PeekSource peek(*FDownload);
+      uint64_t need = 0;
+      const uint64_t end = FWalk.SafeEnd(peek, FDownload->Downloaded(), need);
+      FDownload->Want(need);
+      if (offset >= end) return 0;
+      count = static_cast<size_t>(std::min<uint64_t>(count, end - offset));
+    }
     return FDownload->ReadAt(offset, buffer, count);
   }
-  static constexpr uint64_t kSizeUnknown = ~uint64_t{0};
+  bool Growing() const override { return !FDownload->Ended(); }
 
  private:
   std::shared_ptr<NetDownload> FDownload;
+  std::shared_ptr<Mode> FMode;
+  OggPageWalk FWalk;
 };
 
-// Frames of an MPEG file of a given size, from its first frame's header.
+// Frames of an MPEG file of a given size, from the header of its first frame
+// after the ID3v2 tag (a cover picture may make that tag far larger than any
+// fixed look at the start).
 uint64_t EstimateMpegFrames(NetDownload& download) {
+  PeekSource peek(download);
+  const uint64_t start = Id3v2TagSize(peek);
   std::vector<uint8_t> head(16384);
-  head.resize(download.ReadAt(0, head.data(), head.size()));
-  size_t start = 0;
-  if (head.size() >= 10 && head[0] == 'I' && head[1] == 'D' && head[2] == '3')
-    start = 10 + ((head[6] & 0x7F) << 21 | (head[7] & 0x7F) << 14 | (head[8] & 0x7F) << 7 | (head[9] & 0x7F));
-  for (size_t i = start; i + 4 <= head.size(); ++i) {
+  head.resize(peek.ReadAt(start, head.data(), head.size()));
+  for (size_t i = 0; i + 4 <= head.size(); ++i) {
     MpegFrameHeader frame;
     if (!ParseMpegFrameHeader(head.data() + i, frame) || frame.bytes == 0) continue;
     const uint64_t perFrame = frame.layer == 1 ? 384 : (frame.layer == 3 && frame.version != 1) ? 576 : 1152;
-    const uint64_t total = download.Total();
-    return total > i ? (total - i) / frame.bytes * perFrame : 0;
+    const uint64_t total = download.Total(), audio = start + i;
+    return total > audio ? (total - audio) / frame.bytes * perFrame : 0;
   }
   return Decoder::kUnknown;
 }
 
 class NetDecoder final : public Decoder {
  public:
-  NetDecoder(std::shared_ptr<NetDownload> download, std::unique_ptr<Decoder> inner, uint32_t ctype)
-      : FDownload(std::move(download)), FInner(std::move(inner)) {
-    FWhole = !FDownload->Block() && FDownload->Ended() && FDownload->Downloaded() == FDownload->Total();
-    if (!FWhole && !FDownload->Block() && ctype >= BASS_CTYPE_STREAM_MP1 && ctype <= BASS_CTYPE_STREAM_MP3)
+  // whole: made over a download that had already ended.
+  NetDecoder(std::shared_ptr<NetDownload> download, std::unique_ptr<Decoder> inner, uint32_t ctype, bool whole)
+      : FDownload(std::move(download)), FInner(std::move(inner)), FOgg(ctype == BASS_CTYPE_STREAM_OGG), FWhole(whole) {
+    if (!FDownload->Block() && ctype >= BASS_CTYPE_STREAM_MP1 && ctype <= BASS_CTYPE_STREAM_MP3)
       FEstimate = EstimateMpegFrames(*FDownload);
+    TakeOverWhenEnded();
   }
   ~NetDecoder() override { FDownload->Stop(); }
 
@@ -66,16 +111,16 @@ class NetDecoder final : public Decoder {
   uint32_t Channels() const override { return FInner->Channels(); }
   uint32_t OriginalBits() const override { return FInner->OriginalBits(); }
   uint64_t LengthFrames() const override {
-    TakeOverWhenComplete();
+    TakeOverWhenEnded();
     if (FDownload->Block()) return kUnknown;
     return FWhole ? FInner->LengthFrames() : FEstimate;
   }
   size_t Read(float* out, size_t frames) override {
-    TakeOverWhenComplete();
+    TakeOverWhenEnded();
     size_t done = 0;
     while (done < frames) {
       const bool ended = FDownload->Ended();
-      if (!ended && FDownload->Downloaded() < FInner->FilePosition() + kReadAhead) break;
+      if (!ended && !Ready()) break;
       const size_t want = ended ? frames - done : std::min(kStepFrames, frames - done);
       const size_t got = FInner->Read(out + done * Channels(), want);
       done += got;
@@ -83,11 +128,13 @@ class NetDecoder final : public Decoder {
     }
     FFrame += done;
     FDownload->Reach(FInner->FilePosition());
+    if (FInner->TakeLinkChange())
+      if (const std::string* comments = FInner->Tags(BASS_TAG_OGG)) FDownload->Announce(*comments);
     return done;
   }
   bool AtEnd() const override { return FInner->AtEnd() && FDownload->Ended(); }
   bool Seek(uint64_t frame) override {
-    TakeOverWhenComplete();
+    TakeOverWhenEnded();
     if (!FWhole || !FInner->Seek(frame)) return false;
     FFrame = frame;
     return true;
@@ -97,27 +144,43 @@ class NetDecoder final : public Decoder {
   uint64_t FileDownloaded() const override { return FDownload->Downloaded(); }
   const std::string* Tags(uint32_t kind) const override {
     if (kind == BASS_TAG_HTTP || kind == BASS_TAG_ICY || kind == BASS_TAG_META) return FDownload->Tags(kind);
-    TakeOverWhenComplete();
+    TakeOverWhenEnded();
     return FInner->Tags(kind);
   }
 
  private:
-  // Decoders are used under their channel's lock, so the hand-over may
-  // happen in any call, const ones included.
-  void TakeOverWhenComplete() const {
-    if (FWhole || FDownload->Block() || !FDownload->Ended() || FDownload->Downloaded() != FDownload->Total()) return;
+  // Whether the decoder may read on while the download goes on. An Ogg
+  // decoder pauses by itself at the edge (its source sees to the headers).
+  bool Ready() {
+    if (FOgg) return true;
+    const uint64_t need = FInner->FilePosition() + kReadAhead;
+    if (FDownload->Downloaded() >= need) return true;
+    FDownload->Want(need);
+    return false;
+  }
+
+  // Once the download has ended, a decoder of the whole file (of what came,
+  // when it ended early) takes over at the same frame: exact length, seeking
+  // and the tags at the end. Decoders are used under their channel's lock,
+  // so the hand-over may happen in any call, const ones included.
+  void TakeOverWhenEnded() const {
+    if (FWhole || FDownload->Block() || !FDownload->Ended()) return;
     FWhole = true;
     std::unique_ptr<Decoder> whole;
     uint32_t ctype = 0;
     if (CreateFileDecoder(std::make_unique<DownloadSource>(FDownload), whole, ctype) != BASS_OK) return;
     if (whole->Rate() != FInner->Rate() || whole->Channels() != FInner->Channels()) return;
-    if (FFrame > 0 && !whole->Seek(FFrame)) return;
+    // The whole decoder may count a few frames fewer than were decoded
+    // already (a cut frame, the end's padding): it then starts at its end.
+    const uint64_t at = std::min(FFrame, whole->LengthFrames());
+    if (at > 0 && !whole->Seek(at)) return;
     FInner = std::move(whole);
   }
 
   std::shared_ptr<NetDownload> FDownload;
   mutable std::unique_ptr<Decoder> FInner;
-  mutable bool FWhole = false;
+  const bool FOgg;
+  mutable bool FWhole;
   uint64_t FEstimate = kUnknown;
   uint64_t FFrame = 0;
 };
@@ -125,9 +188,15 @@ class NetDecoder final : public Decoder {
 }  // namespace
 
 int CreateNetDecoder(std::shared_ptr<NetDownload> download, std::unique_ptr<Decoder>& decoder, uint32_t& ctype) {
+  auto mode = std::make_shared<DownloadSource::Mode>();
+  mode->deadline = SteadyClock::now() + std::chrono::milliseconds(download->TimeoutMs());
+  const bool whole = !download->Block() && download->Ended();
   std::unique_ptr<Decoder> inner;
-  if (int error = CreateFileDecoder(std::make_unique<DownloadSource>(download), inner, ctype)) return error;
-  decoder = std::make_unique<NetDecoder>(std::move(download), std::move(inner), ctype);
+  const int error = CreateFileDecoder(std::make_unique<DownloadSource>(download, mode), inner, ctype);
+  mode->opening = false;
+  mode->ogg = ctype == BASS_CTYPE_STREAM_OGG;
+  if (error != BASS_OK) return mode->timedOut ? BASS_ERROR_TIMEOUT : error;
+  decoder = std::make_unique<NetDecoder>(std::move(download), std::move(inner), ctype, whole);
   return BASS_OK;
 }
 

@@ -48,8 +48,12 @@ int NetDownload::Start(const std::string& text, const NetDownloadOptions& option
   if (!d->FBlock) {
     if (reply.length > kMaxFileBytes) return BASS_ERROR_MEM;
     if (reply.length == 0) return BASS_ERROR_FILEFORM;
-    d->FLength = d->FBodyLeft = reply.length;
+    // The offset asked for lies beyond the end of the whole file sent.
+    if (reply.length <= reply.skip) return BASS_ERROR_FILEOPEN;
+    d->FBodyLeft = reply.length;
+    d->FLength = reply.length - reply.skip;
   }
+  d->FSkip = reply.skip;
   std::string value;
   uint64_t kbps = 128;
   if (FindHeader(reply.lines, "icy-br", value)) {
@@ -103,6 +107,11 @@ void NetDownload::Stop() {
   }
 }
 
+uint64_t NetDownload::Total() {
+  std::lock_guard lock(FMutex);
+  return FBlock ? FCapacity : FLength;
+}
+
 uint64_t NetDownload::Downloaded() {
   std::lock_guard lock(FMutex);
   return FDownloaded;
@@ -115,6 +124,54 @@ bool NetDownload::Ended() {
 
 size_t NetDownload::ReadAt(uint64_t offset, void* buffer, size_t count) {
   std::lock_guard lock(FMutex);
+  const size_t done = Copy(offset, buffer, count);
+  if (done > 0 && offset + done > FConsumed) {
+    FConsumed = offset + done;
+    FChanged.notify_all();
+  }
+  return done;
+}
+
+size_t NetDownload::PeekAt(uint64_t offset, void* buffer, size_t count) {
+  std::lock_guard lock(FMutex);
+  return Copy(offset, buffer, count);
+}
+
+size_t NetDownload::ReadWaiting(uint64_t offset, void* buffer, size_t count,
+                                std::chrono::steady_clock::time_point deadline, bool& timedOut) {
+  auto* out = static_cast<char*>(buffer);
+  size_t done = ReadAt(offset, out, count);
+  while (done < count) {
+    const uint64_t at = offset + done;
+    {
+      std::unique_lock lock(FMutex);
+      // Only a read going on from the edge waits: one behind it finds its
+      // bytes dropped, one beyond it (a look at the end of a file of
+      // unknown size) might wait for bytes that never come.
+      if (at != FDownloaded) break;
+      if (!FChanged.wait_until(lock, deadline, [&] { return FEnded || FStopping || FDownloaded > at; })) {
+        timedOut = true;
+        break;
+      }
+      if (FDownloaded == at) break;
+    }
+    const size_t n = ReadAt(at, out + done, count - done);
+    if (n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
+void NetDownload::Want(uint64_t end) {
+  {
+    std::lock_guard lock(FMutex);
+    if (end <= FWanted) return;
+    FWanted = end;
+  }
+  FChanged.notify_all();
+}
+
+size_t NetDownload::Copy(uint64_t offset, void* buffer, size_t count) {
   if (offset < FBase || offset >= FDownloaded) return 0;
   auto* out = static_cast<char*>(buffer);
   size_t done = 0;
@@ -129,10 +186,6 @@ size_t NetDownload::ReadAt(uint64_t offset, void* buffer, size_t count) {
       done += n;
     }
     chunkStart += chunk.size();
-  }
-  if (offset + done > FConsumed) {
-    FConsumed = offset + done;
-    FChanged.notify_all();
   }
   return done;
 }
@@ -245,10 +298,17 @@ void NetDownload::Demux(const char* data, size_t count) {
 }
 
 void NetDownload::Append(const char* data, size_t count) {
+  if (FSkip > 0) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(FSkip, count));
+    FSkip -= n;
+    data += n;
+    count -= n;
+    if (count == 0) return;
+  }
   {
     std::unique_lock lock(FMutex);
     // A block stream waits for the listener to catch up instead of piling up.
-    while (FBlock && !FStopping && FDownloaded - FConsumed >= FCapacity)
+    while (FBlock && !FStopping && FDownloaded - FConsumed >= FCapacity && FDownloaded >= FWanted)
       FChanged.wait_for(lock, std::chrono::milliseconds(100));
     if (FStopping) return;
     for (size_t done = 0; done < count;) {
@@ -302,6 +362,15 @@ void NetDownload::Reach(uint64_t position) {
     for (const std::string& text : due) notify(text);
 }
 
+void NetDownload::Announce(const std::string& text) {
+  std::function<void(const std::string&)> notify;
+  {
+    std::lock_guard lock(FMutex);
+    notify = FOnMeta;
+  }
+  if (notify) notify(text);
+}
+
 void NetDownload::Finish() {
   std::function<void()> notify;
   bool stopping;
@@ -310,6 +379,8 @@ void NetDownload::Finish() {
     stopping = FStopping;
     FEnded = true;
     FComplete = !FBlock && FDownloaded == FLength;
+    // A file cut short is the file of what came: its length follows.
+    if (!FBlock) FLength = FDownloaded;
     if (FComplete && FOnComplete && !FNotified) {
       FNotified = true;
       notify = FOnComplete;

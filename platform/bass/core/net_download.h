@@ -1,11 +1,12 @@
 // An internet source being downloaded on a thread of its own: the body of the
 // reply (chunked transfer decoded, ICY metadata taken out) kept for the
-// decoder, which reads it without ever waiting. A reply with a length is a
-// file, kept whole so that it can be sought once complete; any other is a
+// decoder, which reads it without waiting once it plays. A reply with a length
+// is a file, kept whole so that it can be sought once complete; any other is a
 // block stream, of which only a window around the reading point is kept and
 // whose download pauses while that window is full.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -40,14 +41,26 @@ class NetDownload : public std::enable_shared_from_this<NetDownload> {
   ~NetDownload();
 
   bool Block() const { return FBlock; }
-  // File: its length. Block stream: the size of the buffer.
-  uint64_t Total() const { return FBlock ? FCapacity : FLength; }
+  // File: its length, or what came of it once the download ended early.
+  // Block stream: the size of the buffer.
+  uint64_t Total();
   uint64_t Downloaded();
   // Nothing more will arrive: the whole body came, the server closed or
   // stopped sending, or Stop was called.
   bool Ended();
+  uint32_t TimeoutMs() const { return FOptions.net.timeoutMs; }
   // Copies what has arrived of [offset, offset + count); never waits.
   size_t ReadAt(uint64_t offset, void* buffer, size_t count);
+  // The same without counting as read: a look ahead that must not move a
+  // block stream's window.
+  size_t PeekAt(uint64_t offset, void* buffer, size_t count);
+  // For opening: a read that goes on from the edge of what came waits for
+  // the rest until the download ends or the deadline passes (timedOut).
+  size_t ReadWaiting(uint64_t offset, void* buffer, size_t count, std::chrono::steady_clock::time_point deadline,
+                     bool& timedOut);
+  // The decoder cannot go on before the download reaches end: a block
+  // stream's download does not pause short of it, however full its window.
+  void Want(uint64_t end);
   // Kinds BASS_TAG_HTTP, BASS_TAG_ICY and BASS_TAG_META (the text that came
   // due last); nullptr when absent.
   const std::string* Tags(uint32_t kind);
@@ -55,6 +68,9 @@ class NetDownload : public std::enable_shared_from_this<NetDownload> {
   // before that point of the audio come due, in order, and go to onMeta on
   // the caller's thread.
   void Reach(uint64_t position);
+  // A text for onMeta at once, on the caller's thread (the comments of a new
+  // link of a chained Ogg stream).
+  void Announce(const std::string& text);
 
   // onMeta: each accepted metadata text as it comes due (see Reach).
   // onComplete: once at the end of a complete file, on the download thread
@@ -71,6 +87,7 @@ class NetDownload : public std::enable_shared_from_this<NetDownload> {
   void Append(const char* data, size_t count);
   void AcceptMeta(const std::string& block);
   void Finish();
+  size_t Copy(uint64_t offset, void* buffer, size_t count);  // under FMutex
 
   NetReply FReply;
   NetDownloadOptions FOptions;
@@ -85,6 +102,7 @@ class NetDownload : public std::enable_shared_from_this<NetDownload> {
   uint64_t FBase = 0;        // offset of the first byte kept
   uint64_t FDownloaded = 0;  // audio bytes received
   uint64_t FConsumed = 0;    // furthest byte read
+  uint64_t FWanted = 0;      // see Want
   bool FEnded = false, FComplete = false, FStopping = false, FNotified = false;
   std::deque<std::string> FMeta;  // recent due texts: pointers handed out stay valid a while
   std::deque<std::pair<uint64_t, std::string>> FArrived;  // texts not yet due, by audio offset
@@ -99,6 +117,7 @@ class NetDownload : public std::enable_shared_from_this<NetDownload> {
   size_t FMetaLeft = 0;
   bool FInMeta = false;
   uint64_t FBodyLeft = 0;
+  uint64_t FSkip = 0;  // audio bytes before the offset asked for, dropped
 
   std::thread FThread;
 };

@@ -150,6 +150,22 @@ int OpenHttp(NetUrl url, const NetOptions& options, NetReply& reply) {
       reply.chunked = true;
       reply.hasLength = false;
     }
+    if (options.offset > 0) {
+      // 206 names where its body starts; it may start before the offset
+      // asked for, never after.
+      uint64_t start = 0;
+      if (status == 206 && FindHeader(reply.lines, "content-range", value)) {
+        const std::string range = Lower(value);
+        const size_t digits = range.find_first_of("0123456789");
+        if (range.rfind("bytes", 0) != 0 || digits == std::string::npos ||
+            !ParseNumber(range.substr(digits, range.find('-', digits) - digits), ~uint64_t{0} >> 2, start) ||
+            start > options.offset)
+          return BASS_ERROR_FILEOPEN;
+      } else if (status == 206) {
+        start = options.offset;
+      }
+      reply.skip = options.offset - start;
+    }
     // An interval beyond any real server's is taken for a lie: no metadata.
     if (FindHeader(reply.lines, "icy-metaint", value) && ParseNumber(value, 1 << 20, number))
       reply.metaInterval = static_cast<uint32_t>(number);

@@ -43,6 +43,9 @@ struct NetReply {
   bool hasLength = false;
   uint64_t length = 0;             // the body's length when hasLength
   uint32_t metaInterval = 0;       // icy-metaint, 0 without metadata
+  // Bytes of the body before the offset asked for: a server that ignores
+  // Range answers 200 with the body from its first byte.
+  uint64_t skip = 0;
   // For FTP: the control connection, kept open while the data flows.
   std::unique_ptr<NetConnection> control;
 };
