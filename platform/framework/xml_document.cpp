@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "com_apartment.h"
+#include "xml_bounds.h"
 
 namespace {
 
@@ -113,7 +114,8 @@ std::wstring TrimmedSystemText(DWORD code) {
   throw EFCreateError(L"Cannot create file \"%s\". %s", {FullName(FileName), TrimmedSystemText(code)});
 }
 
-std::string ReadWholeFile(const std::wstring& FileName) {
+// Reads no more than one byte past Limit: a larger file is refused unread.
+std::string ReadWholeFile(const std::wstring& FileName, size_t Limit) {
   HANDLE h = CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
@@ -123,8 +125,9 @@ std::string ReadWholeFile(const std::wstring& FileName) {
   std::string bytes;
   char buffer[65536];
   DWORD got = 0;
-  BOOL ok;
-  while ((ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
+  BOOL ok = TRUE;
+  while (bytes.size() <= Limit && (ok = ReadFile(h, buffer, sizeof buffer, &got, nullptr)) && got > 0)
+    bytes.append(buffer, got);
   DWORD code = GetLastError();
   CloseHandle(h);
   if (!ok) throw EFOpenError(L"Cannot open file \"%s\". %s", {FullName(FileName), TrimmedSystemText(code)});
@@ -384,10 +387,20 @@ namespace {
   throw EXMLDocError(L"Invalid XML in \"%s\": %s (line %d)", {where, reason, line});
 }
 
+[[noreturn]] void RaiseOutOfBounds(IXMLDOMDocument* document, const std::wstring& why,
+                                   const std::wstring& where) {
+  VARIANT_BOOL ok = VARIANT_FALSE;
+  document->loadXML(TBStr(L"").Get(), &ok);  // empties the document, as a failed parse does
+  if (where.empty()) throw EXMLDocError(L"Invalid XML: %s", {why});
+  throw EXMLDocError(L"Invalid XML in \"%s\": %s", {where, why});
+}
+
 }  // namespace
 
 void TXMLDocument::LoadFromFile(const std::wstring& FileName) {
-  std::string bytes = ReadWholeFile(FileName);
+  std::string bytes = ReadWholeFile(FileName, kMaxXmlBytes);
+  if (std::wstring why = XmlBoundsBroken(bytes); !why.empty())
+    RaiseOutOfBounds(FDocument, why, FullName(FileName));
   // Handing the parser the bytes, not the name, keeps a name with "#" or "%"
   // from being taken as part of a URL.
   TComPtr<IStream> stream = NewMemoryStream();
@@ -405,6 +418,7 @@ void TXMLDocument::LoadFromFile(const std::wstring& FileName) {
 }
 
 void TXMLDocument::LoadFromXML(const std::wstring& Text) {
+  if (std::wstring why = XmlBoundsBroken(Text); !why.empty()) RaiseOutOfBounds(FDocument, why, L"");
   VARIANT_BOOL ok = VARIANT_FALSE;
   if (FAILED(FDocument->loadXML(TBStr(Text).Get(), &ok)) || ok != VARIANT_TRUE)
     RaiseParseError(FDocument, L"");

@@ -77,9 +77,11 @@ class TXMLDocument : public TComponent {
   // The file's bytes go to the parser as they are (its encoding is found from
   // its mark and declaration). EFOpenError when the file cannot be read,
   // EXMLDocError "Invalid XML in "<name>": <reason> (line <n>)" when it does not
-  // parse; the document is then empty.
+  // parse, or "Invalid XML in "<name>": <bound>" when it breaks a bound of
+  // xml_bounds.h and is not parsed; the document is then empty.
   void LoadFromFile(const std::wstring& FileName);
-  // EXMLDocError "Invalid XML: <reason> (line <n>)"; the document is then empty.
+  // EXMLDocError "Invalid XML: <reason> (line <n>)" or "Invalid XML: <bound>";
+  // the document is then empty.
   void LoadFromXML(const std::wstring& Text);
   // Writes a temporary file in FileName's folder and moves it over FileName, so
   // a failure leaves the old file whole: EFCreateError "Cannot create file

@@ -18,7 +18,8 @@ void SetSettingsFolder(const std::wstring& Folder);
 std::wstring SettingsFileName();
 
 // Writes the built-in default first when the file is missing. A file that does
-// not parse or has no APP root is kept as "Tavrin.xml.bak" and replaced by the
+// not parse, breaks the XML document's bounds (its size, the attributes of one
+// element) or has no APP root is kept as "Tavrin.xml.bak" and replaced by the
 // default. Raises when the file cannot be read, written or replaced.
 void OpenSettingsXml();
 // Closes a bracket; the outermost one saves the file (through a temporary file

@@ -57,6 +57,8 @@ void TCompList::RemoveWhere(Pred Remove) {
 int32_t TCompList::Add(const TElem& Elem) { return Append(TElem(Elem)); }
 
 int32_t TCompList::Append(TElem&& Elem) {
+  if (!FileNameFitsElem(Elem.FileName)) return -1;
+  Elem.Title = ElemTitleCut(std::move(Elem.Title));
   auto entry = std::make_unique<TEntry>(TEntry{std::move(Elem), FNextId++});
   entry->Elem.Selected = false;
   FItems.push_back(std::move(entry));
@@ -80,10 +82,13 @@ void TCompList::GetElem(int32_t Index, TElem& Elem) const {
   if (IsValidIndex(Index)) Elem = FItems[Index]->Elem;
 }
 
-void TCompList::SetTitle(int32_t Index, const std::wstring& S) { EntryAt(Index).Elem.Title = S; }
+void TCompList::SetTitle(int32_t Index, const std::wstring& S) {
+  EntryAt(Index).Elem.Title = ElemTitleCut(S);
+}
 
 void TCompList::SetFileName(int32_t Index, const std::wstring& S) {
-  EntryAt(Index).Elem.FileName = S;
+  TEntry& entry = EntryAt(Index);
+  if (FileNameFitsElem(S)) entry.Elem.FileName = S;
 }
 
 void TCompList::SetDuration(int32_t Index, int32_t Seconds) {

@@ -8,6 +8,8 @@
 //   Indexes are 0-based. Readers answer a safe default for a bad index;
 //   SetTitle, SetFileName, SetDuration, Delete and Exchange raise EListError
 //   "List index out of bounds (%d)" and change nothing.
+//   Entries keep the limits of elem.h: Add skips an entry whose file name is
+//   too long, SetFileName ignores such a name, and titles are cut.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +37,8 @@ class TCompList : public TPersistent {
   int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
   bool IsValidIndex(int32_t Index) const { return Index >= 0 && Index < Count(); }
 
-  // Appends a copy, unselected; returns its index.
+  // Appends a copy, unselected; returns its index, or -1 when the file name
+  // is too long for an entry and nothing was added.
   int32_t Add(const TElem& Elem);
   void Delete(int32_t Index, bool Notify);
   void Clear();

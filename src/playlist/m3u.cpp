@@ -11,6 +11,10 @@
 
 namespace {
 
+// "#EXTINF:", a 32-bit number, the comma and the title.
+static_assert(8 + 11 + 1 + kMaxElemTitle <= TTntTextReader::MaxLineLength);
+static_assert(kMaxElemFileName <= TTntTextReader::MaxLineLength);
+
 bool IsBlank(const std::wstring& Line) {
   return Line.find_first_not_of(L" \t") == std::wstring::npos;
 }
@@ -36,6 +40,21 @@ int32_t StrictStrToInt(const std::wstring& S) {
   return static_cast<int32_t>(value);
 }
 
+// A line break or NUL inside a field would split its pair or end the text.
+bool IsControl(wchar_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029; }
+
+void AppendField(std::wstring& Out, const std::wstring& Field) {
+  for (wchar_t c : Field) Out += IsControl(c) ? L' ' : c;
+}
+
+// A field read takes the form the writer would give it, so a loaded list
+// saves and loads back as it is.
+std::wstring ReadField(std::wstring Field) {
+  for (wchar_t& c : Field)
+    if (IsControl(c)) c = L' ';
+  return Field;
+}
+
 TElem ParsePair(const std::wstring& Info, const std::wstring& Path, const std::wstring& Playlist) {
   TElem elem;
   const size_t colon = Info.find(L':');
@@ -43,17 +62,9 @@ TElem ParsePair(const std::wstring& Info, const std::wstring& Path, const std::w
   const size_t first = colon == std::wstring::npos ? 0 : colon + 1;
   const size_t last = comma == std::wstring::npos ? 0 : comma;  // one past the number
   elem.Duration = StrictStrToInt(last > first ? Info.substr(first, last - first) : std::wstring());
-  elem.Title = Info.substr(comma + 1);
-  elem.FileName = ResolvePlaylistPath(Playlist, Path);
+  elem.Title = ElemTitleCut(ReadField(Info.substr(comma + 1)));
+  elem.FileName = ResolvePlaylistPath(Playlist, ReadField(Path));
   return elem;
-}
-
-// A line break or NUL inside a field would split its pair or end the text.
-void AppendField(std::wstring& Out, const std::wstring& Field) {
-  for (wchar_t c : Field) {
-    bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
-    Out += control ? L' ' : c;
-  }
 }
 
 // Lines go out in blocks, so memory stays small whatever the playlist's size.
@@ -122,7 +133,7 @@ bool ReadExtendedM3U(const std::wstring& FileName, const std::function<void(TEle
     }
     TElem elem = ParsePair(info, line, playlist);
     haveInfo = false;
-    Add(elem);
+    if (FileNameFitsElem(elem.FileName)) Add(elem);
   }
   return true;
 }
@@ -136,10 +147,11 @@ void WriteExtendedM3U(const std::wstring& FileName, int32_t Count,
     out.EndLine();
     for (int32_t i = 0; i < Count; ++i) {
       const TElem& elem = Entry(i);
+      if (!FileNameFitsElem(elem.FileName)) continue;
       out.Buffer() += L"#EXTINF:";
       out.Buffer() += std::to_wstring(elem.Duration);
       out.Buffer() += L',';
-      AppendField(out.Buffer(), elem.Title);
+      AppendField(out.Buffer(), ElemTitleCut(elem.Title));
       out.EndLine();
       AppendField(out.Buffer(), elem.FileName);
       out.EndLine();

@@ -2,7 +2,8 @@
 //   Writing: FF FE, then "#EXTM3U" and for each entry "#EXTINF:<seconds>,<title>"
 //   and its file name, every line followed by CR LF, in UTF-16LE. Control
 //   characters in a title or file name are written as spaces, so that every
-//   entry stays one pair of lines and the file reads back entry for entry.
+//   entry stays one pair of lines and the file reads back entry for entry;
+//   the reader turns them into spaces too, so a loaded list saves unchanged.
 //   Reading: UTF-16LE, UTF-16BE, UTF-8 with its mark, or ANSI. The first line
 //   must begin with "#". The lines after it are taken in pairs by position: an
 //   information line "...:<seconds>,<title>" (the number between the first ":"
@@ -11,6 +12,10 @@
 //   ignored.
 //   Paths: URLs, drive paths and UNC paths are kept; a path rooted with "\"
 //   lies on the playlist's drive; any other relative path in its folder.
+//   Limits (elem.h), the same both ways: a pair whose file name, once
+//   resolved, is too long gives no entry, and is not written; titles are cut.
+//   So the longest line either side meets stays far inside the text reader's
+//   line limit.
 #pragma once
 
 #include <cstdint>

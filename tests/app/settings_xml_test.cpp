@@ -270,6 +270,44 @@ TEST_F(SettingsTest, DamagedFilesAreKeptAsBackupAndReplaced) {
   EXPECT_TRUE(FMessages.empty());
 }
 
+// Far past anything the program writes: refused before the parser sees them,
+// which under Wine would take time quadratic in the attributes of one element.
+TEST_F(SettingsTest, OversizedFilesAreKeptAsBackupAndReplacedAtOnce) {
+  const std::string whole = DefaultBytes();
+  auto rootWithAttributes = [&](size_t count) {
+    std::string root = "<APP Name=\"Tavrin 1.58\"";
+    for (size_t i = 0; i < count; ++i) root += " a" + std::to_string(i) + "=\"1\"";
+    return whole.substr(0, whole.find("<APP ")) + root + whole.substr(whole.find('>', whole.find("<APP ")));
+  };
+  std::string utf16 = "\xFF\xFE";
+  for (char c : rootWithAttributes(300)) utf16 += std::string{c, '\0'};
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"40000 attributes on the root", rootWithAttributes(40000)},
+      {"300 attributes on the root, in UTF-16", utf16},
+      {"a comment past 1 MiB", whole + "<!--" + std::string(1 << 20, 'x') + "-->"},
+  };
+  for (const auto& c : cases) {
+    DeleteFileW(Backup().c_str());
+    FDir.WriteFile(L"Tavrin.xml", c.bytes);
+    const DWORD started = GetTickCount();
+    ASSERT_TRUE(OpenCheckedSettingsXml()) << c.what;
+    EXPECT_LT(GetTickCount() - started, 2000u) << c.what;
+    EXPECT_EQ(Root().AttributeNames().size(), 1u) << c.what;
+    DiscardSettingsXml();
+    // Compared as truths: a failure should not print a megabyte.
+    EXPECT_TRUE(ReadFileBytes(Backup()) == c.bytes) << c.what;
+    EXPECT_TRUE(ReadFileBytes(File()) == whole) << c.what;
+  }
+  // Within the bounds the same shapes load as they are.
+  FDir.WriteFile(L"Tavrin.xml", rootWithAttributes(200));
+  ASSERT_TRUE(OpenCheckedSettingsXml());
+  EXPECT_EQ(Root().AttributeNames().size(), 201u);
+  EXPECT_TRUE(FMessages.empty());
+}
+
 TEST_F(SettingsTest, ReadOnlyOldFileAndBackupAreReplaced) {
   const std::string old = "<APP Name=\"Tavrin 1.0\"/>";
   FDir.WriteFile(L"Tavrin.xml.bak", "older backup");

@@ -10,6 +10,7 @@
 #include "exceptions.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
+#include "foundation/tnt_text_reader.h"
 #include "playlist/comp_list.h"
 #include "test_support.h"
 
@@ -289,6 +290,55 @@ TEST(ExtendedM3U, LargePlaylistRoundTrip) {
     ASSERT_TRUE(loaded.LoadFromFile(file));
     EXPECT_EQ(RowsOf(loaded), RowsOf(list));
   }
+}
+
+// Whatever a load or an add puts in the list, a save writes and a load reads
+// back entry for entry: names past the system's longest path are skipped,
+// titles cut, by the reader, the writer and the list alike.
+TEST(ExtendedM3U, HoldsOnlyWhatItCanWriteAndReadBack) {
+  TempDir dir;
+  const size_t lineLimit = TTntTextReader::MaxLineLength;
+  const std::wstring drivePath = L"C:\\" + std::wstring(kMaxElemFileName - 3, L'p');
+  const std::wstring head = L"#EXTM3U\r\n#EXTINF:1,t\r\n";
+  const struct {
+    const char* what;
+    std::wstring text;
+    size_t entries;
+  } cases[] = {
+      {"relative name as long as a line may be", head + std::wstring(lineLimit, L'r'), 0},
+      {"relative name that resolves past the path limit",
+       head + L"short.mp3\r\n#EXTINF:1,t\r\n" + std::wstring(kMaxElemFileName - 2, L'r'), 1},
+      {"drive path at the path limit", head + drivePath, 1},
+      {"drive path one past it", head + drivePath + L"p", 0},
+      {"title as long as a line may be",
+       L"#EXTM3U\r\n#:1," + std::wstring(lineLimit - 4, L'T') + L"\r\nC:\\a.mp3", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TCompList first;
+    ASSERT_TRUE(first.LoadFromFile(dir.WriteFile(L"in.m3u", "\xFF\xFE" + Utf16Le(c.text))));
+    EXPECT_EQ(first.Count(), int32_t(c.entries));
+    first.SaveToFile(dir.File(L"out.m3u"));
+    TCompList second;
+    ASSERT_NO_THROW(second.LoadFromFile(dir.File(L"out.m3u")));
+    EXPECT_TRUE(RowsOf(second) == RowsOf(first)) << second.Count() << " of " << first.Count();
+    for (const Row& row : RowsOf(first)) EXPECT_LE(row.Title.size(), kMaxElemTitle);
+  }
+
+  TCompList list;
+  TElem e;
+  e.FileName = drivePath + L"p";
+  EXPECT_EQ(list.Add(e), -1);
+  e.FileName = drivePath;
+  e.Title = std::wstring(kMaxElemTitle - 1, L't') + L"\U0001F3B8";
+  ASSERT_EQ(list.Add(e), 0);
+  list.SetFileName(0, drivePath + L"p");
+  list.GetElem(0, e);
+  EXPECT_EQ(e.FileName, drivePath) << "a name too long is not taken";
+  EXPECT_EQ(e.Title, std::wstring(kMaxElemTitle - 1, L't')) << "no half of a surrogate pair is kept";
+  list.SetTitle(0, std::wstring(kMaxElemTitle + 5, L'u'));
+  list.GetElem(0, e);
+  EXPECT_EQ(e.Title.size(), kMaxElemTitle);
 }
 
 TEST(ExtendedM3U, FilesThatAreNoPlaylist) {
