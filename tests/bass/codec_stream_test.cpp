@@ -2,12 +2,15 @@
 // and basswma.dll decoding WMA, compared with the native decoders; their tags;
 // seeking; and the refusal that lets the player try its next creator.
 #include <gtest/gtest.h>
+#include <mpg123.h>
+#include <vorbis/vorbisfile.h>
 
 #include <cmath>
 #include <cstring>
 
 #include "codec_fixtures.h"
 #include "module_fixtures.h"
+#include "samples.h"
 
 using namespace bass_test;
 
@@ -59,6 +62,72 @@ TEST_F(CodecStreams, DecodeToTheNativeDecodersSamplesWithTheirExactLength) {
     EXPECT_LE(MaxDifference(ours, reference), 2);
     EXPECT_EQ(b.BASS_ChannelIsActive(s), BASS_ACTIVE_STOPPED);
     EXPECT_TRUE(b.BASS_StreamFree(s));
+  }
+}
+
+// A file decoded by the library itself, interleaved floats as it gives them.
+std::vector<float> LibraryFloats(const std::wstring& file) {
+  const std::wstring wide = CodecFixture(file);
+  const std::string path(wide.begin(), wide.end());
+  std::vector<float> out;
+  if (file.ends_with(L".ogg")) {
+    OggVorbis_File vf;
+    if (ov_fopen(path.c_str(), &vf) != 0) return out;
+    const int channels = ov_info(&vf, -1)->channels;
+    float** pcm = nullptr;
+    int section = 0;
+    for (long n; (n = ov_read_float(&vf, &pcm, 4096, &section)) > 0;)
+      for (long i = 0; i < n; ++i)
+        for (int c = 0; c < channels; ++c) out.push_back(pcm[c][i]);
+    ov_clear(&vf);
+    return out;
+  }
+  mpg123_handle* h = mpg123_new(nullptr, nullptr);
+  mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_FORCE_FLOAT | MPG123_GAPLESS, 0);
+  if (mpg123_open(h, path.c_str()) == MPG123_OK) {
+    float block[4096];
+    size_t bytes = 0;
+    int rc;
+    do {
+      rc = mpg123_read(h, block, sizeof(block), &bytes);
+      out.insert(out.end(), block, block + bytes / sizeof(float));
+    } while (rc == MPG123_OK || rc == MPG123_NEW_FORMAT);
+  }
+  mpg123_delete(h);
+  return out;
+}
+
+template <typename T>
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0;
+}
+
+TEST_F(CodecStreams, HandOutTheLibrariesOwnSamplesBitForBit) {
+  for (const wchar_t* file : {L"tone.mp3", L"tone.ogg"}) {
+    SCOPED_TRACE(testing::Message() << "file " << std::string(file, file + wcslen(file)));
+    const std::vector<float> library = LibraryFloats(file);
+    ASSERT_EQ(library.size(), kToneFrames * 2);
+    HSTREAM s = OpenFixture(b, file);
+    ASSERT_NE(s, 0u) << Error();
+    std::vector<float> floats(library.size() + 1000);
+    size_t got = 0;
+    while (got < floats.size()) {
+      const size_t room = std::min<size_t>(30000, (floats.size() - got) * sizeof(float));
+      const DWORD n = b.BASS_ChannelGetData(s, &floats[got], static_cast<DWORD>(room) | BASS_DATA_FLOAT);
+      if (n == 0 || n == DWORD(-1)) break;
+      got += n / sizeof(float);
+    }
+    floats.resize(got);
+    EXPECT_TRUE(SameBits(floats, library));
+    b.BASS_StreamFree(s);
+    // The 16-bit samples are those floats rounded, as the conversion's own
+    // test pins down.
+    std::vector<int16_t> expected(library.size());
+    bass_core::EncodeSamples(library.data(), library.size(), bass_core::SampleFormat::kSigned16, expected.data());
+    s = OpenFixture(b, file);
+    ASSERT_NE(s, 0u) << Error();
+    EXPECT_TRUE(SameBits(DecodeAll16(b, s), expected));
+    b.BASS_StreamFree(s);
   }
 }
 

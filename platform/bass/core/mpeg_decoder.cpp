@@ -2,10 +2,7 @@
 
 #include <mpg123.h>
 
-#include <algorithm>
-#include <cstring>
 #include <mutex>
-#include <vector>
 
 #include "bass_api.h"
 #include "mpeg_probe.h"
@@ -23,46 +20,18 @@ constexpr long kResyncLimit = static_cast<long>(kMpegProbeWindow) * 2;
 constexpr int kMaxIdleReads = 64;
 
 // mpg123 reads a frame's header and body apart, a few hundred bytes at a
-// time; a read of the file costs a system call (dear under Wine), so reads go
-// through a cache of a block. A growing source (a download) is read as asked:
-// a block ahead of what mpg123 wants may not have come yet, and a read that
-// waits for it while the stream opens would wait for nothing.
+// time; the file source serves such reads from a block it caches. Nothing
+// here reads ahead: over a growing source (a download) a block ahead of what
+// mpg123 wants may not have come yet, and a read that waited for it while the
+// stream opens would wait for nothing.
 struct Reader {
-  static constexpr size_t kCacheBytes = 1 << 16;
   ByteSource* source;
   uint64_t position = 0;
-  std::vector<uint8_t> cache = std::vector<uint8_t>(kCacheBytes);
-  uint64_t cacheStart = 0;
-  size_t cached = 0;
 
   size_t Read(void* buffer, size_t count) {
-    auto* out = static_cast<uint8_t*>(buffer);
-    if (source->Growing()) {
-      cached = 0;
-      const size_t n = source->ReadAt(position, out, count);
-      position += n;
-      return n;
-    }
-    size_t done = 0;
-    while (done < count) {
-      if (position >= cacheStart && position < cacheStart + cached) {
-        const size_t at = static_cast<size_t>(position - cacheStart);
-        const size_t n = std::min(count - done, cached - at);
-        std::memcpy(out + done, cache.data() + at, n);
-        done += n;
-        position += n;
-      } else if (count - done >= kCacheBytes) {
-        const size_t n = source->ReadAt(position, out + done, count - done);
-        done += n;
-        position += n;
-        break;
-      } else {
-        cacheStart = position;
-        cached = source->ReadAt(position, cache.data(), kCacheBytes);
-        if (cached == 0) break;
-      }
-    }
-    return done;
+    const size_t n = source->ReadAt(position, buffer, count);
+    position += n;
+    return n;
   }
 };
 
