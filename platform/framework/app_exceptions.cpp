@@ -14,20 +14,19 @@ ApplicationExceptionSink& Sink() {
   return sink;
 }
 
+}  // namespace
+
 std::wstring DescribeException(std::exception_ptr e) {
   try {
     std::rethrow_exception(e);
   } catch (const Exception& ex) {
     return ex.Message();
   } catch (const std::exception& ex) {
-    std::string text = ex.what();
-    return std::wstring(text.begin(), text.end());
+    return Utf8ToWide(ex.what());
   } catch (...) {
     return L"Unknown exception";
   }
 }
-
-}  // namespace
 
 void ApplicationHandleException(std::exception_ptr e) noexcept {
   if (!e) return;

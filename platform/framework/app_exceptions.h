@@ -5,8 +5,13 @@
 
 #include <exception>
 #include <functional>
+#include <string>
 
 using ApplicationExceptionSink = std::function<void(std::exception_ptr)>;
+
+// The message of an exception: Exception::Message(), what() read as UTF-8,
+// or "Unknown exception".
+std::wstring DescribeException(std::exception_ptr e);
 
 // Hands e to the installed sink; without one, shows the exception's message in
 // an error box (through ShowMessageBoxW). Never throws.

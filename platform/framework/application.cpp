@@ -21,28 +21,6 @@ constexpr UINT_PTR kHintHideTimer = 2;
 // How far below the cursor's hot spot a hint starts (the arrow's height).
 constexpr int kCursorHeight = 20;
 
-std::wstring AnsiToWide(const std::string& text, UINT codePage = CP_ACP) {
-  if (text.empty()) return {};
-  int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) {
-    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  }
-  return wide;
-}
-
-std::wstring ExceptionText(std::exception_ptr E) {
-  try {
-    std::rethrow_exception(E);
-  } catch (const Exception& e) {
-    return e.Message();
-  } catch (const std::exception& e) {
-    return AnsiToWide(e.what(), CP_UTF8);
-  } catch (...) {
-    return L"Unknown exception";
-  }
-}
-
 bool IsSilent(std::exception_ptr E) {
   try {
     std::rethrow_exception(E);
@@ -636,5 +614,5 @@ void TApplication::ShowException(std::exception_ptr E) {
   } else {
     owner = Handle();
   }
-  ShowMessageBoxW(owner, ExceptionText(E), AnsiToWide(FTitle), MB_OK | MB_ICONSTOP);
+  ShowMessageBoxW(owner, DescribeException(E), AnsiToWide(FTitle), MB_OK | MB_ICONSTOP);
 }

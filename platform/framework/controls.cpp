@@ -23,27 +23,19 @@ struct TAtoms {
   ATOM Window = 0;
 };
 
-std::string HexName(const char* prefix, unsigned long long first, int firstDigits,
-                    unsigned long second, bool withSecond) {
-  char buffer[64];
-  if (withSecond) {
-    snprintf(buffer, sizeof buffer, "%s%.*llX%.8lX", prefix, firstDigits, first, second);
-  } else {
-    snprintf(buffer, sizeof buffer, "%s%.*llX", prefix, firstDigits, first);
-  }
-  return buffer;
-}
-
 // Fixed for the process: both names carry numbers that only this process and
 // thread have, so windows of another program never look like ours. The module
 // handle takes all 16 hex digits of an x64 pointer.
 const TAtoms& Atoms() {
   static const TAtoms atoms = [] {
     TAtoms a;
-    a.WindowName = HexName("TavrinWindow", GetCurrentProcessId(), 8, 0, false);
-    a.ControlName =
-        HexName("ControlOfs", reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr)), 16,
-                GetCurrentThreadId(), true);
+    char name[64];
+    snprintf(name, sizeof name, "TavrinWindow%.8lX", GetCurrentProcessId());
+    a.WindowName = name;
+    snprintf(name, sizeof name, "ControlOfs%.16llX%.8lX",
+             static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr))),
+             GetCurrentThreadId());
+    a.ControlName = name;
     a.Window = GlobalAddAtomA(a.WindowName.c_str());
     a.Control = GlobalAddAtomA(a.ControlName.c_str());
     return a;
@@ -370,7 +362,6 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   FTop = ATop;
   FWidth = std::max(AWidth, 0);
   FHeight = std::max(AHeight, 0);
-  BoundsChanged();
   InvalidateControl(FVisible, false);
   Resize();
   RequestAlign();

@@ -307,8 +307,6 @@ class TControl : public TComponent {
   virtual void ActionChange(TObject* Sender, bool CheckDefaults);
   virtual TControlActionLinkClass GetActionLinkClass();
   virtual void VisibleChanging() {}
-  // Position changed: moves the window (TWinControl) or repaints (graphic).
-  virtual void BoundsChanged() {}
   virtual void FontChanged();
   // The parent's client origin and the rectangle to repaint for graphic controls.
   void InvalidateControl(bool IsVisible, bool IsOpaque);
@@ -488,10 +486,6 @@ class TWinControl : public TControl {
   // Keeps the text, then DestroyWindowHandle.
   virtual void DestroyWnd();
   virtual void DestroyWindowHandle();
-  std::string GetText() override;
-  void SetTextBuf(const std::string& Value) override;
-  void BoundsChanged() override;
-  void FontChanged() override;
 
   virtual void PaintWindow(HDC DC);
   // Paints the graphic children, from First on (nullptr: all).
@@ -510,7 +504,6 @@ class TWinControl : public TControl {
   virtual void DoEnter();
   virtual void DoExit();
 
-  void ActionChange(TObject* Sender, bool CheckDefaults) override;
   TControlActionLinkClass GetActionLinkClass() override;
 
   HWND FHandle = nullptr;

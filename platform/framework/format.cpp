@@ -31,6 +31,7 @@ std::string WideToMulti(UINT codePage, std::wstring_view s) {
 std::wstring AnsiToWide(std::string_view s) { return MultiToWide(CP_ACP, s); }
 std::string WideToAnsi(std::wstring_view s) { return WideToMulti(CP_ACP, s); }
 std::string WideToUtf8(std::wstring_view s) { return WideToMulti(CP_UTF8, s); }
+std::wstring Utf8ToWide(std::string_view s) { return MultiToWide(CP_UTF8, s); }
 
 FormatArg::FormatArg(const char* s) : FText(AnsiToWide(s ? s : "")), FIsText(true) {}
 FormatArg::FormatArg(const std::string& s) : FText(AnsiToWide(s)), FIsText(true) {}

@@ -38,3 +38,4 @@ std::wstring Format(std::wstring_view fmt, std::initializer_list<FormatArg> args
 std::wstring AnsiToWide(std::string_view s);
 std::string WideToAnsi(std::wstring_view s);
 std::string WideToUtf8(std::wstring_view s);
+std::wstring Utf8ToWide(std::string_view s);

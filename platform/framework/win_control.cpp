@@ -353,16 +353,6 @@ void TWinControl::RecreateWnd() {
   if (wasFocused && FHandle != nullptr) ::SetFocus(FHandle);
 }
 
-std::string TWinControl::GetText() {
-  if (FHandle == nullptr) return TControl::GetText();
-  return TControl::GetText();
-}
-
-void TWinControl::SetTextBuf(const std::string& Value) {
-  if (FHandle == nullptr) FText = Value;
-  TControl::SetTextBuf(Value);
-}
-
 void TWinControl::SetParentWindow(HWND Value) {
   if (FParent != nullptr || FParentWindow == Value) return;
   if (FHandle != nullptr && FParentWindow != nullptr && Value != nullptr) {
@@ -649,10 +639,6 @@ void TWinControl::UpdateShowing() {
   }
 }
 
-void TWinControl::FontChanged() { TControl::FontChanged(); }
-
-void TWinControl::BoundsChanged() {}
-
 void TWinControl::PaintWindow(HDC DC) {
   TMessage message{WM_PAINT, reinterpret_cast<WPARAM>(DC), 0, 0};
   DefaultHandler(message);
@@ -872,10 +858,6 @@ void TWinControl::WMContextMenu(TMessage& Message) {
     }
   }
   DefaultHandler(Message);
-}
-
-void TWinControl::ActionChange(TObject* Sender, bool CheckDefaults) {
-  TControl::ActionChange(Sender, CheckDefaults);
 }
 
 TControlActionLinkClass TWinControl::GetActionLinkClass() {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "bass_api.h"
+#include "bench/bass_library.h"
 #include "dialogs.h"
 #include "exceptions.h"
 #include "formats/id3v1.h"
@@ -268,31 +269,24 @@ std::string CheckSettings(const std::wstring& folder, const std::string& bytes) 
 
 // --- decoding ----------------------------------------------------------------
 
-struct Bass {
-#define TAVRIN_HOSTILE_MEMBER(name) decltype(&::name) name = nullptr;
-  TAVRIN_BASS_ENTRY_POINTS(TAVRIN_HOSTILE_MEMBER)
-#undef TAVRIN_HOSTILE_MEMBER
+// bass.dll through the benchmarks' loader, plus the one basswma.dll entry the
+// mutants need.
+struct Decoders : Bass {
   decltype(&::BASS_WMA_StreamCreateFile) WmaStreamCreateFile = nullptr;
 };
 
-FARPROC Proc(HMODULE module, const char* name) { return module ? GetProcAddress(module, name) : nullptr; }
-
-const Bass& LoadBass() {
-  static const Bass bass = [] {
-    Bass b;
+const Decoders& LoadBass() {
+  static const Decoders bass = [] {
+    Decoders b;
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring bin = exe;
     bin.resize(bin.find_last_of(L'\\') + 1);
     bin += L"..\\bin\\";
-    HMODULE module = LoadLibraryW((bin + L"bass.dll").c_str());
-#define TAVRIN_HOSTILE_FETCH(name) \
-  b.name = reinterpret_cast<decltype(&::name)>(reinterpret_cast<void*>(Proc(module, #name)));
-    TAVRIN_BASS_ENTRY_POINTS(TAVRIN_HOSTILE_FETCH)
-#undef TAVRIN_HOSTILE_FETCH
+    Load(b);
     HMODULE wma = LoadLibraryW((bin + L"basswma.dll").c_str());
     b.WmaStreamCreateFile = reinterpret_cast<decltype(&::BASS_WMA_StreamCreateFile)>(
-        reinterpret_cast<void*>(Proc(wma, "BASS_WMA_StreamCreateFile")));
+        reinterpret_cast<void*>(wma ? GetProcAddress(wma, "BASS_WMA_StreamCreateFile") : nullptr));
     if (!b.BASS_Init || !b.WmaStreamCreateFile || !b.BASS_Init(0, 44100, 0, nullptr, nullptr))
       throw std::runtime_error("bass.dll or basswma.dll cannot be loaded and set up");
     return b;
@@ -306,7 +300,7 @@ enum class Creator { kStream, kMusic, kWma };
 // and reads the tags. Streams must end within far more than a mutant of a
 // fixture can hold; a module's song may be long, so it is only cut short.
 std::string Decode(const std::wstring& file, Creator creator) {
-  const Bass& b = LoadBass();
+  const Decoders& b = LoadBass();
   DWORD handle = 0;
   const DWORD flags = BASS_UNICODE | BASS_STREAM_DECODE;
   switch (creator) {
