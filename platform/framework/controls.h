@@ -39,6 +39,9 @@ class TControl;
 class TWinControl;
 class TPopupMenu;
 
+// A system control that refused to take more ("Unable to insert a line").
+TAVRIN_DECLARE_EXCEPTION(EOutOfResources, Exception);
+
 // A method pointer that can be compared: the object and a function that calls
 // one member of it. Two values are the same method when Code (and Data) match.
 struct TWindowMethod {
@@ -117,8 +120,34 @@ using TControlState = uint32_t;
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TBiDiMode : uint8_t { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign,
                            bdRightToLeftReadingOnly };
+// Horizontal placement of a control's text (edits, memos, labels, panels).
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
 using TCursor = int16_t;
 constexpr TCursor crDefault = 0;
+// The system's standard cursors (IDC_ARROW, IDC_SIZENESW, ...).
+constexpr TCursor crArrow = -2;
+constexpr TCursor crSizeNESW = -6;
+constexpr TCursor crSizeNS = -7;
+constexpr TCursor crSizeNWSE = -8;
+constexpr TCursor crSizeWE = -9;
+
+// Limits of a control's size in pixels; 0 means no limit, negative values are
+// taken as 0. Only stored here: the windows that honour them read them (a
+// form's minimum tracking size, for one).
+class TSizeConstraints {
+ public:
+  int MinWidth() const { return FMinWidth; }
+  void SetMinWidth(int Value) { FMinWidth = Value > 0 ? Value : 0; }
+  int MinHeight() const { return FMinHeight; }
+  void SetMinHeight(int Value) { FMinHeight = Value > 0 ? Value : 0; }
+  int MaxWidth() const { return FMaxWidth; }
+  void SetMaxWidth(int Value) { FMaxWidth = Value > 0 ? Value : 0; }
+  int MaxHeight() const { return FMaxHeight; }
+  void SetMaxHeight(int Value) { FMaxHeight = Value > 0 ? Value : 0; }
+
+ private:
+  int FMinWidth = 0, FMinHeight = 0, FMaxWidth = 0, FMaxHeight = 0;
+};
 
 // The link between a control and its action: the action's changes reach the
 // control only while the control still shows the action's value.
@@ -246,8 +275,14 @@ class TControl : public TComponent {
   void SetParentColor(bool Value);
   TCursor Cursor() const { return FCursor; }
   void SetCursor(TCursor Value) { FCursor = Value; }
+  TSizeConstraints* Constraints() { return &FConstraints; }
   TBiDiMode BiDiMode() const { return FBiDiMode; }
-  void SetBiDiMode(TBiDiMode Value) { FBiDiMode = Value; }
+  // Tells the control with CM_BIDIMODECHANGED.
+  void SetBiDiMode(TBiDiMode Value) {
+    if (FBiDiMode == Value) return;
+    FBiDiMode = Value;
+    Perform(CM_BIDIMODECHANGED);
+  }
   bool UseRightToLeftReading() const;
   // DT_RTLREADING when the control reads right to left, else 0.
   UINT DrawTextBiDiModeFlagsReadingOnly() const;
@@ -341,6 +376,7 @@ class TControl : public TComponent {
   bool FParentFont = true;
   bool FParentColor = true;
   TCursor FCursor = crDefault;
+  TSizeConstraints FConstraints;
   TBiDiMode FBiDiMode = bdLeftToRight;
   TPopupMenu* FPopupMenu = nullptr;
   int32_t FHelpContext = 0;

@@ -217,6 +217,9 @@ TCustomForm::~TCustomForm() {
   // While this class is whole, so that the window's last messages (deactivation,
   // focus) still reach the form's own handlers.
   if (HandleAllocated()) DestroyHandle();
+  // The focus leaving a destroyed child may have made this form the screen's
+  // active one again.
+  if (ExistingScreen()) ExistingScreen()->RemoveForm(this);
 }
 
 void TCustomForm::CreateParams(TCreateParams& Params) {

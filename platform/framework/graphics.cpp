@@ -4,6 +4,8 @@
 #include <climits>
 #include <cstring>
 
+#include "bitmaps.h"
+
 namespace {
 
 constexpr int kDefaultFontSize = 8;
@@ -593,6 +595,50 @@ void TCanvas::CopyRect(const RECT& Dest, TCanvas* Source, const RECT& SourceRect
   StretchBlt(FHandle, Dest.left, Dest.top, Dest.right - Dest.left, Dest.bottom - Dest.top,
              Source->FHandle, SourceRect.left, SourceRect.top, SourceRect.right - SourceRect.left,
              SourceRect.bottom - SourceRect.top, FCopyMode);
+  Changed();
+}
+
+void TCanvas::Draw(int X, int Y, TGraphic* Graphic) {
+  if (!Graphic || Graphic->Empty()) return;
+  StretchDraw(RECT{X, Y, X + Graphic->Width(), Y + Graphic->Height()}, Graphic);
+}
+
+void TCanvas::StretchDraw(const RECT& Rect, TGraphic* Graphic) {
+  if (!Graphic || Graphic->Empty()) return;
+  Changing();
+  RequiredState({csHandleValid});
+  Graphic->Draw(this, Rect);
+  Changed();
+}
+
+void TCanvas::BrushCopy(const RECT& Dest, TBitmap* Bitmap, const RECT& Source, TColor Color) {
+  if (!Bitmap || Bitmap->Empty()) return;
+  if (Color == clNone) {
+    CopyRect(Dest, Bitmap->Canvas(), Source);
+    return;
+  }
+  Changing();
+  RequiredState({csHandleValid, csBrushValid});
+  const int dw = Dest.right - Dest.left, dh = Dest.bottom - Dest.top;
+  const int sw = Source.right - Source.left, sh = Source.bottom - Source.top;
+  HBITMAP mask = Bitmap->CreateMask(Color);
+  HDC maskDC = CreateCompatibleDC(nullptr);
+  HGDIOBJ oldMask = SelectObject(maskDC, mask);
+  HDC source = Bitmap->Canvas()->Handle();
+  // The mask is white on the key colour; turned into colour it is black
+  // (text colour) elsewhere. Clear the key area, then OR the brush into it.
+  const COLORREF oldText = ::SetTextColor(FHandle, RGB(0, 0, 0));
+  const COLORREF oldBk = ::SetBkColor(FHandle, RGB(255, 255, 255));
+  StretchBlt(FHandle, Dest.left, Dest.top, dw, dh, source, Source.left, Source.top, sw, sh, SRCCOPY);
+  StretchBlt(FHandle, Dest.left, Dest.top, dw, dh, maskDC, Source.left, Source.top, sw, sh,
+             0x00220326);  // DSna: destination AND NOT mask
+  StretchBlt(FHandle, Dest.left, Dest.top, dw, dh, maskDC, Source.left, Source.top, sw, sh,
+             0x00EA02E9);  // DPSao: destination OR (brush AND mask)
+  ::SetTextColor(FHandle, oldText);
+  ::SetBkColor(FHandle, oldBk);
+  SelectObject(maskDC, oldMask);
+  DeleteDC(maskDC);
+  DeleteObject(mask);
   Changed();
 }
 

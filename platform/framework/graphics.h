@@ -28,6 +28,9 @@
 // every unit; call TextOutA/TextOutW by their own names instead.
 #undef TextOut
 
+class TGraphic;
+class TBitmap;
+
 TAVRIN_DECLARE_EXCEPTION(EInvalidOperation, Exception);
 TAVRIN_DECLARE_EXCEPTION(EInvalidGraphic, Exception);
 TAVRIN_DECLARE_EXCEPTION(EInvalidGraphicOperation, Exception);
@@ -349,11 +352,20 @@ class TCanvas : public TPersistent {
 
   // StretchBlt from Source with CopyMode.
   void CopyRect(const RECT& Dest, TCanvas* Source, const RECT& SourceRect);
+  // The graphic at its own size with its top-left corner at (X, Y); a
+  // transparent graphic leaves the canvas showing through its transparent parts.
+  void Draw(int X, int Y, TGraphic* Graphic);
+  // The graphic scaled to Rect.
+  void StretchDraw(const RECT& Rect, TGraphic* Graphic);
+  // Source of Bitmap copied to Dest, the pixels of colour Color replaced by the
+  // canvas's brush (a plain copy when Color is clNone).
+  void BrushCopy(const RECT& Dest, TBitmap* Bitmap, const RECT& Source, TColor Color);
   // BitBlt from another DC with CopyMode.
   void CopyFrom(int X, int Y, int Width, int Height, HDC Source, int SourceX, int SourceY);
 
   TColor Pixels(int X, int Y);
   void SetPixel(int X, int Y, TColor Color);
+  void SetPixels(int X, int Y, TColor Color) { SetPixel(X, Y, Color); }
   RECT ClipRect();
 
  protected:

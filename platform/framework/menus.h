@@ -24,12 +24,12 @@
 #include "component.h"
 #include "exceptions.h"
 #include "graphics.h"
+#include "image_list.h"
 #include "messages.h"
 #include "shortcuts.h"
 
 class TMenu;
 class TMenuItem;
-class TCustomImageList;
 
 // A menu item inserted twice, or an index outside a menu's items.
 TAVRIN_DECLARE_EXCEPTION(EMenuError, Exception);
@@ -373,23 +373,3 @@ class TPopupList : public TObject {
 // The popup list in use; a layer may replace it and must put the old one back.
 TPopupList* PopupList();
 void SetPopupList(TPopupList* Value);
-
-// Menus that draw images take them from an image list. The framework's image
-// list grows with the bitmaps; menus need only this much of it.
-class TCustomImageList : public TComponent {
- public:
-  explicit TCustomImageList(TComponent* AOwner);
-  ~TCustomImageList() override;
-  int32_t Width() const { return FWidth; }
-  int32_t Height() const { return FHeight; }
-  void SetSize(int32_t AWidth, int32_t AHeight);
-  virtual int32_t Count() const;
-  // Draws image Index at (X, Y); greyed when not Enabled.
-  virtual void Draw(TCanvas* Canvas, int X, int Y, int32_t Index, bool Enabled = true);
-  HIMAGELIST Handle();
-
- protected:
-  int32_t FWidth = 16;
-  int32_t FHeight = 16;
-  HIMAGELIST FHandle = nullptr;
-};

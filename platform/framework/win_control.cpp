@@ -170,12 +170,30 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CM_DIALOGCHAR:
       Broadcast(Message);
       return;
+    case CM_FOCUSCHANGED:
+      // Buttons inside panels and group boxes follow the focus too (which
+      // one shows as the default push button).
+      Broadcast(Message);
+      return;
     case CM_CHILDKEY:
       if (FParent != nullptr) Message.Result = FParent->Perform(CM_CHILDKEY, Message.WParam, Message.LParam);
       return;
     case CM_RECREATEWND:
       RecreateWnd();
       return;
+    case WM_NOTIFYFORMAT:
+      // A framework control with a Unicode window (the Unicode layer's) reads
+      // Unicode notifications; the system's answer would follow this window,
+      // which is ANSI, and the child would squeeze its texts through the code
+      // page. Other children keep the system's answer.
+      if (Message.LParam == NF_QUERY) {
+        auto child = reinterpret_cast<HWND>(Message.WParam);
+        if (child != nullptr && IsWindowUnicode(child) && FindControl(child) != nullptr) {
+          Message.Result = NFR_UNICODE;
+          return;
+        }
+      }
+      break;
     default:
       break;
   }

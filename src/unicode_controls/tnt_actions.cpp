@@ -284,6 +284,23 @@ void TTntWinControlActionLink::SetHint(const std::string& Value) {
   if (IsHintLinked()) WideSetHint(FClient, WideActionHintForClient(CustomAction(), Value));
 }
 
+bool TTntButtonActionLink::IsCaptionLinked() {
+  return TButtonActionLink::IsCaptionLinked() && IsControlCaptionLinked(FClient, CustomAction());
+}
+
+bool TTntButtonActionLink::IsHintLinked() {
+  return TButtonActionLink::IsHintLinked() && IsControlHintLinked(FClient, CustomAction());
+}
+
+void TTntButtonActionLink::SetCaption(const std::string& Value) {
+  if (IsCaptionLinked())
+    WideSetWindowText(FClient, WideActionCaptionForClient(CustomAction(), Value));
+}
+
+void TTntButtonActionLink::SetHint(const std::string& Value) {
+  if (IsHintLinked()) WideSetHint(FClient, WideActionHintForClient(CustomAction(), Value));
+}
+
 bool TTntMenuActionLink::IsCaptionLinked() {
   return TMenuActionLink::IsCaptionLinked() &&
          WideSameCaption(WideGetActionCaption(CustomAction()), MenuItemCaption(FClient));
@@ -307,6 +324,7 @@ TControlActionLinkClass GetUnicodeActionLinkClass(TControl* Control) {
   for (const TLinkClassEntry& entry : RegisteredLinkClasses()) {
     if (entry.IsOfClass(Control)) return entry.LinkClass;
   }
+  if (dynamic_cast<TButtonControl*>(Control)) return &NewActionLink<TTntButtonActionLink>;
   if (dynamic_cast<TWinControl*>(Control)) return &NewActionLink<TTntWinControlActionLink>;
   return &NewActionLink<TTntControlActionLink>;
 }

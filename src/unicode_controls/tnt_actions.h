@@ -13,6 +13,7 @@
 #include <string>
 
 #include "actions.h"
+#include "button_controls.h"
 #include "controls.h"
 #include "menus.h"
 
@@ -112,6 +113,16 @@ class TTntWinControlActionLink : public TWinControlActionLink {
   void SetHint(const std::string& Value) override;
 };
 
+// The link of button controls (the framework's also carries Checked).
+class TTntButtonActionLink : public TButtonActionLink {
+ public:
+  using TButtonActionLink::TButtonActionLink;
+  bool IsCaptionLinked() override;
+  bool IsHintLinked() override;
+  void SetCaption(const std::string& Value) override;
+  void SetHint(const std::string& Value) override;
+};
+
 // Captions are compared ignoring hot keys and case.
 class TTntMenuActionLink : public TMenuActionLink {
  public:
@@ -123,9 +134,10 @@ class TTntMenuActionLink : public TMenuActionLink {
 };
 
 // The Unicode link for Control: the first entry of an ordered table whose
-// class test accepts it. The table ends with TWinControl and TControl; the
-// classes that need links of their own register them (most derived first, as
-// the entries are tested in registration order, ahead of those two).
+// class test accepts it. The table ends with TButtonControl, TWinControl and
+// TControl; the classes that need links of their own register them (most
+// derived first, as the entries are tested in registration order, ahead of
+// those three).
 TControlActionLinkClass GetUnicodeActionLinkClass(TControl* Control);
 using TControlClassTest = bool (*)(TControl* Control);
 void RegisterUnicodeActionLinkClass(TControlClassTest IsOfClass, TControlActionLinkClass LinkClass);

@@ -8,6 +8,7 @@
 #include "app_exceptions.h"
 #include "exceptions.h"
 #include "format.h"
+#include "list_control.h"
 #include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_system.h"
 #include "unicode_controls/tnt_graphics.h"
@@ -271,7 +272,23 @@ void WideListControlAddItem(TObject* ListControl, const std::wstring& Item, TObj
     wide->AddItem(Item, AObject);
   } else if (auto* ansi = dynamic_cast<IAnsiCustomListControl*>(ListControl)) {
     ansi->AddItem(WideToAnsi(Item), AObject);
+  } else if (auto* list = dynamic_cast<TCustomListControl*>(ListControl)) {
+    list->AddItem(WideToAnsi(Item), AObject);
   }
+}
+
+bool IsWideCharAccel(const TMessage& Message, const std::wstring& Caption) {
+  std::wstring hotkey = WideGetHotkey(Caption);
+  if (hotkey.empty()) return false;
+  // A packed character is UTF-16 already; only a bare code below 256 is a
+  // byte of the keyboard's code page.
+  const bool packed = CharCodeOf(Message) == 255 && WParamHighOf(Message) != 0;
+  wchar_t ch = packed ? GetWideCharFromWMChar(Message) : TntKeyCharToUnicode(CharCodeOf(Message));
+  return TntWideUpperCase(std::wstring(1, ch)) == TntWideUpperCase(hotkey);
+}
+
+void WideHintShowSetUp(THintInfo& HintInfo) {
+  if (Win32PlatformIsUnicode) SetUpWideHint(HintInfo);
 }
 
 // ------------------------------------------------------------ window creation

@@ -70,6 +70,15 @@ class IAnsiCustomListControl {
 // form of Item; a control with neither is left alone.
 void WideListControlAddItem(TObject* ListControl, const std::wstring& Item, TObject* AObject);
 
+// Whether the character of an accelerator message (CM_DIALOGCHAR: an ANSI
+// code in the keyboard's code page, a UTF-16 unit, or a packed one) is the
+// hot key of Caption, ignoring case.
+bool IsWideCharAccel(const TMessage& Message, const std::wstring& Caption);
+
+// CM_HINTSHOW of a control that no trap sees (a windowless one): the wide
+// hint set-up a trapped window gets, done by the control itself.
+void WideHintShowSetUp(THintInfo& HintInfo);
+
 // Window creation, from a Unicode control's CreateWindowHandle. SystemClassName
 // is the system class the window subclasses ("EDIT"...), or "".
 void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params,

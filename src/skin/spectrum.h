@@ -1,0 +1,106 @@
+// The main window's visualisation painters:
+//   TSpectrum      a spectrum analyser of vertical lines or gradient bars with
+//                  falling peak marks;
+//   TOscilloScope  the waveform, as a line, a solid band or dots.
+// Each paints one frame into its own back buffer and copies it to the target
+// in one block transfer. The bar gradient is drawn by GDI+ when gdiplus.dll is
+// there and works; otherwise plain GDI draws the same frame.
+//
+// Ownership: each painter owns its back buffer and background picture (both of
+// the size given at creation, which they keep) and whatever GDI and GDI+
+// objects it caches. Main thread only.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "graphics.h"
+#include "object.h"
+
+class TBitmap;
+class TGraphic;
+
+class TSpectrum : public TObject {
+ public:
+  // Starts with 100 bars in line mode (Step 4).
+  TSpectrum(int32_t Width, int32_t Height);
+  ~TSpectrum() override;
+  TSpectrum(const TSpectrum&) = delete;
+  TSpectrum& operator=(const TSpectrum&) = delete;
+
+  // The frame last drawn.
+  TBitmap* BackBuffer() const { return FBackBuffer.get(); }
+  TBitmap* BackgroundBmp() const { return FBackgroundBmp.get(); }
+  // UseBackground := Use; Graphic (when given) is drawn at (0, 0) of BackgroundBmp.
+  void SetBackground(bool Use, TGraphic* Graphic);
+  // N outside 10..128 is ignored. Step follows from N and the current DrawMode,
+  // so set the mode first.
+  void SetNumBars(int32_t N);
+  // FFT holds Count magnitudes; a value the bars would read past Count (or
+  // before 0) counts as silence. Draws NumBars + 1 bars and copies the frame to
+  // (0, 0) of DC.
+  void Draw(HDC DC, const float* FFT, size_t Count, int32_t Y, int32_t X);
+
+  TColor BackColor = 0;
+  int32_t MaxHeight = 100;
+  // The bar gradient's colours at y = 0 and y = the buffer's height.
+  RGBTRIPLE GradientTop{0, 0, 0};
+  RGBTRIPLE GradientBottom{0, 0, 0};
+  TColor PeakColor = 0xFFFF;
+  uint8_t DrawMode = 0;  // 0 lines, 1 bars
+  int32_t Step = 4;
+  bool ClearBackground = true;
+  bool UseBackground = false;
+  int32_t PeakFalloff = 1;
+  int32_t BarFalloff = 3;
+  int32_t BarWidth = 3;
+  bool ShowPeaks = true;
+  int32_t NumBars = 100;
+  // The falling levels, kept from frame to frame; never negative.
+  std::array<int32_t, 129> Peaks{};
+  std::array<int32_t, 129> Bars{};
+
+ private:
+  struct TGradientPainter;
+
+  std::unique_ptr<TBitmap> FBackBuffer;
+  std::unique_ptr<TBitmap> FBackgroundBmp;
+  std::unique_ptr<TGradientPainter> FPainter;
+};
+
+class TOscilloScope : public TObject {
+ public:
+  TOscilloScope(int32_t Width, int32_t Height);
+  ~TOscilloScope() override;
+  TOscilloScope(const TOscilloScope&) = delete;
+  TOscilloScope& operator=(const TOscilloScope&) = delete;
+
+  TBitmap* BackBuffer() const { return FBackBuffer.get(); }
+  TBitmap* BackgroundBmp() const { return FBackgroundBmp.get(); }
+  void SetBackground(bool Use, TGraphic* Graphic);
+  // Samples holds Count floats; one past Count (or before 0) counts as 0, the
+  // zero line. Y is the zero line's row; screen y grows with the sample.
+  void Draw(HDC DC, const float* Samples, size_t Count, int32_t Y, int32_t X);
+
+  TColor BackColor = 0;
+  int32_t Amplitude = 50;
+  TColor LineColor = 0xFFFFFF;
+  uint8_t DrawMode = 0;  // 0 line, 1 solid, 2 dots
+  int32_t Step = 2;
+  bool ClearBackground = true;
+  bool UseBackground = false;
+
+ private:
+  std::unique_ptr<TBitmap> FBackBuffer;
+  std::unique_ptr<TBitmap> FBackgroundBmp;
+};
+
+// Whether the painters may use GDI+ (default true); false makes them draw with
+// plain GDI, as they do when gdiplus.dll is missing. For tests and benchmarks.
+void SetVisGdiPlusAllowed(bool Allowed);
+// Whether GDI+ is allowed and started.
+bool VisGdiPlusAvailable();

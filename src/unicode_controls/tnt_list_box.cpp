@@ -1,0 +1,273 @@
+#include "unicode_controls/tnt_list_box.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "exceptions.h"
+#include "format.h"
+#include "foundation/tnt_system.h"
+#include "unicode_controls/tnt_actions.h"
+
+namespace {
+
+constexpr const wchar_t* kListIndexError = L"List index out of bounds (%d)";
+
+class WideUpdateScope {
+ public:
+  explicit WideUpdateScope(TWideStrings& List) : FList(List) { FList.BeginUpdate(); }
+  ~WideUpdateScope() { FList.EndUpdate(); }
+  WideUpdateScope(const WideUpdateScope&) = delete;
+  WideUpdateScope& operator=(const WideUpdateScope&) = delete;
+
+ private:
+  TWideStrings& FList;
+};
+
+bool ItemIndexOf(WPARAM WParam, int32_t Count, int32_t& Index) {
+  const auto value = static_cast<int64_t>(WParam);
+  if (value < 0 || value >= Count) return false;
+  Index = static_cast<int32_t>(value);
+  return true;
+}
+
+}  // namespace
+
+// --- TTntListBoxStrings ---
+
+TStrings* TTntListBoxStrings::AnsiItems() const {
+  return static_cast<TCustomListBox*>(FListBox)->Items();
+}
+
+HWND TTntListBoxStrings::Window() const { return FListBox->Handle(); }
+
+bool TTntListBoxStrings::IsWide() const { return Win32PlatformIsUnicode && IsWindowUnicode(Window()); }
+
+int32_t TTntListBoxStrings::GetCount() const { return AnsiItems()->Count(); }
+
+std::wstring TTntListBoxStrings::Get(int32_t Index) const {
+  if (!IsWide()) return AnsiToWide(AnsiItems()->Strings(Index));
+  HWND wnd = Window();
+  const LRESULT length = Index < 0 ? LB_ERR : SendMessageW(wnd, LB_GETTEXTLEN, static_cast<WPARAM>(Index), 0);
+  if (length == LB_ERR) RaiseListError(kListIndexError, Index);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const LRESULT copied =
+      SendMessageW(wnd, LB_GETTEXT, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, length)));
+  return text;
+}
+
+TObject* TTntListBoxStrings::GetObjectAt(int32_t Index) const { return AnsiItems()->Objects(Index); }
+
+void TTntListBoxStrings::PutObjectAt(int32_t Index, TObject* AObject) {
+  AnsiItems()->SetObjects(Index, AObject);
+}
+
+int32_t TTntListBoxStrings::Add(const std::wstring& S) {
+  if (!IsWide()) return AnsiItems()->Add(WideToAnsi(S));
+  if (FListBox->IsVirtualStyle()) return -1;
+  const LRESULT index = SendMessageW(Window(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
+  if (index < 0) throw EOutOfResources(L"Unable to insert a line");
+  return static_cast<int32_t>(index);
+}
+
+void TTntListBoxStrings::Insert(int32_t Index, const std::wstring& S) {
+  if (!IsWide()) return AnsiItems()->Insert(Index, WideToAnsi(S));
+  if (FListBox->IsVirtualStyle()) return;
+  // LB_INSERTSTRING reads -1 as "at the end"; the list's contract does not.
+  if (Index < 0 || Index > GetCount()) RaiseListError(kListIndexError, Index);
+  if (SendMessageW(Window(), LB_INSERTSTRING, static_cast<WPARAM>(Index),
+                   reinterpret_cast<LPARAM>(S.c_str())) < 0) {
+    throw EOutOfResources(L"Unable to insert a line");
+  }
+}
+
+void TTntListBoxStrings::Clear() { AnsiItems()->Clear(); }
+
+void TTntListBoxStrings::Delete(int32_t Index) { AnsiItems()->Delete(Index); }
+
+int32_t TTntListBoxStrings::IndexOf(const std::wstring& S) const {
+  if (!IsWide()) return AnsiItems()->IndexOf(WideToAnsi(S));
+  if (FListBox->IsVirtualStyle()) return -1;
+  return static_cast<int32_t>(SendMessageW(Window(), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                           reinterpret_cast<LPARAM>(S.c_str())));
+}
+
+void TTntListBoxStrings::Put(int32_t Index, const std::wstring& S) {
+  if (FListBox->IsVirtualStyle()) return;
+  FListBox->CarryItem(Index, Index, false, [&] {
+    Delete(Index);
+    Insert(Index, S);
+  });
+}
+
+void TTntListBoxStrings::Move(int32_t CurIndex, int32_t NewIndex) {
+  if (FListBox->IsVirtualStyle()) return;
+  const std::wstring text = Get(CurIndex);
+  if (NewIndex < 0 || NewIndex >= GetCount()) RaiseListError(kListIndexError, NewIndex);
+  if (CurIndex == NewIndex) return;
+  WideUpdateScope update(*this);
+  FListBox->CarryItem(CurIndex, NewIndex, true, [&] {
+    Delete(CurIndex);
+    Insert(NewIndex, text);
+  });
+}
+
+void TTntListBoxStrings::Exchange(int32_t Index1, int32_t Index2) {
+  if (FListBox->IsVirtualStyle()) return;
+  Get(Index1);
+  Get(Index2);
+  if (Index1 == Index2) return;
+  // Two moves swap the items with their data and selection.
+  WideUpdateScope update(*this);
+  const int32_t low = std::min(Index1, Index2), high = std::max(Index1, Index2);
+  Move(low, high);
+  Move(high - 1, low);
+}
+
+void TTntListBoxStrings::SetUpdateState(bool Updating) {
+  if (Updating) {
+    AnsiItems()->BeginUpdate();
+  } else {
+    AnsiItems()->EndUpdate();
+  }
+}
+
+// --- TTntCustomListBox ---
+
+TTntCustomListBox::TTntCustomListBox(TComponent* AOwner)
+    : TCustomListBox(AOwner), FWideItems(new TTntListBoxStrings(this)) {}
+
+TTntCustomListBox::~TTntCustomListBox() {
+  // The trap and the wide items must see the window go while they exist.
+  Destroying();
+  DestroyHandle();
+  delete FWideItems;
+}
+
+void TTntCustomListBox::CreateWindowHandle(const TCreateParams& Params) {
+  CreateUnicodeHandle(this, Params, L"LISTBOX");
+}
+
+void TTntCustomListBox::CreateWnd() {
+  TCustomListBox::CreateWnd();
+  if (FSaveItems) {
+    std::unique_ptr<TTntStringList> saved = std::move(FSaveItems);
+    FWideItems->Assign(saved.get());
+    RestoreSelection(FSaveSelection);
+  }
+}
+
+void TTntCustomListBox::DestroyWnd() {
+  if (!ComponentState().Contains(csDestroying) && !IsVirtualStyle() && FWideItems->Count() > 0) {
+    auto saved = std::make_unique<TTntStringList>();
+    saved->Assign(FWideItems);
+    FSaveSelection = SaveSelection();
+    FSaveItems = std::move(saved);
+    // Nothing left for the framework's own keeping, which would lose the
+    // texts that have no ANSI form.
+    FWideItems->Clear();
+  }
+  TCustomListBox::DestroyWnd();
+}
+
+void TTntCustomListBox::AddItem(const std::wstring& Item, TObject* AObject) {
+  FWideItems->AddObject(Item, AObject);
+}
+
+void TTntCustomListBox::CopySelection(TCustomListControl* Destination) {
+  if (Destination == nullptr) return;
+  if (MultiSelect()) {
+    const int32_t count = FWideItems->Count();
+    for (int32_t i = 0; i < count; ++i) {
+      if (Selected(i)) WideListControlAddItem(Destination, FWideItems->Strings(i), FWideItems->Objects(i));
+    }
+  } else if (const int32_t index = ItemIndex(); index != -1) {
+    WideListControlAddItem(Destination, FWideItems->Strings(index), FWideItems->Objects(index));
+  }
+}
+
+void TTntCustomListBox::Dispatch(TMessage& Message) {
+  if (IsVirtualStyle()) {
+    if (Message.Msg == LB_GETTEXT) {
+      LBGetText(Message);
+      return;
+    }
+    if (Message.Msg == LB_GETTEXTLEN) {
+      LBGetTextLen(Message);
+      return;
+    }
+  }
+  TCustomListBox::Dispatch(Message);
+}
+
+std::wstring TTntCustomListBox::DoGetWideData(int32_t Index) {
+  if (!FOnWideData) return AnsiToWide(DoGetData(Index));
+  std::wstring data;
+  FOnWideData(this, Index, data);
+  return data;
+}
+
+void TTntCustomListBox::LBGetTextLen(TMessage& Message) {
+  int32_t index = 0;
+  if (!ItemIndexOf(Message.WParam, Count(), index)) {
+    Message.Result = LB_ERR;
+    return;
+  }
+  const std::wstring text = DoGetWideData(index);
+  const size_t length = IsWindowUnicode(FHandle) ? text.size() : WideToAnsi(text).size();
+  NoteToldTextLength(index, length);
+  Message.Result = static_cast<LRESULT>(length);
+}
+
+void TTntCustomListBox::LBGetText(TMessage& Message) {
+  int32_t index = 0;
+  if (Message.LParam == 0 || !ItemIndexOf(Message.WParam, Count(), index)) {
+    Message.Result = LB_ERR;
+    return;
+  }
+  const std::wstring text = DoGetWideData(index);
+  size_t length = 0;
+  if (IsWindowUnicode(FHandle)) {
+    auto* buffer = reinterpret_cast<wchar_t*>(Message.LParam);
+    length = ToldTextLength(index, text.size());
+    std::memcpy(buffer, text.data(), length * sizeof(wchar_t));
+    buffer[length] = L'\0';
+  } else {
+    auto* buffer = reinterpret_cast<char*>(Message.LParam);
+    const std::string ansi = WideToAnsi(text);
+    length = ToldTextLength(index, ansi.size());
+    std::memcpy(buffer, ansi.data(), length);
+    buffer[length] = '\0';
+  }
+  Message.Result = static_cast<LRESULT>(length);
+}
+
+void TTntCustomListBox::DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State) {
+  if (OnDrawItem()) {
+    OnDrawItem()(this, Index, Rect, State);
+    return;
+  }
+  TCanvas* canvas = Canvas();
+  canvas->FillRect(Rect);
+  if (Index >= FWideItems->Count()) return;
+  const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly();
+  if (BiDiMode() == bdRightToLeft) {
+    Rect.right -= 2;
+  } else {
+    Rect.left += 2;
+  }
+  const std::wstring text = FWideItems->Strings(Index);
+  canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
+  canvas->Changing();
+  TntDrawTextW(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &Rect, flags);
+  canvas->Changed();
+}
+
+void TTntCustomListBox::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TntControlActionChange(this, Sender, CheckDefaults);
+  TCustomListBox::ActionChange(Sender, CheckDefaults);
+}
+
+TControlActionLinkClass TTntCustomListBox::GetActionLinkClass() {
+  return GetUnicodeActionLinkClass(this);
+}
