@@ -216,7 +216,10 @@ TBitmap::TBitmap() : FPixelFormat(ScreenPixelFormat()) {}
 TBitmap::TBitmap(int AWidth, int AHeight) : TBitmap() { SetSize(AWidth, AHeight); }
 
 TBitmap::~TBitmap() {
+  // The canvas goes first and gives the DIB back from its DC; FreeImage must
+  // then find no canvas to reach.
   delete FCanvas;
+  FCanvas = nullptr;
   FreeImage();
 }
 

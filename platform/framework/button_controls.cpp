@@ -27,6 +27,14 @@ DWORD TextSideStyle(const TControl* Control, TAlignment Alignment) {
   return textLeft != UseRightToLeftAlignment(Control) ? BS_LEFTTEXT : 0;
 }
 
+// The text side of a check box or radio button is a window style: a new side
+// makes the window anew.
+void ChangeTextSide(TWinControl* Control, TAlignment& Alignment, TAlignment Value) {
+  if (Alignment == Value) return;
+  Alignment = Value;
+  Control->RecreateWnd();
+}
+
 // Taking an action's state is no click: a click would run OnClick and execute
 // the action again.
 void SetCheckedQuietly(TButtonControl* Button, bool Value) {
@@ -208,11 +216,7 @@ TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
   SetTabStop(true);
 }
 
-void TCustomCheckBox::SetAlignment(TAlignment Value) {
-  if (FAlignment == Value) return;
-  FAlignment = Value;
-  RecreateWnd();
-}
+void TCustomCheckBox::SetAlignment(TAlignment Value) { ChangeTextSide(this, FAlignment, Value); }
 
 void TCustomCheckBox::CreateParams(TCreateParams& Params) {
   TButtonControl::CreateParams(Params);
@@ -276,11 +280,7 @@ TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner) {
   SetBounds(0, 0, 113, 17);
 }
 
-void TRadioButton::SetAlignment(TAlignment Value) {
-  if (FAlignment == Value) return;
-  FAlignment = Value;
-  RecreateWnd();
-}
+void TRadioButton::SetAlignment(TAlignment Value) { ChangeTextSide(this, FAlignment, Value); }
 
 void TRadioButton::CreateParams(TCreateParams& Params) {
   TButtonControl::CreateParams(Params);

@@ -38,24 +38,6 @@ LPARAM EditSelection(int32_t Start, int32_t End) {
   return MAKELPARAM(clip(Start), clip(End));
 }
 
-// Resets the canvas's DC when the drawing ends, also by an exception.
-class TCanvasDCScope {
- public:
-  TCanvasDCScope(TCanvas* Canvas, HDC DC) : FCanvas(Canvas) {
-    FCanvas->Lock();
-    FCanvas->SetHandle(DC);
-  }
-  ~TCanvasDCScope() {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-  }
-  TCanvasDCScope(const TCanvasDCScope&) = delete;
-  TCanvasDCScope& operator=(const TCanvasDCScope&) = delete;
-
- private:
-  TCanvas* FCanvas;
-};
-
 }  // namespace
 
 // ------------------------------------------------------------ TComboBoxStrings
@@ -132,7 +114,8 @@ void TComboBoxStrings::SetUpdateState(bool Updating) {
 // ------------------------------------------------------------ TCustomComboBox
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
-    : TCustomListControl(AOwner), FItems(new TComboBoxStrings(this)), FCanvas(new TCanvas) {
+    : TCustomListControl(AOwner), FCanvas(new TCanvas) {
+  FItems = new TComboBoxStrings(this);
   // Clicks come from the list's selection, not from the mouse on the window;
   // capturing the mouse would take it from the dropped list.
   FControlStyle = csSetCaption | csDoubleClicks | csFixedHeight;
@@ -303,10 +286,10 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
       CNCommand(Message);
       return;
     case CN_DRAWITEM:
-      CNDrawItem(Message);
+      DrawOwnerItem(Message, FCanvas, true);
       return;
     case CN_MEASUREITEM:
-      CNMeasureItem(Message);
+      MeasureOwnerItem(Message, FItemHeight, FStyle == csOwnerDrawVariable);
       return;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
@@ -378,51 +361,13 @@ void TCustomComboBox::CNCommand(TMessage& Message) {
   }
 }
 
-void TCustomComboBox::CNDrawItem(TMessage& Message) {
-  auto* data = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  if (data == nullptr) return;
-  TOwnerDrawState state = OwnerDrawStateFromItemState(data->itemState);
-  const auto index = static_cast<int32_t>(data->itemID);
-  TCanvasDCScope scope(FCanvas, data->hDC);
-  FCanvas->Font()->Assign(Font());
-  FCanvas->Brush()->Assign(Brush());
-  if (index >= 0 && (state & odSelected)) {
-    FCanvas->Brush()->SetColor(clHighlight);
-    FCanvas->Font()->SetColor(clHighlightText);
-  } else if (state & (odDisabled | odGrayed)) {
-    FCanvas->Font()->SetColor(clGrayText);
-  }
-  if (index >= 0) {
-    DrawItem(index, data->rcItem, state);
-  } else {
-    FCanvas->FillRect(data->rcItem);
-  }
-  if (state & odFocused) DrawFocusRect(data->hDC, &data->rcItem);
-  Message.Result = TRUE;
-}
-
-void TCustomComboBox::CNMeasureItem(TMessage& Message) {
-  auto* data = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-  if (data == nullptr) return;
-  int height = FItemHeight;
-  if (FStyle == csOwnerDrawVariable && static_cast<int32_t>(data->itemID) >= 0) {
-    MeasureItem(static_cast<int32_t>(data->itemID), height);
-  }
-  data->itemHeight = static_cast<UINT>(std::max(height, 1));
-  Message.Result = TRUE;
-}
-
 void TCustomComboBox::DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State) {
-  if (FOnDrawItem) {
-    FOnDrawItem(this, Index, Rect, State);
+  if (OnDrawItem()) {
+    OnDrawItem()(this, Index, Rect, State);
     return;
   }
   FCanvas->FillRect(Rect);
   if (Index >= 0) FCanvas->TextOut(Rect.left + 2, Rect.top, FItems->Strings(Index));
-}
-
-void TCustomComboBox::MeasureItem(int32_t Index, int& Height) {
-  if (FOnMeasureItem) FOnMeasureItem(this, Index, Height);
 }
 
 void TCustomComboBox::Change() {
@@ -519,8 +464,6 @@ bool TCustomComboBox::SelectItem(const std::string& Prefix) {
   }
   return true;
 }
-
-void TCustomComboBox::AddItem(const std::string& Item, TObject* AObject) { FItems->AddObject(Item, AObject); }
 
 void TCustomComboBox::Clear() {
   FItems->Clear();

@@ -71,12 +71,9 @@ class TCustomComboBox : public TCustomListControl {
 
   void Dispatch(TMessage& Message) override;
 
-  TStrings* Items() const { return FItems; }
-  void SetItems(TStrings* Value) { FItems->Assign(Value); }
   TCanvas* Canvas() const { return FCanvas; }
 
   // TCustomListControl.
-  void AddItem(const std::string& Item, TObject* AObject) override;
   void Clear() override;
   void ClearSelection() override;
   void DeleteSelected() override;
@@ -129,10 +126,6 @@ class TCustomComboBox : public TCustomListControl {
   void SetOnDropDown(TNotifyEvent Value) { FOnDropDown = std::move(Value); }
   const TNotifyEvent& OnCloseUp() const { return FOnCloseUp; }
   void SetOnCloseUp(TNotifyEvent Value) { FOnCloseUp = std::move(Value); }
-  const TDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
-  void SetOnDrawItem(TDrawItemEvent Value) { FOnDrawItem = std::move(Value); }
-  const TMeasureItemEvent& OnMeasureItem() const { return FOnMeasureItem; }
-  void SetOnMeasureItem(TMeasureItemEvent Value) { FOnMeasureItem = std::move(Value); }
 
   // The procedures installed in the edit and list child windows.
   static LRESULT CALLBACK EditWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
@@ -152,9 +145,7 @@ class TCustomComboBox : public TCustomListControl {
   virtual void Select();
   virtual void DropDown();
   virtual void CloseUp();
-  // OnDrawItem when assigned, else the item's text on the filled rectangle.
-  virtual void DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State);
-  virtual void MeasureItem(int32_t Index, int& Height);
+  void DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State) override;
   // Sizes the dropped list to DropDownCount items.
   void AdjustDropDown();
   uint32_t Now() const;
@@ -172,13 +163,10 @@ class TCustomComboBox : public TCustomListControl {
   int32_t SavedItemIndex() const { return FSaveIndex; }
   void SetSavedItemIndex(int32_t Value) { FSaveIndex = Value; }
 
-  TStrings* FItems;
   TCanvas* FCanvas;
 
  private:
   void CNCommand(TMessage& Message);
-  void CNDrawItem(TMessage& Message);
-  void CNMeasureItem(TMessage& Message);
   void WMCtlColor(TMessage& Message);
   void SubclassChildren();
   // The ANSI completion of AutoComplete: true when Prefix selected an item.
@@ -206,8 +194,6 @@ class TCustomComboBox : public TCustomListControl {
   TNotifyEvent FOnSelect;
   TNotifyEvent FOnDropDown;
   TNotifyEvent FOnCloseUp;
-  TDrawItemEvent FOnDrawItem;
-  TMeasureItemEvent FOnMeasureItem;
 };
 
 class TComboBox : public TCustomComboBox {

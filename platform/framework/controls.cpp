@@ -710,6 +710,16 @@ TGraphicControl::TGraphicControl(TComponent* AOwner)
 
 TGraphicControl::~TGraphicControl() { delete FCanvas; }
 
+void TGraphicControl::SetOpaque(bool Value) {
+  if (((FControlStyle & csOpaque) != 0) == Value) return;
+  if (Value) {
+    FControlStyle |= csOpaque;
+  } else {
+    FControlStyle &= ~static_cast<TControlStyle>(csOpaque);
+  }
+  Invalidate();
+}
+
 void TGraphicControl::Dispatch(TMessage& Message) {
   if (Message.Msg != WM_PAINT) {
     TControl::Dispatch(Message);

@@ -588,6 +588,8 @@ class TGraphicControl : public TControl {
 
  protected:
   virtual void Paint() {}
+  // csOpaque on or off; off, the parent shows through. A change repaints.
+  void SetOpaque(bool Value);
 
  private:
   TControlCanvas* FCanvas;

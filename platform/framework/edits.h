@@ -17,8 +17,6 @@
 #include "controls.h"
 #include "forms.h"
 
-// An edit's frame: bsNone or bsSingle (the form's own enumeration).
-using TBorderStyle = TFormBorderStyle;
 enum TEditCharCase : uint8_t { ecNormal, ecUpperCase, ecLowerCase };
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 

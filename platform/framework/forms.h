@@ -91,6 +91,9 @@ constexpr TModalResult mrNo = IDNO;
 
 enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow,
                                   bsSizeToolWin };
+// A control's frame (edits, list boxes, panels...): bsNone or bsSingle of the
+// form's own enumeration.
+using TBorderStyle = TFormBorderStyle;
 enum TPosition : uint8_t { poDesigned, poDefault, poScreenCenter, poMainFormCenter,
                            poOwnerFormCenter };
 enum TFormStyle : uint8_t { fsNormal, fsStayOnTop };

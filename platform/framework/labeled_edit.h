@@ -7,6 +7,8 @@
 //   and focuses the edit on its hot key. A label that is freed is forgotten.
 //   The label's caption starts as the edit's name (and follows renames while
 //   it still shows the old name).
+//   The Unicode layer's labelled edit is the same pair of templates over its
+//   own edit and label.
 //
 // Ownership: the edit owns the label (as its owner component).
 #pragma once
@@ -26,21 +28,24 @@ enum TLabelPosition : uint8_t { lpAbove, lpBelow, lpLeft, lpRight };
 // Beside the edit the label is centred on the edit's height.
 POINT LabelPlacement(TLabelPosition Position, const RECT& EditBounds, SIZE LabelSize, int Spacing);
 
-class TCustomLabeledEdit;
-
-class TBoundLabel : public TCustomLabel {
+// The label of a TLabeledEditOf edit of class TEditClass, over a label class.
+template <class TLabelBase, class TEditClass>
+class TBoundLabelOf : public TLabelBase {
  public:
   // Named "SubLabel"; the caption is the owner's name.
-  explicit TBoundLabel(TComponent* AOwner);
+  explicit TBoundLabelOf(TComponent* AOwner);
 
  protected:
   // After sizing itself, the label takes its place beside its edit again.
   void AdjustBounds() override;
 };
 
-class TCustomLabeledEdit : public TCustomEdit {
+// An edit class that owns and places a label of TLabelClass (a TBoundLabelOf).
+// The bodies are in labeled_edit_impl.h, instantiated once per layer.
+template <class TEditBase, class TLabelClass>
+class TLabeledEditOf : public TEditBase {
  public:
-  explicit TCustomLabeledEdit(TComponent* AOwner);
+  explicit TLabeledEditOf(TComponent* AOwner);
 
   void Dispatch(TMessage& Message) override;
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
@@ -51,19 +56,32 @@ class TCustomLabeledEdit : public TCustomEdit {
   // Makes the label when there is none (the constructor does).
   void SetupInternalLabel();
   // nullptr once the label was freed.
-  TBoundLabel* EditLabel() const { return FEditLabel; }
+  TLabelClass* EditLabel() const { return FEditLabel; }
   TLabelPosition LabelPosition() const { return FLabelPosition; }
   void SetLabelPosition(TLabelPosition Value);
   int LabelSpacing() const { return FLabelSpacing; }
   void SetLabelSpacing(int Value);
 
  private:
-  TBoundLabel* FEditLabel = nullptr;
+  TLabelClass* FEditLabel = nullptr;
   TLabelPosition FLabelPosition = lpAbove;
   int FLabelSpacing = 3;
+};
+
+class TBoundLabel : public TBoundLabelOf<TCustomLabel, TLabeledEditOf<TCustomEdit, TBoundLabel>> {
+ public:
+  using TBoundLabelOf::TBoundLabelOf;
+};
+
+class TCustomLabeledEdit : public TLabeledEditOf<TCustomEdit, TBoundLabel> {
+ public:
+  using TLabeledEditOf::TLabeledEditOf;
 };
 
 class TLabeledEdit : public TCustomLabeledEdit {
  public:
   using TCustomLabeledEdit::TCustomLabeledEdit;
 };
+
+extern template class TBoundLabelOf<TCustomLabel, TLabeledEditOf<TCustomEdit, TBoundLabel>>;
+extern template class TLabeledEditOf<TCustomEdit, TBoundLabel>;

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
+#include "labels_impl.h"
 #include "shortcuts.h"
 
 namespace {
-
-constexpr char kEllipsis[] = "...";
 
 // The canvas draws on DC while the scope lives; a DC of the scope's own
 // (Owned) is released with it.
@@ -40,17 +39,6 @@ UINT AlignmentFlag(TAlignment Alignment) {
   }
 }
 
-int LineHeight(HDC DC) {
-  TEXTMETRICA metrics{};
-  return GetTextMetricsA(DC, &metrics) ? metrics.tmHeight : 0;
-}
-
-bool SameCharIgnoringCase(char A, char B) {
-  char pair[2] = {A, B};
-  CharUpperBuffA(pair, 2);
-  return pair[0] == pair[1];
-}
-
 }  // namespace
 
 TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
@@ -78,11 +66,7 @@ void TCustomLabel::Dispatch(TMessage& Message) {
 
 void TCustomLabel::CMDialogChar(TMessage& Message) {
   if (FFocusControl == nullptr || !Enabled() || !FShowAccelChar) return;
-  const char hotkey = GetHotkey(Caption());
-  // A character carried in the high word (the Unicode layer's packing) is
-  // no byte of the code page.
-  if (hotkey == 0 || CharCodeOf(Message) > 0xFF || WParamHighOf(Message) != 0) return;
-  if (!SameCharIgnoringCase(static_cast<char>(CharCodeOf(Message)), hotkey)) return;
+  if (!IsHotkeyChar(Message, Caption())) return;
   if (FFocusControl->CanFocus()) {
     FFocusControl->SetFocus();
     Message.Result = 1;
@@ -121,51 +105,12 @@ TAlignment TCustomLabel::DrawnAlignment() const {
 }
 
 void TCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
-  std::string text = GetLabelText();
-  // An empty caption (or a lone hot-key mark) still measures one line high.
-  if ((Flags & DT_CALCRECT) && (text.empty() || (FShowAccelChar && text == "&"))) text += ' ';
-  if (text.empty()) return;
-  if (!FShowAccelChar) Flags |= DT_NOPREFIX;
-  Flags |= DrawTextBiDiModeFlagsReadingOnly();
-  TCanvas* canvas = Canvas();
-  canvas->Font()->Assign(Font());
-  canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
-  HDC dc = canvas->Handle();
-  std::string shown = text;
-  if (const UINT ellipsis = EllipsisFlag()) {
-    Flags = (Flags & ~static_cast<UINT>(DT_EXPANDTABS)) | ellipsis;
-    if (FWordWrap && (FEllipsisPosition == epEndEllipsis || FEllipsisPosition == epWordEllipsis)) {
-      // Wrapped lines get no ellipsis of the system's: the text is cut at its
-      // last blank (or by a character) until it fits with "..." after it.
-      const int room = std::max(ClientHeight(), LineHeight(dc));
-      const int dots = canvas->TextWidth(kEllipsis);
-      for (;;) {
-        RECT measured = Rect;
-        measured.right -= dots;
-        DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &measured, Flags | DT_CALCRECT);
-        if (measured.bottom - measured.top <= room) break;
-        const size_t blank = text.find_last_of(" \t");
-        text.erase(blank == std::string::npos ? text.size() - 1 : blank);
-        if (text.empty()) return;
-        shown = text + kEllipsis;
-      }
-    }
-  }
-  canvas->Changing();
-  auto draw = [&](RECT& r) { DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &r, Flags); };
-  if (Enabled() || (Flags & DT_CALCRECT)) {
-    draw(Rect);
-  } else {
-    OffsetRect(&Rect, 1, 1);
-    canvas->Font()->SetColor(clBtnHighlight);
-    canvas->RequiredState({csFontValid});
-    draw(Rect);
-    OffsetRect(&Rect, -1, -1);
-    canvas->Font()->SetColor(clBtnShadow);
-    canvas->RequiredState({csFontValid});
-    draw(Rect);
-  }
-  canvas->Changed();
+  DrawLabelText(
+      GetLabelText(), Rect, Flags,
+      [](HDC DC, const std::string& Text, RECT& R, UINT F) {
+        DrawTextA(DC, Text.c_str(), static_cast<int>(Text.size()), &R, F);
+      },
+      [this](const std::string& Text) { return Canvas()->TextWidth(Text); });
 }
 
 void TCustomLabel::Paint() {
@@ -232,15 +177,7 @@ void TCustomLabel::SetEllipsisPosition(TEllipsisPosition Value) {
   Invalidate();
 }
 
-void TCustomLabel::SetTransparent(bool Value) {
-  if (Transparent() == Value) return;
-  if (Value) {
-    FControlStyle &= ~static_cast<TControlStyle>(csOpaque);
-  } else {
-    FControlStyle |= csOpaque;
-  }
-  Invalidate();
-}
+void TCustomLabel::SetTransparent(bool Value) { SetOpaque(!Value); }
 
 void TCustomLabel::SetShowAccelChar(bool Value) {
   if (FShowAccelChar == Value) return;

@@ -56,6 +56,11 @@ class TCustomLabel : public TGraphicControl {
   UINT EllipsisFlag() const;
   // The alignment as drawn, mirrored under right-to-left reading.
   TAlignment DrawnAlignment() const;
+  // DoDrawText's work on Text, ANSI or wide (the Unicode layer's):
+  // Draw(DC, Text, Rect, Flags) draws or measures it, Measure(Text) gives its
+  // width on the canvas. Defined in labels_impl.h.
+  template <class TString, class TDraw, class TMeasure>
+  void DrawLabelText(TString Text, RECT& Rect, UINT Flags, const TDraw& Draw, const TMeasure& Measure);
 
  private:
   void CMDialogChar(TMessage& Message);

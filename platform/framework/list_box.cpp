@@ -4,30 +4,11 @@
 #include <cstring>
 
 #include "exceptions.h"
+#include "list_box_impl.h"
 
 namespace {
 
 constexpr const wchar_t* kListIndexError = L"List index out of bounds (%d)";
-
-// Ends the update bracket however the block it guards is left.
-class UpdateScope {
- public:
-  explicit UpdateScope(TStrings& List) : FList(List) { FList.BeginUpdate(); }
-  ~UpdateScope() { FList.EndUpdate(); }
-  UpdateScope(const UpdateScope&) = delete;
-  UpdateScope& operator=(const UpdateScope&) = delete;
-
- private:
-  TStrings& FList;
-};
-
-// The item index a message carries in WParam, when it names one of Count items.
-bool ItemIndexOf(WPARAM WParam, int32_t Count, int32_t& Index) {
-  const auto value = static_cast<int64_t>(WParam);
-  if (value < 0 || value >= Count) return false;
-  Index = static_cast<int32_t>(value);
-  return true;
-}
 
 // Where the selected item ends up when the item at From moves to To.
 int32_t IndexAfterMove(int32_t Selected, int32_t From, int32_t To) {
@@ -39,7 +20,11 @@ int32_t IndexAfterMove(int32_t Selected, int32_t From, int32_t To) {
 
 }  // namespace
 
+using list_box_detail::ItemIndexOf;
+
 // --- TListBoxStrings ---
+
+template class TListBoxItemsOf<TStrings, std::string>;
 
 int32_t TListBoxStrings::GetCount() const {
   if (FListBox->IsVirtualStyle()) return FListBox->FCount;
@@ -106,38 +91,6 @@ int32_t TListBoxStrings::IndexOf(const std::string& S) const {
                                            reinterpret_cast<LPARAM>(S.c_str())));
 }
 
-void TListBoxStrings::Put(int32_t Index, const std::string& S) {
-  if (FListBox->IsVirtualStyle()) return;
-  FListBox->CarryItem(Index, Index, false, [&] {
-    Delete(Index);
-    Insert(Index, S);
-  });
-}
-
-void TListBoxStrings::Move(int32_t CurIndex, int32_t NewIndex) {
-  if (FListBox->IsVirtualStyle()) return;
-  const std::string text = Get(CurIndex);
-  if (NewIndex < 0 || NewIndex >= GetCount()) RaiseListError(kListIndexError, NewIndex);
-  if (CurIndex == NewIndex) return;
-  UpdateScope update(*this);
-  FListBox->CarryItem(CurIndex, NewIndex, true, [&] {
-    Delete(CurIndex);
-    Insert(NewIndex, text);
-  });
-}
-
-void TListBoxStrings::Exchange(int32_t Index1, int32_t Index2) {
-  if (FListBox->IsVirtualStyle()) return;
-  Get(Index1);
-  Get(Index2);
-  if (Index1 == Index2) return;
-  // Two moves swap the items with everything that goes with them.
-  UpdateScope update(*this);
-  const int32_t low = std::min(Index1, Index2), high = std::max(Index1, Index2);
-  Move(low, high);
-  Move(high - 1, low);
-}
-
 void TListBoxStrings::SetUpdateState(bool Updating) {
   if (!FListBox->HandleAllocated()) return;
   SendMessageA(FListBox->WindowHandle(), WM_SETREDRAW, Updating ? FALSE : TRUE, 0);
@@ -147,9 +100,8 @@ void TListBoxStrings::SetUpdateState(bool Updating) {
 // --- TCustomListBox ---
 
 TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TCustomMultiSelectListControl(AOwner),
-      FItems(new TListBoxStrings(this)),
-      FCanvas(new TControlCanvas) {
+    : TCustomMultiSelectListControl(AOwner), FCanvas(new TControlCanvas) {
+  FItems = new TListBoxStrings(this);
   FCanvas->SetControl(this);
   // No csDoubleClicks or csClickEvents: clicks and double clicks come from the
   // window's own notifications, so the mouse messages must not raise them too.
@@ -270,10 +222,12 @@ void TCustomListBox::Dispatch(TMessage& Message) {
       CNCommand(Message);
       return;
     case CN_DRAWITEM:
-      CNDrawItem(Message);
+      // The canvas may hold a DC of its own, from drawing outside WM_DRAWITEM.
+      FCanvas->FreeHandle();
+      DrawOwnerItem(Message, FCanvas, false);
       return;
     case CN_MEASUREITEM:
-      CNMeasureItem(Message);
+      MeasureOwnerItem(Message, FItemHeight, FStyle == lbOwnerDrawVariable);
       return;
     case LB_GETTEXT:
       if (IsVirtualStyle()) {
@@ -310,43 +264,6 @@ void TCustomListBox::CNCommand(TMessage& Message) {
   }
 }
 
-void TCustomListBox::CNDrawItem(TMessage& Message) {
-  auto* data = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-  if (data == nullptr) return;
-  const TOwnerDrawState state = OwnerDrawStateFromItemState(data->itemState);
-  const auto index = static_cast<int32_t>(data->itemID);
-  FCanvas->FreeHandle();
-  FCanvas->SetHandle(data->hDC);
-  try {
-    FCanvas->Font()->Assign(Font());
-    FCanvas->Brush()->Assign(Brush());
-    if (index >= 0 && (state & odSelected)) {
-      FCanvas->Brush()->SetColor(clHighlight);
-      FCanvas->Font()->SetColor(clHighlightText);
-    }
-    if (index >= 0) {
-      DrawItem(index, data->rcItem, state);
-    } else {
-      FCanvas->FillRect(data->rcItem);
-    }
-    if (state & odFocused) DrawFocusRect(data->hDC, &data->rcItem);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  Message.Result = TRUE;
-}
-
-void TCustomListBox::CNMeasureItem(TMessage& Message) {
-  auto* data = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-  if (data == nullptr) return;
-  int height = FItemHeight;
-  if (FStyle == lbOwnerDrawVariable) MeasureItem(static_cast<int32_t>(data->itemID), height);
-  data->itemHeight = static_cast<UINT>(std::max(height, 1));
-  Message.Result = TRUE;
-}
-
 void TCustomListBox::LBGetTextLen(TMessage& Message) {
   int32_t index = 0;
   if (!ItemIndexOf(Message.WParam, FCount, index)) {
@@ -372,15 +289,14 @@ void TCustomListBox::LBGetText(TMessage& Message) {
   Message.Result = static_cast<LRESULT>(length);
 }
 
-void TCustomListBox::CarryItem(int32_t From, int32_t To, bool AsMove,
-                               const std::function<void()>& Replace) {
+void TCustomListBox::CarryItem(int32_t From, int32_t To, const std::function<void()>& Replace) {
   const int32_t selected = ItemIndex();
   const LONG_PTR data = GetItemData(From);  // raises for a bad index
   const bool wasSelected = FMultiSelect && Selected(From);
   // Whoever watches deletions (a descendant's per-item data, WM_DELETEITEM)
   // must not take the item's object with it.
   SetItemData(From, 0);
-  FMoving = AsMove;
+  FMoving = true;
   try {
     Replace();
   } catch (...) {
@@ -403,8 +319,8 @@ size_t TCustomListBox::ToldTextLength(int32_t Index, size_t Length) const {
 }
 
 void TCustomListBox::DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State) {
-  if (FOnDrawItem) {
-    FOnDrawItem(this, Index, Rect, State);
+  if (OnDrawItem()) {
+    OnDrawItem()(this, Index, Rect, State);
     return;
   }
   FCanvas->FillRect(Rect);
@@ -420,10 +336,6 @@ void TCustomListBox::DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State) {
   FCanvas->Changing();
   DrawTextA(FCanvas->Handle(), text.c_str(), static_cast<int>(text.size()), &Rect, flags);
   FCanvas->Changed();
-}
-
-void TCustomListBox::MeasureItem(int32_t Index, int& Height) {
-  if (FOnMeasureItem) FOnMeasureItem(this, Index, Height);
 }
 
 std::string TCustomListBox::DoGetData(int32_t Index) {
@@ -458,10 +370,6 @@ void TCustomListBox::DeleteString(int32_t Index) {
 }
 
 void TCustomListBox::ResetContent() { SendMessageA(Handle(), LB_RESETCONTENT, 0, 0); }
-
-void TCustomListBox::AddItem(const std::string& Item, TObject* AObject) {
-  FItems->AddObject(Item, AObject);
-}
 
 void TCustomListBox::Clear() { FItems->Clear(); }
 

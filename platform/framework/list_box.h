@@ -32,41 +32,52 @@ enum TListBoxStyle : uint8_t {
   lbVirtualOwnerDraw
 };
 
-using TBorderStyle = TFormBorderStyle;
-
 using TLBGetDataEvent = std::function<void(TWinControl* Control, int32_t Index, std::string& Data)>;
 using TLBGetDataObjectEvent =
     std::function<void(TWinControl* Control, int32_t Index, TObject*& DataObject)>;
 
+// What the items objects of a list box share, ANSI (TListBoxStrings) or wide
+// (the Unicode layer's): Put, Exchange and Move keep the item data and the
+// selection with their items. The bodies are in list_box_impl.h.
+template <class TBase, class TString>
+class TListBoxItemsOf : public TBase {
+ public:
+  explicit TListBoxItemsOf(TCustomListBox* AListBox) : FListBox(AListBox) {}
+  TCustomListBox* ListBox() const { return FListBox; }
+
+  void Exchange(int32_t Index1, int32_t Index2) override;
+  // The item moves with its data; the list box's Moving() holds meanwhile.
+  void Move(int32_t CurIndex, int32_t NewIndex);
+
+ protected:
+  // A new text; the item keeps its data and selection as in Move.
+  void Put(int32_t Index, const TString& S) override;
+
+  TCustomListBox* FListBox;
+};
+
+extern template class TListBoxItemsOf<TStrings, std::string>;
+
 // The items of a list box, in its window. Index errors raise EStringListError
 // "List index out of bounds (%d)"; a window that refuses an item raises
-// EOutOfResources "Unable to insert a line". Put, Exchange and Move keep the
-// item data and the selection with their items.
-class TListBoxStrings : public TStrings {
+// EOutOfResources "Unable to insert a line".
+class TListBoxStrings : public TListBoxItemsOf<TStrings, std::string> {
  public:
-  explicit TListBoxStrings(TCustomListBox* AListBox) : FListBox(AListBox) {}
-  TCustomListBox* ListBox() const { return FListBox; }
+  using TListBoxItemsOf::TListBoxItemsOf;
 
   int32_t Add(const std::string& S) override;
   void Insert(int32_t Index, const std::string& S) override;
   void Clear() override;
   void Delete(int32_t Index) override;
-  void Exchange(int32_t Index1, int32_t Index2) override;
-  // The item moves with its data; the list box's Moving() holds meanwhile.
-  void Move(int32_t CurIndex, int32_t NewIndex);
   int32_t IndexOf(const std::string& S) const override;
 
  protected:
   std::string Get(int32_t Index) const override;
   int32_t GetCount() const override;
   TObject* GetObjectAt(int32_t Index) const override;
-  void Put(int32_t Index, const std::string& S) override;
   void PutObjectAt(int32_t Index, TObject* AObject) override;
   // Redrawing is off while updating.
   void SetUpdateState(bool Updating) override;
-
- private:
-  TCustomListBox* FListBox;
 };
 
 class TCustomListBox : public TCustomMultiSelectListControl {
@@ -76,12 +87,9 @@ class TCustomListBox : public TCustomMultiSelectListControl {
 
   void Dispatch(TMessage& Message) override;
 
-  TStrings* Items() const { return FItems; }
-  void SetItems(TStrings* Value) { FItems->Assign(Value); }
   TCanvas* Canvas() const { return FCanvas; }
 
   // TCustomListControl. ItemIndex is the caret item under MultiSelect.
-  void AddItem(const std::string& Item, TObject* AObject) override;
   void Clear() override;
   void ClearSelection() override;
   void DeleteSelected() override;
@@ -124,14 +132,10 @@ class TCustomListBox : public TCustomMultiSelectListControl {
   int32_t ItemAtPos(POINT Pos, bool Existing);
   // The rectangle of an item; the one below the last for Index = Count.
   RECT ItemRect(int32_t Index);
-  // True while Items.Move takes an item out and puts it back: descendants that
-  // own per-item data keep it then.
+  // True while Items.Move or a new text (Items[i] = ...) takes an item out and
+  // puts it back: descendants that own per-item data keep it then.
   bool Moving() const { return FMoving; }
 
-  const TDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
-  void SetOnDrawItem(TDrawItemEvent Value) { FOnDrawItem = std::move(Value); }
-  const TMeasureItemEvent& OnMeasureItem() const { return FOnMeasureItem; }
-  void SetOnMeasureItem(TMeasureItemEvent Value) { FOnMeasureItem = std::move(Value); }
   const TLBGetDataEvent& OnData() const { return FOnData; }
   void SetOnData(TLBGetDataEvent Value) { FOnData = std::move(Value); }
   const TLBGetDataObjectEvent& OnDataObject() const { return FOnDataObject; }
@@ -139,7 +143,9 @@ class TCustomListBox : public TCustomMultiSelectListControl {
 
  protected:
   friend class TListBoxStrings;
-  friend class TTntListBoxStrings;  // the Unicode layer's items carry items too
+  // The items of either width (the Unicode layer's too) carry items.
+  template <class, class>
+  friend class TListBoxItemsOf;
 
   // What RecreateWnd keeps besides the items.
   struct TSavedSelection {
@@ -152,9 +158,7 @@ class TCustomListBox : public TCustomMultiSelectListControl {
   void CreateWnd() override;
   void DestroyWnd() override;
 
-  // OnDrawItem when assigned, else the item's text on the filled rectangle.
-  virtual void DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State);
-  virtual void MeasureItem(int32_t Index, int& Height);
+  void DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State) override;
   // The virtual styles' text and object of an item ("" and nullptr without events).
   virtual std::string DoGetData(int32_t Index);
   virtual TObject* DoGetDataObject(int32_t Index);
@@ -175,16 +179,13 @@ class TCustomListBox : public TCustomMultiSelectListControl {
   void SetColumnWidth();
   // Takes the item at From out and puts it in at To through Replace (which
   // deletes it and inserts its text); the item's data and selection and the
-  // ItemIndex go along. Moving() holds during Replace when AsMove.
-  void CarryItem(int32_t From, int32_t To, bool AsMove, const std::function<void()>& Replace);
+  // ItemIndex go along. Moving() holds during Replace.
+  void CarryItem(int32_t From, int32_t To, const std::function<void()>& Replace);
 
-  TStrings* FItems;
   TControlCanvas* FCanvas;
 
  private:
   void CNCommand(TMessage& Message);
-  void CNDrawItem(TMessage& Message);
-  void CNMeasureItem(TMessage& Message);
   void LBGetText(TMessage& Message);
   void LBGetTextLen(TMessage& Message);
 
@@ -201,8 +202,6 @@ class TCustomListBox : public TCustomMultiSelectListControl {
   TSavedSelection FSaveSelection;
   int32_t FToldIndex = -1;
   size_t FToldLength = 0;
-  TDrawItemEvent FOnDrawItem;
-  TMeasureItemEvent FOnMeasureItem;
   TLBGetDataEvent FOnData;
   TLBGetDataObjectEvent FOnDataObject;
 };

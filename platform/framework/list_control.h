@@ -3,6 +3,9 @@
 // of the two a caller holds.
 #pragma once
 
+#include <windows.h>
+
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -18,7 +21,12 @@ class TCustomListControl : public TWinControl {
  public:
   using TWinControl::TWinControl;
 
-  virtual void AddItem(const std::string& Item, TObject* AObject) = 0;
+  // The items, made and owned by the combo box or the list box.
+  TStrings* Items() const { return FItems; }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+
+  // Items.AddObject.
+  virtual void AddItem(const std::string& Item, TObject* AObject);
   virtual void Clear() = 0;
   virtual void ClearSelection() = 0;
   virtual void DeleteSelected() = 0;
@@ -31,6 +39,30 @@ class TCustomListControl : public TWinControl {
     CopySelection(Destination);
     DeleteSelected();
   }
+
+  const TDrawItemEvent& OnDrawItem() const { return FOnDrawItem; }
+  void SetOnDrawItem(TDrawItemEvent Value) { FOnDrawItem = std::move(Value); }
+  const TMeasureItemEvent& OnMeasureItem() const { return FOnMeasureItem; }
+  void SetOnMeasureItem(TMeasureItemEvent Value) { FOnMeasureItem = std::move(Value); }
+
+ protected:
+  // OnDrawItem when assigned, else the item's text on the filled rectangle.
+  virtual void DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State) = 0;
+  // OnMeasureItem when assigned.
+  virtual void MeasureItem(int32_t Index, int& Height);
+  // CN_DRAWITEM: Canvas draws on the item's DC in the control's font and
+  // brush, in the highlight colours for a selected item (in grey text for a
+  // disabled one when GreyDisabled); DrawItem paints an item, the background
+  // is filled where there is none; the focus frame comes last.
+  void DrawOwnerItem(TMessage& Message, TCanvas* Canvas, bool GreyDisabled);
+  // CN_MEASUREITEM: ItemHeight, or MeasureItem's from it for an item when Variable.
+  void MeasureOwnerItem(TMessage& Message, int ItemHeight, bool Variable);
+
+  TStrings* FItems = nullptr;
+
+ private:
+  TDrawItemEvent FOnDrawItem;
+  TMeasureItemEvent FOnMeasureItem;
 };
 
 // A list control whose items can be selected together.

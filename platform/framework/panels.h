@@ -13,8 +13,6 @@
 
 enum TBevelCut : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
 using TPanelBevel = TBevelCut;
-// bsNone or bsSingle.
-using TBorderStyle = TFormBorderStyle;
 
 // Width rings of lines inside Rect: top and left in TopColor, bottom and right
 // in BottomColor; Rect shrinks by Width on every side.

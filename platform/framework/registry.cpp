@@ -48,8 +48,8 @@ bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
   HKEY opened = nullptr;
   LONG result;
   if (CanCreate) {
-    result = RegCreateKeyExA(GetBaseKey(relative), path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             FAccess, nullptr, &opened, nullptr);
+    result = RegCreateKeyExA(GetBaseKey(relative), path.c_str(), 0, nullptr,
+                             REG_OPTION_NON_VOLATILE, FAccess, nullptr, &opened, nullptr);
   } else {
     result = RegOpenKeyExA(GetBaseKey(relative), path.c_str(), 0, FAccess, &opened);
   }
@@ -94,9 +94,8 @@ bool TRegistry::KeyExists(const std::string& Key) {
 }
 
 bool TRegistry::ValueExists(const std::string& Name) const {
-  return FCurrentKey != nullptr &&
-         RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-             ERROR_SUCCESS;
+  return FCurrentKey != nullptr && RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, nullptr,
+                                                    nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 bool TRegistry::DeleteValue(const std::string& Name) {

@@ -137,6 +137,14 @@ char GetHotkey(const std::string& Text) {
   return '\0';
 }
 
+bool IsHotkeyChar(const TMessage& Message, const std::string& Text) {
+  const char hotkey = GetHotkey(Text);
+  if (hotkey == 0 || CharCodeOf(Message) > 0xFF || WParamHighOf(Message) != 0) return false;
+  char pair[2] = {static_cast<char>(CharCodeOf(Message)), hotkey};
+  CharUpperBuffA(pair, 2);
+  return pair[0] == pair[1];
+}
+
 std::string GetShortHint(const std::string& Hint) {
   size_t bar = Hint.find('|');
   return bar == std::string::npos ? Hint : Hint.substr(0, bar);

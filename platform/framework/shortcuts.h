@@ -29,6 +29,10 @@ std::string KeyNameOf(uint16_t Key);
 // single '&' as written, or 0.
 std::string StripHotkey(const std::string& Text);
 char GetHotkey(const std::string& Text);
+// The character of a CM_DIALOGCHAR is Text's hot key, in either case. A
+// character carried in the high word (the Unicode layer's packing) is no byte
+// of the code page and is no one's.
+bool IsHotkeyChar(const TMessage& Message, const std::string& Text);
 
 // The parts of a hint "short|long": the text before and after the first '|',
 // or the whole text when it has none.

@@ -25,12 +25,6 @@ bool IsInk(uint32_t Pixel) {
 
 uint32_t* Row(TBitmap* Bitmap, int Y) { return static_cast<uint32_t*>(Bitmap->ScanLine(Y)); }
 
-bool SameCharIgnoringCase(char A, char B) {
-  char pair[2] = {A, B};
-  CharUpperBuffA(pair, 2);
-  return pair[0] == pair[1];
-}
-
 }  // namespace
 
 // --- TButtonGlyph ---
@@ -298,15 +292,7 @@ void TSpeedButton::SetAllowAllUp(bool Value) {
   UpdateExclusive();
 }
 
-void TSpeedButton::SetTransparent(bool Value) {
-  if (Transparent() == Value) return;
-  if (Value) {
-    FControlStyle &= ~static_cast<TControlStyle>(csOpaque);
-  } else {
-    FControlStyle |= csOpaque;
-  }
-  Invalidate();
-}
+void TSpeedButton::SetTransparent(bool Value) { SetOpaque(!Value); }
 
 void TSpeedButton::SettleState() {
   if (!Enabled()) {
@@ -339,11 +325,7 @@ void TSpeedButton::CMButtonPressed(TMessage& Message) {
 
 void TSpeedButton::CMDialogChar(TMessage& Message) {
   if (!Enabled() || !Visible() || FParent == nullptr || !FParent->Showing()) return;
-  const char hotkey = GetHotkey(Caption());
-  // A character carried in the high word (the Unicode layer's packing) is no
-  // byte of the code page.
-  if (hotkey == 0 || CharCodeOf(Message) > 0xFF || WParamHighOf(Message) != 0) return;
-  if (!SameCharIgnoringCase(static_cast<char>(CharCodeOf(Message)), hotkey)) return;
+  if (!IsHotkeyChar(Message, Caption())) return;
   Click();
   Message.Result = 1;
 }
@@ -430,12 +412,11 @@ void TSpeedButton::Paint() {
 void TSpeedButton::CalcButtonLayout(TCanvas* Canvas, const RECT& Client, POINT Offset,
                                     POINT& GlyphPos, RECT& TextBounds, UINT BiDiFlags) {
   SIZE text{0, 0};
-  const std::string caption = Caption();
-  if (!caption.empty()) {
+  if (HasCaption()) {
     Canvas->Font()->Assign(Font());
     Canvas->RequiredState({csHandleValid, csFontValid});
     RECT r{0, 0, Client.right - Client.left, 0};
-    DrawTextA(Canvas->Handle(), caption.c_str(), -1, &r, DT_CALCRECT | DT_SINGLELINE | BiDiFlags);
+    DrawCaption(Canvas, r, DT_CALCRECT | DT_SINGLELINE | BiDiFlags);
     text = SIZE{r.right - r.left, r.bottom - r.top};
   }
   CalcButtonLayoutRects(Client, Offset, FGlyph->GlyphSize(), text, FLayout, FMargin, FSpacing,
@@ -444,15 +425,14 @@ void TSpeedButton::CalcButtonLayout(TCanvas* Canvas, const RECT& Client, POINT O
 
 void TSpeedButton::DrawButtonText(TCanvas* Canvas, const RECT& TextBounds, TButtonState State,
                                   UINT BiDiFlags) {
-  const std::string caption = Caption();
-  if (caption.empty()) return;
+  if (!HasCaption()) return;
   Canvas->Font()->Assign(Font());
   Canvas->Brush()->SetStyle(bsClear);
   const UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | BiDiFlags;
   auto draw = [&](RECT r, TColor colour) {
     Canvas->Font()->SetColor(colour);
     Canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
-    DrawTextA(Canvas->Handle(), caption.c_str(), -1, &r, flags);
+    DrawCaption(Canvas, r, flags);
   };
   Canvas->Changing();
   if (State == bsDisabled) {
@@ -465,4 +445,10 @@ void TSpeedButton::DrawButtonText(TCanvas* Canvas, const RECT& TextBounds, TButt
   }
   Canvas->Changed();
   Canvas->Brush()->SetStyle(bsSolid);
+}
+
+bool TSpeedButton::HasCaption() { return !Caption().empty(); }
+
+void TSpeedButton::DrawCaption(TCanvas* Canvas, RECT& Rect, UINT Flags) {
+  DrawTextA(Canvas->Handle(), Caption().c_str(), -1, &Rect, Flags);
 }

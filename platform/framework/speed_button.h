@@ -10,7 +10,8 @@
 //                 it; a down button comes up again only with AllowAllUp.
 //                 Flat buttons show an edge only while hot or down.
 // The caption goes through two virtual steps, CalcButtonLayout (its size and
-// place) and DrawButtonText, so a layer above can draw a text of its own.
+// place) and DrawButtonText, which measure and draw it through HasCaption and
+// DrawCaption, so a layer above can draw a text of its own.
 //
 // Ownership: a speed button owns its glyph object, which owns its pictures.
 #pragma once
@@ -121,6 +122,10 @@ class TSpeedButton : public TGraphicControl {
   // The caption centred in TextBounds; embossed when disabled.
   virtual void DrawButtonText(TCanvas* Canvas, const RECT& TextBounds, TButtonState State,
                               UINT BiDiFlags);
+  // A caption to draw; DrawCaption draws it (or measures it with
+  // DT_CALCRECT) in Rect on Canvas, whose font and state are set.
+  virtual bool HasCaption();
+  virtual void DrawCaption(TCanvas* Canvas, RECT& Rect, UINT Flags);
   TButtonGlyph* ButtonGlyph() const { return FGlyph; }
 
  private:

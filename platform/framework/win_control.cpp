@@ -605,8 +605,9 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (FHandle != nullptr && !IsIconic(FHandle)) {
     SetWindowPos(FHandle, nullptr, FLeft, FTop, FWidth, FHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  Resize();
+  // The children are aligned first, so a resize handler sees them in place.
   Realign();
+  Resize();
   RequestAlign();
 }
 
@@ -624,8 +625,8 @@ void TWinControl::UpdateBoundsFromWindow() {
   FTop = r.top;
   FWidth = r.right - r.left;
   FHeight = r.bottom - r.top;
-  Resize();
   Realign();
+  Resize();
 }
 
 RECT TWinControl::ClientRect() {

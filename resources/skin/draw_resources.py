@@ -45,6 +45,13 @@ LCD_BOT = (208, 218, 227)
 LCD_EDGE = (176, 189, 201)
 SCREEN_TOP = (50, 62, 77)
 SCREEN_BOT = (36, 46, 58)
+# The visualisation panel: mid-tone, so the description's black peaks and
+# scope line and its light-blue bars both stand out (black on it better than
+# 4.5:1, the bars' middle colour better than 1.6:1 over its whole face).
+VIS_TOP = (122, 140, 160)
+VIS_BOT = (112, 130, 150)
+VIS_GRID = (58, 70, 86)
+VIS_SHADOW = (30, 37, 46)
 LIST_BG = (252, 252, 252)   # ItemBGColor of the description
 FILLER = (40, 40, 40)
 
@@ -809,6 +816,29 @@ def draw_screen(img, x0, y0, x1, y1):
     img.hline(x0, x1, y0, (20, 26, 34), 0.8)
 
 
+def draw_vis_panel(img, x0, y0, x1, y1):
+    """The visualisation's panel on the screen; x0..x1-1, y0..y1-1 is its
+    face, exactly the area the visualisation copies as its background."""
+    img.vgradient(x0, y0, x1, y1, VIS_TOP, VIS_BOT)
+    # Faint grid: a level line every 5 rows up from the bottom, eighths across.
+    # Crossings are not darkened twice, so black keeps its contrast there too.
+    levels = range(y1 - 5, y0 + 1, -5)
+    for gy in levels:
+        img.hline(x0 + 1, x1, gy, VIS_GRID, 0.12)
+    for k in range(1, 8):
+        for gy in range(y0 + 1, y1):
+            if gy not in levels:
+                img.blend(x0 + (x1 - x0) * k // 8, gy, VIS_GRID, 0.1)
+    # The inner shadow spans whole rows: the time digits sample this area's
+    # top rows for their cells' backgrounds, one colour a row.
+    img.hline(x0, x1, y0, VIS_SHADOW, 0.16)
+    img.vline(x0, y0 + 1, y1, VIS_SHADOW, 0.12)
+    img.hline(x0 - 1, x1 + 1, y0 - 1, WELL_DARK, 0.8)
+    img.vline(x0 - 1, y0 - 1, y1 + 1, WELL_DARK, 0.8)
+    img.hline(x0 - 1, x1 + 1, y1, WELL_LIGHT, 0.5)
+    img.vline(x1, y0 - 1, y1 + 1, WELL_LIGHT, 0.5)
+
+
 def main_window(L, active=True):
     """The whole main window as drawn under its controls, title included."""
     w, h, th = L.w, L.h, L.title_h
@@ -842,9 +872,7 @@ def main_window(L, active=True):
     y0 = min(ty, vy, py) - 4
     y1 = max(ty + thh, vy + vh, py + ph) + 4
     draw_screen(img, x0, y0, x1, y1)
-    # A faint baseline grid behind the spectrum: the level every 6 rows.
-    for gy in range(vy + vh - 1, vy, -6):
-        img.hline(vx, vx + vw, gy, (70, 86, 104), 0.35)
+    draw_vis_panel(img, vx, vy, vx + vw, vy + vh)
 
     # Slots under the sliders.
     x, y, sw_, sh_ = L.volume

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr DWORD kValueBufferLength = 4096;     // characters, with the terminating NUL
+constexpr DWORD kValueBufferLength = 4096;  // characters, with the terminating NUL
 constexpr DWORD kNameListBufferLength = 32768;
 
 // The profile calls strip trailing blanks from the default they are handed, so
@@ -51,7 +51,8 @@ std::optional<int32_t> ParseInteger(const std::wstring& Text) {
     return negative ? static_cast<int32_t>(0u - static_cast<uint32_t>(pattern)) : pattern;
   }
   if (value > (negative ? 0x80000000ull : 0x7FFFFFFFull)) return std::nullopt;
-  return negative ? static_cast<int32_t>(-static_cast<int64_t>(value)) : static_cast<int32_t>(value);
+  return negative ? static_cast<int32_t>(-static_cast<int64_t>(value))
+                  : static_cast<int32_t>(value);
 }
 
 std::optional<double> ParseFloat(const std::wstring& Text) {
@@ -185,9 +186,9 @@ TTntIniFile::~TTntIniFile() { UpdateFile(); }
 std::wstring TTntIniFile::ReadString(const std::wstring& Section, const std::wstring& Ident,
                                      const std::wstring& Default) const {
   std::vector<wchar_t> buffer(kValueBufferLength, L'\0');
-  const DWORD copied = GetPrivateProfileStringW(Section.c_str(), Ident.c_str(), kNoValue,
-                                                buffer.data(), kValueBufferLength,
-                                                FileName().c_str());
+  const DWORD copied =
+      GetPrivateProfileStringW(Section.c_str(), Ident.c_str(), kNoValue, buffer.data(),
+                               kValueBufferLength, FileName().c_str());
   std::wstring value(buffer.data(), std::min<DWORD>(copied, kValueBufferLength - 1));
   return value == kNoValue ? Default : value;
 }

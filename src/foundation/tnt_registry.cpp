@@ -9,8 +9,10 @@ void TTntRegistry::WriteString(const std::wstring& Name, const std::wstring& Val
 void TTntRegistry::WriteDataString(DWORD DataType, const std::wstring& Name,
                                    const std::wstring& Value) {
   if (!Win32PlatformIsUnicode) {
-    if (DataType == REG_SZ) TRegistry::WriteString(WideToAnsi(Name), WideToAnsi(Value));
-    else WriteExpandString(WideToAnsi(Name), WideToAnsi(Value));
+    if (DataType == REG_SZ)
+      TRegistry::WriteString(WideToAnsi(Name), WideToAnsi(Value));
+    else
+      WriteExpandString(WideToAnsi(Name), WideToAnsi(Value));
     return;
   }
   const auto size = static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t));

@@ -3,27 +3,9 @@
 #include <algorithm>
 
 #include "forms.h"
+#include "skin/skin_cells.h"
 
 namespace {
-
-// W x H pixels of Source from (SX, SY) to (X, Y) of DC, cut to what Source
-// holds: a picture smaller than the piece asked for is never read outside.
-void CopyPiece(HDC DC, int X, int Y, int W, int H, TBitmap* Source, int SX, int SY) {
-  if (SX < 0) {
-    X -= SX;
-    W += SX;
-    SX = 0;
-  }
-  if (SY < 0) {
-    Y -= SY;
-    H += SY;
-    SY = 0;
-  }
-  W = std::min(W, Source->Width() - SX);
-  H = std::min(H, Source->Height() - SY);
-  if (W <= 0 || H <= 0) return;
-  BitBlt(DC, X, Y, W, H, Source->Canvas()->Handle(), SX, SY, SRCCOPY);
-}
 
 // Tiles Count + 1 copies of a Length-long piece starting at From, Length apart.
 // Count may be negative (nothing drawn); Length is positive.
@@ -223,10 +205,10 @@ void TFormTitle::ComposeStretch(HDC DC, TBitmap* Picture) {
   // Compared in 64 bits: a skin may give any edge size.
   if (pw - 2 * int64_t{e} > 0) {
     const int tile = pw - 2 * e;
-    Repeat(e, tile, (w - 2 * e) / tile, [&](int x) { CopyPiece(DC, x, 0, tile, ph, Picture, e, 0); });
+    Repeat(e, tile, (w - 2 * e) / tile, [&](int x) { CopySkinPiece(DC, x, 0, tile, ph, Picture, e, 0); });
   }
-  CopyPiece(DC, 0, 0, e, ph, Picture, 0, 0);
-  CopyPiece(DC, w - e, 0, e, ph, Picture, pw - e, 0);
+  CopySkinPiece(DC, 0, 0, e, ph, Picture, 0, 0);
+  CopySkinPiece(DC, w - e, 0, e, ph, Picture, pw - e, 0);
 }
 
 void TFormTitle::ComposeComplex(HDC DC, TBitmap* Picture) {
@@ -235,13 +217,13 @@ void TFormTitle::ComposeComplex(HDC DC, TBitmap* Picture) {
   if (pw - 2 * (int64_t{e} + m) >= 0) {
     const int ornament = pw - 2 * (e + m);
     const int xc = e + m + (w - 2 * (e + m) - ornament) / 2;
-    Repeat(e, m, (xc - e) / m, [&](int x) { CopyPiece(DC, x, 0, m, ph, Picture, e, 0); });
-    CopyPiece(DC, xc, 0, ornament, ph, Picture, e + m, 0);
+    Repeat(e, m, (xc - e) / m, [&](int x) { CopySkinPiece(DC, x, 0, m, ph, Picture, e, 0); });
+    CopySkinPiece(DC, xc, 0, ornament, ph, Picture, e + m, 0);
     Repeat(xc + ornament, m, (w - e - xc - ornament) / m,
-           [&](int x) { CopyPiece(DC, x, 0, m, ph, Picture, pw - e - m, 0); });
+           [&](int x) { CopySkinPiece(DC, x, 0, m, ph, Picture, pw - e - m, 0); });
   }
-  CopyPiece(DC, 0, 0, e, ph, Picture, 0, 0);
-  CopyPiece(DC, w - e, 0, e, ph, Picture, pw - e, 0);
+  CopySkinPiece(DC, 0, 0, e, ph, Picture, 0, 0);
+  CopySkinPiece(DC, w - e, 0, e, ph, Picture, pw - e, 0);
 }
 
 void TFormTitle::ComposeVertical(HDC DC, TBitmap* Picture) {
@@ -249,10 +231,10 @@ void TFormTitle::ComposeVertical(HDC DC, TBitmap* Picture) {
   const int pw = Picture->Width(), ph = Picture->Height();
   if (ph - 2 * int64_t{e} > 0) {
     const int tile = ph - 2 * e;
-    Repeat(e, tile, (h - 2 * e) / tile, [&](int y) { CopyPiece(DC, 0, y, pw, tile, Picture, 0, e); });
+    Repeat(e, tile, (h - 2 * e) / tile, [&](int y) { CopySkinPiece(DC, 0, y, pw, tile, Picture, 0, e); });
   }
-  CopyPiece(DC, 0, 0, pw, e, Picture, 0, 0);
-  CopyPiece(DC, 0, h - e, pw, e, Picture, 0, ph - e);
+  CopySkinPiece(DC, 0, 0, pw, e, Picture, 0, 0);
+  CopySkinPiece(DC, 0, h - e, pw, e, Picture, 0, ph - e);
 }
 
 // ---------------------------------------------------------------- moving and sizing

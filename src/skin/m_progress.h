@@ -10,8 +10,6 @@
 #include "controls.h"
 #include "forms.h"
 
-using TBorderStyle = TFormBorderStyle;
-
 enum TMKind : uint8_t { gkText, gkHorizontalBar, gkVerticalBar };
 
 // A bitmap that takes another's size, filled with the window-frame colour.

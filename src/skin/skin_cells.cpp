@@ -1,5 +1,6 @@
 #include "skin/skin_cells.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -182,4 +183,21 @@ HRGN CreateRegionFromBitmap(TBitmap* Bitmap, TColor KeyColor) {
     }
   }
   return UniteRuns(runs);
+}
+
+void CopySkinPiece(HDC DC, int X, int Y, int W, int H, TBitmap* Source, int SX, int SY) {
+  if (SX < 0) {
+    X -= SX;
+    W += SX;
+    SX = 0;
+  }
+  if (SY < 0) {
+    Y -= SY;
+    H += SY;
+    SY = 0;
+  }
+  W = std::min(W, Source->Width() - SX);
+  H = std::min(H, Source->Height() - SY);
+  if (W <= 0 || H <= 0) return;
+  BitBlt(DC, X, Y, W, H, Source->Canvas()->Handle(), SX, SY, SRCCOPY);
 }

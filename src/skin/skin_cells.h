@@ -22,6 +22,11 @@ class TBitmap;
 bool ExtractSkinCell(TBitmap* Sheet, TBitmap* Dest, int32_t Row, int32_t Column,
                      TColor MarkerColor = 0x00FF00);
 
+// W x H pixels of Source from (SX, SY) to (X, Y) of DC, cut to what Source
+// holds (a piece starting left of or above it too): a picture smaller than
+// the piece asked for is never read outside.
+void CopySkinPiece(HDC DC, int X, int Y, int W, int H, TBitmap* Source, int SX, int SY);
+
 // The region of every pixel whose colour is not KeyColor (palette bitmaps
 // compare the palette entry), made of one-row runs; the caller owns it. 0 for
 // an empty bitmap or one that is all KeyColor.

@@ -4,6 +4,7 @@
 
 #include "exceptions.h"
 #include "skin/rounding.h"
+#include "skin/skin_cells.h"
 #include "skin/skin_resources.h"
 
 using skin_internal::DivRoundHalfEven;
@@ -14,25 +15,6 @@ constexpr const wchar_t* kBuiltInImages[6] = {L"HPR", L"HRL", L"HTB", L"VPR", L"
 // The drawn ends of rulers and progress bars, and the step of their middles.
 constexpr int kEdge = 5;
 constexpr int kTile = 8;
-
-// W x H pixels of Source from (SX, SY) to (X, Y) of DC, cut to what Source
-// holds, so a picture smaller than its pieces is never read outside.
-void CopyPiece(HDC DC, int X, int Y, int W, int H, TBitmap* Source, int SX, int SY) {
-  if (SX < 0) {
-    X -= SX;
-    W += SX;
-    SX = 0;
-  }
-  if (SY < 0) {
-    Y -= SY;
-    H += SY;
-    SY = 0;
-  }
-  W = std::min(W, Source->Width() - SX);
-  H = std::min(H, Source->Height() - SY);
-  if (W <= 0 || H <= 0) return;
-  BitBlt(DC, X, Y, W, H, Source->Canvas()->Handle(), SX, SY, SRCCOPY);
-}
 
 }  // namespace
 
@@ -397,24 +379,24 @@ void TSlider::PaintRuler(HDC DC) {
   if (ruler->Empty()) return;
   if (!IsVertical()) {
     if (ruler->Width() == FWidth) {
-      CopyPiece(DC, 0, 0, FWidth, FHeight, ruler, 0, 0);
+      CopySkinPiece(DC, 0, 0, FWidth, FHeight, ruler, 0, 0);
       return;
     }
     const int h = ruler->Height();
-    CopyPiece(DC, 0, 0, kEdge, h, ruler, 0, 0);
+    CopySkinPiece(DC, 0, 0, kEdge, h, ruler, 0, 0);
     for (int k = 0; k <= (FWidth - kTile) / kTile; ++k)
-      CopyPiece(DC, kEdge + kTile * k, 0, kTile, h, ruler, kEdge, 0);
-    CopyPiece(DC, FWidth - kEdge, 0, kEdge, h, ruler, ruler->Width() - kEdge, 0);
+      CopySkinPiece(DC, kEdge + kTile * k, 0, kTile, h, ruler, kEdge, 0);
+    CopySkinPiece(DC, FWidth - kEdge, 0, kEdge, h, ruler, ruler->Width() - kEdge, 0);
   } else {
     if (ruler->Height() == FHeight) {
-      CopyPiece(DC, 0, 0, FWidth, FHeight, ruler, 0, 0);
+      CopySkinPiece(DC, 0, 0, FWidth, FHeight, ruler, 0, 0);
       return;
     }
     const int w = ruler->Width();
-    CopyPiece(DC, 0, 0, w, kEdge, ruler, 0, 0);
+    CopySkinPiece(DC, 0, 0, w, kEdge, ruler, 0, 0);
     for (int k = 0; k <= (FHeight - kTile) / kTile; ++k)
-      CopyPiece(DC, 0, kEdge + kTile * k, w, kTile, ruler, 0, kEdge);
-    CopyPiece(DC, 0, FHeight - kEdge, w, kEdge, ruler, 0, ruler->Height() - kEdge);
+      CopySkinPiece(DC, 0, kEdge + kTile * k, w, kTile, ruler, 0, kEdge);
+    CopySkinPiece(DC, 0, FHeight - kEdge, w, kEdge, ruler, 0, ruler->Height() - kEdge);
   }
 }
 
@@ -426,12 +408,12 @@ void TSlider::PaintProgress(HDC DC) {
     if (FHeight - FThumb->Height() <= t) return;
     if (picture->Height() == FHeight) {
       const int c = t + FThumb->Height() / 2;
-      CopyPiece(DC, 0, c, picture->Width(), FHeight - c, picture, 0, c);
+      CopySkinPiece(DC, 0, c, picture->Width(), FHeight - c, picture, 0, c);
       return;
     }
     for (int k = 0; k <= (FHeight - t) / kTile; ++k)
-      CopyPiece(DC, 0, t + kTile * k, picture->Width(), kTile, picture, 0, kEdge);
-    CopyPiece(DC, 0, FHeight - kEdge, picture->Width(), kEdge, picture, 0, picture->Height() - kEdge);
+      CopySkinPiece(DC, 0, t + kTile * k, picture->Width(), kTile, picture, 0, kEdge);
+    CopySkinPiece(DC, 0, FHeight - kEdge, picture->Width(), kEdge, picture, 0, picture->Height() - kEdge);
     return;
   }
   // From the minimum end at 0 along x (horizontal) or y (vertical, minimum on top).
@@ -442,9 +424,9 @@ void TSlider::PaintProgress(HDC DC) {
   const int along = vertical ? picture->Height() : picture->Width();
   auto piece = [&](int at, int length, int from) {
     if (vertical)
-      CopyPiece(DC, 0, at, across, length, picture, 0, from);
+      CopySkinPiece(DC, 0, at, across, length, picture, 0, from);
     else
-      CopyPiece(DC, at, 0, length, across, picture, from, 0);
+      CopySkinPiece(DC, at, 0, length, across, picture, from, 0);
   };
   if (t <= 0) return;
   if (along == (vertical ? FHeight : FWidth)) {

@@ -152,19 +152,6 @@ std::unique_ptr<TBitmap> NewBuffer(int32_t Width, int32_t Height) {
   return bitmap;
 }
 
-// The whole buffer in Colour, or covered by Background when there is one (it
-// has the buffer's size, so a fill under it would never show).
-void ClearFrame(HDC Buffer, int Width, int Height, TBitmap* Background, TColor Colour) {
-  if (Background)
-    BitBlt(Buffer, 0, 0, Width, Height, Background->Canvas()->Handle(), 0, 0, SRCCOPY);
-  else
-    FillSolid(Buffer, RECT{0, 0, Width, Height}, ColorToRGB(Colour));
-}
-
-void DrawBackground(TBitmap* Background, TGraphic* Graphic) {
-  if (Graphic && !Background->Empty()) Background->Canvas()->Draw(0, 0, Graphic);
-}
-
 }  // namespace
 
 void SetVisGdiPlusAllowed(bool Allowed) {
@@ -362,21 +349,45 @@ void TSpectrum::TGradientPainter::PaintGdi(TBitmap* Buffer, const RGBTRIPLE& Top
   }
 }
 
+// ---------------------------------------------------------------- TVisPainter
+
+TVisPainter::TVisPainter(int32_t Width, int32_t Height)
+    : FBackBuffer(NewBuffer(Width, Height)), FBackgroundBmp(NewBuffer(Width, Height)) {}
+
+TVisPainter::~TVisPainter() = default;
+
+void TVisPainter::SetBackground(bool Use, TGraphic* Graphic) {
+  UseBackground = Use;
+  if (Graphic && !FBackgroundBmp->Empty()) FBackgroundBmp->Canvas()->Draw(0, 0, Graphic);
+}
+
+HDC TVisPainter::BeginFrame() {
+  const int width = FBackBuffer->Width();
+  const int height = FBackBuffer->Height();
+  if (width <= 0 || height <= 0) return nullptr;
+  HDC buffer = FBackBuffer->Canvas()->Handle();
+  if (!ClearBackground) return buffer;
+  // The background has the buffer's size, so a fill under it would never show.
+  if (UseBackground)
+    BitBlt(buffer, 0, 0, width, height, FBackgroundBmp->Canvas()->Handle(), 0, 0, SRCCOPY);
+  else
+    FillSolid(buffer, RECT{0, 0, width, height}, ColorToRGB(BackColor));
+  return buffer;
+}
+
+void TVisPainter::EndFrame(HDC DC) {
+  BitBlt(DC, 0, 0, FBackBuffer->Width(), FBackBuffer->Height(), FBackBuffer->Canvas()->Handle(), 0, 0,
+         SRCCOPY);
+}
+
 // ------------------------------------------------------------------ TSpectrum
 
 TSpectrum::TSpectrum(int32_t Width, int32_t Height)
-    : FBackBuffer(NewBuffer(Width, Height)),
-      FBackgroundBmp(NewBuffer(Width, Height)),
-      FPainter(std::make_unique<TGradientPainter>()) {
+    : TVisPainter(Width, Height), FPainter(std::make_unique<TGradientPainter>()) {
   SetNumBars(100);
 }
 
 TSpectrum::~TSpectrum() = default;
-
-void TSpectrum::SetBackground(bool Use, TGraphic* Graphic) {
-  UseBackground = Use;
-  DrawBackground(FBackgroundBmp.get(), Graphic);
-}
 
 void TSpectrum::SetNumBars(int32_t N) {
   if (N < 10 || N > 128) return;
@@ -385,12 +396,10 @@ void TSpectrum::SetNumBars(int32_t N) {
 }
 
 void TSpectrum::Draw(HDC DC, const float* FFT, size_t Count, int32_t Y, int32_t X) {
+  HDC buffer = BeginFrame();
+  if (buffer == nullptr) return;
   const int width = FBackBuffer->Width();
   const int height = FBackBuffer->Height();
-  if (width <= 0 || height <= 0) return;
-  HDC buffer = FBackBuffer->Canvas()->Handle();
-  if (ClearBackground)
-    ClearFrame(buffer, width, height, UseBackground ? FBackgroundBmp.get() : nullptr, BackColor);
 
   // Each bar's peak mark is drawn before the bar itself, and no two bars share
   // a column, so every peak can go first with GDI and every bar after it.
@@ -426,28 +435,16 @@ void TSpectrum::Draw(HDC DC, const float* FFT, size_t Count, int32_t Y, int32_t 
     }
   }
   FPainter->Paint(FBackBuffer.get(), GradientTop, GradientBottom);
-  BitBlt(DC, 0, 0, width, height, buffer, 0, 0, SRCCOPY);
+  EndFrame(DC);
 }
 
 // -------------------------------------------------------------- TOscilloScope
 
-TOscilloScope::TOscilloScope(int32_t Width, int32_t Height)
-    : FBackBuffer(NewBuffer(Width, Height)), FBackgroundBmp(NewBuffer(Width, Height)) {}
-
-TOscilloScope::~TOscilloScope() = default;
-
-void TOscilloScope::SetBackground(bool Use, TGraphic* Graphic) {
-  UseBackground = Use;
-  DrawBackground(FBackgroundBmp.get(), Graphic);
-}
-
 void TOscilloScope::Draw(HDC DC, const float* Samples, size_t Count, int32_t Y, int32_t X) {
+  HDC buffer = BeginFrame();
+  if (buffer == nullptr) return;
   const int width = FBackBuffer->Width();
   const int height = FBackBuffer->Height();
-  if (width <= 0 || height <= 0) return;
-  HDC buffer = FBackBuffer->Canvas()->Handle();
-  if (ClearBackground)
-    ClearFrame(buffer, width, height, UseBackground ? FBackgroundBmp.get() : nullptr, BackColor);
 
   const COLORREF colour = ColorToRGB(LineColor);
   HPEN pen = CreatePen(PS_SOLID, 1, colour);
@@ -477,5 +474,5 @@ void TOscilloScope::Draw(HDC DC, const float* Samples, size_t Count, int32_t Y, 
   }
   SelectObject(buffer, oldPen);
   DeleteObject(pen);
-  BitBlt(DC, 0, 0, width, height, buffer, 0, 0, SRCCOPY);
+  EndFrame(DC);
 }

@@ -24,19 +24,43 @@
 class TBitmap;
 class TGraphic;
 
-class TSpectrum : public TObject {
+// What both painters share: the back buffer, the background picture and how
+// a frame begins and ends.
+class TVisPainter : public TObject {
  public:
-  // Starts with 100 bars in line mode (Step 4).
-  TSpectrum(int32_t Width, int32_t Height);
-  ~TSpectrum() override;
-  TSpectrum(const TSpectrum&) = delete;
-  TSpectrum& operator=(const TSpectrum&) = delete;
+  TVisPainter(int32_t Width, int32_t Height);
+  ~TVisPainter() override;
+  TVisPainter(const TVisPainter&) = delete;
+  TVisPainter& operator=(const TVisPainter&) = delete;
 
   // The frame last drawn.
   TBitmap* BackBuffer() const { return FBackBuffer.get(); }
   TBitmap* BackgroundBmp() const { return FBackgroundBmp.get(); }
   // UseBackground := Use; Graphic (when given) is drawn at (0, 0) of BackgroundBmp.
   void SetBackground(bool Use, TGraphic* Graphic);
+
+  TColor BackColor = 0;
+  bool ClearBackground = true;
+  bool UseBackground = false;
+
+ protected:
+  // The back buffer's DC for a new frame, nullptr when the buffer is empty.
+  // With ClearBackground the frame starts as BackColor, or as the background
+  // picture with UseBackground.
+  HDC BeginFrame();
+  // The frame copied to (0, 0) of DC.
+  void EndFrame(HDC DC);
+
+  std::unique_ptr<TBitmap> FBackBuffer;
+  std::unique_ptr<TBitmap> FBackgroundBmp;
+};
+
+class TSpectrum : public TVisPainter {
+ public:
+  // Starts with 100 bars in line mode (Step 4).
+  TSpectrum(int32_t Width, int32_t Height);
+  ~TSpectrum() override;
+
   // N outside 10..128 is ignored. Step follows from N and the current DrawMode,
   // so set the mode first.
   void SetNumBars(int32_t N);
@@ -45,7 +69,6 @@ class TSpectrum : public TObject {
   // (0, 0) of DC.
   void Draw(HDC DC, const float* FFT, size_t Count, int32_t Y, int32_t X);
 
-  TColor BackColor = 0;
   int32_t MaxHeight = 100;
   // The bar gradient's colours at y = 0 and y = the buffer's height.
   RGBTRIPLE GradientTop{0, 0, 0};
@@ -53,8 +76,6 @@ class TSpectrum : public TObject {
   TColor PeakColor = 0xFFFF;
   uint8_t DrawMode = 0;  // 0 lines, 1 bars
   int32_t Step = 4;
-  bool ClearBackground = true;
-  bool UseBackground = false;
   int32_t PeakFalloff = 1;
   int32_t BarFalloff = 3;
   int32_t BarWidth = 3;
@@ -67,36 +88,21 @@ class TSpectrum : public TObject {
  private:
   struct TGradientPainter;
 
-  std::unique_ptr<TBitmap> FBackBuffer;
-  std::unique_ptr<TBitmap> FBackgroundBmp;
   std::unique_ptr<TGradientPainter> FPainter;
 };
 
-class TOscilloScope : public TObject {
+class TOscilloScope : public TVisPainter {
  public:
-  TOscilloScope(int32_t Width, int32_t Height);
-  ~TOscilloScope() override;
-  TOscilloScope(const TOscilloScope&) = delete;
-  TOscilloScope& operator=(const TOscilloScope&) = delete;
+  using TVisPainter::TVisPainter;
 
-  TBitmap* BackBuffer() const { return FBackBuffer.get(); }
-  TBitmap* BackgroundBmp() const { return FBackgroundBmp.get(); }
-  void SetBackground(bool Use, TGraphic* Graphic);
   // Samples holds Count floats; one past Count (or before 0) counts as 0, the
   // zero line. Y is the zero line's row; screen y grows with the sample.
   void Draw(HDC DC, const float* Samples, size_t Count, int32_t Y, int32_t X);
 
-  TColor BackColor = 0;
   int32_t Amplitude = 50;
   TColor LineColor = 0xFFFFFF;
   uint8_t DrawMode = 0;  // 0 line, 1 solid, 2 dots
   int32_t Step = 2;
-  bool ClearBackground = true;
-  bool UseBackground = false;
-
- private:
-  std::unique_ptr<TBitmap> FBackBuffer;
-  std::unique_ptr<TBitmap> FBackgroundBmp;
 };
 
 // Whether the painters may use GDI+ (default true); false makes them draw with

@@ -3,36 +3,24 @@
 #include <algorithm>
 #include <cstring>
 
+#include "check_lst.h"
 #include "exceptions.h"
 #include "format.h"
 #include "foundation/tnt_system.h"
+#include "list_box_impl.h"
 #include "unicode_controls/tnt_actions.h"
 
 namespace {
 
 constexpr const wchar_t* kListIndexError = L"List index out of bounds (%d)";
 
-class WideUpdateScope {
- public:
-  explicit WideUpdateScope(TWideStrings& List) : FList(List) { FList.BeginUpdate(); }
-  ~WideUpdateScope() { FList.EndUpdate(); }
-  WideUpdateScope(const WideUpdateScope&) = delete;
-  WideUpdateScope& operator=(const WideUpdateScope&) = delete;
-
- private:
-  TWideStrings& FList;
-};
-
-bool ItemIndexOf(WPARAM WParam, int32_t Count, int32_t& Index) {
-  const auto value = static_cast<int64_t>(WParam);
-  if (value < 0 || value >= Count) return false;
-  Index = static_cast<int32_t>(value);
-  return true;
-}
-
 }  // namespace
 
+using list_box_detail::ItemIndexOf;
+
 // --- TTntListBoxStrings ---
+
+template class TListBoxItemsOf<TTntStrings, std::wstring>;
 
 TStrings* TTntListBoxStrings::AnsiItems() const {
   return static_cast<TCustomListBox*>(FListBox)->Items();
@@ -92,38 +80,6 @@ int32_t TTntListBoxStrings::IndexOf(const std::wstring& S) const {
                                            reinterpret_cast<LPARAM>(S.c_str())));
 }
 
-void TTntListBoxStrings::Put(int32_t Index, const std::wstring& S) {
-  if (FListBox->IsVirtualStyle()) return;
-  FListBox->CarryItem(Index, Index, false, [&] {
-    Delete(Index);
-    Insert(Index, S);
-  });
-}
-
-void TTntListBoxStrings::Move(int32_t CurIndex, int32_t NewIndex) {
-  if (FListBox->IsVirtualStyle()) return;
-  const std::wstring text = Get(CurIndex);
-  if (NewIndex < 0 || NewIndex >= GetCount()) RaiseListError(kListIndexError, NewIndex);
-  if (CurIndex == NewIndex) return;
-  WideUpdateScope update(*this);
-  FListBox->CarryItem(CurIndex, NewIndex, true, [&] {
-    Delete(CurIndex);
-    Insert(NewIndex, text);
-  });
-}
-
-void TTntListBoxStrings::Exchange(int32_t Index1, int32_t Index2) {
-  if (FListBox->IsVirtualStyle()) return;
-  Get(Index1);
-  Get(Index2);
-  if (Index1 == Index2) return;
-  // Two moves swap the items with their data and selection.
-  WideUpdateScope update(*this);
-  const int32_t low = std::min(Index1, Index2), high = std::max(Index1, Index2);
-  Move(low, high);
-  Move(high - 1, low);
-}
-
 void TTntListBoxStrings::SetUpdateState(bool Updating) {
   if (Updating) {
     AnsiItems()->BeginUpdate();
@@ -132,59 +88,105 @@ void TTntListBoxStrings::SetUpdateState(bool Updating) {
   }
 }
 
-// --- TTntCustomListBox ---
+// --- TTntListBoxOf ---
 
-TTntCustomListBox::TTntCustomListBox(TComponent* AOwner)
-    : TCustomListBox(AOwner), FWideItems(new TTntListBoxStrings(this)) {}
+template <class TListBoxBase>
+TTntListBoxOf<TListBoxBase>::TTntListBoxOf(TComponent* AOwner)
+    : TListBoxBase(AOwner), FWideItems(new TTntListBoxStrings(this)) {}
 
-TTntCustomListBox::~TTntCustomListBox() {
+template <class TListBoxBase>
+TTntListBoxOf<TListBoxBase>::~TTntListBoxOf() {
   // The trap and the wide items must see the window go while they exist.
-  Destroying();
-  DestroyHandle();
+  this->Destroying();
+  this->DestroyHandle();
   delete FWideItems;
 }
 
-void TTntCustomListBox::CreateWindowHandle(const TCreateParams& Params) {
+template <class TListBoxBase>
+void TTntListBoxOf<TListBoxBase>::CreateWindowHandle(const TCreateParams& Params) {
   CreateUnicodeHandle(this, Params, L"LISTBOX");
 }
 
-void TTntCustomListBox::CreateWnd() {
-  TCustomListBox::CreateWnd();
+template <class TListBoxBase>
+void TTntListBoxOf<TListBoxBase>::CreateWnd() {
+  TListBoxBase::CreateWnd();
   if (FSaveItems) {
     std::unique_ptr<TTntStringList> saved = std::move(FSaveItems);
     FWideItems->Assign(saved.get());
-    RestoreSelection(FSaveSelection);
+    this->RestoreSelection(FSaveSelection);
   }
 }
 
-void TTntCustomListBox::DestroyWnd() {
-  if (!ComponentState().Contains(csDestroying) && !IsVirtualStyle() && FWideItems->Count() > 0) {
+template <class TListBoxBase>
+void TTntListBoxOf<TListBoxBase>::DestroyWnd() {
+  if (!this->ComponentState().Contains(csDestroying) && !this->IsVirtualStyle() && FWideItems->Count() > 0) {
     auto saved = std::make_unique<TTntStringList>();
     saved->Assign(FWideItems);
-    FSaveSelection = SaveSelection();
+    FSaveSelection = this->SaveSelection();
     FSaveItems = std::move(saved);
     // Nothing left for the framework's own keeping, which would lose the
     // texts that have no ANSI form.
     FWideItems->Clear();
   }
-  TCustomListBox::DestroyWnd();
+  TListBoxBase::DestroyWnd();
 }
 
-void TTntCustomListBox::AddItem(const std::wstring& Item, TObject* AObject) {
+template <class TListBoxBase>
+void TTntListBoxOf<TListBoxBase>::AddItem(const std::wstring& Item, TObject* AObject) {
   FWideItems->AddObject(Item, AObject);
 }
 
-void TTntCustomListBox::CopySelection(TCustomListControl* Destination) {
+template <class TListBoxBase>
+void TTntListBoxOf<TListBoxBase>::CopySelection(TCustomListControl* Destination) {
   if (Destination == nullptr) return;
-  if (MultiSelect()) {
+  if (this->MultiSelect()) {
     const int32_t count = FWideItems->Count();
     for (int32_t i = 0; i < count; ++i) {
-      if (Selected(i)) WideListControlAddItem(Destination, FWideItems->Strings(i), FWideItems->Objects(i));
+      if (!this->Selected(i)) continue;
+      WideListControlAddItem(Destination, FWideItems->Strings(i), FWideItems->Objects(i));
     }
-  } else if (const int32_t index = ItemIndex(); index != -1) {
+  } else if (const int32_t index = this->ItemIndex(); index != -1) {
     WideListControlAddItem(Destination, FWideItems->Strings(index), FWideItems->Objects(index));
   }
 }
+
+template <class TListBoxBase>
+void TTntListBoxOf<TListBoxBase>::DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State) {
+  if (this->OnDrawItem()) {
+    this->OnDrawItem()(this, Index, Rect, State);
+    return;
+  }
+  TCanvas* canvas = this->Canvas();
+  canvas->FillRect(Rect);
+  if (Index >= FWideItems->Count()) return;
+  const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | this->DrawTextBiDiModeFlagsReadingOnly();
+  if (this->BiDiMode() == bdRightToLeft) {
+    Rect.right -= 2;
+  } else {
+    Rect.left += 2;
+  }
+  const std::wstring text = FWideItems->Strings(Index);
+  canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
+  canvas->Changing();
+  TntDrawTextW(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &Rect, flags);
+  canvas->Changed();
+}
+
+template <class TListBoxBase>
+void TTntListBoxOf<TListBoxBase>::ActionChange(TObject* Sender, bool CheckDefaults) {
+  TntControlActionChange(this, Sender, CheckDefaults);
+  TListBoxBase::ActionChange(Sender, CheckDefaults);
+}
+
+template <class TListBoxBase>
+TControlActionLinkClass TTntListBoxOf<TListBoxBase>::GetActionLinkClass() {
+  return GetUnicodeActionLinkClass(this);
+}
+
+template class TTntListBoxOf<TCustomListBox>;
+template class TTntListBoxOf<TCheckListBox>;
+
+// --- TTntCustomListBox ---
 
 void TTntCustomListBox::Dispatch(TMessage& Message) {
   if (IsVirtualStyle()) {
@@ -240,34 +242,4 @@ void TTntCustomListBox::LBGetText(TMessage& Message) {
     buffer[length] = '\0';
   }
   Message.Result = static_cast<LRESULT>(length);
-}
-
-void TTntCustomListBox::DrawItem(int32_t Index, RECT Rect, TOwnerDrawState State) {
-  if (OnDrawItem()) {
-    OnDrawItem()(this, Index, Rect, State);
-    return;
-  }
-  TCanvas* canvas = Canvas();
-  canvas->FillRect(Rect);
-  if (Index >= FWideItems->Count()) return;
-  const UINT flags = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DrawTextBiDiModeFlagsReadingOnly();
-  if (BiDiMode() == bdRightToLeft) {
-    Rect.right -= 2;
-  } else {
-    Rect.left += 2;
-  }
-  const std::wstring text = FWideItems->Strings(Index);
-  canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
-  canvas->Changing();
-  TntDrawTextW(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), &Rect, flags);
-  canvas->Changed();
-}
-
-void TTntCustomListBox::ActionChange(TObject* Sender, bool CheckDefaults) {
-  TntControlActionChange(this, Sender, CheckDefaults);
-  TCustomListBox::ActionChange(Sender, CheckDefaults);
-}
-
-TControlActionLinkClass TTntCustomListBox::GetActionLinkClass() {
-  return GetUnicodeActionLinkClass(this);
 }

@@ -36,51 +36,13 @@ void TTntSpeedButton::UpdateInternalGlyphList() {
   Invalidate();
 }
 
-void TTntSpeedButton::CalcButtonLayout(TCanvas* Canvas, const RECT& Client, POINT Offset,
-                                       POINT& GlyphPos, RECT& TextBounds, UINT BiDiFlags) {
-  if (!Win32PlatformIsUnicode) {
-    TTntWideTextControl::CalcButtonLayout(Canvas, Client, Offset, GlyphPos, TextBounds, BiDiFlags);
-    return;
-  }
-  SIZE text{0, 0};
-  const std::wstring caption = Caption();
-  if (!caption.empty()) {
-    Canvas->Font()->Assign(Font());
-    Canvas->RequiredState({csHandleValid, csFontValid});
-    RECT r{0, 0, Client.right - Client.left, 0};
-    TntDrawTextW(Canvas->Handle(), caption.c_str(), static_cast<int>(caption.size()), &r,
-                 DT_CALCRECT | DT_SINGLELINE | BiDiFlags);
-    text = SIZE{r.right - r.left, r.bottom - r.top};
-  }
-  CalcButtonLayoutRects(Client, Offset, ::GetButtonGlyph(this)->GlyphSize(), text, Layout(),
-                        Margin(), Spacing(), BiDiFlags, GlyphPos, TextBounds);
+bool TTntSpeedButton::HasCaption() {
+  if (!Win32PlatformIsUnicode) return TTntWideTextControl::HasCaption();
+  return !Caption().empty();
 }
 
-void TTntSpeedButton::DrawButtonText(TCanvas* Canvas, const RECT& TextBounds, TButtonState State,
-                                     UINT BiDiFlags) {
-  if (!Win32PlatformIsUnicode) {
-    TTntWideTextControl::DrawButtonText(Canvas, TextBounds, State, BiDiFlags);
-    return;
-  }
+void TTntSpeedButton::DrawCaption(TCanvas* Canvas, RECT& Rect, UINT Flags) {
+  if (!Win32PlatformIsUnicode) return TTntWideTextControl::DrawCaption(Canvas, Rect, Flags);
   const std::wstring caption = Caption();
-  if (caption.empty()) return;
-  Canvas->Font()->Assign(Font());
-  Canvas->Brush()->SetStyle(bsClear);
-  const UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE | BiDiFlags;
-  auto draw = [&](RECT r, TColor colour) {
-    Canvas->Font()->SetColor(colour);
-    Canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
-    TntDrawTextW(Canvas->Handle(), caption.c_str(), static_cast<int>(caption.size()), &r, flags);
-  };
-  Canvas->Changing();
-  if (State == bsDisabled) {
-    RECT r = TextBounds;
-    OffsetRect(&r, 1, 1);
-    draw(r, clBtnHighlight);
-    draw(TextBounds, clBtnShadow);
-  } else {
-    draw(TextBounds, Font()->Color());
-  }
-  Canvas->Changed();
-  Canvas->Brush()->SetStyle(bsSolid);
+  TntDrawTextW(Canvas->Handle(), caption.c_str(), static_cast<int>(caption.size()), &Rect, Flags);
 }

@@ -35,8 +35,7 @@ class TTntSpeedButton : public TTntWideTextControl<TSpeedButton>, public ITntGly
   void UpdateInternalGlyphList() override;
 
  protected:
-  void CalcButtonLayout(TCanvas* Canvas, const RECT& Client, POINT Offset, POINT& GlyphPos,
-                        RECT& TextBounds, UINT BiDiFlags) override;
-  void DrawButtonText(TCanvas* Canvas, const RECT& TextBounds, TButtonState State,
-                      UINT BiDiFlags) override;
+  // The wide caption, drawn with the W text calls.
+  bool HasCaption() override;
+  void DrawCaption(TCanvas* Canvas, RECT& Rect, UINT Flags) override;
 };

@@ -233,4 +233,46 @@ bool LoadPicture(const std::wstring& fileName, Picture& picture) {
   return true;
 }
 
+void KeepPicture(const std::wstring& fileName, const std::wstring& name) {
+  wchar_t keep[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH);
+  if (length > 0 && length < MAX_PATH) {
+    CopyFileW(fileName.c_str(), (std::wstring(keep) + L"\\" + name).c_str(), FALSE);
+  }
+}
+
+bool TakeWindowPicture(HWND window, const std::wstring& name, Picture& picture) {
+  TempDir dir;
+  const std::wstring file = dir.File(name);
+  if (!SaveWindowPicture(window, file)) return false;
+  KeepPicture(file, name);
+  return LoadPicture(file, picture);
+}
+
+int DarkPixels(const Picture& picture, const RECT& area, int darkest) {
+  int dark = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      const COLORREF c = picture.Pixel(x, y);
+      if (c == CLR_INVALID) continue;
+      if (GetRValue(c) < darkest && GetGValue(c) < darkest && GetBValue(c) < darkest) ++dark;
+    }
+  }
+  return dark;
+}
+
+int InkInWindowPicture(HWND window, const std::wstring& name, const RECT& area) {
+  Picture picture;
+  return TakeWindowPicture(window, name, picture) ? DarkPixels(picture, area) : -1;
+}
+
+RECT ChildInWindow(HWND window, HWND child, int inset) {
+  RECT w{}, c{};
+  GetWindowRect(window, &w);
+  GetWindowRect(child, &c);
+  OffsetRect(&c, -w.left, -w.top);
+  InflateRect(&c, -inset, -inset);
+  return c;
+}
+
 }  // namespace testing_support

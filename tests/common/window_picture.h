@@ -35,4 +35,21 @@ struct Picture {
 // False for anything else, or when a checksum or length does not match.
 bool LoadPicture(const std::wstring& fileName, Picture& picture);
 
+// A picture file copied to the folder TAVRIN_PICTURE_DIR names, as name, when
+// that is set: a developer's way to look at what a test drew.
+void KeepPicture(const std::wstring& fileName, const std::wstring& name);
+
+// The window's picture (SaveWindowPicture) read back through a PNG file in a
+// temporary folder, kept as name (KeepPicture). False when it cannot be taken.
+bool TakeWindowPicture(HWND window, const std::wstring& name, Picture& picture);
+
+// Pixels in area whose three channels all lie below darkest: ink.
+int DarkPixels(const Picture& picture, const RECT& area, int darkest = 96);
+// The ink (DarkPixels) in area of the window's picture (TakeWindowPicture);
+// -1 when the picture cannot be taken.
+int InkInWindowPicture(HWND window, const std::wstring& name, const RECT& area);
+// A child's frame in its window's picture (window coordinates), inset pixels
+// in from every side.
+RECT ChildInWindow(HWND window, HWND child, int inset);
+
 }  // namespace testing_support

@@ -1,8 +1,9 @@
+#include "foundation/tnt_ini_files.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "foundation/tnt_ini_files.h"
 #include "foundation/tnt_registry.h"
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_system.h"
@@ -37,10 +38,11 @@ TEST(TntIniFile, ReadsTypedValuesAsTheDefaultsRuleSays) {
   const struct {
     const wchar_t* key;
     int32_t expected;  // with the default 7
-  } integers[] = {{L"Hex", 31},      {L"Dollar", 31},    {L"OnlyPrefix", 7}, {L"Trailing", 7},
-                  {L"Negative", -42}, {L"Pattern", -1},   {L"Huge", 7},       {L"Blank", 7},
-                  {L"Missing", 7}};
-  for (const auto& c : integers) EXPECT_EQ(ini.ReadInteger(L"N", c.key, 7), c.expected) << U8(c.key);
+  } integers[] = {{L"Hex", 31},     {L"Dollar", 31},    {L"OnlyPrefix", 7},
+                  {L"Trailing", 7}, {L"Negative", -42}, {L"Pattern", -1},
+                  {L"Huge", 7},     {L"Blank", 7},      {L"Missing", 7}};
+  for (const auto& c : integers)
+    EXPECT_EQ(ini.ReadInteger(L"N", c.key, 7), c.expected) << U8(c.key);
   EXPECT_TRUE(ini.ReadBool(L"N", L"Two", false));
   EXPECT_FALSE(ini.ReadBool(L"N", L"Zero", true));
   EXPECT_TRUE(ini.ReadBool(L"N", L"Missing", true));
@@ -87,7 +89,8 @@ TEST(TntIniFile, WritesANewFileInUtf16AndReadsItBack) {
 TEST(TntIniFile, ListsSectionsKeysAndValuesInFileOrder) {
   TempDir dir;
   const std::wstring file = dir.WriteFile(
-      L"lists.ini", Utf16File(L"[Skin One]\r\nB=2\r\nA=1\r\n[other]\r\nX=\u00e9\r\n[skin two]\r\n"));
+      L"lists.ini",
+      Utf16File(L"[Skin One]\r\nB=2\r\nA=1\r\n[other]\r\nX=\u00e9\r\n[skin two]\r\n"));
   TTntIniFile ini(file);
   TTntStringList list;
   ini.ReadSectionValues(L"Skin One", &list);
@@ -102,7 +105,8 @@ TEST(TntIniFile, ListsSectionsKeysAndValuesInFileOrder) {
 
 TEST(TntIniFile, ValuesAreCutAt4095Characters) {
   TempDir dir;
-  const std::wstring file = dir.WriteFile(L"long.ini", "[S]\r\nK=" + std::string(5000, 'a') + "\r\n");
+  const std::wstring file =
+      dir.WriteFile(L"long.ini", "[S]\r\nK=" + std::string(5000, 'a') + "\r\n");
   EXPECT_EQ(TTntIniFile(file).ReadString(L"S", L"K", L"").size(), 4095u);
 }
 
@@ -134,7 +138,8 @@ TEST(TntIniFile, HostileFilesReadAsEmpty) {
   missing.DeleteKey(L"S", L"K");
   EXPECT_FALSE(testing_support::FilesIn(dir.Path()).count(L"none.ini"));
   TTntIniFile unwritable(dir.File(L"no folder\\x.ini"));
-  EXPECT_EQ(testing_support::MessageOf<EIniFileException>([&] { unwritable.WriteString(L"S", L"K", L"v"); }),
+  EXPECT_EQ(testing_support::MessageOf<EIniFileException>(
+                [&] { unwritable.WriteString(L"S", L"K", L"v"); }),
             L"Unable to write to " + dir.File(L"no folder\\x.ini"));
 }
 
@@ -165,9 +170,10 @@ TEST(TntRegistry, WritesUtf16ValuesAndDeletesWholeKeys) {
     reg.CloseKey();
   }
   HKEY key = nullptr;
-  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\TavrinTest\\Tavrin-mp3\\Shell\\Open\\Command",
-                          0, KEY_READ, &key),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\TavrinTest\\Tavrin-mp3\\Shell\\Open\\Command", 0,
+                    KEY_READ, &key),
+      ERROR_SUCCESS);
   wchar_t read[256] = {};
   DWORD type = 0, size = sizeof read;
   EXPECT_EQ(RegQueryValueExW(key, L"", nullptr, &type, reinterpret_cast<BYTE*>(read), &size),

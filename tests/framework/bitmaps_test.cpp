@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
 #include <cstring>
 #include <random>
 #include <string>
@@ -498,6 +500,69 @@ TEST(Bitmaps, IconsPickTheirSizeAndDrawWithAlpha) {
               L"(nothing raised)");
     EXPECT_TRUE(broken.Empty());
   }
+}
+
+// The executable's own imports (the framework is linked in, and operator
+// delete ends in free).
+extern "C" decltype(&SelectObject) __imp_SelectObject;
+extern "C" decltype(&free) __imp_free;
+
+namespace {
+
+// Points an import at Replacement while it lives.
+template <typename F>
+class ImportHook {
+ public:
+  ImportHook(F& Slot, F Replacement) : FSlot(Slot), FOriginal(Slot) { Write(Replacement); }
+  ~ImportHook() { Write(FOriginal); }
+  ImportHook(const ImportHook&) = delete;
+  ImportHook& operator=(const ImportHook&) = delete;
+
+ private:
+  void Write(F Value) {
+    DWORD old = 0;
+    VirtualProtect(&FSlot, sizeof FSlot, PAGE_READWRITE, &old);
+    FSlot = Value;
+    VirtualProtect(&FSlot, sizeof FSlot, old, &old);
+  }
+  F& FSlot;
+  F FOriginal;
+};
+
+}  // namespace
+
+// A bitmap deleted with its canvas read the canvas again after freeing it, to
+// deselect the DIB from the canvas's DC: a crash whenever the heap had given
+// that memory back, which depends on the heap. Freed blocks are poisoned
+// here, so that such a read hands GDI a DC that is no handle at all.
+TEST(Bitmaps, DeletingABitmapReadsNothingItFreed) {
+  static constexpr uintptr_t kPoison = 0xA5A5A5A5A5A5A5A5u;
+  static decltype(&free) release = __imp_free;
+  static decltype(&SelectObject) select = __imp_SelectObject;
+  static int poisonedCalls = 0;
+  poisonedCalls = 0;
+  {
+    ImportHook freeHook(
+        __imp_free, +[](void* Block) {
+          if (Block) std::memset(Block, 0xA5, _msize(Block));
+          release(Block);
+        });
+    ImportHook selectHook(
+        __imp_SelectObject, +[](HDC DC, HGDIOBJ Object) -> HGDIOBJ {
+          if (reinterpret_cast<uintptr_t>(DC) == kPoison || reinterpret_cast<uintptr_t>(Object) == kPoison) {
+            ++poisonedCalls;
+            return nullptr;
+          }
+          return select(DC, Object);
+        });
+    for (TPixelFormat format : {pf8bit, pf24bit}) {
+      auto* bitmap = new TBitmap(4, 4);
+      bitmap->SetPixelFormat(format);
+      bitmap->Canvas()->FillRect(RECT{0, 0, 2, 2});
+      delete bitmap;
+    }
+  }
+  EXPECT_EQ(poisonedCalls, 0);
 }
 
 TEST(Bitmaps, PictureLoadsByExtensionAndOwnsACopy) {

@@ -8,42 +8,20 @@
 #include "forms.h"
 #include "memory_bitmap.h"
 #include "panels.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "timer.h"
 
+using testing_support::AddControl;
 using testing_support::PumpMessagesUntil;
 
 namespace {
 
-template <typename C>
-C* AddControl(TWinControl* Parent, const std::string& Caption, int Top, int Width = 120) {
-  auto* control = new C(Parent);
-  control->SetParent(Parent);
-  control->SetBounds(10, Top, Width, 24);
-  control->SetCaption(Caption);
-  return control;
-}
-
 LRESULT CheckOf(TWinControl* Control) { return SendMessageW(Control->Handle(), BM_GETCHECK, 0, 0); }
 
-// A form shown and active, so that focus and dialog keys behave as for a user.
-class ButtonControls : public testing::Test {
+class ButtonControls : public testing_support::FormTest {
  protected:
-  void SetUp() override {
-    form = new TForm(nullptr);
-    form->SetBounds(700, 60, 360, 300);
-    form->SetColor(clBtnFace);
-  }
-  void TearDown() override {
-    delete form;
-    Application()->ProcessMessages();
-  }
-  void ShowForm() {
-    form->Show();
-    PumpMessagesUntil([&] { return form->Active(); }, 2000);
-    Application()->ProcessMessages();
-  }
-  TForm* form = nullptr;
+  void SetUp() override { NewForm(360, 300)->SetColor(clBtnFace); }
 };
 
 TEST_F(ButtonControls, ACheckedRadioButtonUnchecksItsSiblingsOnly) {

@@ -4,29 +4,15 @@
 
 #include <string>
 
+#include "test_forms.h"
+
 namespace {
 
-// A check list box on a windowed parent inside a shown, never activated
-// top-level window.
-struct CheckListHost {
-  CheckListHost() {
-    FTop = CreateWindowExA(WS_EX_NOACTIVATE, "STATIC", "", WS_POPUP, 20, 20, 300, 200, nullptr, nullptr,
-                           nullptr, nullptr);
-    ShowWindow(FTop, SW_SHOWNOACTIVATE);
-    parent.SetParentWindow(FTop);
-    parent.SetBounds(0, 0, 300, 200);
-    box = new TCheckListBox(&parent);
-    box->SetParent(&parent);
-    box->SetBounds(10, 10, 200, 150);
+// A check list box of five items, item i carrying objects[i].
+struct CheckListHost : testing_support::TestHost {
+  CheckListHost() : TestHost(300, 200), box(Add<TCheckListBox>(10, 10, 200, 150)) {
     for (int i = 0; i < 5; ++i) box->Items()->AddObject("item " + std::to_string(i), &objects[i]);
   }
-  ~CheckListHost() {
-    delete box;
-    parent.SetParentWindow(nullptr);
-    DestroyWindow(FTop);
-  }
-  HWND FTop;
-  TWinControl parent{nullptr};
   TObject objects[5];
   TCheckListBox* box;
 };
@@ -77,6 +63,25 @@ TEST(CheckListBox, ChecksStatesAndEnabledFlagsStayWithTheirItems) {
     box->Items()->AddObject("new", &host.objects[0]);
     EXPECT_EQ(CheckOf(box, box->Items()->Count() - 1), (ItemCheck{cbUnchecked, true}));
   }
+}
+
+TEST(CheckListBox, AnItemGivenANewTextKeepsItsCheckObjectAndSelection) {
+  CheckListHost host;
+  TCheckListBox* box = host.box;
+  for (int32_t i = 0; i < 5; ++i) {
+    box->SetState(i, kChecks[i].state);
+    box->SetItemEnabled(i, kChecks[i].enabled);
+  }
+  box->SetItemIndex(3);
+  for (int32_t i : {0, 1, 3}) box->Items()->SetStrings(i, "new " + std::to_string(i));
+  for (int32_t i = 0; i < 5; ++i) {
+    const bool renamed = i != 2 && i != 4;
+    EXPECT_EQ(box->Items()->Strings(i), (renamed ? "new " : "item ") + std::to_string(i));
+    EXPECT_EQ(box->Items()->Objects(i), &host.objects[i]) << i;
+    EXPECT_EQ(CheckOf(box, i), kChecks[i]) << i;
+  }
+  EXPECT_EQ(box->ItemIndex(), 3);
+  EXPECT_FALSE(box->Moving());
 }
 
 TEST(CheckListBox, AClickOnTheBoxOrSpaceTogglesAnEnabledItemAndTellsOnClickCheck) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "combo_box.h"
+#include "test_forms.h"
 #include "test_support.h"
 
 namespace {
@@ -24,30 +25,10 @@ class TProbeCombo : public TComboBox {
   }
 };
 
-class TTestPanel : public TWinControl {
- public:
-  using TWinControl::TWinControl;
-  using TWinControl::DestroyHandle;
-};
-
 // Combo boxes on a panel in a shown top-level window that is never activated.
-class ComboHost {
+class ComboHost : public testing_support::TestHost {
  public:
-  ComboHost() {
-    FTopLevel = CreateWindowExA(WS_EX_NOACTIVATE, "STATIC", "", WS_POPUP, 40, 40, 360, 260,
-                                nullptr, nullptr, nullptr, nullptr);
-    ShowWindow(FTopLevel, SW_SHOWNOACTIVATE);
-    Panel = new TTestPanel(nullptr);
-    Panel->SetParentWindow(FTopLevel);
-    Panel->SetBounds(0, 0, 360, 260);
-    Panel->HandleNeeded();
-  }
-  ~ComboHost() {
-    delete Panel;
-    DestroyWindow(FTopLevel);
-  }
-  ComboHost(const ComboHost&) = delete;
-  ComboHost& operator=(const ComboHost&) = delete;
+  ComboHost() : TestHost(360, 260), Panel(Parent) {}
 
   TProbeCombo* Combo(TComboBoxStyle Style, std::initializer_list<const char*> Items) {
     auto* combo = new TProbeCombo(Panel);
@@ -67,10 +48,7 @@ class ComboHost {
     return combo;
   }
 
-  TTestPanel* Panel;
-
- private:
-  HWND FTopLevel;
+  testing_support::TestParent* Panel;
 };
 
 std::vector<std::string> ItemsOf(TCustomComboBox* Combo) {

@@ -7,6 +7,7 @@
 
 #include "edits.h"
 #include "exceptions.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "up_down.h"
 
@@ -14,39 +15,10 @@ using testing_support::MessageOf;
 
 namespace {
 
-// Framework controls on a framework parent (so that notifications are
-// reflected) in a shown top-level window that is never activated: without a
-// window manager Wine may wait for an activated one.
-class Host {
+// Framework controls on a shown host that is never activated.
+class Host : public testing_support::TestHost {
  public:
-  Host() {
-    FTopLevel = CreateWindowExA(WS_EX_NOACTIVATE, "STATIC", "", WS_POPUP, 40, 40, 420, 300,
-                                nullptr, nullptr, nullptr, nullptr);
-    ShowWindow(FTopLevel, SW_SHOWNOACTIVATE);
-    Parent = new TWinControl(nullptr);
-    Parent->SetParentWindow(FTopLevel);
-    Parent->SetBounds(0, 0, 420, 300);
-    Parent->HandleNeeded();
-  }
-  ~Host() {
-    delete Parent;
-    DestroyWindow(FTopLevel);
-  }
-  Host(const Host&) = delete;
-  Host& operator=(const Host&) = delete;
-
-  template <typename C>
-  C* Add(int left, int top, int width, int height) {
-    auto* control = new C(Parent);
-    control->SetParent(Parent);
-    control->SetBounds(left, top, width, height);
-    return control;
-  }
-
-  TWinControl* Parent;
-
- private:
-  HWND FTopLevel;
+  Host() : TestHost(420, 300) {}
 };
 
 LONG_PTR StyleOf(TWinControl* c) { return GetWindowLongPtrA(c->Handle(), GWL_STYLE); }

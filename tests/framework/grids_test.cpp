@@ -10,6 +10,7 @@
 
 #include "forms.h"
 #include "memory_bitmap.h"
+#include "test_forms.h"
 #include "test_support.h"
 
 using testing_support::MemoryCanvas;
@@ -17,22 +18,16 @@ using testing_support::PumpMessagesUntil;
 
 namespace {
 
-class Grids : public testing::Test {
+class Grids : public testing_support::FormTest {
  protected:
   void SetUp() override {
-    form = new TForm(nullptr);
-    form->SetBounds(700, 60, 420, 320);
+    NewForm(420, 320);
     grid = new TStringGrid(form);
     grid->SetParent(form);
     grid->SetBounds(10, 10, 300, 200);
     grid->SetColCount(8);
     grid->SetRowCount(40);
-    form->Show();
-    PumpMessagesUntil([&] { return form->Active(); }, 2000);
-  }
-  void TearDown() override {
-    delete form;
-    Application()->ProcessMessages();
+    ShowForm();
   }
 
   void Click(int32_t col, int32_t row, WPARAM keys = MK_LBUTTON) {
@@ -58,7 +53,6 @@ class Grids : public testing::Test {
     EXPECT_EQ(info.nPos, grid->TopRow() - grid->FixedRows()) << step;
   }
 
-  TForm* form = nullptr;
   TStringGrid* grid = nullptr;
 };
 

@@ -4,29 +4,19 @@
 
 #include <string>
 
+#include "test_forms.h"
+
 namespace {
 
-// A labelled edit at (100, 50, 120 x 21) on a windowed parent inside a
-// hidden top-level window.
-struct LabeledEditHost {
-  LabeledEditHost() {
-    FTop = CreateWindowExA(0, "STATIC", "", WS_POPUP, 20, 20, 400, 200, nullptr, nullptr, nullptr, nullptr);
-    parent.SetParentWindow(FTop);
-    parent.SetBounds(0, 0, 400, 200);
-    edit = new TLabeledEdit(&parent);
+// A labelled edit at (100, 50, 120 x 21) in a hidden top-level window.
+struct LabeledEditHost : testing_support::TestHost {
+  LabeledEditHost() : TestHost(400, 200, false) {
+    edit = new TLabeledEdit(Parent);
     edit->SetAutoSize(false);
-    edit->SetParent(&parent);
+    edit->SetParent(Parent);
     edit->EditLabel()->SetCaption("&Title:");
     edit->SetBounds(100, 50, 120, 21);
-    parent.HandleNeeded();
   }
-  ~LabeledEditHost() {
-    delete edit;
-    parent.SetParentWindow(nullptr);
-    DestroyWindow(FTop);
-  }
-  HWND FTop;
-  TWinControl parent{nullptr};
   TLabeledEdit* edit;
 };
 
@@ -39,7 +29,7 @@ TEST(LabeledEdit, TheLabelSitsBesideTheEditWhereverItMoves) {
   TBoundLabel* label = host.edit->EditLabel();
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->Name(), L"SubLabel");
-  EXPECT_EQ(label->Parent(), &host.parent);
+  EXPECT_EQ(label->Parent(), host.Parent);
   const int w = label->Width(), h = label->Height();
   ASSERT_GT(w, 20);
   ASSERT_GT(h, 8);

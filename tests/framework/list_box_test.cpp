@@ -7,29 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "test_forms.h"
+
 #include "test_support.h"
 
 using testing_support::MessageOf;
 
 namespace {
 
-// List boxes on a windowed parent inside a hidden top-level window.
-struct ListBoxHost {
-  ListBoxHost() {
-    FTop = CreateWindowExA(0, "STATIC", "", WS_POPUP, 20, 20, 400, 300, nullptr, nullptr, nullptr, nullptr);
-    parent.SetParentWindow(FTop);
-    parent.SetBounds(0, 0, 400, 300);
-    box = new TListBox(&parent);
-    box->SetParent(&parent);
-    box->SetBounds(10, 10, 150, 120);
-  }
-  ~ListBoxHost() {
-    delete box;
-    parent.SetParentWindow(nullptr);
-    DestroyWindow(FTop);
-  }
-  HWND FTop;
-  TWinControl parent{nullptr};
+// A list box in a hidden top-level window.
+struct ListBoxHost : testing_support::TestHost {
+  ListBoxHost() : TestHost(400, 300, false), box(Add<TListBox>(10, 10, 150, 120)) {}
   TListBox* box;
 };
 
@@ -134,7 +122,7 @@ TEST(ListBox, OwnerDrawnItemsTakeTheirHeightsAndTheUsersClicksRaiseEvents) {
   EXPECT_EQ(box->ItemAtPos(POINT{20, box->ClientHeight() - 2}, true), -1);
   EXPECT_EQ(box->ItemAtPos(POINT{20, box->ClientHeight() - 2}, false), 5);
 
-  ShowWindow(host.FTop, SW_SHOWNOACTIVATE);
+  ShowWindow(host.TopLevel(), SW_SHOWNOACTIVATE);
   UpdateWindow(box->Handle());
   EXPECT_FALSE(drawn.empty());
 

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "forms.h"
+#include "test_forms.h"
 
 namespace {
 
-class PageControls : public testing::Test {
+class PageControls : public testing_support::FormTest {
  protected:
   void SetUp() override {
-    form = new TForm(nullptr);
-    form->SetBounds(700, 60, 360, 260);
+    NewForm(360, 260);
     pages = new TPageControl(form);
     pages->SetParent(form);
     pages->SetBounds(10, 10, 320, 200);
@@ -26,7 +26,6 @@ class PageControls : public testing::Test {
     }
     form->Show();
   }
-  void TearDown() override { delete form; }
 
   // The window's tabs: text and whether their data is the page they show.
   std::vector<std::string> Tabs() {
@@ -63,7 +62,6 @@ class PageControls : public testing::Test {
     }
   }
 
-  TForm* form = nullptr;
   TPageControl* pages = nullptr;
   std::vector<TTabSheet*> sheets;
 };

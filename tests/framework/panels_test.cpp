@@ -6,6 +6,7 @@
 
 #include "forms.h"
 #include "memory_bitmap.h"
+#include "test_forms.h"
 #include "themes.h"
 
 using testing_support::MemoryCanvas;
@@ -38,22 +39,19 @@ TEST(Frame3D, DrawsRingsOfTopAndBottomColoursAndShrinksTheRect) {
   }
 }
 
-class Panels : public testing::Test {
+class Panels : public testing_support::FormTest {
  protected:
   void SetUp() override {
-    form = new TForm(nullptr);
-    form->SetBounds(700, 60, 300, 200);
+    NewForm(300, 200);
     panel = new TPanel(form);
     panel->SetParent(form);
     panel->SetBounds(10, 10, 160, 60);
     panel->SetCaption("Caption");
     form->Show();
   }
-  void TearDown() override { delete form; }
 
   void PaintInto(MemoryCanvas& m) { panel->Perform(WM_PAINT, reinterpret_cast<WPARAM>(m.DC()), 0); }
 
-  TForm* form = nullptr;
   TPanel* panel = nullptr;
 };
 

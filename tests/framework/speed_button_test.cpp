@@ -7,6 +7,7 @@
 
 #include "forms.h"
 #include "memory_bitmap.h"
+#include "test_forms.h"
 
 using testing_support::MemoryCanvas;
 
@@ -14,11 +15,10 @@ namespace {
 
 const COLORREF kInk = RGB(255, 0, 0);
 
-class SpeedButtons : public testing::Test {
+class SpeedButtons : public testing_support::FormTest {
  protected:
   void SetUp() override {
-    form = new TForm(nullptr);
-    form->SetBounds(700, 60, 300, 120);
+    NewForm(300, 120);
     for (int i = 0; i < 4; ++i) {
       auto* button = new TSpeedButton(form);
       button->SetParent(form);
@@ -30,7 +30,6 @@ class SpeedButtons : public testing::Test {
     for (int i = 0; i < 3; ++i) buttons[i]->SetGroupIndex(1);
     form->Show();
   }
-  void TearDown() override { delete form; }
 
   std::string Downs() {
     std::string s;
@@ -43,7 +42,6 @@ class SpeedButtons : public testing::Test {
                  MAKELPARAM(Button->Left() + X, Button->Top() + Y));
   }
 
-  TForm* form = nullptr;
   std::vector<TSpeedButton*> buttons;
   std::vector<int> clicks;
 };

@@ -1,16 +1,20 @@
 // Hostile files: mutants of the project's own fixtures through every reader,
 // writer and decoder, each family in a mutant_runner.exe of its own, so that
 // a crash or a hang is a failure naming the mutant, and the other mutants
-// still run. TAVRIN_MUTATION_SCALE multiplies the number of mutants and
-// TAVRIN_MUTATION_SEED picks another set (scripts/mutation-soak).
+// still run. TAVRIN_MUTATION_SCALE multiplies the number of mutants,
+// TAVRIN_MUTATION_SEED picks another set (scripts/mutation-soak), and
+// TAVRIN_MUTATION_FAMILIES ("bmp,ico") runs only the families named.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shlobj.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <sstream>
 #include <thread>
 
+#include "bitmaps.h"
 #include "formats/id3v1.h"
 #include "module_fixtures.h"
 #include "mutator.h"
@@ -56,6 +60,8 @@ struct Outcome {
   uint32_t Ran = 0;
   DWORD SlowestMs = 0;
   std::string Slowest;
+  DWORD Ms = 0;         // the whole job
+  unsigned PeakMB = 0;  // the largest working set of its runners
 };
 
 struct LogLine {
@@ -129,6 +135,7 @@ Outcome RunJob(const Job& job, uint64_t seed, const std::wstring& work) {
   auto mutant = [&](uint32_t index, const std::string& description) {
     return what + " #" + std::to_string(index) + " (" + description + ")";
   };
+  const DWORD started = GetTickCount();
   uint32_t first = 0;
   for (int launch = 0; first < job.Count; ++launch) {
     const std::wstring log = work + L"log" + std::to_wstring(launch) + L".txt";
@@ -155,7 +162,9 @@ Outcome RunJob(const Job& job, uint64_t seed, const std::wstring& work) {
       } else if (l.Word == "end") {
         open = false;
         ++out.Ran;
-        const DWORD ms = static_cast<DWORD>(std::strtoul(l.Rest.c_str(), nullptr, 10));
+        char* after = nullptr;
+        const DWORD ms = static_cast<DWORD>(std::strtoul(l.Rest.c_str(), &after, 10));
+        out.PeakMB = std::max(out.PeakMB, static_cast<unsigned>(std::strtoul(after, nullptr, 10)));
         if (ms > out.SlowestMs) out.SlowestMs = ms, out.Slowest = mutant(l.Index, description);
         if (ms > kSlowMs)
           out.Problems.push_back(mutant(l.Index, description) + ": took " + std::to_string(ms) + " ms");
@@ -177,6 +186,7 @@ Outcome RunJob(const Job& job, uint64_t seed, const std::wstring& work) {
     ++out.Ran;
     first = begun + 1;
   }
+  out.Ms = GetTickCount() - started;
   return out;
 }
 
@@ -281,6 +291,240 @@ std::string BrokenCodebookOgg() {
   return out;
 }
 
+// --- pictures, skin descriptions and dropped file lists ----------------------
+
+std::string Le(uint32_t v, int bytes) {
+  std::string s;
+  for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
+  return s;
+}
+
+std::string Be32(uint32_t v) { return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)}; }
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string s;
+  for (int v : values) s += static_cast<char>(v);
+  return s;
+}
+
+// A small picture with a gradient and the skin's key colours, saved by our
+// own writer at one depth; 13 pixels wide, so that its rows carry padding.
+std::wstring WrittenBitmap(const TempDir& dir, TPixelFormat format, const std::wstring& name) {
+  TBitmap b;
+  b.SetPixelFormat(pf24bit);
+  b.SetSize(13, 7);
+  for (int y = 0; y < 7; ++y) {
+    auto* row = static_cast<uint8_t*>(b.ScanLine(y));
+    for (int x = 0; x < 13; ++x) {
+      const COLORREF c = x == 0    ? RGB(0, 255, 0)
+                         : x == 12 ? RGB(255, 0, 255)
+                                   : RGB(x * 19, y * 36, 255 - x * 19);
+      row[3 * x] = GetBValue(c), row[3 * x + 1] = GetGValue(c), row[3 * x + 2] = GetRValue(c);
+    }
+  }
+  b.SetPixelFormat(format);
+  const std::wstring file = dir.File(name);
+  b.SaveToFile(file);
+  return file;
+}
+
+// A .bmp the writer never makes, field by field. InHeader follows the first
+// 40 bytes of a longer header; After (a palette, masks) follows the header.
+std::string BmpFile(uint32_t headerSize, int32_t width, int32_t height, int bits, uint32_t compression,
+                    uint32_t colours, const std::string& inHeader, const std::string& after,
+                    const std::string& pixels) {
+  std::string info = Le(headerSize, 4);
+  if (headerSize == 12) {
+    info += Le(width, 2) + Le(height, 2) + Le(1, 2) + Le(bits, 2);
+  } else {
+    info += Le(width, 4) + Le(height, 4) + Le(1, 2) + Le(bits, 2) + Le(compression, 4) +
+            Le(static_cast<uint32_t>(pixels.size()), 4) + Le(2835, 4) + Le(2835, 4) + Le(colours, 4) +
+            Le(0, 4);
+    info += inHeader;
+    info.resize(headerSize, '\0');
+  }
+  info += after;
+  const uint32_t offset = static_cast<uint32_t>(14 + info.size());
+  return "BM" + Le(offset + static_cast<uint32_t>(pixels.size()), 4) + Le(0, 4) + Le(offset, 4) + info +
+         pixels;
+}
+
+std::string Palette(int entries, int bytesEach) {
+  std::string p;
+  for (int i = 0; i < entries; ++i) {
+    p += Bytes({i * 16, 255 - i * 16, (i * 97) & 255});
+    if (bytesEach == 4) p += '\0';
+  }
+  return p;
+}
+
+std::string Masks(std::initializer_list<uint32_t> masks) {
+  std::string m;
+  for (uint32_t v : masks) m += Le(v, 4);
+  return m;
+}
+
+std::string Gradient(size_t bytes) {
+  std::string s;
+  for (size_t i = 0; i < bytes; ++i) s += static_cast<char>(i * 37 + 11);
+  return s;
+}
+
+struct Seed {
+  const wchar_t* Name;
+  std::string Bytes;
+  uint32_t Count = 150;
+};
+
+std::vector<Seed> HandMadeBitmaps() {
+  return {
+      // Every RLE operation: runs, absolute runs with their padding, moves,
+      // ends of line and of the picture.
+      {L"rle8.bmp", BmpFile(40, 12, 6, 8, BI_RLE8, 4, "", Palette(4, 4),
+                            Bytes({3,  1, 0, 4, 2, 3, 1, 2, 5, 3, 0, 0,  // row 0
+                                   0,  2, 2, 1, 4, 1, 0, 0,              // row 1, a move into row 2
+                                   0,  3, 1, 2, 3, 0, 9, 2, 0, 0,        // row 3
+                                   12, 3, 0, 0, 6, 1, 0, 1}))},
+      {L"rle4.bmp", BmpFile(40, 10, 5, 4, BI_RLE4, 16, "", Palette(16, 4),
+                            Bytes({4,  0x12, 0, 5, 0x34, 0x56, 0x70, 0,    1, 0xF0, 0, 0,  // row 0
+                                   0,  2,    3, 1, 7,    0xAB, 0,    0,                    // row 1, a move
+                                   10, 0xCD, 0, 0, 0,    4,    0x12, 0x34, 6, 0x56, 0, 1}))},
+      // Ten bits a channel: converted to 24 bits.
+      {L"fields10.bmp",
+       BmpFile(40, 5, 3, 32, BI_BITFIELDS, 0, "", Masks({0x3FF00000, 0xFFC00, 0x3FF}), Gradient(5 * 3 * 4))},
+      {L"alphafields.bmp",
+       BmpFile(40, 3, 4, 32, 6, 0, "", Masks({0xFF0000, 0xFF00, 0xFF, 0xFF000000}), Gradient(3 * 4 * 4))},
+      // Top-down, 4-4-4-4 fields inside the header.
+      {L"v5topdown.bmp",
+       BmpFile(124, 6, -4, 16, BI_BITFIELDS, 0, Masks({0xF00, 0xF0, 0xF, 0xF000}), "", Gradient(12 * 4))},
+      // Large but short: the RLE moves and ends leave most of 3 million
+      // pixels to the zeroed DIB.
+      {L"rle8large.bmp",
+       BmpFile(40, 2000, 1500, 8, BI_RLE8, 4, "", Palette(4, 4),
+               Bytes({200, 1, 0, 3, 1, 2,   3, 0, 0, 0, 0, 2, 255, 255, 100, 2,
+                      0,   0, 0, 2, 0, 200, 0, 5, 1, 1, 2, 2, 3,   0,   0,   1})),
+       60},
+      // The palette's length only told by the pixel offset.
+      {L"os2.bmp", BmpFile(12, 7, 3, 4, BI_RGB, 0, "", Palette(16, 3), Gradient(4 * 3))},
+  };
+}
+
+// The CRC of PNG chunks.
+uint32_t Crc32(const std::string& s) {
+  uint32_t c = 0xFFFFFFFF;
+  for (char ch : s) {
+    c ^= static_cast<uint8_t>(ch);
+    for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320 ^ (c >> 1) : c >> 1;
+  }
+  return ~c;
+}
+
+// An RGBA PNG whose one IDAT holds its rows uncompressed (a stored deflate
+// block), with every checksum right.
+std::string Png(uint32_t size) {
+  std::string raw;
+  for (uint32_t y = 0; y < size; ++y) {
+    raw += '\0';
+    for (uint32_t x = 0; x < size; ++x) raw += Bytes({int(x * 15), int(y * 15), 128, x == y ? 0 : 255});
+  }
+  uint32_t a = 1, b = 0;
+  for (char ch : raw) a = (a + static_cast<uint8_t>(ch)) % 65521, b = (b + a) % 65521;
+  const std::string zlib = Bytes({0x78, 0x01, 0x01}) + Le(static_cast<uint32_t>(raw.size()), 2) +
+                           Le(~static_cast<uint32_t>(raw.size()), 2) + raw + Be32(b << 16 | a);
+  auto chunk = [](const std::string& type, const std::string& data) {
+    return Be32(static_cast<uint32_t>(data.size())) + type + data + Be32(Crc32(type + data));
+  };
+  return "\x89PNG\r\n\x1a\n" + chunk("IHDR", Be32(size) + Be32(size) + Bytes({8, 6, 0, 0, 0})) +
+         chunk("IDAT", zlib) + chunk("IEND", "");
+}
+
+// An icon image as a DIB: its header (twice the height: the mask follows the
+// colours), palette, pixels and mask.
+std::string IconDib(uint32_t size, int bits, uint32_t colours) {
+  const uint32_t row = (size * bits + 31) / 32 * 4, maskRow = (size + 31) / 32 * 4;
+  return Le(40, 4) + Le(size, 4) + Le(2 * size, 4) + Le(1, 2) + Le(bits, 2) + Le(0, 4) + Le(0, 4) + Le(0, 4) +
+         Le(0, 4) + Le(colours, 4) + Le(0, 4) + Palette(colours, 4) + Gradient(row * size) +
+         std::string(maskRow * size, '\x0F');
+}
+
+// Three entries: a 32x32 DIB of 8 bits with a short palette, a 16x16 PNG and
+// a 48x48 monochrome DIB.
+std::string MixedIcon() {
+  const struct {
+    int Size, Colours, Bits;
+    std::string Image;
+  } images[] = {{32, 4, 8, IconDib(32, 8, 4)}, {16, 0, 32, Png(16)}, {48, 2, 1, IconDib(48, 1, 2)}};
+  std::string file = Le(0, 2) + Le(1, 2) + Le(std::size(images), 2), data;
+  for (const auto& i : images) {
+    const size_t offset = 6 + 16 * std::size(images) + data.size();
+    file += Bytes({i.Size, i.Size, i.Colours, 0}) + Le(1, 2) + Le(i.Bits, 2) +
+            Le(static_cast<uint32_t>(i.Image.size()), 4) + Le(static_cast<uint32_t>(offset), 4);
+    data += i.Image;
+  }
+  return file + data;
+}
+
+// A DROPFILES block as a shell builds it: the header, the names each with
+// its NUL, and the empty name that ends the list.
+std::string DropBlock(const std::vector<std::wstring>& names, bool wide) {
+  DROPFILES header{};
+  header.pFiles = sizeof(DROPFILES);
+  header.pt = POINT{12, 34};
+  header.fWide = wide;
+  std::string block(reinterpret_cast<const char*>(&header), sizeof header);
+  for (const std::wstring& name : names) {
+    if (wide) {
+      block.append(reinterpret_cast<const char*>(name.c_str()), (name.size() + 1) * sizeof(wchar_t));
+    } else {
+      for (wchar_t c : name) block += static_cast<char>(c);
+      block += '\0';
+    }
+  }
+  block.append(wide ? 2 : 1, '\0');
+  return block;
+}
+
+// The writer's files at every depth and the hand-made ones; the built-in
+// skin sheet at 24 bits and at 8; the built-in 32-bit icon and one with a DIB
+// and a PNG entry; the default skin description; wide and ANSI drop lists.
+// Every picture seed must load, or its mutants would test nothing.
+template <typename N>
+std::vector<Job> PictureJobs(const TempDir& dir, N n) {
+  std::vector<Job> jobs;
+  const std::pair<TPixelFormat, const wchar_t*> depths[] = {
+      {pf1bit, L"depth1.bmp"},   {pf4bit, L"depth4.bmp"},   {pf8bit, L"depth8.bmp"},
+      {pf15bit, L"depth15.bmp"}, {pf16bit, L"depth16.bmp"}, {pf24bit, L"depth24.bmp"},
+      {pf32bit, L"depth32.bmp"}};
+  for (const auto& [format, name] : depths) jobs.push_back({"bmp", WrittenBitmap(dir, format, name), n(150)});
+  for (const Seed& seed : HandMadeBitmaps())
+    jobs.push_back({"bmp", dir.WriteFile(seed.Name, seed.Bytes), n(seed.Count)});
+  const std::wstring sheet = Folder(TAVRIN_ART, L"PL.bmp");
+  TBitmap sheet8;
+  sheet8.LoadFromFile(sheet);
+  sheet8.SetPixelFormat(pf8bit);
+  sheet8.SaveToFile(dir.File(L"sheet8.bmp"));
+  jobs.push_back({"skin", sheet, n(200)});
+  jobs.push_back({"skin", dir.File(L"sheet8.bmp"), n(200)});
+  for (const Job& job : jobs) {
+    TBitmap b;
+    EXPECT_NO_THROW(b.LoadFromFile(job.Fixture)) << Narrow(job.Fixture);
+  }
+  // The skin description first: its profile calls make it the longest job.
+  jobs.insert(jobs.begin(), Job{"skin-ini", TAVRIN_DEFAULT_SKIN, n(150)});
+  const std::wstring icons[] = {Folder(TAVRIN_ART, L"PLAY.ico"), dir.WriteFile(L"mixed.ico", MixedIcon())};
+  for (const std::wstring& icon : icons) {
+    TIcon i;
+    EXPECT_NO_THROW(i.LoadFromFile(icon)) << Narrow(icon);
+    jobs.push_back({"ico", icon, n(250)});
+  }
+  const std::vector<std::wstring> names = {L"C:\\Music\\first.mp3", L"D:\\M\u00fcsik\\\u6771\u4eac.ogg",
+                                           L"\\\\server\\share\\a b.wav"};
+  jobs.push_back({"dropfiles", dir.WriteFile(L"drop_wide.bin", DropBlock(names, true)), n(1000)});
+  const std::string ansi = DropBlock({L"C:\\Music\\first.mp3", L"C:\\x\\\u00e9t\u00e9.mp3"}, false);
+  jobs.push_back({"dropfiles", dir.WriteFile(L"drop_ansi.bin", ansi), n(1000)});
+  return jobs;
+}
+
 TEST(HostileFiles, OggWhoseSetupHeaderCannotBeBuiltIsRefused) {
   TempDir dir;
   const std::string bytes = BrokenCodebookOgg();
@@ -299,7 +543,8 @@ TEST(Mutation, EveryReaderWriterAndDecoderSurvivesMutants) {
   const std::wstring modFile = dir.WriteFile(L"tune.mod", bass_test::MakeMod("mod"));
   const std::wstring xmFile = dir.WriteFile(L"tune.xm", bass_test::MakeXm("xm"));
   const std::wstring s3mFile = dir.WriteFile(L"tune.s3m", bass_test::MakeS3m("s3m"));
-  const std::vector<Job> jobs = {
+  const std::vector<Job> pictureJobs = PictureJobs(dir, n);
+  std::vector<Job> jobs = {
       {"id3v1", Lyrics3Fixture(dir), n(600)},
       {"id3v2", Folder(TAVRIN_FORMATS_FIXTURES_W, L"id3_tagged.mp3"), n(600)},
       {"mpeg", Folder(TAVRIN_FORMATS_FIXTURES_W, L"vbr_standard.mp3"), n(500)},
@@ -316,6 +561,13 @@ TEST(Mutation, EveryReaderWriterAndDecoderSurvivesMutants) {
       {"music", s3mFile, n(250)},
       {"wma", Folder(TAVRIN_CODEC_FIXTURES, L"tone.wma"), n(500)},
   };
+  jobs.insert(jobs.end(), pictureJobs.begin(), pictureJobs.end());
+  if (const char* only = std::getenv("TAVRIN_MUTATION_FAMILIES"); only && *only) {
+    const std::string list = "," + std::string(only) + ",";
+    std::erase_if(jobs,
+                  [&](const Job& job) { return list.find("," + job.Family + ",") == std::string::npos; });
+  }
+  ASSERT_FALSE(jobs.empty()) << "TAVRIN_MUTATION_FAMILIES names no family";
   const DWORD started = GetTickCount();
   const std::vector<Outcome> outcomes = RunJobs(jobs, seed, dir);
   ExpectNoProblems(outcomes);
@@ -328,6 +580,11 @@ TEST(Mutation, EveryReaderWriterAndDecoderSurvivesMutants) {
   std::printf("%u mutants with seed %llu in %lu ms; slowest %lu ms: %s\n", ran,
               static_cast<unsigned long long>(seed), GetTickCount() - started, slowest->SlowestMs,
               slowest->Slowest.c_str());
+  // How the jobs share the time, for choosing their counts.
+  for (size_t i = 0; i < jobs.size(); ++i)
+    std::printf("  %-10s %-22s %6u mutants %7lu ms, peak %u MB\n", jobs[i].Family.c_str(),
+                Narrow(jobs[i].Fixture.substr(jobs[i].Fixture.find_last_of(L'\\') + 1)).c_str(),
+                outcomes[i].Ran, outcomes[i].Ms, outcomes[i].PeakMB);
 }
 
 }  // namespace

@@ -208,6 +208,106 @@ void MpegFields(const std::string& b, size_t start, std::vector<SizeField>& out)
   }
 }
 
+// A BITMAPINFOHEADER (or the OS/2 core header) at At: of a .bmp file, or of
+// an image inside an .ico.
+void InfoHeaderFields(const std::string& b, size_t at, std::vector<SizeField>& out) {
+  if (at + 16 > b.size()) return;
+  out.push_back({at, 4, SizeField::kLittle, "bitmap header size"});
+  if (Get(b, at, 4, false) == 12) {
+    out.push_back({at + 4, 2, SizeField::kLittle, "bitmap width"});
+    out.push_back({at + 6, 2, SizeField::kLittle, "bitmap height"});
+    out.push_back({at + 10, 2, SizeField::kLittle, "bitmap bits per pixel"});
+    return;
+  }
+  out.push_back({at + 4, 4, SizeField::kLittle, "bitmap width"});
+  out.push_back({at + 8, 4, SizeField::kLittle, "bitmap height"});
+  out.push_back({at + 14, 2, SizeField::kLittle, "bitmap bits per pixel"});
+  out.push_back({at + 16, 4, SizeField::kLittle, "bitmap compression"});
+  out.push_back({at + 20, 4, SizeField::kLittle, "bitmap image size"});
+  out.push_back({at + 32, 4, SizeField::kLittle, "bitmap colours used"});
+  const uint32_t compression = Get(b, at + 16, 4, false);
+  if (compression == 3 || compression == 6)
+    for (size_t i = 0; i < 4; ++i)
+      out.push_back({at + 40 + 4 * i, 4, SizeField::kLittle, "bitmap bit field"});
+}
+
+// The counts and escape codes of the first operations of an RLE stream: a
+// zero, a one or a two there turns data into end of line, end of bitmap or a
+// move.
+void RleFields(const std::string& b, size_t at, bool rle8, std::vector<SizeField>& out) {
+  for (int n = 0; n < 24 && at + 2 <= b.size(); ++n) {
+    const uint8_t count = static_cast<uint8_t>(b[at]), code = static_cast<uint8_t>(b[at + 1]);
+    out.push_back({at, 1, SizeField::kLittle, "RLE count"});
+    out.push_back({at + 1, 1, SizeField::kLittle, count ? "RLE value" : "RLE escape"});
+    if (count) {
+      at += 2;
+    } else if (code == 1) {
+      return;
+    } else if (code == 2) {
+      out.push_back({at + 2, 1, SizeField::kLittle, "RLE move right"});
+      out.push_back({at + 3, 1, SizeField::kLittle, "RLE move up"});
+      at += 4;
+    } else {
+      const size_t bytes = code == 0 ? 0 : rle8 ? code : (code + 1u) / 2;
+      at += 2 + bytes + (bytes & 1);
+    }
+  }
+}
+
+void BmpFields(const std::string& b, std::vector<SizeField>& out) {
+  if (!Is(b, 0, "BM", 2) || b.size() < 30) return;
+  out.push_back({2, 4, SizeField::kLittle, "bitmap file size"});
+  out.push_back({10, 4, SizeField::kLittle, "bitmap pixel offset"});
+  InfoHeaderFields(b, 14, out);
+  const uint32_t compression = Get(b, 30, 4, false);
+  if (Get(b, 14, 4, false) >= 40 && (compression == 1 || compression == 2))
+    RleFields(b, Get(b, 10, 4, false), compression == 1, out);
+}
+
+void IconFields(const std::string& b, std::vector<SizeField>& out) {
+  if (!Is(b, 0, "\0\0\1\0", 4) || b.size() < 22) return;
+  out.push_back({4, 2, SizeField::kLittle, "icon count"});
+  const size_t count = Get(b, 4, 2, false);
+  for (size_t i = 0; i < count && i < 8 && 6 + 16 * (i + 1) <= b.size(); ++i) {
+    const size_t e = 6 + 16 * i;
+    out.push_back({e, 1, SizeField::kLittle, "icon entry width"});
+    out.push_back({e + 1, 1, SizeField::kLittle, "icon entry height"});
+    out.push_back({e + 6, 2, SizeField::kLittle, "icon entry bits per pixel"});
+    out.push_back({e + 8, 4, SizeField::kLittle, "icon image size"});
+    out.push_back({e + 12, 4, SizeField::kLittle, "icon image offset"});
+    const size_t image = Get(b, e + 12, 4, false);
+    if (Is(b, image, "\x89PNG", 4)) {
+      out.push_back({image + 16, 4, SizeField::kBig, "PNG width"});
+      out.push_back({image + 20, 4, SizeField::kBig, "PNG height"});
+    } else {
+      InfoHeaderFields(b, image, out);
+    }
+  }
+}
+
+// A DROPFILES block: the offset of its list (the header's own size) and the
+// wide flag.
+void DropFilesFields(const std::string& b, std::vector<SizeField>& out) {
+  if (b.size() < 20 || Get(b, 0, 4, false) != 20 || Get(b, 16, 4, false) > 1) return;
+  out.push_back({0, 4, SizeField::kLittle, "DROPFILES list offset"});
+  out.push_back({16, 4, SizeField::kLittle, "DROPFILES wide flag"});
+}
+
+// The numbers of an INI text ("key=12", "x,y", "r,g,b"), as decimal fields.
+void IniFields(const std::string& b, std::vector<SizeField>& out) {
+  const size_t first = b.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos || (b[first] != '[' && b[first] != ';' && b[first] != '/') ||
+      b.find("\n[") == std::string::npos)
+    return;
+  for (size_t at = 1, n = 0; at < b.size() && n < 256; ++at) {
+    if ((b[at - 1] != '=' && b[at - 1] != ',') || b[at] < '0' || b[at] > '9') continue;
+    size_t end = at;
+    while (end < b.size() && end - at < 10 && b[end] >= '0' && b[end] <= '9') ++end;
+    out.push_back({at, static_cast<uint8_t>(end - at), SizeField::kDecimal, "INI number"});
+    ++n;
+  }
+}
+
 // --- what the mutants do ---------------------------------------------------
 
 constexpr uint32_t kInteresting[] = {0,       1,        2,          7,          8,          0x7F,
@@ -357,6 +457,10 @@ std::vector<SizeField> FindSizeFields(const std::string& Bytes) {
   RiffFields(Bytes, fields);
   AsfFields(Bytes, fields);
   TrailerFields(Bytes, fields);
+  BmpFields(Bytes, fields);
+  IconFields(Bytes, fields);
+  DropFilesFields(Bytes, fields);
+  IniFields(Bytes, fields);
   if (size_t ogg = OggStart(Bytes); ogg != std::string::npos) {
     OggFields(Bytes, ogg, fields);
   } else if (audioStart < Bytes.size()) {

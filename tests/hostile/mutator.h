@@ -26,8 +26,10 @@ struct SizeField {
 };
 
 // The fields of an ID3v2 tag and its frames, RIFF chunks, Ogg pages and Vorbis
-// comments, ASF objects and their descriptors, a Lyrics3 block and an MPEG
-// Xing header, as far as the bytes hold them.
+// comments, ASF objects and their descriptors, a Lyrics3 block, an MPEG Xing
+// header, a .bmp's headers and RLE codes, an .ico's directory and image
+// headers, a DROPFILES header and the numbers of an INI text, as far as the
+// bytes hold them.
 std::vector<SizeField> FindSizeFields(const std::string& Bytes);
 
 // Rewrites the checksum of every whole Ogg page, so a mutant reaches the

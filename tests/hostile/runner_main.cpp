@@ -5,18 +5,25 @@
 // "end <index>", and "done" after the last mutant.
 //
 //   mutant_runner <family> <fixture> <seed> <first> <count> <work folder> <log>
+//
+// "end" also gives the mutant's time in ms and the process's peak working set
+// in MB so far; a mutant that takes that peak past kPeakLimitMB fails.
 #include <windows.h>
-// After windows.h, which it needs.
+// After windows.h, which they need.
+#include <psapi.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "bass_api.h"
 #include "bench/bass_library.h"
+#include "bitmaps.h"
 #include "dialogs.h"
 #include "exceptions.h"
 #include "formats/id3v1.h"
@@ -25,10 +32,16 @@
 #include "formats/ogg_vorbis.h"
 #include "formats/wav_file.h"
 #include "formats/wma_tag_editor.h"
+#include "foundation/tnt_string_list.h"
 #include "mutator.h"
 #include "playlist/comp_list.h"
 #include "playlist/m3u.h"
 #include "settings_xml.h"
+#include "skin/cool_ini.h"
+#include "skin/drop_target.h"
+#include "skin/hue_shift.h"
+#include "skin/skin_cells.h"
+#include "streams.h"
 #include "version.h"
 
 namespace {
@@ -348,14 +361,347 @@ std::string Decode(const std::wstring& file, Creator creator) {
   return failure;
 }
 
+// --- pictures, skins and dropped files ---------------------------------------
+
+// A picture reader refuses a bad file with EInvalidGraphic and nothing else;
+// any other exception reaches Check's caller as a failure.
+
+// Bitmaps beyond this many pixels are only loaded: the reader's own bounds
+// (MaxBitmapDimension, MaxBitmapBytes) are what is under test, and copies,
+// round trips and the skin routines on a picture that size would cost the
+// harness more than the reader.
+constexpr int64_t kWorkedPixels = int64_t(4) << 20;
+
+std::string RowsOf(TBitmap& b) {
+  std::string rows;
+  for (int y = 0; y < b.Height(); ++y)
+    rows.append(static_cast<const char*>(b.ScanLine(y)), static_cast<size_t>(-b.ScanLineStride()));
+  return rows;
+}
+
+std::string SameBitmap(TBitmap& a, TBitmap& b, const std::string& what) {
+  if (a.Width() != b.Width() || a.Height() != b.Height() || a.PixelFormat() != b.PixelFormat())
+    return what + " gives " + std::to_string(b.Width()) + "x" + std::to_string(b.Height()) + " format " +
+           std::to_string(b.PixelFormat()) + ", not " + std::to_string(a.Width()) + "x" +
+           std::to_string(a.Height()) + " format " + std::to_string(a.PixelFormat());
+  const std::vector<RGBQUAD> ta = a.ColorTable(), tb = b.ColorTable();
+  if (ta.size() != tb.size() || std::memcmp(ta.data(), tb.data(), ta.size() * sizeof(RGBQUAD)) != 0)
+    return what + " gives another colour table";
+  if (RowsOf(a) != RowsOf(b)) return what + " gives other pixels";
+  return {};
+}
+
+// A memory stream holding Prefix and then the mutant, at the mutant's start.
+void FillStream(TMemoryStream& stream, const std::string& prefix, const std::string& bytes) {
+  stream.WriteBuffer(prefix.data(), static_cast<int32_t>(prefix.size()));
+  if (!bytes.empty()) stream.WriteBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+  stream.SetPosition(static_cast<int64_t>(prefix.size()));
+}
+
+const std::string kStreamPrefix = "something before the picture";
+
+bool IsKey(const uint8_t* bgr) { return IsSkinKeyColor(bgr[2] | (bgr[1] << 8) | (bgr[0] << 16)); }
+
+// The window shape, the tint and the cells of a sheet, on whatever loaded:
+// the region stays inside the picture; at 24 and 32 bits, where colours are
+// exact, the tint keeps every key colour and makes none; a cut either fails
+// and leaves its destination alone or gives a 24-bit piece of the sheet.
+// EInvalidGraphic (a conversion past the bitmap bounds) is a refusal.
+std::string CheckSkinRoutines(TBitmap& sheet, int rows, int columns) {
+  const int w = sheet.Width(), h = sheet.Height();
+  if (int64_t{w} * h > kWorkedPixels) return {};
+  try {
+    auto regionOutside = [](TBitmap& b) {
+      HRGN region = CreateRegionFromBitmap(&b, 0xFF00FF);
+      if (!region) return false;
+      RECT box{};
+      GetRgnBox(region, &box);
+      DeleteObject(region);
+      return box.left < 0 || box.top < 0 || box.right > b.Width() || box.bottom > b.Height();
+    };
+    if (regionOutside(sheet)) return "the region of the picture reaches outside it";
+    const TPixelFormat format = sheet.PixelFormat();
+    const int bytesPerPixel = sheet.BitsPerPixel() >= 24 ? sheet.BitsPerPixel() / 8 : 0;
+    const std::string before = bytesPerPixel ? RowsOf(sheet) : "";
+    ShiftBitmapHue(&sheet, 80);
+    if (sheet.Width() != w || sheet.Height() != h || sheet.PixelFormat() != format)
+      return "the hue shift changed the picture's size or format";
+    if (bytesPerPixel) {
+      const std::string after = RowsOf(sheet);
+      const size_t stride = before.size() / h;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+          const size_t at = y * stride + size_t(x) * bytesPerPixel;
+          const auto* p = reinterpret_cast<const uint8_t*>(before.data() + at);
+          const auto* q = reinterpret_cast<const uint8_t*>(after.data() + at);
+          if (IsKey(p) ? std::memcmp(p, q, 3) != 0 : IsKey(q))
+            return "the hue shift moved a key colour at " + std::to_string(x) + "," + std::to_string(y);
+        }
+    }
+    for (int r = 1; r <= rows; ++r)
+      for (int c = 1; c <= columns; ++c) {
+        TBitmap cell(2, 3);
+        const std::string where = "cell " + std::to_string(r) + "," + std::to_string(c);
+        if (!ExtractSkinCell(&sheet, &cell, r, c)) {
+          if (cell.Width() != 2 || cell.Height() != 3)
+            return where + ": a failed cut changed its destination";
+          continue;
+        }
+        if (cell.Width() < 1 || cell.Width() > w || cell.Height() < 1 || cell.Height() > h ||
+            cell.PixelFormat() != pf24bit)
+          return where + " of a " + std::to_string(w) + "x" + std::to_string(h) + " sheet measures " +
+                 std::to_string(cell.Width()) + "x" + std::to_string(cell.Height());
+        if (regionOutside(cell)) return where + ": its region reaches outside it";
+      }
+    ExtractSkinCell(&sheet, &sheet, 2, 1);
+  } catch (const EInvalidGraphic&) {
+  }
+  return {};
+}
+
+// The file read from its handle and from a memory stream after other data
+// must give the same picture, leave the stream after what it read, and save
+// a file that reads back as the same picture.
+std::string CheckBitmap(const std::wstring& file, const std::string& bytes, int rows, int columns) {
+  TBitmap fromFile, fromStream;
+  bool loaded = true, streamed = true;
+  try {
+    fromFile.LoadFromFile(file);
+  } catch (const EInvalidGraphic&) {
+    loaded = false;
+  }
+  TMemoryStream stream;
+  FillStream(stream, kStreamPrefix, bytes);
+  try {
+    fromStream.LoadFromStream(&stream);
+  } catch (const EInvalidGraphic&) {
+    streamed = false;
+  }
+  if (loaded != streamed)
+    return loaded ? "loads from the file but not from a stream" : "loads from a stream but not from the file";
+  if (!loaded) return {};
+  const int64_t w = fromFile.Width(), h = fromFile.Height();
+  if (w < 1 || h < 1 || w > MaxBitmapDimension || h > MaxBitmapDimension ||
+      -int64_t{fromFile.ScanLineStride()} * h > MaxBitmapBytes)
+    return "loaded a " + std::to_string(w) + "x" + std::to_string(h) + " bitmap, past the bounds";
+  if (stream.Position() > stream.Size() || stream.Position() < int64_t(kStreamPrefix.size() + 26))
+    return "the stream is left at " + std::to_string(stream.Position()) + " of " +
+           std::to_string(stream.Size());
+  if (w * h > kWorkedPixels) return {};
+  if (std::string f = SameBitmap(fromFile, fromStream, "the stream"); !f.empty()) return f;
+  TMemoryStream saved;
+  fromFile.SaveToStream(&saved);
+  saved.SetPosition(0);
+  TBitmap back;
+  try {
+    back.LoadFromStream(&saved);
+  } catch (const Exception& e) {
+    return std::string("what was saved does not load: ") + e.what();
+  }
+  if (std::string f = SameBitmap(fromFile, back, "reading back what was saved"); !f.empty()) return f;
+  return CheckSkinRoutines(fromFile, rows, columns);
+}
+
+std::string SavedBytes(TGraphic& graphic) {
+  TMemoryStream stream;
+  graphic.SaveToStream(&stream);
+  return std::string(static_cast<const char*>(stream.Memory()), static_cast<size_t>(stream.Size()));
+}
+
+// Loaded from the file and from a stream alike, an icon saves the very bytes
+// it read (a prefix of the file) and leaves the stream after them; then every
+// size is picked and drawn, and the picture by extension copied to a bitmap.
+std::string CheckIcon(const std::wstring& file, const std::string& bytes) {
+  TIcon fromFile, fromStream;
+  bool loaded = true, streamed = true;
+  try {
+    fromFile.LoadFromFile(file);
+  } catch (const EInvalidGraphic&) {
+    loaded = false;
+  }
+  TMemoryStream stream;
+  FillStream(stream, kStreamPrefix, bytes);
+  try {
+    fromStream.LoadFromStream(&stream);
+  } catch (const EInvalidGraphic&) {
+    streamed = false;
+  }
+  if (loaded != streamed)
+    return loaded ? "loads from the file but not from a stream" : "loads from a stream but not from the file";
+  if (!loaded) return {};
+  const std::string saved = SavedBytes(fromFile);
+  if (saved.empty() || bytes.compare(0, saved.size(), saved) != 0)
+    return "saves " + std::to_string(saved.size()) + " bytes that are not the start of the file";
+  if (SavedBytes(fromStream) != saved) return "saves other bytes after loading from a stream";
+  if (stream.Position() != int64_t(kStreamPrefix.size() + saved.size()))
+    return "the stream is left at " + std::to_string(stream.Position());
+  TBitmap canvas(48, 48);
+  for (int size : {0, 16, 32, 48, 256}) {
+    try {
+      fromFile.SetSize(size, size);
+      if (fromFile.Width() < 1 || fromFile.Width() > 1024 || fromFile.Height() < 1 ||
+          fromFile.Height() > 1024)
+        return "picked an entry of " + std::to_string(fromFile.Width()) + "x" +
+               std::to_string(fromFile.Height());
+      canvas.Canvas()->Draw(0, 0, &fromFile);
+      canvas.Canvas()->StretchDraw(RECT{0, 0, 48, 48}, &fromFile);
+    } catch (const EInvalidGraphic&) {
+    }
+  }
+  // A handle given from outside saves as a one-entry file of its own (or is
+  // refused), which must read back at the handle's size.
+  HICON handle = nullptr;
+  try {
+    handle = fromFile.Handle();
+  } catch (const EInvalidGraphic&) {
+  }
+  if (handle) {
+    TIcon copy;
+    copy.SetHandle(CopyIcon(handle));
+    TMemoryStream written;
+    try {
+      copy.SaveToStream(&written);
+    } catch (const EInvalidGraphic&) {
+    }
+    if (written.Size() > 0) {
+      written.SetPosition(0);
+      TIcon back;
+      try {
+        back.LoadFromStream(&written);
+      } catch (const Exception& e) {
+        return std::string("an icon saved from its handle does not load: ") + e.what();
+      }
+      if (back.Width() != copy.Width() || back.Height() != copy.Height())
+        return "an icon saved from a handle of " + std::to_string(copy.Width()) + "x" +
+               std::to_string(copy.Height()) + " reads back at " + std::to_string(back.Width()) + "x" +
+               std::to_string(back.Height());
+    }
+  }
+  try {
+    TPicture picture;
+    picture.LoadFromFile(file);
+    TBitmap copy;
+    copy.Assign(picture.Graphic());
+  } catch (const EInvalidGraphic&) {
+  }
+  return {};
+}
+
+// The sections and keys the file lists, and each key through one of the
+// readers, the reader turning with the key and the mutant; a value is at most
+// the 4095 characters the reader keeps. Every profile call opens the file
+// again through the Wine server, which all runners share: the caps keep a
+// mutant that repeats a line thousands of times from slowing every family.
+std::string CheckSkinIni(const std::wstring& work, const std::string& bytes) {
+  // A name of its own for each mutant: the profile calls cache files by name.
+  const std::wstring file = work + L"Skin" + std::to_wstring(CurrentIndex) + L".txt";
+  WriteBytes(file, bytes);
+  std::string failure;
+  {
+    TCoolIni ini(file);
+    TTntStringList sections;
+    ini.ReadSections(&sections);
+    uint32_t turn = CurrentIndex;
+    for (int32_t s = 0; s < sections.Count() && s < 24 && failure.empty(); ++s) {
+      const std::wstring section = sections.Strings(s);
+      TTntStringList keys;
+      ini.ReadSection(section, &keys);
+      for (int32_t k = 0; k < keys.Count() && k < 16 && failure.empty(); ++k) {
+        const std::wstring key = keys.Strings(k);
+        switch (turn++ % 4) {
+          case 0:
+            if (ini.ReadString(section, key, L"").size() > 4095)
+              failure = "a value longer than the reader keeps";
+            break;
+          case 1:
+            (void)ini.ReadInteger(section, key, -7);
+            break;
+          case 2:
+            (void)ini.ReadPoint(section, key);
+            break;
+          default:
+            (void)ini.ReadRGB(section, key);
+        }
+      }
+    }
+    if (CurrentIndex % 8 == 0) {
+      TTntStringList values;
+      ini.ReadSectionValues(sections.Count() ? sections.Strings(0) : L"Colors", &values);
+      (void)ini.ReadPoint(L"MWPositions", L"No such key");
+    }
+  }
+  DeleteFileW(file.c_str());
+  return failure;
+}
+
+// The block ends where a page nobody may read begins, so a read past its end
+// faults at once instead of reading a neighbour's bytes.
+class GuardedBlock {
+ public:
+  explicit GuardedBlock(const std::string& bytes) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const size_t page = info.dwPageSize, body = (bytes.size() + page - 1) / page * page;
+    FBase = static_cast<char*>(VirtualAlloc(nullptr, body + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    DWORD old = 0;
+    if (!FBase || !VirtualProtect(FBase + body, page, PAGE_NOACCESS, &old))
+      throw std::runtime_error("cannot guard the block");
+    FData = FBase + body - bytes.size();
+    std::memcpy(FData, bytes.data(), bytes.size());
+  }
+  ~GuardedBlock() { VirtualFree(FBase, 0, MEM_RELEASE); }
+  GuardedBlock(const GuardedBlock&) = delete;
+  GuardedBlock& operator=(const GuardedBlock&) = delete;
+  const void* Data() const { return FData; }
+
+ private:
+  char* FBase = nullptr;
+  char* FData = nullptr;
+};
+
+// Only whole names, none empty, none with a NUL, none longer than a path can
+// be, and never more than the block could hold.
+std::string CheckDropFiles(const std::string& bytes) {
+  GuardedBlock block(bytes);
+  TTntStringList files;
+  ReadDropFiles(block.Data(), bytes.size(), &files);
+  if (static_cast<size_t>(files.Count()) > bytes.size() / 2)
+    return std::to_string(files.Count()) + " names from a block of " + std::to_string(bytes.size()) +
+           " bytes";
+  for (int32_t i = 0; i < files.Count(); ++i) {
+    const std::wstring name = files.Strings(i);
+    if (name.empty() || name.size() > 32767 || name.find(L'\0') != std::wstring::npos)
+      return "name " + std::to_string(i) + " of " + std::to_string(name.size()) + " units";
+  }
+  return {};
+}
+
 // --- the run -----------------------------------------------------------------
+
+// Far above what any reader needs for these fixtures (a bitmap at the
+// readers' bound of 256 MB of pixels is a DIB section whose untouched pages
+// cost nothing), far below what one that believed a hostile 32-bit size
+// would take.
+constexpr size_t kPeakLimitMB = 512;
+
+size_t PeakMegabytes() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.PeakWorkingSetSize >> 20;
+}
 
 // The mutant keeps the fixture's extension, for whatever looks at names.
 std::string Check(const std::wstring& family, const std::wstring& work, const std::wstring& extension,
                   const std::string& bytes) {
   const std::wstring file = work + L"mutant" + extension;
   if (family == L"settings") return CheckSettings(work + L"settings\\", bytes);
+  if (family == L"skin-ini") return CheckSkinIni(work, bytes);
+  if (family == L"dropfiles") return CheckDropFiles(bytes);
   WriteBytes(file, bytes);
+  if (family == L"bmp") return CheckBitmap(file, bytes, 3, 3);
+  if (family == L"skin") return CheckBitmap(file, bytes, 8, 13);
+  if (family == L"ico") return CheckIcon(file, bytes);
   if (family == L"m3u") return CheckPlaylist(file, work);
   if (family == L"stream") return Decode(file, Creator::kStream);
   if (family == L"stream-refused") {
@@ -396,6 +742,7 @@ int main() {
   CurrentLog = &log;
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   SetUnhandledExceptionFilter(LastWords);
+  size_t peakSoFar = PeakMegabytes();
   for (uint32_t i = first; i < first + count; ++i) {
     const hostile::Mutant m = MakeMutant(original, seed, i);
     CurrentIndex = i;
@@ -409,8 +756,13 @@ int main() {
     } catch (...) {
       failure = "raised something that is no exception";
     }
+    const DWORD ms = GetTickCount() - started;
+    const size_t peak = PeakMegabytes();
+    if (failure.empty() && peak > kPeakLimitMB && peak > peakSoFar)
+      failure = "the working set peaked at " + std::to_string(peak) + " MB";
+    peakSoFar = std::max(peakSoFar, peak);
     if (!failure.empty()) log.Line("fail " + std::to_string(i) + " " + failure);
-    log.Line("end " + std::to_string(i) + " " + std::to_string(GetTickCount() - started));
+    log.Line("end " + std::to_string(i) + " " + std::to_string(ms) + " " + std::to_string(peak));
   }
   log.Line("done");
   return 0;

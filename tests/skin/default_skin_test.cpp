@@ -88,13 +88,8 @@ TEST(DefaultSkin, SlidersShowTheirBuiltInPictures) {
   form.Show();
   testing_support::PumpPendingMessages();
 
-  testing_support::TempDir dir;
-  ASSERT_TRUE(testing_support::SaveWindowPicture(form.Handle(), dir.File(L"sliders.png")));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0)
-    CopyFileW(dir.File(L"sliders.png").c_str(), (std::wstring(keep) + L"\\sliders.png").c_str(), FALSE);
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(dir.File(L"sliders.png"), picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(form.Handle(), L"sliders.png", picture));
   // Each slider shows something other than the form's colour along its middle.
   POINT origin{0, 0};
   ClientToScreen(form.Handle(), &origin);

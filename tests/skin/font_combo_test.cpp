@@ -176,14 +176,8 @@ TEST(FontCombo, DroppedDownPicture) {
   ASSERT_TRUE(host.Combo->DroppedDown());
   HWND list = host.Combo->ListHandle();
   ASSERT_NE(list, nullptr);
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(L"font_combo_dropped.png");
-  ASSERT_TRUE(testing_support::SaveWindowPicture(list, file));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0)
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\font_combo_dropped.png").c_str(), FALSE);
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(file, picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(list, L"font_combo_dropped.png", picture));
   // Names are written in the rows: dark ink in the text column of the first rows.
   int dark = 0;
   for (int y = 0; y < std::min(picture.Height, 60); ++y) {

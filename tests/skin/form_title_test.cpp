@@ -429,14 +429,8 @@ TEST(FormTitle, PictureOfTheDefaultPlaylistTitle) {
   form.Show();
   PumpPendingMessages();
 
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(L"playlist_title.png");
-  ASSERT_TRUE(testing_support::SaveWindowPicture(form.Handle(), file));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0)
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\playlist_title.png").c_str(), FALSE);
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(file, picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(form.Handle(), L"playlist_title.png", picture));
   // Both bars carry the picture's ends at both ends of the window.
   for (int i = 0; i < 2; ++i) {
     TBitmap* source = i == 0 ? &active : &inactive;

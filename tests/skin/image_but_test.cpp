@@ -376,14 +376,8 @@ TEST(ImageButFamily, ShowsTheDefaultSkinsPicturesWithoutTheirBlueKey) {
   form.Show();
   testing_support::PumpPendingMessages();
 
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(L"image_buttons.png");
-  ASSERT_TRUE(testing_support::SaveWindowPicture(form.Handle(), file));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0)
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\image_buttons.png").c_str(), FALSE);
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(file, picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(form.Handle(), L"image_buttons.png", picture));
   POINT origin{0, 0};
   ClientToScreen(form.Handle(), &origin);
   RECT frame;

@@ -315,9 +315,7 @@ TEST(Visualisation, BuiltInSkinPicture) {
   SetViewportOrgEx(dc, 0, 0, nullptr);
 
   ASSERT_TRUE(testing_support::SaveDCPicture(dc, kWidth, 2 * kHeight, dir.File(L"vis.png")));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0)
-    CopyFileW(dir.File(L"vis.png").c_str(), (std::wstring(keep) + L"\\vis.png").c_str(), FALSE);
+  testing_support::KeepPicture(dir.File(L"vis.png"), L"vis.png");
   // Bare display at the top right; the first bar in the gradient with one
   // black peak mark above it; the wave through its zero line at the left.
   EXPECT_EQ(PixelOf(&both, kWidth - 1, 0), PixelOf(&background, kWidth - 1, 0));

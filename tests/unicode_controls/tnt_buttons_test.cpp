@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "forms.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_ext_ctrls.h"
 #include "unicode_test_controls.h"
 
+using testing_support::AddControl;
 using testing_support::PumpMessagesUntil;
 using unicode_test::SystemWindowText;
 
@@ -19,44 +21,25 @@ namespace {
 const std::wstring kWide =
     L"\u041F\u0440\u0438\u0432\u0435\u0442 \u2014 \u65E5\u672C";  // "Привет — 日本"
 
-template <typename C>
-C* AddControl(TWinControl* Parent, const std::wstring& Caption, int Top, int Width = 160) {
-  auto* control = new C(Parent);
-  control->SetParent(Parent);
-  control->SetBounds(10, Top, Width, 24);
-  control->SetCaption(Caption);
-  return control;
-}
+// Wide enough for the wide captions.
+constexpr int kWidth = 160;
 
 LRESULT CheckOf(TWinControl* Control) { return SendMessageW(Control->Handle(), BM_GETCHECK, 0, 0); }
 
-class TntButtons : public testing::Test {
+class TntButtons : public testing_support::FormTest {
  protected:
-  void SetUp() override {
-    form = new TForm(nullptr);
-    form->SetBounds(700, 60, 400, 320);
-  }
-  void TearDown() override {
-    delete form;
-    Application()->ProcessMessages();
-  }
-  void ShowForm() {
-    form->Show();
-    PumpMessagesUntil([&] { return form->Active(); }, 2000);
-    Application()->ProcessMessages();
-  }
-  TForm* form = nullptr;
+  void SetUp() override { NewForm(400, 320); }
 };
 
 TEST_F(TntButtons, WideCaptionsAndChecksSurviveNewWindows) {
-  auto* button = AddControl<TTntButton>(form, L"", 10);
-  auto* box = AddControl<TTntCheckBox>(form, L"", 40);
+  auto* button = AddControl<TTntButton>(form, L"", 10, kWidth);
+  auto* box = AddControl<TTntCheckBox>(form, L"", 40, kWidth);
   box->SetAllowGrayed(true);
   box->SetState(cbGrayed);
-  auto* radio = AddControl<TTntRadioButton>(form, L"", 70);
+  auto* radio = AddControl<TTntRadioButton>(form, L"", 70, kWidth);
   radio->SetChecked(true);
-  auto* group = AddControl<TTntGroupBox>(form, L"", 100);
-  auto* panel = AddControl<TTntPanel>(form, L"", 130);
+  auto* group = AddControl<TTntGroupBox>(form, L"", 100, kWidth);
+  auto* panel = AddControl<TTntPanel>(form, L"", 130, kWidth);
   std::vector<TWinControl*> controls{button, box, radio, group, panel};
   ShowForm();
   for (size_t i = 0; i < controls.size(); ++i) {
@@ -78,12 +61,12 @@ TEST_F(TntButtons, WideCaptionsAndChecksSurviveNewWindows) {
 }
 
 TEST_F(TntButtons, WideHotKeysClickFocusToggleAndSelect) {
-  auto* button = AddControl<TTntButton>(form, L"&\u0416\u043C\u0438", 10);       // "&Жми"
-  auto* box = AddControl<TTntCheckBox>(form, L"&\u0401\u043B\u043A\u0430", 40);  // "&Ёлка"
-  auto* radio = AddControl<TTntRadioButton>(form, L"&\u042E\u0433", 70);         // "&Юг"
+  auto* button = AddControl<TTntButton>(form, L"&\u0416\u043C\u0438", 10, kWidth);       // "&Жми"
+  auto* box = AddControl<TTntCheckBox>(form, L"&\u0401\u043B\u043A\u0430", 40, kWidth);  // "&Ёлка"
+  auto* radio = AddControl<TTntRadioButton>(form, L"&\u042E\u0433", 70, kWidth);         // "&Юг"
   auto* group = AddControl<TTntGroupBox>(form, L"Gr&oup \u65E5\u672C", 100, 200);
   group->SetHeight(80);
-  auto* first = AddControl<TTntCheckBox>(group, L"First", 20);
+  auto* first = AddControl<TTntCheckBox>(group, L"First", 20, kWidth);
   auto* ansi = new TButton(form);  // the framework's own: its ANSI hot key
   ansi->SetParent(form);
   ansi->SetBounds(200, 10, 80, 24);
@@ -119,8 +102,8 @@ TEST_F(TntButtons, WideHotKeysClickFocusToggleAndSelect) {
 }
 
 TEST_F(TntButtons, ButtonControlsTakeTheWideActionTextsAndChecked) {
-  auto* button = AddControl<TTntButton>(form, L"", 10);
-  auto* box = AddControl<TTntCheckBox>(form, L"", 40);
+  auto* button = AddControl<TTntButton>(form, L"", 10, kWidth);
+  auto* box = AddControl<TTntCheckBox>(form, L"", 40, kWidth);
   TTntAction action(nullptr);
   action.SetCaption(kWide);
   action.SetChecked(true);

@@ -21,7 +21,7 @@ struct ItemCheck {
 
 }  // namespace
 
-TEST(TntCheckListBox, WideItemsChecksStatesAndEnabledFlagsSurviveANewWindow) {
+TEST(TntCheckListBox, WideItemsChecksStatesAndEnabledFlagsSurviveANewWindowOrText) {
   const ItemCheck checks[6] = {{cbChecked, true},    {cbGrayed, true},  {cbUnchecked, false},
                                {cbChecked, false},   {cbGrayed, false}, {cbUnchecked, true}};
   struct Case {
@@ -31,6 +31,9 @@ TEST(TntCheckListBox, WideItemsChecksStatesAndEnabledFlagsSurviveANewWindow) {
       {"new window", [](TTntCheckListBox* b) { b->RecreateWnd(); }},
       {"new window for an item height", [](TTntCheckListBox* b) { b->SetItemHeight(20); }},
       {"new window for the parent", [](TTntCheckListBox* b) { b->Parent()->RecreateWnd(); }},
+      {"the texts put again", [](TTntCheckListBox* b) {
+         for (int32_t i = 0; i < 6; ++i) b->Items()->SetStrings(i, Item(i));
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -8,6 +8,7 @@
 
 #include "format.h"
 #include "forms.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_combo_box.h"
 #include "window_picture.h"
@@ -36,31 +37,11 @@ class TProbeComboBox : public TTntComboBox {
   }
 };
 
-class TTestPanel : public TWinControl {
- public:
-  using TWinControl::TWinControl;
-  using TWinControl::DestroyHandle;
-};
-
 // Combo boxes on a panel in a shown top-level window that is never activated
 // (an activated one waits for a window manager that Xvfb does not have).
-class ComboHost {
+class ComboHost : public testing_support::TestHost {
  public:
-  ComboHost() {
-    FTopLevel = CreateWindowExW(WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP, 40, 40, 360, 220,
-                                nullptr, nullptr, nullptr, nullptr);
-    ShowWindow(FTopLevel, SW_SHOWNOACTIVATE);
-    Panel = new TTestPanel(nullptr);
-    Panel->SetParentWindow(FTopLevel);
-    Panel->SetBounds(0, 0, 360, 220);
-    Panel->HandleNeeded();
-  }
-  ~ComboHost() {
-    delete Panel;
-    DestroyWindow(FTopLevel);
-  }
-  ComboHost(const ComboHost&) = delete;
-  ComboHost& operator=(const ComboHost&) = delete;
+  ComboHost() : TestHost(360, 220), Panel(Parent) {}
 
   TProbeComboBox* Combo(TComboBoxStyle Style, std::initializer_list<const wchar_t*> Items) {
     auto* combo = new TProbeComboBox(Panel);
@@ -80,7 +61,7 @@ class ComboHost {
                  reinterpret_cast<LPARAM>(wnd));
   }
 
-  TTestPanel* Panel;
+  testing_support::TestParent* Panel;
   uint32_t Clock = 100000;
 
  private:
@@ -269,11 +250,7 @@ TEST(TntComboBox, ItsWindowGoesWhenItsTeardownTakesTheParentDown) {
 }
 
 TEST(TntComboBox, PictureOfAFormWithComboBoxes) {
-  auto* form = new TForm(nullptr);
-  form->SetBorderStyle(bsDialog);
-  form->SetCaption("Tavrin - combo boxes");
-  form->SetBounds(60, 60, 300, 150);
-  form->SetColor(clBtnFace);
+  auto* form = testing_support::NewPictureForm("Tavrin - combo boxes", 300, 150);
   auto add = [form](TComboBoxStyle style, int top, const wchar_t* text) {
     auto* combo = new TTntComboBox(form);
     combo->SetParent(form);
@@ -288,19 +265,10 @@ TEST(TntComboBox, PictureOfAFormWithComboBoxes) {
   list->SetItemIndex(1);
   TTntComboBox* disabled = add(csDropDown, 80, L"Отключено ★");
   disabled->SetEnabled(false);
-  form->Show();
-  testing_support::PumpPendingMessages();
-  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  testing_support::ShowPainted(form);
 
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(L"combo_boxes.png");
-  ASSERT_TRUE(testing_support::SaveWindowPicture(form->Handle(), file));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0) {
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\combo_boxes.png").c_str(), FALSE);
-  }
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(file, picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(form->Handle(), L"combo_boxes.png", picture));
   // Dark ink where the enabled texts are (the focused edit's text is selected:
   // anything but white counts there); only grey ink in the disabled one.
   auto ink = [&](TTntComboBox* combo, auto isInk) {

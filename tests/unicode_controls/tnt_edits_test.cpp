@@ -10,6 +10,7 @@
 
 #include "exceptions.h"
 #include "forms.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_edits.h"
@@ -20,33 +21,10 @@ using testing_support::MessageOf;
 
 namespace {
 
-// Controls on a framework parent in a shown top-level window that is never
-// activated (Wine may wait for a window manager that an activated one needs).
-class Host {
+// Controls on a shown host that is never activated.
+class Host : public testing_support::TestHost {
  public:
-  Host() {
-    FTopLevel = CreateWindowExW(WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP, 40, 40, 420, 300,
-                                nullptr, nullptr, nullptr, nullptr);
-    ShowWindow(FTopLevel, SW_SHOWNOACTIVATE);
-    Parent = new TWinControl(nullptr);
-    Parent->SetParentWindow(FTopLevel);
-    Parent->SetBounds(0, 0, 420, 300);
-    Parent->HandleNeeded();
-  }
-  ~Host() {
-    delete Parent;
-    DestroyWindow(FTopLevel);
-  }
-  Host(const Host&) = delete;
-  Host& operator=(const Host&) = delete;
-
-  template <typename C>
-  C* Add(int left, int top, int width, int height) {
-    auto* control = new C(Parent);
-    control->SetParent(Parent);
-    control->SetBounds(left, top, width, height);
-    return control;
-  }
+  Host() : TestHost(420, 300) {}
   // A memo without word wrap, so that window lines are the text's lines.
   TTntMemo* Memo(const std::wstring& text) {
     auto* memo = Add<TTntMemo>(10, 10, 300, 200);
@@ -54,11 +32,6 @@ class Host {
     memo->SetText(text);
     return memo;
   }
-
-  TWinControl* Parent;
-
- private:
-  HWND FTopLevel;
 };
 
 std::vector<std::wstring> LinesOf(TTntMemo* memo) {
@@ -218,15 +191,8 @@ namespace {
 
 // The window's picture (kept in TAVRIN_PICTURE_DIR when that is set).
 testing_support::Picture PictureOf(HWND window, const std::wstring& name) {
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(name);
   testing_support::Picture picture;
-  if (!testing_support::SaveWindowPicture(window, file)) return picture;
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0) {
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\" + name).c_str(), FALSE);
-  }
-  testing_support::LoadPicture(file, picture);
+  testing_support::TakeWindowPicture(window, name, picture);
   return picture;
 }
 
@@ -255,11 +221,7 @@ int PixelsIn(const testing_support::Picture& picture, HWND window, TWinControl* 
 }  // namespace
 
 TEST(TntEdits, AFormWithEditsMemoAndUpDown) {
-  auto* form = new TForm(nullptr);
-  form->SetBorderStyle(bsDialog);
-  form->SetCaption("Tavrin - edits");
-  form->SetBounds(60, 60, 360, 250);
-  form->SetColor(clBtnFace);
+  auto* form = testing_support::NewPictureForm("Tavrin - edits", 360, 250);
   auto* plain = new TTntEdit(form);
   plain->SetParent(form);
   plain->SetBounds(12, 12, 320, 21);
@@ -293,9 +255,7 @@ TEST(TntEdits, AFormWithEditsMemoAndUpDown) {
   memo->Font()->SetHeight(-13);
   memo->Font()->SetPitch(fpFixed);  // where Courier New is missing, a fixed-pitch stand-in
   for (int i = 1; i <= 12; ++i) memo->Lines()->Add(L"Строка " + std::to_wstring(i) + L" — line");
-  form->Show();
-  testing_support::PumpPendingMessages();
-  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  testing_support::ShowPainted(form);
 
   HWND window = form->Handle();
   const testing_support::Picture picture = PictureOf(window, L"edits_form.png");

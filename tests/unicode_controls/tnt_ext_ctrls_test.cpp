@@ -8,6 +8,7 @@
 
 #include "format.h"
 #include "forms.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "unicode_test_controls.h"
 #include "window_picture.h"
@@ -27,22 +28,16 @@ class TLockableRadioGroup : public TTntRadioGroup {
   bool Locked = false;
 };
 
-class TntRadioGroups : public testing::Test {
+class TntRadioGroups : public testing_support::FormTest {
  protected:
   void SetUp() override {
-    form = new TForm(nullptr);
-    form->SetBounds(700, 60, 420, 300);
+    NewForm(420, 300);
     group = new TLockableRadioGroup(form);
     group->SetParent(form);
     group->SetBounds(10, 10, 200, 120);
     group->SetCaption(L"\u0413\u0440\u0443\u043F\u043F\u0430");  // "Группа"
     group->SetOnClick([this](TObject*) { clicks.push_back(group->ItemIndex()); });
-    form->Show();
-    PumpMessagesUntil([&] { return form->Active(); }, 2000);
-  }
-  void TearDown() override {
-    delete form;
-    Application()->ProcessMessages();
+    ShowForm();
   }
   void SetItems(int Count) {
     group->Items()->Clear();
@@ -64,7 +59,6 @@ class TntRadioGroups : public testing::Test {
     return checks;
   }
 
-  TForm* form = nullptr;
   TLockableRadioGroup* group = nullptr;
   std::vector<int32_t> clicks;
 };
@@ -177,11 +171,7 @@ TEST_F(TntRadioGroups, WideItemsSurviveNewWindowsAndFollowEnabled) {
 }
 
 TEST(TntButtonsGallery, AFormWithButtonsChecksRadiosGroupsAndPanels) {
-  auto* form = new TForm(nullptr);
-  form->SetBorderStyle(bsDialog);
-  form->SetCaption("Tavrin - buttons");
-  form->SetBounds(700, 400, 470, 330);
-  form->SetColor(clBtnFace);
+  auto* form = testing_support::NewPictureForm("Tavrin - buttons", 470, 330);
   auto place = [](auto* control, int x, int y, int w, int h, const std::wstring& caption) {
     control->SetParent(static_cast<TWinControl*>(control->Owner()));
     control->SetBounds(x, y, w, h);
@@ -215,20 +205,10 @@ TEST(TntButtonsGallery, AFormWithButtonsChecksRadiosGroupsAndPanels) {
     radios->Items()->Add(item);
   }
   radios->SetItemIndex(2);
-  form->Show();
-  testing_support::PumpPendingMessages();
-  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  testing_support::ShowPainted(form);
 
-  // Kept for a look when TAVRIN_PICTURE_DIR is set.
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(L"buttons_form.png");
-  ASSERT_TRUE(testing_support::SaveWindowPicture(form->Handle(), file));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0) {
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\buttons_form.png").c_str(), FALSE);
-  }
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(file, picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(form->Handle(), L"buttons_form.png", picture));
   // Text where the captions are: dark pixels inside each control.
   RECT frame{};
   GetWindowRect(form->Handle(), &frame);

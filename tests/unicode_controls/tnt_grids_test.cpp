@@ -11,9 +11,11 @@
 #include "forms.h"
 #include "foundation/tnt_string_list.h"
 #include "memory_bitmap.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "window_picture.h"
 
+using testing_support::InkInWindowPicture;
 using testing_support::MemoryCanvas;
 using testing_support::PumpMessagesUntil;
 
@@ -25,23 +27,17 @@ const std::wstring kWide = L"\u041F\u0440\u0438\u0432\u0435\u0442 \u2605 \u65E5\
 const std::wstring kShown =
     L"\u0420\u0430\u0434\u0438\u043E \u2605 \u0395\u03BB\u03BB\u03AC\u03B4\u03B1";
 
-class TntGrids : public testing::Test {
+class TntGrids : public testing_support::FormTest {
  protected:
   void SetUp() override {
-    form = new TForm(nullptr);
-    form->SetBounds(700, 60, 420, 320);
+    NewForm(420, 320);
     grid = new TTntStringGrid(form);
     grid->SetParent(form);
     grid->SetBounds(10, 10, 380, 200);
     grid->SetDefaultColWidth(120);
     grid->SetColCount(3);
     grid->SetRowCount(4);
-    form->Show();
-    PumpMessagesUntil([&] { return form->Active(); }, 2000);
-  }
-  void TearDown() override {
-    delete form;
-    Application()->ProcessMessages();
+    ShowForm();
   }
   std::vector<std::wstring> Column(int32_t col) {
     std::vector<std::wstring> cells;
@@ -49,7 +45,6 @@ class TntGrids : public testing::Test {
     return cells;
   }
 
-  TForm* form = nullptr;
   TTntStringGrid* grid = nullptr;
 };
 
@@ -164,43 +159,10 @@ TEST_F(TntGrids, EditTextEventsSeeWideText) {
   EXPECT_EQ(stored.back(), L"1,1=\u042F");
 }
 
-// Saves the window's picture and answers how many dark pixels lie in the
-// rectangle (window coordinates); TAVRIN_PICTURE_DIR keeps a copy.
-int SavePicture(HWND window, const std::wstring& name, RECT inkArea) {
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(name);
-  if (!testing_support::SaveWindowPicture(window, file)) return -1;
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0) {
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\" + name).c_str(), FALSE);
-  }
-  testing_support::Picture picture;
-  if (!testing_support::LoadPicture(file, picture)) return -1;
-  int dark = 0;
-  for (int y = inkArea.top; y < inkArea.bottom; ++y) {
-    for (int x = inkArea.left; x < inkArea.right; ++x) {
-      const COLORREF c = picture.Pixel(x, y);
-      if (c != CLR_INVALID && GetRValue(c) < 96 && GetGValue(c) < 96 && GetBValue(c) < 96) ++dark;
-    }
-  }
-  return dark;
-}
-
-RECT InWindow(HWND window, HWND child) {
-  RECT w{}, c{};
-  GetWindowRect(window, &w);
-  GetWindowRect(child, &c);
-  OffsetRect(&c, -w.left, -w.top);
-  InflateRect(&c, -3, -3);
-  return c;
-}
+RECT InWindow(HWND window, HWND child) { return testing_support::ChildInWindow(window, child, 3); }
 
 TEST(TntGridPicture, AnInformationTableAndAGridWithFixedCells) {
-  auto* form = new TForm(nullptr);
-  form->SetBorderStyle(bsDialog);
-  form->SetCaption("Tavrin - grids");
-  form->SetBounds(60, 60, 480, 230);
-  form->SetColor(clBtnFace);
+  auto* form = testing_support::NewPictureForm("Tavrin - grids", 480, 230);
 
   // Built as the stream information window builds its table: one read-only
   // column, 17-pixel rows, no fixed cells, a vertical bar, and a line added
@@ -241,18 +203,16 @@ TEST(TntGridPicture, AnInformationTableAndAGridWithFixedCells) {
   for (int32_t r = 0; r < 3; ++r) {
     for (int32_t c = 0; c < 3; ++c) table->SetCells(c, r, texts[r][c]);
   }
-  form->Show();
-  testing_support::PumpPendingMessages();
-  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  testing_support::ShowPainted(form);
 
   EXPECT_EQ(info->RowCount(), 10);
   EXPECT_EQ(info->Cells(0, 9), L"");  // one empty row stays at the bottom
   EXPECT_NE(GetWindowLongPtrW(info->Handle(), GWL_STYLE) & WS_VSCROLL, 0);
   EXPECT_GT(
-      SavePicture(form->Handle(), L"grids_form.png", InWindow(form->Handle(), info->Handle())),
+      InkInWindowPicture(form->Handle(), L"grids_form.png", InWindow(form->Handle(), info->Handle())),
       200);
   EXPECT_GT(
-      SavePicture(form->Handle(), L"grids_form.png", InWindow(form->Handle(), table->Handle())),
+      InkInWindowPicture(form->Handle(), L"grids_form.png", InWindow(form->Handle(), table->Handle())),
       100);
   form->Hide();
   delete form;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "forms.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_check_lst.h"
 #include "unicode_test_controls.h"
@@ -57,11 +58,7 @@ TEST(TntLabeledEdit, TheWideLabelStartsAsTheNameAndFollowsTheEdit) {
 }
 
 TEST(TntCheckListGallery, AFormWithACheckListBoxAndLabelledEdits) {
-  auto* form = new TForm(nullptr);
-  form->SetBorderStyle(bsDialog);
-  form->SetCaption("Tavrin - check list and labelled edits");
-  form->SetBounds(80, 80, 560, 300);
-  form->SetColor(clBtnFace);
+  auto* form = testing_support::NewPictureForm("Tavrin - check list and labelled edits", 560, 300);
   auto* box = new TTntCheckListBox(form);
   box->SetParent(form);
   box->SetBounds(12, 12, 170, 180);
@@ -92,19 +89,10 @@ TEST(TntCheckListGallery, AFormWithACheckListBoxAndLabelledEdits) {
     labelled.back()->SetText(L"Привет — Ünï ★");
   }
   labelled[3]->SetEnabled(false);
-  form->Show();
-  testing_support::PumpPendingMessages();
-  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  testing_support::ShowPainted(form);
 
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(L"check_list_form.png");
-  ASSERT_TRUE(testing_support::SaveWindowPicture(form->Handle(), file));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0) {
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\check_list_form.png").c_str(), FALSE);
-  }
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(file, picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(form->Handle(), L"check_list_form.png", picture));
   // Ink in the first check box and in every enabled label (window coordinates).
   RECT frame{};
   GetWindowRect(form->Handle(), &frame);

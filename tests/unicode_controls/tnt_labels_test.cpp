@@ -8,6 +8,7 @@
 
 #include "forms.h"
 #include "memory_bitmap.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_graphics.h"
 #include "unicode_controls/tnt_list_box.h"
@@ -231,18 +232,9 @@ TEST(TntLabel, PictureOfAFormWithListBoxesAndLabels) {
   ellipsis->SetBounds(224, 140, 150, 17);
   ellipsis->SetCaption(L"A caption far too long for its label — очень длинная");
 
-  form.Show();
-  testing_support::PumpPendingMessages();
-  RedrawWindow(form.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(L"list_boxes_and_labels.png");
-  ASSERT_TRUE(testing_support::SaveWindowPicture(form.Handle(), file));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0) {
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\list_boxes_and_labels.png").c_str(), FALSE);
-  }
+  testing_support::ShowPainted(&form);
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(file, picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(form.Handle(), L"list_boxes_and_labels.png", picture));
   // The selected item of the first list is drawn in the highlight colour.
   const RECT selected = list->ItemRect(1);
   POINT inside = list->ClientToScreen(POINT{selected.right - 4, (selected.top + selected.bottom) / 2});

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "forms.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_edits.h"
@@ -20,16 +21,14 @@ const std::wstring kSettings = L"\u041D\u0430\u0441\u0442\u0440\u043E\u0439\u043
 const std::wstring kEncoding = L"\u041A\u043E\u0434\u0438\u0440\u043E\u0432\u0430\u043D\u0438\u0435";  // "Кодирование"
 const std::wstring kGreek = L"\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC";  // "Ελληνικά"
 
-class TntPageControls : public testing::Test {
+class TntPageControls : public testing_support::FormTest {
  protected:
   void SetUp() override {
-    form = new TForm(nullptr);
-    form->SetBounds(700, 60, 380, 260);
+    NewForm(380, 260);
     pages = new TTntExPageControl(form);
     pages->SetParent(form);
     pages->SetBounds(10, 10, 340, 200);
   }
-  void TearDown() override { delete form; }
 
   TTntTabSheet* AddSheet(const std::wstring& Caption) {
     auto* sheet = new TTntTabSheet(form);
@@ -63,7 +62,6 @@ class TntPageControls : public testing::Test {
     EXPECT_TRUE(EqualRect(&shown, &display)) << "page " << Index;
   }
 
-  TForm* form = nullptr;
   TTntExPageControl* pages = nullptr;
 };
 
@@ -135,11 +133,7 @@ TBitmap* FolderGlyph() {
 }
 
 TEST(TntPagesGallery, AFormWithPagesAndSpeedButtons) {
-  auto* form = new TForm(nullptr);
-  form->SetBorderStyle(bsDialog);
-  form->SetCaption("Tavrin - pages");
-  form->SetBounds(60, 60, 420, 300);
-  form->SetColor(clBtnFace);
+  auto* form = testing_support::NewPictureForm("Tavrin - pages", 420, 300);
   auto* pages = new TTntPageControl(form);
   pages->SetParent(form);
   pages->SetBounds(8, 8, 396, 210);
@@ -187,19 +181,10 @@ TEST(TntPagesGallery, AFormWithPagesAndSpeedButtons) {
   down->SetDown(true);
   down->SetCaption(L"\u0416\u0438\u0432\u043E \u2605");
 
-  form->Show();
-  testing_support::PumpPendingMessages();
-  RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  testing_support::ShowPainted(form);
 
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(L"pages_form.png");
-  ASSERT_TRUE(testing_support::SaveWindowPicture(form->Handle(), file));
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0) {
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\pages_form.png").c_str(), FALSE);
-  }
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(file, picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(form->Handle(), L"pages_form.png", picture));
   // Dark pixels inside a control (window coordinates from its screen place).
   RECT frame{};
   GetWindowRect(form->Handle(), &frame);

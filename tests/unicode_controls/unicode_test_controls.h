@@ -7,6 +7,7 @@
 
 #include "controls.h"
 #include "forms.h"
+#include "test_forms.h"
 #include "unicode_controls/tnt_controls.h"
 
 namespace unicode_test {
@@ -47,41 +48,21 @@ class TTestUnicodePanel : public TWinControl {
   }
 };
 
-// A Unicode edit and a Unicode panel on a plain framework control that lives
-// in a shown top-level window. Shown without activation: Wine treats an
-// activated top-level window as one a window manager looks after, and with no
-// window manager on the display it may wait two seconds for it to go away.
-class TTestHost {
+// A Unicode edit and a Unicode panel on a shown host (test_forms.h) whose
+// parent is Host.
+class TTestHost : public testing_support::TestHost {
  public:
-  TTestHost() {
-    FTopLevel = CreateWindowExW(WS_EX_NOACTIVATE, L"STATIC", L"", WS_POPUP, 40, 40, 420, 160,
-                                nullptr, nullptr, nullptr, nullptr);
-    ShowWindow(FTopLevel, SW_SHOWNOACTIVATE);
-    Host = new TWinControl(nullptr);
-    Host->SetParentWindow(FTopLevel);
-    Host->SetBounds(0, 0, 420, 160);
-    Edit = new TTestUnicodeEdit(Host);
-    Edit->SetParent(Host);
-    Edit->SetBounds(10, 10, 300, 26);
-    Panel = new TTestUnicodePanel(Host);
-    Panel->SetParent(Host);
-    Panel->SetBounds(10, 50, 300, 40);
+  TTestHost()
+      : TestHost(420, 160),
+        Host(Parent),
+        Edit(Add<TTestUnicodeEdit>(10, 10, 300, 26)),
+        Panel(Add<TTestUnicodePanel>(10, 50, 300, 40)) {
     Host->HandleNeeded();
   }
-  ~TTestHost() {
-    delete Host;
-    DestroyWindow(FTopLevel);
-  }
-  TTestHost(const TTestHost&) = delete;
-  TTestHost& operator=(const TTestHost&) = delete;
 
-  HWND TopLevel() const { return FTopLevel; }
   TWinControl* Host;
   TTestUnicodeEdit* Edit;
   TTestUnicodePanel* Panel;
-
- private:
-  HWND FTopLevel;
 };
 
 inline std::wstring SystemWindowText(HWND Wnd) {

@@ -232,29 +232,16 @@ TEST(UnicodeWindow, PictureOfUnicodeText) {
   TTestHost f;
   WideSetWindowText(f.Edit, L"Привет ★ 日本 é");
   UpdateWindow(f.TopLevel());
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(L"unicode_edit.png");
-  ASSERT_TRUE(testing_support::SaveWindowPicture(f.TopLevel(), file));
   testing_support::Picture picture;
-  ASSERT_TRUE(testing_support::LoadPicture(file, picture));
+  ASSERT_TRUE(testing_support::TakeWindowPicture(f.TopLevel(), L"unicode_edit.png", picture));
   // Some dark text pixels inside the edit.
   RECT edit{};
   GetWindowRect(f.Edit->Handle(), &edit);
   RECT form{};
   GetWindowRect(f.TopLevel(), &form);
-  int dark = 0;
-  for (int y = edit.top - form.top + 3; y < edit.bottom - form.top - 3; ++y) {
-    for (int x = edit.left - form.left + 3; x < edit.right - form.left - 3; ++x) {
-      COLORREF c = picture.Pixel(x, y);
-      if (c != CLR_INVALID && GetRValue(c) < 96 && GetGValue(c) < 96 && GetBValue(c) < 96) ++dark;
-    }
-  }
-  EXPECT_GT(dark, 20);
-  // A developer who wants to look at it sets TAVRIN_PICTURE_DIR.
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0) {
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\unicode_edit.png").c_str(), FALSE);
-  }
+  OffsetRect(&edit, -form.left, -form.top);
+  InflateRect(&edit, -3, -3);
+  EXPECT_GT(testing_support::DarkPixels(picture, edit), 20);
 }
 
 // Runs last in a process of its own: the layer cannot be brought back.

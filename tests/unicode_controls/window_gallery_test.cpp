@@ -6,11 +6,13 @@
 #include <string>
 
 #include "forms.h"
+#include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_controls.h"
 #include "unicode_test_controls.h"
 #include "window_picture.h"
 
+using testing_support::InkInWindowPicture;
 using unicode_test::TTestUnicodeEdit;
 using unicode_test::TTestUnicodePanel;
 
@@ -35,45 +37,12 @@ class TCaptionPanel : public TCustomControl {
   }
 };
 
-// Saves the window's picture and answers how many dark pixels lie in the
-// rectangle (window coordinates).
-int SavePicture(HWND window, const std::wstring& name, RECT inkArea) {
-  testing_support::TempDir dir;
-  const std::wstring file = dir.File(name);
-  if (!testing_support::SaveWindowPicture(window, file)) return -1;
-  wchar_t keep[MAX_PATH] = {};
-  if (GetEnvironmentVariableW(L"TAVRIN_PICTURE_DIR", keep, MAX_PATH) > 0) {
-    CopyFileW(file.c_str(), (std::wstring(keep) + L"\\" + name).c_str(), FALSE);
-  }
-  testing_support::Picture picture;
-  if (!testing_support::LoadPicture(file, picture)) return -1;
-  int dark = 0;
-  for (int y = inkArea.top; y < inkArea.bottom; ++y) {
-    for (int x = inkArea.left; x < inkArea.right; ++x) {
-      COLORREF c = picture.Pixel(x, y);
-      if (c != CLR_INVALID && GetRValue(c) < 96 && GetGValue(c) < 96 && GetBValue(c) < 96) ++dark;
-    }
-  }
-  return dark;
-}
-
-RECT InWindow(HWND window, HWND child) {
-  RECT w{}, c{};
-  GetWindowRect(window, &w);
-  GetWindowRect(child, &c);
-  OffsetRect(&c, -w.left, -w.top);
-  InflateRect(&c, -2, -2);
-  return c;
-}
+RECT InWindow(HWND window, HWND child) { return testing_support::ChildInWindow(window, child, 2); }
 
 }  // namespace
 
 TEST(WindowGallery, AFormWithUnicodeControls) {
-  auto* form = new TForm(nullptr);
-  form->SetBorderStyle(bsDialog);
-  form->SetCaption("Tavrin - gallery");
-  form->SetBounds(60, 60, 360, 170);
-  form->SetColor(clBtnFace);
+  auto* form = testing_support::NewPictureForm("Tavrin - gallery", 360, 170);
   auto* heading = new TCaptionPanel(form);
   heading->SetParent(form);
   heading->SetAlign(alTop);
@@ -90,9 +59,10 @@ TEST(WindowGallery, AFormWithUnicodeControls) {
   testing_support::PumpPendingMessages();
   RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 
-  EXPECT_GT(SavePicture(form->Handle(), L"gallery_form.png", InWindow(form->Handle(), edit->Handle())), 30);
+  const RECT text = InWindow(form->Handle(), edit->Handle());
+  EXPECT_GT(InkInWindowPicture(form->Handle(), L"gallery_form.png", text), 30);
   RECT title = InWindow(form->Handle(), heading->Handle());
-  EXPECT_GT(SavePicture(form->Handle(), L"gallery_form.png", title), 30);
+  EXPECT_GT(InkInWindowPicture(form->Handle(), L"gallery_form.png", title), 30);
   form->Hide();
   delete form;
 }
@@ -110,7 +80,7 @@ TEST(WindowGallery, HintWindowsShowTheirText) {
     testing_support::PumpPendingMessages();
     UpdateWindow(c.window->Handle());
     RECT ink{2, 2, r.right - r.left - 2, r.bottom - r.top - 2};
-    EXPECT_GT(SavePicture(c.window->Handle(), c.file, ink), 20) << c.file;
+    EXPECT_GT(InkInWindowPicture(c.window->Handle(), c.file, ink), 20) << c.file;
     EXPECT_GT(r.right - r.left, 60);
     EXPECT_GT(r.bottom - r.top, 10);
     c.window->ReleaseHandle();
