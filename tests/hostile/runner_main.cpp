@@ -453,7 +453,8 @@ std::string CheckSkinRoutines(TBitmap& sheet, int rows, int columns) {
                  std::to_string(cell.Width()) + "x" + std::to_string(cell.Height());
         if (regionOutside(cell)) return where + ": its region reaches outside it";
       }
-    ExtractSkinCell(&sheet, &sheet, 2, 1);
+    if (ExtractSkinCell(&sheet, &sheet, 2, 1) && (sheet.Width() > w || sheet.Height() > h))
+      return "a cell cut into its own sheet outgrows it";
   } catch (const EInvalidGraphic&) {
   }
   return {};
@@ -624,11 +625,10 @@ std::string CheckSkinIni(const std::wstring& work, const std::string& bytes) {
         }
       }
     }
-    if (CurrentIndex % 8 == 0) {
-      TTntStringList values;
-      ini.ReadSectionValues(sections.Count() ? sections.Strings(0) : L"Colors", &values);
-      (void)ini.ReadPoint(L"MWPositions", L"No such key");
-    }
+    const POINT point = ini.ReadPoint(L"MWPositions", L"No such key");
+    const RGBTRIPLE colour = ini.ReadRGB(L"No such section", L"VisPeak");
+    if (failure.empty() && (point.x || point.y || colour.rgbtRed || colour.rgbtGreen || colour.rgbtBlue))
+      failure = "a key the file lacks does not read as its default";
   }
   DeleteFileW(file.c_str());
   return failure;
