@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bitmaps.h"
+#include "skin/gdi_plus.h"
 
 namespace {
 
@@ -38,42 +39,26 @@ struct GdiPlusApi {
   bool Started = false;
 };
 
-template <typename F>
-bool Resolve(HMODULE module, const char* name, F& entry) {
-  entry = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  return entry != nullptr;
-}
-
 GdiPlusApi LoadGdiPlus() {
   GdiPlusApi api;
-  HMODULE module = LoadLibraryExW(L"gdiplus.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  // Systems without the secure search flag refuse it outright.
-  if (!module && GetLastError() == ERROR_INVALID_PARAMETER) module = LoadLibraryW(L"gdiplus.dll");
+  HMODULE module = gdi_plus::Module();
   if (!module) return api;
-  decltype(&gp::GdiplusStartup) startup = nullptr;
-  const bool all = Resolve(module, "GdiplusStartup", startup) &&
-                   Resolve(module, "GdipDeleteGraphics", api.DeleteGraphics) &&
-                   Resolve(module, "GdipCreateLineBrushI", api.CreateLineBrushI) &&
-                   Resolve(module, "GdipDeleteBrush", api.DeleteBrush) &&
-                   Resolve(module, "GdipCreatePen2", api.CreatePen2) &&
-                   Resolve(module, "GdipDeletePen", api.DeletePen) &&
-                   Resolve(module, "GdipCreateBitmapFromScan0", api.CreateBitmapFromScan0) &&
-                   Resolve(module, "GdipGetImageGraphicsContext", api.GetImageGraphicsContext) &&
-                   Resolve(module, "GdipDisposeImage", api.DisposeImage) &&
-                   Resolve(module, "GdipFillRectanglesI", api.FillRectanglesI) &&
-                   Resolve(module, "GdipCreatePath", api.CreatePath) &&
-                   Resolve(module, "GdipDeletePath", api.DeletePath) &&
-                   Resolve(module, "GdipResetPath", api.ResetPath) &&
-                   Resolve(module, "GdipAddPathLineI", api.AddPathLineI) &&
-                   Resolve(module, "GdipStartPathFigure", api.StartPathFigure) &&
-                   Resolve(module, "GdipDrawPath", api.DrawPath);
-  if (!all) return api;
-  // Started once for the process and never shut down: the painters live until
-  // the main window goes, and shutting GDI+ down at exit races with its own
-  // background thread.
-  gp::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  api.Started = startup(&token, &input, nullptr) == gp::Ok;
+  using gdi_plus::Resolve;
+  api.Started = Resolve(module, "GdipDeleteGraphics", api.DeleteGraphics) &&
+                Resolve(module, "GdipCreateLineBrushI", api.CreateLineBrushI) &&
+                Resolve(module, "GdipDeleteBrush", api.DeleteBrush) &&
+                Resolve(module, "GdipCreatePen2", api.CreatePen2) &&
+                Resolve(module, "GdipDeletePen", api.DeletePen) &&
+                Resolve(module, "GdipCreateBitmapFromScan0", api.CreateBitmapFromScan0) &&
+                Resolve(module, "GdipGetImageGraphicsContext", api.GetImageGraphicsContext) &&
+                Resolve(module, "GdipDisposeImage", api.DisposeImage) &&
+                Resolve(module, "GdipFillRectanglesI", api.FillRectanglesI) &&
+                Resolve(module, "GdipCreatePath", api.CreatePath) &&
+                Resolve(module, "GdipDeletePath", api.DeletePath) &&
+                Resolve(module, "GdipResetPath", api.ResetPath) &&
+                Resolve(module, "GdipAddPathLineI", api.AddPathLineI) &&
+                Resolve(module, "GdipStartPathFigure", api.StartPathFigure) &&
+                Resolve(module, "GdipDrawPath", api.DrawPath);
   return api;
 }
 

@@ -11,6 +11,7 @@
 #include "dialogs.h"
 #include "foundation/string_func.h"
 #include "foundation/tnt_sysutils.h"
+#include "skin/gdi_plus.h"
 #include "skin/slider.h"
 
 namespace {
@@ -30,32 +31,17 @@ struct PictureApi {
   bool Started = false;
 };
 
-template <typename F>
-bool Resolve(HMODULE module, const char* name, F& entry) {
-  entry = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-  return entry != nullptr;
-}
-
 PictureApi LoadPictureApi() {
   PictureApi api;
-  HMODULE module = LoadLibraryExW(L"gdiplus.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  // Systems without the secure search flag refuse it outright.
-  if (!module && GetLastError() == ERROR_INVALID_PARAMETER) module = LoadLibraryW(L"gdiplus.dll");
+  HMODULE module = gdi_plus::Module();
   if (!module) return api;
-  decltype(&gp::GdiplusStartup) startup = nullptr;
-  const bool all = Resolve(module, "GdiplusStartup", startup) &&
-                   Resolve(module, "GdipCreateBitmapFromFile", api.CreateBitmapFromFile) &&
-                   Resolve(module, "GdipGetImageWidth", api.GetImageWidth) &&
-                   Resolve(module, "GdipGetImageHeight", api.GetImageHeight) &&
-                   Resolve(module, "GdipBitmapLockBits", api.BitmapLockBits) &&
-                   Resolve(module, "GdipBitmapUnlockBits", api.BitmapUnlockBits) &&
-                   Resolve(module, "GdipDisposeImage", api.DisposeImage);
-  if (!all) return api;
-  // Started once and never shut down: shutting GDI+ down at exit races with
-  // its own background thread.
-  gp::GdiplusStartupInput input;
-  ULONG_PTR token = 0;
-  api.Started = startup(&token, &input, nullptr) == gp::Ok;
+  using gdi_plus::Resolve;
+  api.Started = Resolve(module, "GdipCreateBitmapFromFile", api.CreateBitmapFromFile) &&
+                Resolve(module, "GdipGetImageWidth", api.GetImageWidth) &&
+                Resolve(module, "GdipGetImageHeight", api.GetImageHeight) &&
+                Resolve(module, "GdipBitmapLockBits", api.BitmapLockBits) &&
+                Resolve(module, "GdipBitmapUnlockBits", api.BitmapUnlockBits) &&
+                Resolve(module, "GdipDisposeImage", api.DisposeImage);
   return api;
 }
 
