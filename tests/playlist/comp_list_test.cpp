@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <functional>
 #include <string>
@@ -259,3 +260,57 @@ TEST(CompList, ChangeEventsFireExactlyWhereDocumented) {
 }
 
 }  // namespace
+
+// Entries keep plain texts one byte a character and others two: every field
+// must read back exactly whichever way it was kept, alone or mixed with the
+// other way, also after the other fields were set.
+TEST(CompList, EntriesKeepEveryTextExactly) {
+  const std::wstring texts[] = {
+      L"",
+      L"plain",
+      L"caf\u00e9 \u00ff",
+      L"\u0100",
+      L"\u6771\u4eac",
+      std::wstring(L"nul\0inside", 10),
+      std::wstring(1, static_cast<wchar_t>(0xD800)) + L"lone",
+      std::wstring(300, L'\u00e9') + L"\u20ac",
+  };
+  TCompList list;
+  std::vector<TElem> added;
+  int32_t duration = 0;
+  for (const std::wstring& a : texts)
+    for (const std::wstring& t : texts) {
+      TElem e;
+      e.Artist = a;
+      e.Title = t;
+      e.FileName = texts[(added.size() * 7) % std::size(texts)];
+      e.Duration = duration++;
+      e.Selected = true;
+      ASSERT_EQ(list.Add(e), static_cast<int32_t>(added.size()));
+      e.Selected = false;
+      added.push_back(e);
+    }
+  auto expectAll = [&](const char* when) {
+    TElem got;
+    got.Artist = std::wstring(500, L'x');  // a longer earlier content must not show through
+    for (int32_t i = 0; i < list.Count(); ++i) {
+      list.GetElem(i, got);
+      const TElem& e = added[i];
+      EXPECT_TRUE(got.Artist == e.Artist && got.Title == e.Title && got.FileName == e.FileName &&
+                  got.Duration == e.Duration && got.Selected == e.Selected)
+          << when << ", entry " << i;
+    }
+  };
+  expectAll("added");
+  for (int32_t i = 0; i < list.Count(); ++i) {
+    added[i].Title = texts[(i + 3) % std::size(texts)];
+    added[i].FileName = texts[(i + 5) % std::size(texts)];
+    list.SetTitle(i, added[i].Title);
+    list.SetFileName(i, added[i].FileName);
+    if (i % 2) list.SetSelected(i, added[i].Selected = true);
+  }
+  expectAll("set");
+  list.Sort(skDuration);
+  std::reverse(added.begin(), added.end());
+  expectAll("sorted");
+}
