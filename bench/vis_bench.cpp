@@ -16,7 +16,7 @@
 #include "bitmaps.h"
 #include "skin/skin_cells.h"
 #include "skin/skin_resources.h"
-#include "skin/spectrum.h"
+#include "skin/vis_drawers.h"
 
 namespace {
 

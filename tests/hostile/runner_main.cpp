@@ -19,6 +19,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "bass_api.h"
@@ -148,50 +149,25 @@ std::string SavedOrUntouched(bool saved, const std::wstring& file, const std::st
 
 const std::string kTitle = "Mutant title, longer than thirty characters";
 
-std::string CheckID3v1(const std::wstring& file, const std::string& bytes) {
-  TID3v1 tag;
+// Saving a title either works and reads back, or leaves the file as it was;
+// so does removing the tag.
+template <typename Tag>
+std::string CheckTitleTag(const std::wstring& file, const std::string& bytes, const std::string& name) {
+  Tag tag;
   tag.ReadFromFile(file);
   tag.SetTitle(kTitle);
-  tag.SetLyrics("la la la");
+  if constexpr (std::is_same_v<Tag, TID3v1>) tag.SetLyrics("la la la");
   const bool saved = tag.SaveToFile(file);
-  TID3v1 back;
+  Tag back;
   back.ReadFromFile(file);
-  if (auto f = SavedOrUntouched(saved, file, bytes, "ID3v1 save", back.Title(), kTitle); !f.empty()) return f;
+  const std::string save = name + " save";
+  if (auto f = SavedOrUntouched(saved, file, bytes, save.c_str(), back.Title(), kTitle); !f.empty()) return f;
   WriteBytes(file, bytes);
-  TID3v1 remover;
+  Tag remover;
+  // The Ogg remover rewrites the stream it has read.
+  if constexpr (std::is_same_v<Tag, TOggVorbis>) remover.ReadFromFile(file);
   if (!remover.RemoveFromFile(file) && ReadBytes(file) != bytes)
-    return "ID3v1 removal failed and changed the file";
-  return {};
-}
-
-std::string CheckID3v2(const std::wstring& file, const std::string& bytes) {
-  TID3v2 tag;
-  tag.ReadFromFile(file);
-  tag.SetTitle(kTitle);
-  const bool saved = tag.SaveToFile(file);
-  TID3v2 back;
-  back.ReadFromFile(file);
-  if (auto f = SavedOrUntouched(saved, file, bytes, "ID3v2 save", back.Title(), kTitle); !f.empty()) return f;
-  WriteBytes(file, bytes);
-  TID3v2 remover;
-  if (!remover.RemoveFromFile(file) && ReadBytes(file) != bytes)
-    return "ID3v2 removal failed and changed the file";
-  return {};
-}
-
-std::string CheckOgg(const std::wstring& file, const std::string& bytes) {
-  TOggVorbis tag;
-  tag.ReadFromFile(file);
-  tag.SetTitle(kTitle);
-  const bool saved = tag.SaveToFile(file);
-  TOggVorbis back;
-  back.ReadFromFile(file);
-  if (auto f = SavedOrUntouched(saved, file, bytes, "Ogg save", back.Title(), kTitle); !f.empty()) return f;
-  WriteBytes(file, bytes);
-  TOggVorbis remover;
-  remover.ReadFromFile(file);
-  if (!remover.RemoveFromFile(file) && ReadBytes(file) != bytes)
-    return "Ogg removal failed and changed the file";
+    return name + " removal failed and changed the file";
   return {};
 }
 
@@ -711,9 +687,9 @@ std::string Check(const std::wstring& family, const std::wstring& work, const st
   if (family == L"music") return Decode(file, Creator::kMusic);
   if (family == L"wma") return Decode(file, Creator::kWma);
   if (std::string f = ReadersStayCalm(file, bytes.size()); !f.empty()) return f;
-  if (family == L"id3v1") return CheckID3v1(file, bytes);
-  if (family == L"id3v2") return CheckID3v2(file, bytes);
-  if (family == L"ogg") return CheckOgg(file, bytes);
+  if (family == L"id3v1") return CheckTitleTag<TID3v1>(file, bytes, "ID3v1");
+  if (family == L"id3v2") return CheckTitleTag<TID3v2>(file, bytes, "ID3v2");
+  if (family == L"ogg") return CheckTitleTag<TOggVorbis>(file, bytes, "Ogg");
   if (family == L"asf") return CheckAsf(file, bytes);
   return {};  // mpeg, wav: the readers alone
 }

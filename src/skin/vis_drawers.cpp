@@ -1,4 +1,4 @@
-#include "skin/spectrum.h"
+#include "skin/vis_drawers.h"
 
 // WIN32_LEAN_AND_MEAN leaves out the COM types the GDI+ headers use.
 #include <objidl.h>

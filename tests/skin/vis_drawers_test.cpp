@@ -15,7 +15,7 @@
 #include "skin/cool_ini.h"
 #include "skin/skin_cells.h"
 #include "skin/skin_resources.h"
-#include "skin/spectrum.h"
+#include "skin/vis_drawers.h"
 #include "skin_test_pictures.h"
 #include "test_support.h"
 #include "window_picture.h"
