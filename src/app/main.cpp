@@ -1,28 +1,21 @@
-// Tavrin's entry point. For now the program only checks that it runs on a
-// Windows it supports and ends; the main window comes later.
+// Tavrin's entry point: the application, its permanent windows, the message
+// loop.
 #include <windows.h>
 
-namespace {
-
-// Windows 2000 (NT 5.0) or later. The real version comes from ntdll, since
-// GetVersionEx answers according to the manifest.
-bool IsSupportedWindows() {
-  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
-  OSVERSIONINFOW info{};
-  info.dwOSVersionInfoSize = sizeof info;
-  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-  auto rtlGetVersion =
-      ntdll ? reinterpret_cast<RtlGetVersionFn>(
-                  reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
-            : nullptr;
-  if (!rtlGetVersion || rtlGetVersion(&info) != 0) return false;
-  return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 5;
-}
-
-}  // namespace
+#include "forms.h"
+#include "main_form.h"
+#include "playlist/window/playlist_form.h"
+#include "skin/drop_source.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  // On an older Windows the program stops silently.
-  if (!IsSupportedWindows()) return 0;
+  InitializeDropSource();
+  TApplication* application = Application();
+  // The main window first: it becomes the application's main form, and a
+  // second start ends inside its creation.
+  auto* mainForm = new TTavrinMainForm(application);
+  mainForm->FormCreate();
+  Playlist = new TPlaylist(application, mainForm, nullptr);
+  application->Run();
+  FinalizeDropSource();
   return 0;
 }

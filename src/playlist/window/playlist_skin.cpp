@@ -12,6 +12,7 @@
 #include "playlist/window/playlist_form.h"
 #include "skin/form_title.h"
 #include "skin/image_but.h"
+#include "skin/skin_description.h"
 #include "skin/skin_toolkit.h"
 #include "skin/slider.h"
 #include "unicode_controls/tnt_edits.h"
@@ -141,18 +142,7 @@ bool ApplyBuiltInPlaylistSkin(TPlaylist* Form) {
   TBitmap sheet;
   LoadGraphicFromResource(L"PL", &sheet);
   const bool complete = ApplyPlaylistSheet(Form, &sheet);
-  wchar_t folder[MAX_PATH + 1] = {};
-  wchar_t file[MAX_PATH + 1] = {};
-  if (GetTempPathW(MAX_PATH, folder) == 0 || GetTempFileNameW(folder, L"skn", 0, file) == 0)
-    return false;
-  try {
-    SaveResourceToFile(L"SKIN", L"TXT", file);
-    TCoolIni ini(file);
-    ApplyPlaylistSkinOptions(Form, ini, std::wstring(), Form->Width(), Form->Height());
-  } catch (...) {
-    DeleteFileW(file);
-    throw;
-  }
-  DeleteFileW(file);
+  TSkinDescription description(std::wstring(), true);
+  ApplyPlaylistSkinOptions(Form, description.Ini(), std::wstring(), Form->Width(), Form->Height());
   return complete;
 }

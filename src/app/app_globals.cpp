@@ -1,0 +1,12 @@
+#include "app_globals.h"
+
+std::wstring AppDir;
+std::wstring DefaultPlaylistFile;
+std::wstring WindowsFolder;
+std::wstring CurrentSkin;
+std::wstring CurrentTitle;
+TBASSPlayer* AudioPlayer = nullptr;
+TBitmap* VisBackground = nullptr;
+TSpectrum* SpectrumVis = nullptr;
+TOscilloScope* ScopeVis = nullptr;
+bool LoadingOptions = false;

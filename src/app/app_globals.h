@@ -1,0 +1,29 @@
+// The program-wide state of the main window that the other windows read.
+// Set at start-up; the language globals live with the localisation and the
+// settings document with its bracket routines.
+#pragma once
+
+#include <string>
+
+class TBASSPlayer;
+class TBitmap;
+class TOscilloScope;
+class TSpectrum;
+
+// The program's folder, with its trailing "\".
+extern std::wstring AppDir;
+// The program's own file with the extension ".m3u": the last playlist.
+extern std::wstring DefaultPlaylistFile;
+extern std::wstring WindowsFolder;
+// The skin to load, then the skin loaded.
+extern std::wstring CurrentSkin;
+// The resting text of the song-info line.
+extern std::wstring CurrentTitle;
+// The one player; owned by the main window.
+extern TBASSPlayer* AudioPlayer;
+// The visualisation's background and its two painters.
+extern TBitmap* VisBackground;
+extern TSpectrum* SpectrumVis;
+extern TOscilloScope* ScopeVis;
+// True while the stored settings are applied at start.
+extern bool LoadingOptions;

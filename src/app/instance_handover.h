@@ -1,0 +1,35 @@
+// One running instance: a second start hands its command line to the running
+// main window (WM_COPYDATA) and ends.
+//
+// The record: dwData 1, lpData the UTF-16 text "item|item|...|" with its
+// terminating zero counted in cbData. The sender makes every name absolute
+// first: the receiver runs in another current folder.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The semaphore that marks a running instance. False when this is the first
+// instance (it then keeps the semaphore for its lifetime).
+bool AnotherInstanceRuns();
+// The main window of another instance: a top-level window of the class that
+// belongs to another process. Found by its class alone, so a translated
+// caption does not hide it. Waits up to WaitMs for it (a first instance that
+// is still starting). nullptr when there is none.
+HWND FindRunningMainWindow(const wchar_t* ClassName, DWORD WaitMs);
+// Brings Window to the front, restoring it when minimised; never blocks on a
+// window that does not answer.
+void BringWindowToFront(HWND Window);
+
+// The hand-over text of Params (program arguments 1..n).
+std::wstring BuildCopyDataText(const std::vector<std::wstring>& Params);
+// Sends the hand-over to Window from Sender; false when Window did not answer
+// within TimeoutMs (or refused it).
+bool SendCopyDataFileList(HWND Window, HWND Sender, const std::wstring& Text, UINT TimeoutMs);
+// The items of a received record, read within cbData: the text ends at its
+// zero or at cbData, whichever comes first; a last item without its "|" is
+// taken too; empty items are dropped. Nothing for a record that is not a
+// hand-over (dwData's low byte not 1, no data).
+std::vector<std::wstring> SplitCopyDataFileList(const COPYDATASTRUCT* Data);

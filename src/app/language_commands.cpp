@@ -1,0 +1,17 @@
+// The main window's language commands: a language file applied to every
+// window that exists.
+#include "app_globals.h"
+#include "localization.h"
+#include "main_form.h"
+#include "playlist/window/playlist_form.h"
+
+void TTavrinMainForm::LoadLanguage(const std::wstring& Name) {
+  LanguageFile = AppDir + L"Lang\\" + Name + L".ini";
+  LoadLanguageFile(LanguageFile);
+  CurrentLanguage = Name;
+}
+
+void TTavrinMainForm::LoadLanguageFile(const std::wstring& FileName) {
+  TranslateForms(FileName, {{this, L"MainForm"}, {Playlist, L"Playlist"}});
+  if (Playlist) Playlist->RestoreFindBoxTextExecute();
+}

@@ -1,0 +1,560 @@
+#include "main_form.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "actions.h"
+#include "app_exceptions.h"
+#include "app_globals.h"
+#include "bitmaps.h"
+#include "engine/bass_player.h"
+#include "foundation/tnt_string_list.h"
+#include "foundation/tnt_system.h"
+#include "foundation/tnt_sysutils.h"
+#include "image_list.h"
+#include "images.h"
+#include "instance_handover.h"
+#include "localization.h"
+#include "playlist/comp_list.h"
+#include "playlist/window/play_list_box.h"
+#include "playlist/window/playlist_form.h"
+#include "settings_xml.h"
+#include "shortcuts.h"
+#include "skin/cool_tray_icon.h"
+#include "skin/form_title.h"
+#include "skin/image_but.h"
+#include "skin/slider.h"
+#include "skin/vis_drawers.h"
+#include "skin_loading.h"
+#include "timer.h"
+#include "unicode_controls/tnt_actions.h"
+#include "unicode_controls/tnt_controls.h"
+#include "unicode_controls/tnt_dialogs.h"
+#include "unicode_controls/tnt_labels.h"
+#include "unicode_controls/tnt_menus.h"
+#include "version.h"
+
+TTavrinMainForm* TavrinMainForm = nullptr;
+
+namespace {
+
+// Posted to the main window to run the hand-overs received meanwhile.
+constexpr UINT kRunHandOvers = WM_APP + 0x101;
+// How long a second start waits for the running window to appear and to
+// take the hand-over before it starts as a full instance itself.
+constexpr DWORD kFindRunningWindowMs = 3000;
+constexpr UINT kHandOverTimeoutMs = 5000;
+
+// Windows 2000 (NT 5.0) or later. The real version comes from ntdll, since
+// GetVersionEx answers according to the manifest.
+bool IsSupportedWindows() {
+  using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  auto rtlGetVersion =
+      ntdll ? reinterpret_cast<RtlGetVersionFn>(
+                  reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+            : nullptr;
+  if (!rtlGetVersion || rtlGetVersion(&info) != 0) return false;
+  return info.dwPlatformId == VER_PLATFORM_WIN32_NT && info.dwMajorVersion >= 5;
+}
+
+[[noreturn]] void Halt() { ExitProcess(0); }
+
+std::vector<std::wstring> CommandLineParams() {
+  std::vector<std::wstring> params;
+  for (int i = 1; i <= WideParamCount(); ++i) params.push_back(WideParamStr(i));
+  return params;
+}
+
+// Hands a folder to the playlist's folder walk, everything else into Files.
+void SortOutParam(const std::wstring& Item, std::vector<std::wstring>& Files) {
+  if (WideDirectoryExists(Item))
+    Playlist->RecurseDir(WideIncludeTrailingBackslash(Item));
+  else
+    Files.push_back(Item);
+}
+
+bool IsEmptyFile(const std::wstring& FileName) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  return GetFileAttributesExW(FileName.c_str(), GetFileExInfoStandard, &data) &&
+         data.nFileSizeHigh == 0 && data.nFileSizeLow == 0;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------- creation
+
+TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TForm(AOwner) {
+  TavrinMainForm = this;
+  {
+    TLoadingScope scope(this);
+    SetName(L"TavrinMainForm");
+    SetCaption("Tavrin Audio Player");
+    SetBorderStyle(bsNone);
+    SetClientWidth(291);
+    SetClientHeight(156);
+    CreateControls();
+    CreateMenus();
+  }
+  DoCreate();
+}
+
+TTavrinMainForm::~TTavrinMainForm() {
+  if (TavrinMainForm == this) TavrinMainForm = nullptr;
+  DestroyComponents();
+}
+
+void TTavrinMainForm::CreateControls() {
+  Title = new TFormTitle(this);
+  Title->SetName(L"Title");
+  Title->SetParent(this);
+  Title->SetBevelOuter(bvNone);
+  Title->SetAlign(alTop);
+  Title->SetDrawStyle(dsSimple);
+  Title->SetHeight(20);
+
+  BG = new TImage(this);
+  BG->SetName(L"BG");
+  BG->SetParent(this);
+  BG->SetBounds(0, 20, 291, 136);
+
+  PaintBox = new TPaintBox(this);
+  PaintBox->SetName(L"PaintBox");
+  PaintBox->SetParent(this);
+  PaintBox->SetBounds(93, 75, 104, 25);
+
+  SongInfoLabel = new TScrollLabel(this);
+  SongInfoLabel->SetName(L"SongInfoLabel");
+  SongInfoLabel->SetParent(this);
+  SongInfoLabel->SetTransparent(true);
+  SongInfoLabel->SetBounds(10, 32, 162, 13);
+
+  BitRateLabel = new TTntLabel(this);
+  BitRateLabel->SetName(L"BitRateLabel");
+  BitRateLabel->SetParent(this);
+  BitRateLabel->SetTransparent(true);
+  BitRateLabel->SetAutoSize(false);
+  BitRateLabel->SetBounds(187, 34, 100, 15);
+
+  TimeLabel = new TPicTimeLabel(this);
+  TimeLabel->SetName(L"TimeLabel");
+  TimeLabel->SetParent(this);
+  TimeLabel->SetBounds(92, 60, 106, 16);
+
+  StateControl = new TStateControl(this);
+  StateControl->SetName(L"StateControl");
+  StateControl->SetParent(this);
+  StateControl->SetBounds(72, 72, 18, 18);
+
+  auto button = [this](TImageBut*& Field, const wchar_t* Name, uint8_t States,
+                       std::function<void()> OnClick) {
+    Field = new TImageBut(this);
+    Field->SetName(Name);
+    Field->SetNumStates(States);
+    Field->SetParent(this);
+    if (OnClick) Field->SetOnClick([OnClick](TObject*) { OnClick(); });
+  };
+  button(Rev, L"Rev", 3, nullptr);
+  button(PlayBut, L"Play", 3, [this] { Play(); });
+  button(Pause, L"Pause", 3, nullptr);
+  button(StopBut, L"Stop", 3, [this] { Stop(); });
+  button(Fwd, L"Fwd", 3, nullptr);
+  button(Open, L"Open", 3, nullptr);
+  button(AboutBut, L"AboutBut", 3, nullptr);
+  button(EQBut, L"EQBut", 3, nullptr);
+  button(PLBut, L"PLBut", 3, [this] { TogglePlaylist(); });
+  button(ShuffleToggle, L"ShuffleToggle", 3, nullptr);
+  button(RepeatToggle, L"RepeatToggle", 3, nullptr);
+  for (TImageBut* toggle : {EQBut, PLBut, ShuffleToggle, RepeatToggle})
+    toggle->SetControlType(ctManual);
+  button(MainMenuBut, L"MainMenuBut", 4, [this] { ShowMainMenu(); });
+  MainMenuBut->SetOnDblClick([this](TObject*) { OnProgCloseExecute(); });
+  button(MinimizeBut, L"MinimizeBut", 4, [] { Application()->Minimize(); });
+  button(CloseBut, L"CloseBut", 4, [this] { OnProgCloseExecute(); });
+
+  auto slider = [this](const wchar_t* Name) {
+    auto* s = new TSlider(this);
+    s->SetName(Name);
+    s->SetParent(this);
+    s->SetNumThumbStates(2);
+    return s;
+  };
+  SeekingBar = slider(L"SeekingBar");
+  SeekingBar->SetBounds(27, 111, 253, 12);
+  VolumeBar = slider(L"VolumeBar");
+  VolumeBar->SetOrientation(soVertical);
+  VolumeBar->SetMinValue(0);
+  VolumeBar->SetMaxValue(255);
+  VolumeBar->SetBounds(10, 55, 12, 95);
+
+  const std::pair<TControl*, const wchar_t*> hints[] = {
+      {Rev, L"Previous"},          {PlayBut, L"Play"},           {Pause, L"Pause"},
+      {StopBut, L"Stop"},          {Fwd, L"Next"},               {Open, L"Open files"},
+      {AboutBut, L"About Tavrin"}, {EQBut, L"Equalizer"},        {PLBut, L"Playlist"},
+      {ShuffleToggle, L"Shuffle"}, {RepeatToggle, L"Repeat"},    {MainMenuBut, L"Main menu"},
+      {MinimizeBut, L"Minimize"},  {CloseBut, L"Exit"},          {SeekingBar, L"Seek"},
+      {VolumeBar, L"Volume"},      {SongInfoLabel, L"Double-click for file information"}};
+  for (const auto& [control, hint] : hints) WideSetHint(control, hint);
+  SetShowHint(true);
+
+  OpenFile = new TTntOpenDialog(this);
+  OpenFile->SetName(L"OpenFile");
+  TOpenOptions options = OpenFile->Options();
+  options.Include(ofAllowMultiSelect);
+  options.Include(ofFileMustExist);
+  OpenFile->SetOptions(options);
+
+  PosTimer = new TTimer(this);
+  PosTimer->SetName(L"PosTimer");
+  PosTimer->SetEnabled(false);
+
+  TavrinTrayIcon = new TCoolTrayIcon(this);
+  TavrinTrayIcon->SetName(L"TavrinTrayIcon");
+
+  MMenuIcons = new TImageList(this);
+  MMenuIcons->SetName(L"MMenuIcons");
+}
+
+void TTavrinMainForm::CreateMenus() {
+  Actions = new TActionList(this);
+  Actions->SetName(L"Actions");
+  OnProgClose = new TTntAction(this);
+  OnProgClose->SetName(L"OnProgClose");
+  OnProgClose->SetActionList(Actions);
+  OnProgClose->SetCaption(L"Exit");
+  OnProgClose->SetShortCut(ShortCut(VK_F4, ssAlt));
+  OnProgClose->SetOnExecute([this](TObject*) { OnProgCloseExecute(); });
+
+  auto item = [this](TMenuItem* Parent, const wchar_t* Name, const wchar_t* Caption,
+                     std::function<void()> OnClick) {
+    auto* i = new TTntMenuItem(this);
+    i->SetName(Name);
+    i->SetCaption(Caption);
+    // A command whose window is not there yet stays greyed.
+    if (OnClick)
+      i->SetOnClick([OnClick](TObject*) { OnClick(); });
+    else
+      i->SetEnabled(false);
+    Parent->Add(i);
+    return static_cast<TMenuItem*>(i);
+  };
+  MainMenu = new TTntPopupMenu(this);
+  MainMenu->SetName(L"MainMenu");
+  TMenuItem* root = MainMenu->Items();
+  item(root, L"AboutTavrinMI", L"About Tavrin...", nullptr);
+  TMenuItem* play = item(root, L"PlayMI", L"Play", [] {});
+  play->SetEnabled(true);
+  item(play, L"PlayFileMI", L"File...", nullptr);
+  item(play, L"PlayDirectoryMI", L"Folder...", nullptr);
+  item(play, L"PlayURLMI", L"URL...", nullptr);
+  item(play, L"PlayCDMI", L"Audio CD", nullptr);
+  TogglePlaylistMI = item(root, L"TogglePlaylistMI", L"Playlist", [this] { TogglePlaylist(); });
+  item(root, L"ToggleEqualizerMI", L"Equalizer", nullptr);
+  item(root, L"ToggleSpecialEffectsMI", L"Sound effects", nullptr);
+  item(root, L"ToggleTextEditorMI", L"Lyrics editor", nullptr);
+  item(root, L"CDExtractorMI", L"CD extractor", nullptr);
+  item(root, L"PreferencesMI", L"Preferences...", nullptr);
+  SkinsMI = item(root, L"SkinsMI", L"Skins", [] {});
+  DefaultSkinMI = item(SkinsMI, L"DefaultSkinMI", DefaultSkinName, [] {});
+  DefaultSkinMI->SetRadioItem(true);
+  DefaultSkinMI->SetChecked(true);
+  ExitMI = item(root, L"ExitMI", L"Exit", [this] { OnProgCloseExecute(); });
+
+  RepeatMenu = new TTntPopupMenu(this);
+  RepeatMenu->SetName(L"RepeatMenu");
+  RepeatTrackMI = item(RepeatMenu->Items(), L"RepeatTrackMI", L"Repeat track", [] {});
+  RepeatPlaylistMI = item(RepeatMenu->Items(), L"RepeatPlaylistMI", L"Repeat playlist", [] {});
+  for (TMenuItem* mode : {RepeatTrackMI, RepeatPlaylistMI}) {
+    mode->SetRadioItem(true);
+    mode->SetGroupIndex(1);
+  }
+  RepeatPlaylistMI->SetChecked(true);
+}
+
+void TTavrinMainForm::FormCreate() {
+  if (!IsSupportedWindows()) Halt();
+  Application()->SetOnException([](TObject*, std::exception_ptr E) {
+    Application()->ShowException(E);
+    Application()->Terminate();
+  });
+  const std::wstring program = WideParamStr(0);
+  AppDir = WideExtractFilePath(program);
+  DefaultPlaylistFile = WideChangeFileExt(program, L".m3u");
+  wchar_t windows[145] = {};
+  GetWindowsDirectoryW(windows, 145);
+  WindowsFolder = windows;
+
+  SetSettingsFolder(std::wstring());
+  // A file of another version is replaced by the default (the old one kept
+  // as a .bak); settings that cannot be opened at all have been reported.
+  if (!OpenCheckedSettingsXml()) Halt();
+
+  const TXMLNode root = SettingsDoc->DocumentElement();
+  const TXMLNode appearance = root.ChildNode(L"Appearance");
+  if (!appearance.ReadBool(L"MultiInstance", false) && AnotherInstanceRuns()) {
+    // Our own window must exist before the search, which skips it by process.
+    HandleNeeded();
+    if (HWND running = FindRunningMainWindow(L"TTavrinMainForm", kFindRunningWindowMs)) {
+      BringWindowToFront(running);
+      if (SendCopyDataFileList(running, Handle(), BuildCopyDataText(CommandLineParams()),
+                               kHandOverTimeoutMs)) {
+        DiscardSettingsXml();
+        Halt();
+      }
+    }
+    // No running window answered: this start becomes a full instance.
+  }
+
+  CurrentSkin = root.ChildNode(L"Skin").ReadString(L"Name", DefaultSkinName);
+  CurrentLanguage = appearance.ReadString(L"Language", L"English");
+  LanguageFile = AppDir + L"Lang\\" + CurrentLanguage + L".ini";
+
+  if (WideFileExists(AppDir + L"bass.dll")) AudioPlayer = new TBASSPlayer(this, AppDir);
+  if (!AudioPlayer || !AudioPlayer->BASSLoaded()) {
+    LocalizedMessageBox(Application()->Handle(), L"BassNotLoaded", {}, MB_ICONERROR, L"Error");
+    DiscardSettingsXml();
+    Halt();
+  }
+
+  CurrentTitle = TavrinVersion;
+  BitRateLabel->SetCaption(std::wstring());
+
+  VisBackground = new TBitmap();
+  SpectrumVis = new TSpectrum(PaintBox->Width(), PaintBox->Height());
+  SpectrumVis->MaxHeight = PaintBox->Height();
+  ScopeVis = new TOscilloScope(PaintBox->Width(), PaintBox->Height());
+  FSkinFontFiles = std::make_unique<TTntStringList>();
+
+  Application()->SetTitle(WideToAnsi(TavrinVersion));
+  Application()->SetHintHidePause(4000);
+  SetDoubleBuffered(true);
+
+  HICON large = nullptr;
+  HICON small = nullptr;
+  if (ExtractIconExW(program.c_str(), 0, &large, &small, 1) > 0) {
+    if (large) DestroyIcon(large);
+    if (small) {
+      TIcon icon;
+      icon.SetHandle(small);
+      TavrinTrayIcon->SetIcon(&icon);
+    }
+  }
+  TavrinTrayIcon->SetHint(TavrinVersion);
+  SongInfoLabel->SetText(TavrinVersion);
+}
+
+// -------------------------------------------------------------- showing
+
+void TTavrinMainForm::FormShow() {
+  const std::vector<std::wstring> params = CommandLineParams();
+  // Files replace the playlist; folders alone are added to the last one.
+  const bool onlyFolders =
+      std::all_of(params.begin(), params.end(), [](const std::wstring& P) { return WideDirectoryExists(P); });
+  if (params.empty()) {
+    LoadListExecute();
+    LoadOptionsExecute(this);
+  } else {
+    if (onlyFolders) LoadListExecute();
+    LoadOptionsExecute(this);
+    LoadParams(params);
+  }
+  FShown = true;
+  if (!FPendingHandOvers.empty()) PostMessageW(Handle(), kRunHandOvers, 0, 0);
+}
+
+void TTavrinMainForm::LoadListExecute() {
+  if (!Playlist || !WideFileExists(DefaultPlaylistFile)) return;
+  TCompList* list = Playlist->List();
+  bool readable = false;
+  try {
+    readable = list->LoadFromFile(DefaultPlaylistFile) || IsEmptyFile(DefaultPlaylistFile);
+  } catch (const std::exception&) {
+    readable = false;
+  }
+  if (readable) return;
+  list->Clear();
+  // The user's list is kept aside, where the exit save cannot overwrite it.
+  const std::wstring aside = DefaultPlaylistFile + L".bak";
+  if (!MoveFileExW(DefaultPlaylistFile.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING))
+    FKeepLastPlaylist = true;
+  LocalizedMessageBox(Handle(), L"PlaylistIsInvalid", {WideExtractFileName(DefaultPlaylistFile)},
+                      MB_ICONERROR, L"Error");
+}
+
+void TTavrinMainForm::LoadParams(const std::vector<std::wstring>& Params) {
+  if (!Playlist) return;
+  std::vector<std::wstring> files;
+  for (const std::wstring& param : Params) SortOutParam(param, files);
+  Playlist->AddFileListAndPlayIt(files);
+}
+
+void TTavrinMainForm::WMCopyData(TMessage& Message) {
+  Message.Result = 1;
+  std::vector<std::wstring> items =
+      SplitCopyDataFileList(reinterpret_cast<const COPYDATASTRUCT*>(Message.LParam));
+  if (items.empty()) return;
+  // The sender waits while this runs: take the names and answer at once; the
+  // adding runs from the message loop, after the first showing and after any
+  // hand-over before it.
+  FPendingHandOvers.push_back(std::move(items));
+  if (FShown) PostMessageW(Handle(), kRunHandOvers, 0, 0);
+}
+
+void TTavrinMainForm::RunHandOvers() {
+  while (!FPendingHandOvers.empty() && !FClosing) {
+    std::vector<std::wstring> items = std::move(FPendingHandOvers.front());
+    FPendingHandOvers.erase(FPendingHandOvers.begin());
+    LoadParams(items);
+  }
+}
+
+// ------------------------------------------------------------------ end
+
+void TTavrinMainForm::OnProgCloseExecute() {
+  if (FClosing) return;
+  FClosing = true;
+  try {
+    SaveOptionsExecute();
+  } catch (...) {
+    // The user learns that the settings were not saved; the program ends anyway.
+    ApplicationHandleException(std::current_exception());
+  }
+  TCloseAction action = caFree;
+  FormClose(action);
+  Application()->Terminate();
+}
+
+void TTavrinMainForm::EndSession() {
+  OnProgCloseExecute();
+}
+
+void TTavrinMainForm::FormClose(TCloseAction&) {
+  Stop();
+  delete AudioPlayer;
+  AudioPlayer = nullptr;
+  delete SpectrumVis;
+  SpectrumVis = nullptr;
+  delete ScopeVis;
+  ScopeVis = nullptr;
+  delete VisBackground;
+  VisBackground = nullptr;
+  UnregisterSkinFonts();
+  FSkinFontFiles.reset();
+}
+
+void TTavrinMainForm::DoClose(TCloseAction& Action) {
+  TForm::DoClose(Action);
+  if (!FClosing) {
+    FClosing = true;
+    FormClose(Action);
+  }
+}
+
+// ------------------------------------------------------------- messages
+
+void TTavrinMainForm::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_COPYDATA:
+      WMCopyData(Message);
+      return;
+    case kRunHandOvers:
+      RunHandOvers();
+      return;
+    case WM_QUERYENDSESSION:
+      Message.Result = TRUE;
+      return;
+    case WM_ENDSESSION:
+      // The session ends: save as the exit command does, before the system
+      // ends the process.
+      if (Message.WParam) EndSession();
+      Message.Result = 0;
+      return;
+    case WM_SHOWWINDOW:
+      TForm::Dispatch(Message);
+      if (Message.WParam && !FShown) FormShow();
+      return;
+    default:
+      TForm::Dispatch(Message);
+  }
+}
+
+void TTavrinMainForm::Activate() {
+  TForm::Activate();
+  Title->SetActive(true);
+  for (TImageBut* button : {MainMenuBut, MinimizeBut, CloseBut}) button->SetActive(true);
+}
+
+void TTavrinMainForm::Deactivate() {
+  TForm::Deactivate();
+  Title->SetActive(false);
+  for (TImageBut* button : {MainMenuBut, MinimizeBut, CloseBut}) button->SetActive(false);
+}
+
+void TTavrinMainForm::ShowMainMenu() {
+  const POINT at =
+      ClientToScreen(POINT{MainMenuBut->Left(), MainMenuBut->Top() + MainMenuBut->Height()});
+  MainMenu->Popup(at.x, at.y);
+}
+
+// ------------------------------------------------------ the playlist's host
+
+void TTavrinMainForm::Play() {
+  if (!AudioPlayer || !Playlist) return;
+  const int32_t index = Playlist->FileList->ItemIndex();
+  TElem elem;
+  if (!Playlist->List()->IsValidIndex(index)) return;
+  Playlist->List()->GetElem(index, elem);
+  if (AudioPlayer->Open(elem.FileName)) {
+    AudioPlayer->Play();
+    StateControl->SetPlayState(psPlay);
+  }
+}
+
+void TTavrinMainForm::Stop() {
+  if (!AudioPlayer) return;
+  AudioPlayer->Stop();
+  StateControl->SetPlayState(psStop);
+}
+
+uint8_t TTavrinMainForm::PlayerMode() { return AudioPlayer ? AudioPlayer->PlayerMode() : uint8_t{pmNone}; }
+bool TTavrinMainForm::ShuffleOn() { return ShuffleToggle->Checked(); }
+void TTavrinMainForm::PlayRandomSong() {}
+void TTavrinMainForm::OpenURL() {}
+
+void TTavrinMainForm::ClearPlaylist() {
+  if (Playlist) Playlist->List()->Clear();
+}
+
+void TTavrinMainForm::TogglePlaylist() {
+  if (!Playlist) return;
+  if (Playlist->Visible()) {
+    Playlist->Hide();
+  } else {
+    DockPlaylist();
+    Playlist->Show();
+  }
+  PLBut->SetChecked(Playlist->Visible());
+  TogglePlaylistMI->SetChecked(Playlist->Visible());
+}
+
+void TTavrinMainForm::DockPlaylist() {
+  if (Playlist) Playlist->SetBounds(Left(), Top() + Height(), Playlist->Width(), Playlist->Height());
+}
+
+bool TTavrinMainForm::ShortcutsEnabled() { return FShortcutsEnabled; }
+void TTavrinMainForm::SetShortcutsEnabled(bool Value) { FShortcutsEnabled = Value; }
+
+bool TTavrinMainForm::ExecuteOpenDialog(const std::wstring& InitialDir,
+                                        std::vector<std::wstring>& Files) {
+  OpenFile->SetInitialDir(InitialDir);
+  if (!OpenFile->Execute()) return false;
+  Files.clear();
+  for (int32_t i = 0; i < OpenFile->Files()->Count(); ++i) Files.push_back(OpenFile->Files()->Strings(i));
+  return !Files.empty();
+}
+
+void TTavrinMainForm::ShowText(const std::wstring&) {}

@@ -1,0 +1,163 @@
+// TTavrinMainForm: the main window, and the program's spine at both ends of a
+// run. Its creation checks the system, opens the settings, hands the command
+// line to a running instance (and ends) or creates the player; its first
+// showing loads the last playlist or the command line's files and applies the
+// settings; the exit command saves everything and ends the program.
+//
+// The window's class name "TTavrinMainForm" is the address of the hand-over:
+// a second start finds the running window by it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "forms.h"
+#include "playlist/window/playlist_host.h"
+
+class TActionList;
+class TFormTitle;
+class TImage;
+class TImageBut;
+class TMenuItem;
+class TPaintBox;
+class TPicTimeLabel;
+class TScrollLabel;
+class TSlider;
+class TStateControl;
+class TTimer;
+class TTntAction;
+class TTntLabel;
+class TTntOpenDialog;
+class TTntPopupMenu;
+class TTntStringList;
+class TCoolTrayIcon;
+class TImageList;
+
+class TTavrinMainForm : public TForm, public TPlaylistHost {
+ public:
+  // The window and its controls; the program runs FormCreate next.
+  explicit TTavrinMainForm(TComponent* AOwner);
+  ~TTavrinMainForm() override;
+
+  // The start-up steps (see the file comment). On a second start that handed
+  // its command line over, or when the program cannot run, the process ends
+  // inside FormCreate.
+  void FormCreate();
+  void FormShow();
+  // Appends the last playlist (DefaultPlaylistFile) when it exists. A file
+  // that cannot be read is moved aside as "<name>.bak" (so the exit save does
+  // not overwrite the user's list) and the playlist starts empty.
+  void LoadListExecute();
+  // The command line's folders go to the playlist at once, its files replace
+  // the playlist and the first of them plays.
+  void LoadParams(const std::vector<std::wstring>& Params);
+  // The settings: applied once at the first showing (the document left open
+  // by FormCreate is saved and closed), saved once at exit with the playlist.
+  void LoadOptionsExecute(TObject* Sender);
+  void SaveOptionsExecute();
+  // The language Name ("Lang\<Name>.ini") applied to the windows.
+  void LoadLanguage(const std::wstring& Name);
+  void LoadLanguageFile(const std::wstring& FileName);
+
+  // The one exit path: saves the settings and the playlist, stops and frees,
+  // ends the program.
+  void OnProgCloseExecute();
+  // The close handler: stops playback, frees the player, the visualisation and
+  // the skin's fonts. Also the window's OnClose (a close by the system saves
+  // nothing).
+  void FormClose(TCloseAction& Action);
+
+  void Dispatch(TMessage& Message) override;
+
+  // TPlaylistHost.
+  void Play() override;
+  void Stop() override;
+  uint8_t PlayerMode() override;
+  bool ShuffleOn() override;
+  void PlayRandomSong() override;
+  void OpenURL() override;
+  void ClearPlaylist() override;
+  void TogglePlaylist() override;
+  bool ShortcutsEnabled() override;
+  void SetShortcutsEnabled(bool Value) override;
+  bool ExecuteOpenDialog(const std::wstring& InitialDir, std::vector<std::wstring>& Files) override;
+  void ShowText(const std::wstring& FileName) override;
+
+  // The controls, under their form names.
+  TImage* BG = nullptr;
+  TTntLabel* BitRateLabel = nullptr;
+  TScrollLabel* SongInfoLabel = nullptr;
+  TPaintBox* PaintBox = nullptr;
+  TPicTimeLabel* TimeLabel = nullptr;
+  TStateControl* StateControl = nullptr;
+  TImageBut* Rev = nullptr;
+  // "Play" and "Stop": the member names would clash with Play() and Stop().
+  TImageBut* PlayBut = nullptr;
+  TImageBut* Pause = nullptr;
+  TImageBut* StopBut = nullptr;
+  TImageBut* Fwd = nullptr;
+  TImageBut* Open = nullptr;
+  TImageBut* AboutBut = nullptr;
+  TImageBut* EQBut = nullptr;
+  TImageBut* PLBut = nullptr;
+  TImageBut* ShuffleToggle = nullptr;
+  TImageBut* RepeatToggle = nullptr;
+  TImageBut* MainMenuBut = nullptr;
+  TImageBut* MinimizeBut = nullptr;
+  TImageBut* CloseBut = nullptr;
+  TSlider* SeekingBar = nullptr;
+  TSlider* VolumeBar = nullptr;
+  TFormTitle* Title = nullptr;
+  TTntOpenDialog* OpenFile = nullptr;
+  TTntPopupMenu* MainMenu = nullptr;
+  TTntPopupMenu* RepeatMenu = nullptr;
+  TActionList* Actions = nullptr;
+  TTimer* PosTimer = nullptr;
+  TCoolTrayIcon* TavrinTrayIcon = nullptr;
+  TImageList* MMenuIcons = nullptr;
+
+  // Menu items of MainMenu and RepeatMenu.
+  TMenuItem* TogglePlaylistMI = nullptr;
+  TMenuItem* SkinsMI = nullptr;
+  TMenuItem* DefaultSkinMI = nullptr;
+  TMenuItem* ExitMI = nullptr;
+  TMenuItem* RepeatTrackMI = nullptr;
+  TMenuItem* RepeatPlaylistMI = nullptr;
+
+  // Actions of Actions.
+  TTntAction* OnProgClose = nullptr;
+
+  // The font files registered for the current skin.
+  TTntStringList* SkinFontFiles() const { return FSkinFontFiles.get(); }
+
+ protected:
+  void Activate() override;
+  void Deactivate() override;
+  void DoClose(TCloseAction& Action) override;
+
+ private:
+  void CreateControls();
+  void CreateMenus();
+  void WMCopyData(TMessage& Message);
+  // A hand-over received: run once the first showing is through, never inside
+  // another one.
+  void RunHandOvers();
+  void EndSession();
+  void ShowMainMenu();
+  void DockPlaylist();
+
+  std::unique_ptr<TTntStringList> FSkinFontFiles;
+  std::vector<std::vector<std::wstring>> FPendingHandOvers;
+  bool FShown = false;
+  // The last playlist could not be read nor moved aside: the exit save must
+  // not overwrite it.
+  bool FKeepLastPlaylist = false;
+  bool FClosing = false;
+  bool FShortcutsEnabled = true;
+};
+
+extern TTavrinMainForm* TavrinMainForm;

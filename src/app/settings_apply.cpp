@@ -1,0 +1,106 @@
+// The settings document turned into the running state at the first showing,
+// and written back at exit together with the last playlist.
+#include <windows.h>
+
+#include <algorithm>
+
+#include "app_exceptions.h"
+#include "app_globals.h"
+#include "localization.h"
+#include "main_form.h"
+#include "playlist/comp_list.h"
+#include "playlist/window/play_list_box.h"
+#include "playlist/window/playlist_form.h"
+#include "settings_xml.h"
+#include "skin/image_but.h"
+#include "skin_loading.h"
+
+namespace {
+
+// A window placed by stored coordinates stays reachable: a position left
+// from a screen that is gone brings it back onto the desktop.
+POINT OnScreen(TControl* Window, int32_t X, int32_t Y) {
+  RECT desktop{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
+  const int32_t maxX = std::max<int32_t>(desktop.left, desktop.right - Window->Width());
+  const int32_t maxY = std::max<int32_t>(desktop.top, desktop.bottom - Window->Height());
+  return POINT{std::clamp<int32_t>(X, desktop.left, maxX), std::clamp<int32_t>(Y, desktop.top, maxY)};
+}
+
+void WritePoint(TXMLNode Node, int32_t X, int32_t Y) {
+  Node.WriteInteger(L"X", X);
+  Node.WriteInteger(L"Y", Y);
+}
+
+// The stored skin, or the built-in one when it fails its check or cannot
+// be read; a skin that fails to load is reported once.
+void LoadStoredSkin(TObject* Sender) {
+  if (!SkinCheckExecute(CurrentSkin)) {
+    LoadNewSkin(DefaultSkinName, Sender);
+    return;
+  }
+  try {
+    LoadNewSkin(CurrentSkin, Sender);
+  } catch (const std::exception&) {
+    if (CurrentSkin == DefaultSkinName) throw;
+    LocalizedMessageBox(TavrinMainForm->Handle(), L"SkinIsNotValid", {}, MB_ICONERROR, L"Error");
+    LoadNewSkin(DefaultSkinName, Sender);
+  }
+}
+
+}  // namespace
+
+void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
+  if (!SettingsDoc) OpenSettingsXml();
+  LoadingOptions = true;
+  try {
+    const TXMLNode root = SettingsDoc->DocumentElement();
+    const TXMLNode positions = root.ChildNode(L"Positions");
+    const TXMLNode main = positions.ChildNode(L"Main");
+    const POINT at = OnScreen(this, main.ReadInteger(L"X", Left()), main.ReadInteger(L"Y", Top()));
+    SetBounds(at.x, at.y, Width(), Height());
+
+    LoadLanguage(root.ChildNode(L"Appearance").ReadString(L"Language", CurrentLanguage));
+    LoadStoredSkin(Sender);
+
+    const TXMLNode playlist = root.ChildNode(L"Playlist");
+    if (Playlist) {
+      const TXMLNode size = playlist.ChildNode(L"Size");
+      Playlist->SetClientWidth(size.ReadInteger(L"Width", Playlist->ClientWidth()));
+      Playlist->SetClientHeight(size.ReadInteger(L"Height", Playlist->ClientHeight()));
+      if (root.ChildNode(L"VisibleWindows").ReadBool(L"PL", true)) TogglePlaylist();
+    }
+  } catch (...) {
+    LoadingOptions = false;
+    SaveSettingsXml();
+    throw;
+  }
+  LoadingOptions = false;
+  SaveSettingsXml();
+}
+
+void TTavrinMainForm::SaveOptionsExecute() {
+  OpenSettingsXml();
+  try {
+    TXMLNode root = SettingsDoc->DocumentElement();
+    root.ForceChild(L"Skin").SetAttribute(L"Name", CurrentSkin);
+    WritePoint(root.ForceChild(L"Pos"), Left(), Top());
+    TXMLNode positions = root.ForceChild(L"Positions");
+    WritePoint(positions.ForceChild(L"Main"), Left(), Top());
+    root.ForceChild(L"Appearance").SetAttribute(L"Language", CurrentLanguage);
+    if (Playlist) {
+      WritePoint(positions.ForceChild(L"PL"), Playlist->Left(), Playlist->Top());
+      root.ForceChild(L"VisibleWindows").WriteBool(L"PL", Playlist->Visible());
+      TXMLNode playlist = root.ForceChild(L"Playlist");
+      playlist.WriteInteger(L"CurrentSong", Playlist->FileList->ItemIndex());
+      TXMLNode size = playlist.ForceChild(L"Size");
+      size.WriteInteger(L"Width", Playlist->ClientWidth());
+      size.WriteInteger(L"Height", Playlist->ClientHeight());
+    }
+  } catch (...) {
+    DiscardSettingsXml();
+    throw;
+  }
+  SaveSettingsXml();
+  if (Playlist && !FKeepLastPlaylist) Playlist->SavePlaylist(DefaultPlaylistFile);
+}

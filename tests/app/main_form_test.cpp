@@ -1,0 +1,159 @@
+// The main window as built and skinned with the built-in skin, and the
+// hand-over record between two starts of the program.
+#include "main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app_globals.h"
+#include "foundation/tnt_ini_files.h"
+#include "images.h"
+#include "instance_handover.h"
+#include "language_components.h"
+#include "skin/form_title.h"
+#include "skin/image_but.h"
+#include "skin/slider.h"
+#include "skin_loading.h"
+#include "test_support.h"
+#include "unicode_controls/tnt_labels.h"
+#include "window_picture.h"
+
+namespace {
+
+using testing_support::TempDir;
+
+class MainWindow : public testing::Test {
+ protected:
+  void SetUp() override { form = new TTavrinMainForm(nullptr); }
+  void TearDown() override {
+    delete form;
+    testing_support::PumpPendingMessages();
+  }
+  TTavrinMainForm* form = nullptr;
+};
+
+TEST_F(MainWindow, ItsTextsAreThoseOfTheLanguageFile) {
+  using namespace language_test;
+  const auto sections = ReadComponentList(ComponentListFile());
+  const TListedSection* section = FindSection(sections, L"MainForm");
+  ASSERT_NE(section, nullptr);
+  TTntIniFile english(EnglishLanguageFile());
+  EXPECT_EQ(CompareFormWithSection(form, *section, english), "");
+}
+
+// Each control where the built-in description puts it, as large as one frame
+// of its picture in the built-in sheet.
+TEST_F(MainWindow, TheBuiltInSkinPlacesAndSizesEveryControl) {
+  LoadNewSkin(DefaultSkinName, form);
+  EXPECT_EQ(CurrentSkin, DefaultSkinName);
+  EXPECT_EQ(form->ClientWidth(), 291);
+  EXPECT_EQ(form->ClientHeight(), 156);
+  struct Place {
+    TControl* Control;
+    RECT Bounds;  // left, top, right, bottom
+  };
+  const Place places[] = {
+      {form->Title, {0, 0, 291, 20}},          {form->BG, {0, 20, 291, 156}},
+      {form->MainMenuBut, {6, 3, 23, 17}},     {form->MinimizeBut, {249, 3, 266, 17}},
+      {form->CloseBut, {268, 3, 285, 17}},     {form->EQBut, {24, 54, 64, 76}},
+      {form->PLBut, {24, 81, 64, 103}},        {form->ShuffleToggle, {204, 65, 234, 80}},
+      {form->RepeatToggle, {204, 81, 234, 96}}, {form->Rev, {60, 125, 92, 149}},
+      {form->PlayBut, {129, 125, 162, 149}},   {form->Pause, {164, 125, 197, 149}},
+      {form->StopBut, {94, 125, 127, 149}},    {form->Fwd, {199, 125, 232, 149}},
+      {form->Open, {244, 125, 280, 149}},      {form->AboutBut, {237, 58, 283, 82}},
+      {form->SongInfoLabel, {10, 32, 172, 45}}, {form->TimeLabel, {92, 60, 198, 76}},
+      {form->StateControl, {72, 72, 90, 90}},  {form->BitRateLabel, {187, 34, 287, 49}},
+      {form->PaintBox, {93, 75, 197, 100}},    {form->VolumeBar, {10, 55, 22, 150}},
+      {form->SeekingBar, {27, 111, 280, 123}}};
+  for (const Place& place : places) {
+    TControl* c = place.Control;
+    const RECT actual{c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height()};
+    EXPECT_TRUE(EqualRect(&actual, &place.Bounds))
+        << std::string(c->Name().begin(), c->Name().end()) << ": " << actual.left << ","
+        << actual.top << "," << actual.right << "," << actual.bottom;
+  }
+  EXPECT_EQ(form->VolumeBar->Orientation(), soVertical);
+  EXPECT_EQ(form->TimeLabel->Alignment(), 2);
+  // The built-in skin has no outline.
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetWindowRgn(form->Handle(), region), ERROR);
+  DeleteObject(region);
+
+  form->SetBounds(700, 60, form->Width(), form->Height());
+  form->Show();
+  testing_support::PumpPendingMessages();
+  TempDir dir;
+  ASSERT_TRUE(testing_support::SaveWindowPicture(form->Handle(), dir.File(L"main.png")));
+  testing_support::KeepPicture(dir.File(L"main.png"), L"main_window.png");
+}
+
+TEST_F(MainWindow, ASkinFolderLackingAFileIsRefused) {
+  TempDir app;
+  const std::wstring savedDir = AppDir;
+  AppDir = app.Path();
+  CreateDirectoryW(app.File(L"Skins").c_str(), nullptr);
+  EXPECT_TRUE(SkinCheckExecute(DefaultSkinName));
+  EXPECT_FALSE(SkinCheckExecute(L"Missing"));
+  EXPECT_FALSE(SkinCheckExecute(L"..\\Skins"));
+  AppDir = savedDir;
+}
+
+// ------------------------------------------------------------ hand-over
+
+std::vector<std::wstring> Split(ULONG_PTR Kind, const void* Data, DWORD Bytes) {
+  COPYDATASTRUCT record{Kind, Bytes, const_cast<void*>(Data)};
+  return SplitCopyDataFileList(&record);
+}
+
+TEST(HandOver, RecordsAreReadWithinTheirSize) {
+  using Items = std::vector<std::wstring>;
+  const std::wstring text = L"C:\\a.mp3|D:\\music|";
+  const auto bytes = [](const std::wstring& s, size_t extra) {
+    return static_cast<DWORD>((s.size() + extra) * sizeof(wchar_t));
+  };
+  struct Case {
+    const char* What;
+    ULONG_PTR Kind;
+    std::wstring Text;
+    DWORD Bytes;
+    Items Expected;
+  };
+  const Case cases[] = {
+      {"whole", 1, text, bytes(text, 1), {L"C:\\a.mp3", L"D:\\music"}},
+      {"only the low byte of the kind counts", 0x301, text, bytes(text, 1),
+       {L"C:\\a.mp3", L"D:\\music"}},
+      {"no terminating zero counted", 1, text, bytes(text, 0), {L"C:\\a.mp3", L"D:\\music"}},
+      {"cut inside an item", 1, text, bytes(L"C:\\a.mp3|D:\\mu", 0), {L"C:\\a.mp3", L"D:\\mu"}},
+      {"no final bar", 1, L"C:\\a.mp3", bytes(L"C:\\a.mp3", 1), {L"C:\\a.mp3"}},
+      {"odd size", 1, text, bytes(text, 0) - 1, {L"C:\\a.mp3", L"D:\\music"}},
+      {"empty items", 1, L"||a||", bytes(L"||a||", 1), {L"a"}},
+      {"no parameters", 1, L"", 2, {}},
+      {"size zero", 1, text, 0, {}},
+      {"another kind", 2, text, bytes(text, 1), {}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(Split(c.Kind, c.Text.c_str(), c.Bytes), c.Expected) << c.What;
+  EXPECT_TRUE(Split(1, nullptr, 100).empty());
+  EXPECT_TRUE(SplitCopyDataFileList(nullptr).empty());
+}
+
+TEST(HandOver, NamesAreSentAbsolute) {
+  TempDir dir;
+  SetCurrentDirectoryW(dir.Path().c_str());
+  EXPECT_EQ(BuildCopyDataText({L"song.mp3", L"http://host/radio?a=1", L"C:\\x.wav"}),
+            dir.Path() + L"song.mp3|http://host/radio?a=1|C:\\x.wav|");
+  EXPECT_EQ(BuildCopyDataText({}), L"");
+  SetCurrentDirectoryW(L"C:\\");
+}
+
+TEST(HandOver, TheRunningWindowIsNeverOurOwn) {
+  // A main window of this process, by class and caption, is not "running".
+  auto* own = new TTavrinMainForm(nullptr);
+  own->HandleNeeded();
+  EXPECT_EQ(FindRunningMainWindow(L"TTavrinMainForm", 0), nullptr);
+  delete own;
+}
+
+}  // namespace
