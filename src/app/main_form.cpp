@@ -295,9 +295,10 @@ void TTavrinMainForm::FormCreate() {
 
   const TXMLNode root = SettingsDoc->DocumentElement();
   const TXMLNode appearance = root.ChildNode(L"Appearance");
+  // The window exists whenever the semaphore does, so a second start that
+  // finds the semaphore finds the window too.
+  HandleNeeded();
   if (!appearance.ReadBool(L"MultiInstance", false) && AnotherInstanceRuns()) {
-    // Our own window must exist before the search, which skips it by process.
-    HandleNeeded();
     if (HWND running = FindRunningMainWindow(L"TTavrinMainForm", kFindRunningWindowMs)) {
       BringWindowToFront(running);
       if (SendCopyDataFileList(running, Handle(), BuildCopyDataText(CommandLineParams()),
