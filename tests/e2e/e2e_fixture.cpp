@@ -1,0 +1,140 @@
+#include "e2e_fixture.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cwctype>
+
+namespace e2e {
+namespace {
+
+void Put16(std::string& s, uint32_t v) {
+  s += static_cast<char>(v & 0xFF);
+  s += static_cast<char>((v >> 8) & 0xFF);
+}
+
+void Put32(std::string& s, uint32_t v) {
+  Put16(s, v & 0xFFFF);
+  Put16(s, v >> 16);
+}
+
+uint32_t Get32(const std::string& s, size_t at) {
+  uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + i]);
+  return v;
+}
+
+}  // namespace
+
+std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return {};
+  int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                              nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                      nullptr, nullptr);
+  return out;
+}
+
+std::string SineWav() {
+  const uint32_t rate = 44100, frames = rate, bytes = frames * 4;
+  std::string wav = "RIFF";
+  Put32(wav, 36 + bytes);
+  wav += "WAVEfmt ";
+  Put32(wav, 16);
+  Put16(wav, 1);
+  Put16(wav, 2);
+  Put32(wav, rate);
+  Put32(wav, rate * 4);
+  Put16(wav, 4);
+  Put16(wav, 16);
+  wav += "data";
+  Put32(wav, bytes);
+  for (uint32_t i = 0; i < frames; ++i) {
+    auto sample = static_cast<int16_t>(std::lround(16000.0 * std::sin(2 * 3.14159265358979 * 440.0 * i / rate)));
+    Put16(wav, static_cast<uint16_t>(sample));
+    Put16(wav, static_cast<uint16_t>(sample));
+  }
+  return wav;
+}
+
+size_t NonZeroSamples(const std::string& wav) {
+  if (wav.size() < 12 || wav.compare(0, 4, "RIFF") != 0 || wav.compare(8, 4, "WAVE") != 0) return 0;
+  size_t at = 12;
+  while (at + 8 <= wav.size()) {
+    uint32_t size = Get32(wav, at + 4);
+    if (wav.compare(at, 4, "data") == 0) {
+      size_t count = 0;
+      for (size_t i = at + 8; i + 1 < wav.size(); i += 2) count += wav[i] != 0 || wav[i + 1] != 0;
+      return count;
+    }
+    at += 8 + size + (size & 1);
+  }
+  return 0;
+}
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+std::vector<std::wstring> FilesOf(const std::optional<std::vector<PlaylistEntry>>& list) {
+  if (!list) return {L"<no playlist>"};
+  std::vector<std::wstring> files;
+  for (const auto& e : *list) files.push_back(Lower(e.File));
+  return files;
+}
+
+std::string DefaultSettings() { return testing_support::ReadFileBytes(TAVRIN_DEFAULT_SETTINGS); }
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+std::wstring E2ETest::Wav(const std::wstring& name) { return data.WriteFile(name, SineWav()); }
+
+std::wstring E2ETest::FolderOfWavs(const std::wstring& name, const std::vector<std::wstring>& files) {
+  CreateDirectoryW(data.File(name).c_str(), nullptr);
+  for (const auto& f : files) Wav(name + L"\\" + f);
+  return data.File(name);
+}
+
+Environment E2ETest::CaptureTo(const std::wstring& name) const {
+  return {{L"TAVRIN_BASS_OUTPUT", L"capture:" + data.File(name)}};
+}
+
+bool E2ETest::CaptureSounds(const std::wstring& name, unsigned timeoutMs) {
+  return runner.WaitUntil(
+      [&] { return NonZeroSamples(testing_support::ReadFileBytes(data.File(name))) > 0; }, timeoutMs);
+}
+
+Program* E2ETest::Start(const std::vector<std::wstring>& args, const Environment& extra) {
+  Program* program = runner.Start(folder.Exe(), args, extra);
+  HWND main = program ? runner.WaitForMainWindow(*program) : nullptr;
+  if (!main) return nullptr;
+  // The program finishes its start-up (it comes to the front, among other
+  // things) only after its window shows; a test goes on once it is idle.
+  if (!Answers(main)) {
+    runner.Report(L"the main window does not answer after the start");
+    return nullptr;
+  }
+  return program;
+}
+
+void E2ETest::ExitByClick(Program& program) {
+  HWND main = program.MainWindow();
+  ASSERT_NE(main, nullptr) << "no main window to click";
+  HWND close = FindChildAt(main, RECT{268, 3, 268 + 17, 3 + 14});
+  ASSERT_NE(close, nullptr) << "no 17 x 14 close button at (268, 3)";
+  PostClick(close, POINT{8, 7});
+  EXPECT_TRUE(runner.WaitForExit(program));
+}
+
+void E2ETest::CloseWithoutSaving(Program& program) {
+  if (HWND main = program.MainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(runner.WaitForExit(program));
+}
+
+}  // namespace e2e

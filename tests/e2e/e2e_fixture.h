@@ -1,0 +1,55 @@
+// The end-to-end tests' fixture: a copy of the program folder, a folder for the
+// test's own files, and a runner whose problems fail the test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "program_runner.h"
+
+namespace e2e {
+
+// UTF-8 of a wide text, for test messages.
+std::string Narrow(const std::wstring& text);
+// A second of a 440 Hz sine, 44.1 kHz 16-bit stereo.
+std::string SineWav();
+// Non-zero samples in the data chunk of a capture file (read to its end: its
+// header may lag behind the data while it grows).
+size_t NonZeroSamples(const std::string& wav);
+// The file names of a playlist, lower-cased; {"<no playlist>"} when unreadable.
+std::vector<std::wstring> FilesOf(const std::optional<std::vector<PlaylistEntry>>& list);
+std::wstring Lower(std::wstring text);
+// The built-in default settings document, as the program ships it.
+std::string DefaultSettings();
+// text with every `from` replaced by `to`.
+std::string Replace(std::string text, const std::string& from, const std::string& to);
+
+class E2ETest : public ::testing::Test {
+ protected:
+  void TearDown() override { runner.Finish(); }
+
+  // Writes a sine WAV into the test's folder; its full name.
+  std::wstring Wav(const std::wstring& name);
+  // A subfolder of the test's folder holding sine WAVs of these names.
+  std::wstring FolderOfWavs(const std::wstring& name, const std::vector<std::wstring>& files);
+  // The environment that sends the program's output to the capture file name.
+  Environment CaptureTo(const std::wstring& name) const;
+  // Whether the capture file has sound within timeoutMs.
+  bool CaptureSounds(const std::wstring& name, unsigned timeoutMs = 10000);
+
+  // Starts tavrin.exe in the folder and waits for its main window and for it
+  // to answer.
+  Program* Start(const std::vector<std::wstring>& args = {}, const Environment& extra = {});
+  // Clicks the main window's close button and waits for the process to end.
+  void ExitByClick(Program& program);
+  // Ends a program without saving (WM_CLOSE) and waits.
+  void CloseWithoutSaving(Program& program);
+
+  ProgramFolder folder;
+  testing_support::TempDir data;
+  ProgramRunner runner{[](const std::wstring& problem) { ADD_FAILURE() << Narrow(problem); }};
+};
+
+}  // namespace e2e

@@ -1,0 +1,83 @@
+// A second start of the program in the same folder: it hands over to the
+// running one and leaves, unless the settings allow several instances.
+#include "e2e_fixture.h"
+
+namespace e2e {
+namespace {
+
+// A window of the test's own, brought to the front, so that the program's
+// coming to the front is seen.
+class FrontWindow {
+ public:
+  FrontWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TavrinE2EFront";
+    RegisterClassW(&wc);
+    FWindow = CreateWindowExW(0, wc.lpszClassName, L"front", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100,
+                              nullptr, nullptr, wc.hInstance, nullptr);
+    SetForegroundWindow(FWindow);
+  }
+  ~FrontWindow() { DestroyWindow(FWindow); }
+  HWND Handle() const { return FWindow; }
+
+ private:
+  HWND FWindow;
+};
+
+TEST_F(E2ETest, SecondStartWithoutArgumentsBringsTheFirstToTheFront) {
+  Program* first = Start();
+  ASSERT_NE(first, nullptr);
+  HWND main = first->MainWindow();
+  FrontWindow front;
+  ASSERT_TRUE(runner.WaitUntil([&] { return GetForegroundWindow() == front.Handle(); }, 5000));
+
+  Program* second = runner.Start(folder.Exe());
+  ASSERT_NE(second, nullptr);
+  bool secondShowedWindow = false;
+  EXPECT_TRUE(runner.WaitUntil(
+      [&] {
+        secondShowedWindow |= second->MainWindow() != nullptr;
+        return !second->Running();
+      },
+      5000))
+      << "the second start did not end";
+  EXPECT_FALSE(secondShowedWindow);
+  EXPECT_TRUE(first->Running());
+  EXPECT_TRUE(runner.WaitUntil([&] { return GetForegroundWindow() == main; }, 5000))
+      << "the first did not come to the front";
+  EXPECT_EQ(first->Windows(L"TTavrinMainForm").size(), 1u);
+  CloseWithoutSaving(*first);
+}
+
+TEST_F(E2ETest, SecondStartHandsFolderAndFileToTheFirstWhichPlaysTheFile) {
+  const std::wstring dir = FolderOfWavs(L"album", {L"a.wav", L"b.wav"});
+  const std::wstring song = Wav(L"song.wav");
+  Program* first = Start({}, CaptureTo(L"first.wav"));
+  ASSERT_NE(first, nullptr);
+
+  Program* second = runner.Start(folder.Exe(), {dir, song}, CaptureTo(L"second.wav"));
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(runner.WaitForExit(*second, 5000));
+  EXPECT_TRUE(CaptureSounds(L"first.wav")) << "the first instance did not play the file";
+  EXPECT_TRUE(first->Running());
+  ExitByClick(*first);
+  EXPECT_EQ(FilesOf(folder.ReadPlaylist()), std::vector<std::wstring>{Lower(song)});
+}
+
+TEST_F(E2ETest, MultiInstanceSettingGivesTwoRunningPrograms) {
+  folder.Write(L"Tavrin.xml",
+               Replace(DefaultSettings(), "MultiInstance=\"False\"", "MultiInstance=\"True\""));
+  Program* first = Start();
+  ASSERT_NE(first, nullptr);
+  Program* second = Start();
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(first->MainWindow(), second->MainWindow());
+  EXPECT_TRUE(first->Running());
+  CloseWithoutSaving(*second);
+  CloseWithoutSaving(*first);
+}
+
+}  // namespace
+}  // namespace e2e
