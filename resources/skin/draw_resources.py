@@ -3,16 +3,19 @@
 three sheets, the slider's built-in pictures, the about box's logo and close
 button, the font combo's type glyphs and the menu icons. Writes them with a
 resource script naming them all and a C++ table for the resource test.
+With --second-skin it draws instead the tests' second skin into a folder.
 
 Standard library only and deterministic: the same inputs give the same bytes.
 
     draw_resources.py --cells cells.txt --skin Skin.txt --out DIR
+    draw_resources.py --cells cells.txt --second-skin DIR
 
 The sheet layout comes from cells.txt; where the controls stand comes from
 Skin.txt, so the backgrounds put a drawn slot under each control.
 """
 
 import argparse
+import colorsys
 import math
 import os
 import struct
@@ -403,9 +406,9 @@ class Skin:
 SHEET_SIZES = {'MAIN': (309, 435), 'PL': (291, 200), 'EQ': (291, 268)}
 
 
-def layout_sheet(name, cells):
+def layout_sheet(name, cells, size=None):
     """Gives every cell its place; returns the band tops and heights."""
-    w, h = SHEET_SIZES[name]
+    w, h = size or SHEET_SIZES[name]
     mine = [c for c in cells if c.sheet == name]
     bands = sorted(set(c.band for c in mine))
     if bands != list(range(1, len(bands) + 1)):
@@ -432,10 +435,19 @@ def layout_sheet(name, cells):
     return tops
 
 
-def compose_sheet(name, cells, pictures):
-    w, h = SHEET_SIZES[name]
+def sheet_size(name, cells):
+    """The least sheet that holds the cells of the table."""
+    mine = [c for c in cells if c.sheet == name]
+    bands = sorted(set(c.band for c in mine))
+    w = max(sum(c.w + 1 for c in mine if c.band == b) - 1 for b in bands)
+    h = sum(max(c.h for c in mine if c.band == b) + 1 for b in bands) - 1
+    return w, h
+
+
+def compose_sheet(name, cells, pictures, size=None):
+    w, h = size or SHEET_SIZES[name]
     img = Img(w, h, FILLER)
-    tops = layout_sheet(name, cells)
+    tops = layout_sheet(name, cells, (w, h))
     for c in (c for c in cells if c.sheet == name):
         pic = pictures[(name, c.name)]
         if (pic.w, pic.h) != (c.w, c.h):
@@ -731,7 +743,9 @@ class MainLayout:
         st = cell('PlayState')
         self.state = P('PlayState') + (st.w // 3, st.h)
         vr = cell('VolumeRuler')
-        self.volume = P('VolumeBar') + (vr.w, skin.int('MWSizes', 'VolumeBar'))
+        self.vertical_volume = skin.int('MWFlags', 'VerticalVolumeBar') != 0
+        length = skin.int('MWSizes', 'VolumeBar')
+        self.volume = P('VolumeBar') + ((vr.w, length) if self.vertical_volume else (length, vr.h))
         sr = cell('SeekRuler')
         self.seek = P('SeekingBar') + (skin.int('MWSizes', 'SeekingBar'), sr.h)
         frames = {'EQToggle': ('EQBut', 3), 'PLToggle': ('PLBut', 3),
@@ -876,7 +890,10 @@ def main_window(L, active=True):
 
     # Slots under the sliders.
     x, y, sw_, sh_ = L.volume
-    well(img, x, y, x + sw_, y + sh_)
+    if L.vertical_volume:
+        well(img, x, y, x + sw_, y + sh_)
+    else:
+        img.hline(x + 2, x + sw_ - 2, y + sh_ + 1, WELL_LIGHT, 0.25)
     x, y, sw_, sh_ = L.seek
     img.hline(x + 2, x + sw_ - 2, y + sh_ + 1, WELL_LIGHT, 0.25)
 
@@ -903,6 +920,8 @@ def main_window(L, active=True):
 
     # A speaker beside the foot of the volume bar, where the transport row
     # leaves room.
+    if not L.vertical_volume:
+        return img
     vx_end = L.volume[0] + L.volume[2]
     cx = (vx_end + tr[0][0]) // 2
     cy = tr[0][1] + tr[0][3] // 2
@@ -990,11 +1009,18 @@ def main_pictures(L, skin, cells):
 
     vx, vy, vw, vh = L.volume
     vr = next(c for c in cells if c.sheet == 'MAIN' and c.name == 'VolumeRuler')
-    inner = win.get(vx + 1, vy + 10)
-    pics[('MAIN', 'VolumeRuler')] = v_groove(vw, vr.h, inner, False)
-    pics[('MAIN', 'VolumeProgress')] = v_groove(vw, vr.h, inner, True)
-    pics[('MAIN', 'VolumeThumb')] = side_by_side(
-        [knob(vw, lambda i, j: inner, p) for p in (False, True)])
+    if L.vertical_volume:
+        inner = win.get(vx + 1, vy + 10)
+        pics[('MAIN', 'VolumeRuler')] = v_groove(vw, vr.h, inner, False)
+        pics[('MAIN', 'VolumeProgress')] = v_groove(vw, vr.h, inner, True)
+        pics[('MAIN', 'VolumeThumb')] = side_by_side(
+            [knob(vw, lambda i, j: inner, p) for p in (False, True)])
+    else:
+        vrows = [win.get(vx + vw // 2, vy + j) for j in range(vh)]
+        pics[('MAIN', 'VolumeRuler')] = h_groove(vr.w, vh, vrows, False)
+        pics[('MAIN', 'VolumeProgress')] = h_groove(vr.w, vh, vrows, True)
+        pics[('MAIN', 'VolumeThumb')] = side_by_side(
+            [knob(vh, lambda i, j: vrows[j], p) for p in (False, True)])
 
     # Time digits on the screen's colour at the time display's rows.
     tx, ty, tw_, thh = L.time
@@ -1106,7 +1132,7 @@ def pl_side(w, h, left):
     return img
 
 
-def scroll_thumb(w, h, pressed):
+def scroll_thumb(w, h, pressed, list_bg=LIST_BG):
     img = Img(w, h, BLUE)
     shape = rrect(2, 0, w - 2, h, (w - 4) / 2)
     body = rrect(3, 1, w - 3, h - 1, (w - 6) / 2)
@@ -1120,7 +1146,7 @@ def scroll_thumb(w, h, pressed):
         for x in range(w):
             if cov_o[y][x] < 0.25:
                 continue
-            c = mix(LIST_BG, edge, min(1, cov_o[y][x] * 1.2))
+            c = mix(list_bg, edge, min(1, cov_o[y][x] * 1.2))
             img.px[y][x] = mix(c, mix(top, bot, (x - 3) / max(1, w - 7)), cov_i[y][x])
     grip = (70, 78, 90) if not pressed else (40, 80, 130)
     for k in (-3, 0, 3):
@@ -1139,7 +1165,9 @@ def g_arrow(up):
     return draw
 
 
-def pl_pictures(skin, cells):
+def pl_pictures(skin, cells, list_bg=LIST_BG):
+    """list_bg: the rows' colour, which the scroll bar stands on."""
+    light = sum(list_bg) > 3 * 128
     pics = {}
     t = cell_of(cells, 'PL', 'TitleActive')
     close = cell_of(cells, 'PL', 'CloseBut')
@@ -1179,15 +1207,15 @@ def pl_pictures(skin, cells):
         pics[('PL', n)] = push_button(bw, bh, under, g_label(text))
 
     r = cell_of(cells, 'PL', 'ScrollRuler')
-    pics[('PL', 'ScrollRuler')] = v_groove(r.w, r.h, LIST_BG, False, light=True)
+    pics[('PL', 'ScrollRuler')] = v_groove(r.w, r.h, list_bg, False, light=light)
     th = cell_of(cells, 'PL', 'ScrollThumb')
     pics[('PL', 'ScrollThumb')] = side_by_side(
-        [scroll_thumb(th.w // 2, th.h, p) for p in (False, True)])
+        [scroll_thumb(th.w // 2, th.h, p, list_bg) for p in (False, True)])
     for n, up in (('MoveUpBut', True), ('MoveDownBut', False)):
         c = cell_of(cells, 'PL', n)
         bw, bh = c.w, c.h // 3
-        pics[('PL', n)] = push_button(bw, bh, Img(bw, bh, LIST_BG), g_arrow(up), 2.0,
-                                      faces=LIGHT_FACES)
+        pics[('PL', n)] = push_button(bw, bh, Img(bw, bh, list_bg), g_arrow(up), 2.0,
+                                      faces=LIGHT_FACES if light else BUTTON_FACES)
     for n, left in (('LeftSide', True), ('RightSide', False)):
         c = cell_of(cells, 'PL', n)
         pics[('PL', n)] = pl_side(c.w, c.h, left)
@@ -1751,6 +1779,425 @@ def keys_of(name):
 
 
 # --------------------------------------------------------------------------
+# A second skin, for the tests only (never shipped): warm colours, rounded
+# window outlines, a horizontal volume bar, a fixed playlist with a picture
+# behind its rows, and a font of its own that the description names.
+
+SECOND_NAME = 'Ember'
+SECOND_FONT = 'Ember Pixel'
+SECOND_FONT_FILE = 'EmberPixel.ttf'
+SECOND_BACKDROP = 'Backdrop.bmp'
+# The playlist rows' colour before the warm turn: the scroll bar is drawn on
+# it, and the description's ItemBGColor is what it turns into.
+SECOND_LIST_BG = (29, 29, 29)
+
+# Cell sizes that differ from the built-in table.
+SECOND_CELLS = {
+    ('MAIN', 'TitleActive'): (300, 18), ('MAIN', 'TitleInactive'): (300, 18),
+    ('MAIN', 'Background'): (300, 146),
+    ('MAIN', 'VolumeRuler'): (40, 12), ('MAIN', 'VolumeProgress'): (40, 12),
+    ('MAIN', 'VolumeThumb'): (24, 12),
+}
+
+SECOND_DESCRIPTION = """\
+// Ember: a second skin for Tavrin's tests
+[Colors]
+SongLabel=663100
+RateLabel=1326190
+VisLineStart=255,200,120
+VisLineEnd=200,90,30
+VisPeak=13168895
+VisPolyline=5947135
+ItemBGColor=%(rows)d
+SelectedItemBGColor=1326200
+ItemColor=12508400
+PlayingItemColor=3975935
+NumbersBGColor=1582652
+FindBoxBG=1582652
+FindBoxText=12508400
+PLBGPic=%(backdrop)s
+
+[GlobalFlags]
+FindAndRegisterFonts=1
+
+[FontNames]
+PL=DejaVu Serif
+FindBox=DejaVu Sans Mono
+SongLabel=%(font)s
+RateLabel=%(font)s
+
+[FontSizes]
+FindBox=8
+SongLabel=9
+RateLabel=9
+
+[MWFlags]
+MWTitle=1
+VerticalVolumeBar=0
+CalculateRegion=1
+
+[MWPositions]
+MenuBut=8,2
+MinimizeBut=256,2
+CloseBut=275,2
+EQToggle=12,136
+PLToggle=56,136
+ShuffleToggle=104,140
+RepeatToggle=138,140
+RewindBut=12,104
+PlayBut=80,104
+PauseBut=115,104
+StopBut=46,104
+ForwardBut=150,104
+OpenBut=189,104
+AboutBut=242,136
+SongLabel=12,27
+TimeLabel=36,55
+PlayState=14,54
+RateLabel=198,28
+VisWindow=140,51
+VolumeBar=232,110
+SeekingBar=12,86
+
+[MWSizes]
+SongLabel=176,14
+TimeLabelAlign=1
+TimeLabel=96,16
+RateLabel=90,13
+VisWindow=148,26
+VolumeBar=56
+SeekingBar=276
+
+[PLFlags]
+PLTitle=1
+FindBoxVisible=1
+PLResizable=0
+
+[PLSizes]
+FindBox=89,19
+FindBoxScalable=1
+TitleEdgeSize=30,20
+BottomEdgeSize=30,30
+PLMinSize=300,200
+
+[PLPositions]
+AddButAlign=2
+AddBut=8,4
+DelButAlign=2
+DelBut=42,4
+SelButAlign=2
+SelBut=77,4
+MiscButAlign=2
+MiscBut=112,4
+LoadButAlign=4
+LoadBut=14,4
+CloseButAlign=3
+CloseBut=6,3
+FindBoxAlign=2
+FindBox=152,8
+
+[EQPositions]
+CloseBut=268,3
+ActiveToggle=35,133
+PresetsBut=222,133
+PanningBar=93,144
+Band1=40,35
+Band2=62,35
+Band3=85,35
+Band4=106,35
+Band5=128,35
+Band6=150,35
+Band7=172,35
+Band8=194,35
+Band9=216,35
+Band10=238,35
+
+[EQSizes]
+PanningBar=105
+Band1=75
+Band2=75
+Band3=75
+Band4=75
+Band5=75
+Band6=75
+Band7=75
+Band8=75
+Band9=75
+Band10=75
+
+[EQFlags]
+CalculateRegion=0
+
+[SkinInfo]
+Name=Ember
+Version=1.0
+Author=The Tavrin developers
+Comment=A second skin for the tests
+"""
+
+
+_EMBER = {}
+
+
+def ember(c):
+    """The built-in palette turned warm: its greys become browns of the same
+    lightness, its blue accents amber. Key colours stay; nothing else becomes
+    one."""
+    if c in KEYS:
+        return c
+    cache = _EMBER
+    if c not in cache:
+        r, g, b = (v / 255 for v in c)
+        hue, light, sat = colorsys.rgb_to_hls(r, g, b)
+        if max(c) - min(c) < 40:
+            hue, sat = 0.07, 0.38
+        else:
+            hue = (hue + 0.5) % 1.0
+        out = tuple(int(v * 255 + 0.5) for v in colorsys.hls_to_rgb(hue, light, sat))
+        if out in KEYS:
+            out = (out[0], out[1] ^ 1, out[2])
+        cache[c] = out
+    return cache[c]
+
+
+def recolour(img):
+    for row in img.px:
+        for x, c in enumerate(row):
+            row[x] = ember(c)
+
+
+def round_corners(img, ox, oy, w, h, r, rim):
+    """Cuts the corners of a w x h outline with radius r out of img, which
+    sits at ox, oy inside it: magenta outside, a soft rim along the curve."""
+    outer = rrect(0, 0, w, h, r)
+    inner = rrect(1, 1, w - 1, h - 1, r - 1)
+    for y in range(img.h):
+        wy = y + oy
+        if r <= wy < h - r:
+            continue
+        for x in range(img.w):
+            wx = x + ox
+            if r <= wx < w - r:
+                continue
+            a = coverage(outer, wx, wy)
+            if a < 0.5:
+                img.px[y][x] = MAGENTA
+            elif coverage(inner, wx, wy) < 1:
+                img.px[y][x] = mix(img.px[y][x], rim, 0.85)
+
+
+def backdrop_picture(w, h):
+    """The picture behind the playlist's rows: a glow round a flame, fading
+    into the rows' colour at the edges."""
+    edge, glow, flame = ember(SECOND_LIST_BG), (78, 46, 26), (104, 60, 30)
+    img = Img(w, h, edge)
+    cx, cy = w / 2, h / 2
+    for y in range(h):
+        for x in range(w):
+            d = min(1.0, (((x - cx) / (w / 2)) ** 2 + ((y - cy) / (h / 2)) ** 2) ** 0.5)
+            img.px[y][x] = mix(glow, edge, d)
+    shape = union(circle(cx, cy + 14, 22),
+                  polygon([(cx - 22, cy + 12), (cx - 6, cy - 44), (cx + 4, cy - 14),
+                           (cx + 12, cy - 30), (cx + 22, cy + 12)]))
+    paint(img, shape, flame, alpha=0.8)
+    paint(img, union(circle(cx, cy + 18, 11),
+                     polygon([(cx - 11, cy + 16), (cx, cy - 12), (cx + 11, cy + 16)])), glow)
+    return img
+
+
+# A TrueType font of square pixels from the small pixel font: capitals,
+# digits and a little punctuation (small letters take the capitals' shapes).
+# An em of 6 pixels: at 9 points (12 screen pixels) one pixel is two.
+FONT_EXTRA = {
+    'J': ["..##", "...#", "...#", "#..#", ".##."],
+    '.': [".", ".", ".", ".", "#"],
+    ',': ["..", "..", "..", ".#", "#."],
+    ':': [".", "#", ".", "#", "."],
+    '(': [".#", "#.", "#.", "#.", ".#"],
+    ')': ["#.", ".#", ".#", ".#", "#."],
+    '/': ["..#", "..#", ".#.", "#..", "#.."],
+    "'": ["#", "#", ".", ".", "."],
+    '!': ["#", "#", "#", ".", "#"],
+    '?': ["###", "..#", ".#.", "...", ".#."],
+    '_': ["...", "...", "...", "...", "###"],
+    '=': ["...", "###", "...", "###", "..."],
+    '%': ["#..#", "..#.", ".#..", "#...", "#..#"],
+    '&': [".#..", "#.#.", ".#.#", "#.#.", ".#.#"],
+}
+FONT_UNIT = 256
+FONT_EM = 6 * FONT_UNIT
+
+
+def font_glyphs_table():
+    glyphs = dict(SMALL)
+    glyphs.update(FONT_EXTRA)
+    return glyphs
+
+
+def glyph_contours(rows):
+    """One square contour per pixel, clockwise (TrueType's outer direction);
+    y up from the baseline under the 5 rows."""
+    u = FONT_UNIT
+    out = []
+    for j, row in enumerate(rows):
+        for i, v in enumerate(row):
+            if v == '#':
+                x0, y0 = i * u, (4 - j) * u
+                out.append([(x0, y0), (x0, y0 + u), (x0 + u, y0 + u), (x0 + u, y0)])
+    return out
+
+
+def glyf_entry(contours):
+    if not contours:
+        return b''
+    xs = [p[0] for c in contours for p in c]
+    ys = [p[1] for c in contours for p in c]
+    data = struct.pack('>hhhhh', len(contours), min(xs), min(ys), max(xs), max(ys))
+    ends, n = [], 0
+    for c in contours:
+        n += len(c)
+        ends.append(n - 1)
+    data += struct.pack('>%dH' % len(ends), *ends) + struct.pack('>H', 0)
+    points = [p for c in contours for p in c]
+    data += bytes([1]) * len(points)   # on the curve, two-byte deltas
+    px = py = 0
+    for x, _ in points:
+        data += struct.pack('>h', x - px)
+        px = x
+    for _, y in points:
+        data += struct.pack('>h', y - py)
+        py = y
+    return data + b'\0' * (-len(data) % 4)
+
+
+def ttf_checksum(data):
+    data += b'\0' * (-len(data) % 4)
+    return sum(struct.unpack('>%dI' % (len(data) // 4), data)) & 0xFFFFFFFF
+
+
+def pixel_font(family):
+    table = font_glyphs_table()
+    chars = sorted(set(table) | set(c.lower() for c in table if c.isalpha()))
+    order = ['.notdef'] + chars
+    shapes = {'.notdef': ["###", "#.#", "#.#", "#.#", "###"]}
+    for ch in chars:
+        shapes[ch] = table.get(ch, table.get(ch.upper()))
+    glyf, loca, hmtx = b'', [], b''
+    max_points = max_contours = 0
+    for name in order:
+        rows = shapes[name]
+        contours = glyph_contours(rows)
+        loca.append(len(glyf))
+        glyf += glyf_entry(contours)
+        width = len(rows[0])
+        advance = (width + 1) * FONT_UNIT
+        hmtx += struct.pack('>Hh', advance, 0)
+        max_points = max(max_points, 4 * len(contours))
+        max_contours = max(max_contours, len(contours))
+    loca.append(len(glyf))
+    n = len(order)
+    asc, desc = 6 * FONT_UNIT, FONT_UNIT
+
+    head = struct.pack('>IIIIHHqqhhhhHHhhh', 0x00010000, 0x00010000, 0, 0x5F0F3CF5, 0x000B,
+                       FONT_EM, 0, 0, 0, 0, 6 * FONT_UNIT, 5 * FONT_UNIT, 0, 8, 2, 1, 0)
+    hhea = struct.pack('>IhhhHhhhhhhhhhhhH', 0x00010000, asc, -desc, 0, 6 * FONT_UNIT, 0, 0,
+                       5 * FONT_UNIT, 1, 0, 0, 0, 0, 0, 0, 0, n)
+    maxp = struct.pack('>IHHHHHHHHHHHHHH', 0x00010000, n, max_points, max_contours, 0, 0, 2,
+                       0, 0, 0, 0, 0, 0, 0, 0)
+    codes = [(ord(ch), k + 1) for k, ch in enumerate(chars)]
+    segs = [(c, c, g - c) for c, g in codes] + [(0xFFFF, 0xFFFF, 1)]
+    seg2 = 2 * len(segs)
+    search = 2 * 2 ** int(math.log2(len(segs)))
+    sub = struct.pack('>HHHHHHH', 4, 16 + 8 * len(segs), 0, seg2, search,
+                      int(math.log2(search // 2)), seg2 - search)
+    sub += b''.join(struct.pack('>H', e) for _, e, _ in segs) + struct.pack('>H', 0)
+    sub += b''.join(struct.pack('>H', s) for s, _, _ in segs)
+    sub += b''.join(struct.pack('>H', d & 0xFFFF) for _, _, d in segs)
+    sub += b'\0\0' * len(segs)
+    cmap = struct.pack('>HHHHI', 0, 1, 3, 1, 12) + sub
+    names = {1: family, 2: 'Regular', 3: family + ' 1.0', 4: family,
+             6: family.replace(' ', '')}
+    strings, records = b'', b''
+    for nid, text in names.items():
+        raw = text.encode('utf-16-be')
+        records += struct.pack('>HHHHHH', 3, 1, 0x409, nid, len(raw), len(strings))
+        strings += raw
+    name = struct.pack('>HHH', 0, len(names), 6 + 12 * len(names)) + records + strings
+    os2 = struct.pack('>HhHHHhhhhhhhhhhh', 1, 4 * FONT_UNIT, 400, 5, 0, 3 * FONT_UNIT,
+                      3 * FONT_UNIT, 0, FONT_UNIT, 3 * FONT_UNIT, 3 * FONT_UNIT, 0,
+                      2 * FONT_UNIT, FONT_UNIT // 4, 2 * FONT_UNIT, 0)
+    os2 += bytes(10) + struct.pack('>IIII', 1, 0, 0, 0) + b'TAVR'
+    os2 += struct.pack('>HHHhhhHHII', 0x40, 0x20, 0x7A, asc, -desc, 0, asc, desc, 1, 0)
+    post = struct.pack('>IIhhIIIII', 0x00030000, 0, -FONT_UNIT // 2, FONT_UNIT // 4, 0, 0, 0,
+                       0, 0)
+    loca_data = b''.join(struct.pack('>I', o) for o in loca)
+    tables = {b'OS/2': os2, b'cmap': cmap, b'glyf': glyf, b'head': head, b'hhea': hhea,
+              b'hmtx': hmtx, b'loca': loca_data, b'maxp': maxp, b'name': name, b'post': post}
+    count = len(tables)
+    search = 16 * 2 ** int(math.log2(count))
+    out = struct.pack('>IHHHH', 0x00010000, count, search, int(math.log2(search // 16)),
+                      16 * count - search)
+    offset = 12 + 16 * count
+    directory, body = b'', b''
+    for tag in sorted(tables):
+        data = tables[tag]
+        directory += struct.pack('>4sIII', tag, ttf_checksum(data), offset + len(body), len(data))
+        body += data + b'\0' * (-len(data) % 4)
+    font = bytearray(out + directory + body)
+    # head.checkSumAdjustment makes the whole file sum to the magic number.
+    head_at = offset + body.index(head)
+    font[head_at + 8:head_at + 12] = struct.pack('>I', (0xB1B0AFBA - ttf_checksum(bytes(font)))
+                                                 & 0xFFFFFFFF)
+    return bytes(font)
+
+
+def second_cells(cells):
+    out = []
+    for c in cells:
+        w, h = SECOND_CELLS.get((c.sheet, c.name), (c.w, c.h))
+        out.append(Cell(c.sheet, c.band, c.column, w, h, c.name, c.use))
+    return out
+
+
+def draw_second_skin(base_cells, folder):
+    """Writes the second skin's folder: its description, three sheets, the
+    playlist's background picture and its font."""
+    os.makedirs(folder, exist_ok=True)
+    cells = second_cells(base_cells)
+    r, g, b = ember(SECOND_LIST_BG)
+    text = SECOND_DESCRIPTION % {'font': SECOND_FONT, 'backdrop': SECOND_BACKDROP,
+                                 'rows': r + (g << 8) + (b << 16)}
+    path = os.path.join(folder, 'Skin.txt')
+    write(path, text.replace('\n', '\r\n').encode('ascii'))
+    skin = Skin(read_skin(path))
+
+    pictures = {}
+    ml = MainLayout(skin, cells)
+    pictures.update(main_pictures(ml, skin, cells)[0])
+    pictures.update(pl_pictures(skin, cells, SECOND_LIST_BG))
+    pictures.update(eq_pictures(EQLayout(skin, cells), cells)[0])
+    for pic in pictures.values():
+        recolour(pic)
+    rim = ember(BORDER)
+    for name, oy in (('TitleActive', 0), ('TitleInactive', 0), ('Background', ml.title_h)):
+        round_corners(pictures[('MAIN', name)], 0, oy, ml.w, ml.h, 8, rim)
+    far = 10000
+    for name in ('TitleActive', 'TitleInactive'):
+        pic = pictures[('PL', name)]
+        round_corners(pic, 0, 0, pic.w, far, 6, rim)
+    pic = pictures[('PL', 'Bottom')]
+    round_corners(pic, 0, far - pic.h, pic.w, far, 6, rim)
+    for key, pic in pictures.items():
+        check_picture("%s %s" % key, pic, (BLUE,) * blue_keyed(key[1]) + (MAGENTA,) * magenta_keyed(key[1]))
+
+    for sheet, file in (('MAIN', 'Main.bmp'), ('PL', 'PL.bmp'), ('EQ', 'EQ.bmp')):
+        size = sheet_size(sheet, cells)
+        write(os.path.join(folder, file), bmp_bytes(compose_sheet(sheet, cells, pictures, size)))
+    write(os.path.join(folder, SECOND_BACKDROP), bmp_bytes(backdrop_picture(180, 130)))
+    write(os.path.join(folder, SECOND_FONT_FILE), pixel_font(SECOND_FONT))
+
+
+# --------------------------------------------------------------------------
 
 ICON_NAMES = ["ABOUT", "CD", "DEL", "EFFECTS", "EQ", "EXIT", "EXTRACT", "FILE", "FOLDER",
               "INFO", "OPTIONS", "PLAY", "PLAYLIST", "SKIN", "TEXT", "URL"]
@@ -1763,13 +2210,20 @@ def c_string(s):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split('\n')[0])
     ap.add_argument('--cells', required=True)
-    ap.add_argument('--skin', required=True)
-    ap.add_argument('--out', required=True)
+    ap.add_argument('--skin')
+    ap.add_argument('--out')
+    ap.add_argument('--second-skin', metavar='FOLDER',
+                    help="draw only the tests' second skin, into this folder")
     ap.add_argument('--previews', help="also write PNG previews (3x) into this folder")
     args = ap.parse_args()
+    cells = read_cells(args.cells)
+    if args.second_skin:
+        draw_second_skin(cells, args.second_skin)
+        return
+    if not args.skin or not args.out:
+        ap.error("--skin and --out are needed for the built-in pictures")
     os.makedirs(args.out, exist_ok=True)
 
-    cells = read_cells(args.cells)
     skin = Skin(read_skin(args.skin))
     description = normalised_description(args.skin)
 

@@ -10,3 +10,4 @@ TBitmap* VisBackground = nullptr;
 TSpectrum* SpectrumVis = nullptr;
 TOscilloScope* ScopeVis = nullptr;
 bool LoadingOptions = false;
+uint32_t LastActionTick = 0;

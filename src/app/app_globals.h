@@ -3,6 +3,7 @@
 // settings document with its bracket routines.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class TBASSPlayer;
@@ -27,3 +28,6 @@ extern TSpectrum* SpectrumVis;
 extern TOscilloScope* ScopeVis;
 // True while the stored settings are applied at start.
 extern bool LoadingOptions;
+// GetTickCount of the last timed action (a docked window's fade-in, the
+// transparency toggle, a skin switch): each is ignored within its guard time.
+extern uint32_t LastActionTick;

@@ -27,6 +27,7 @@
 #include "skin/image_but.h"
 #include "skin/slider.h"
 #include "skin/vis_drawers.h"
+#include "skin_list.h"
 #include "skin_loading.h"
 #include "timer.h"
 #include "unicode_controls/tnt_actions.h"
@@ -90,6 +91,7 @@ bool IsEmptyFile(const std::wstring& FileName) {
 
 TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TForm(AOwner) {
   TavrinMainForm = this;
+  FSkinFontFiles = std::make_unique<TTntStringList>();
   {
     TLoadingScope scope(this);
     SetName(L"TavrinMainForm");
@@ -99,6 +101,7 @@ TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TForm(AOwner) {
     SetClientHeight(156);
     CreateControls();
     CreateMenus();
+    CreateTransportControls();
   }
   DoCreate();
 }
@@ -273,6 +276,7 @@ void TTavrinMainForm::CreateMenus() {
     mode->SetGroupIndex(1);
   }
   RepeatPlaylistMI->SetChecked(true);
+  CreateSkinCommands(this);
 }
 
 void TTavrinMainForm::FormCreate() {
@@ -328,7 +332,6 @@ void TTavrinMainForm::FormCreate() {
   SpectrumVis = new TSpectrum(PaintBox->Width(), PaintBox->Height());
   SpectrumVis->MaxHeight = PaintBox->Height();
   ScopeVis = new TOscilloScope(PaintBox->Width(), PaintBox->Height());
-  FSkinFontFiles = std::make_unique<TTntStringList>();
 
   Application()->SetTitle(WideToAnsi(TavrinVersion));
   Application()->SetHintHidePause(4000);
@@ -346,6 +349,7 @@ void TTavrinMainForm::FormCreate() {
   }
   TavrinTrayIcon->SetHint(TavrinVersion);
   SongInfoLabel->SetText(TavrinVersion);
+  InitTransport();
 }
 
 // -------------------------------------------------------------- showing
@@ -465,6 +469,17 @@ void TTavrinMainForm::Dispatch(TMessage& Message) {
     case kRunHandOvers:
       RunHandOvers();
       return;
+    case WM_SIZE:
+      TForm::Dispatch(Message);
+      if (Message.WParam != SIZE_MINIMIZED) ResumeVisualisation();
+      return;
+    case WM_MOUSEWHEEL:
+      if (GET_WHEEL_DELTA_WPARAM(Message.WParam) > 0)
+        VolumeUpExecute();
+      else
+        VolumeDownExecute();
+      Message.Result = 0;
+      return;
     case WM_QUERYENDSESSION:
       Message.Result = TRUE;
       return;
@@ -503,28 +518,14 @@ void TTavrinMainForm::ShowMainMenu() {
 
 // ------------------------------------------------------ the playlist's host
 
-void TTavrinMainForm::Play() {
-  if (!AudioPlayer || !Playlist) return;
-  const int32_t index = Playlist->FileList->ItemIndex();
-  TElem elem;
-  if (!Playlist->List()->IsValidIndex(index)) return;
-  Playlist->List()->GetElem(index, elem);
-  if (AudioPlayer->Open(elem.FileName)) {
-    AudioPlayer->Play();
-    StateControl->SetPlayState(psPlay);
-  }
-}
+void TTavrinMainForm::Play() { PlayTheSong(-2); }
 
-void TTavrinMainForm::Stop() {
-  if (!AudioPlayer) return;
-  AudioPlayer->Stop();
-  StateControl->SetPlayState(psStop);
-}
+void TTavrinMainForm::Stop() { StopSongExecute(); }
 
 uint8_t TTavrinMainForm::PlayerMode() { return AudioPlayer ? AudioPlayer->PlayerMode() : uint8_t{pmNone}; }
 bool TTavrinMainForm::ShuffleOn() { return ShuffleToggle->Checked(); }
-void TTavrinMainForm::PlayRandomSong() {}
-void TTavrinMainForm::OpenURL() {}
+void TTavrinMainForm::PlayRandomSong() { RandomSongExecute(); }
+void TTavrinMainForm::OpenURL() { PlayURLMIClick(); }
 
 void TTavrinMainForm::ClearPlaylist() {
   if (Playlist) Playlist->List()->Clear();
@@ -547,7 +548,10 @@ void TTavrinMainForm::DockPlaylist() {
 }
 
 bool TTavrinMainForm::ShortcutsEnabled() { return FShortcutsEnabled; }
-void TTavrinMainForm::SetShortcutsEnabled(bool Value) { FShortcutsEnabled = Value; }
+void TTavrinMainForm::SetShortcutsEnabled(bool Value) {
+  FShortcutsEnabled = Value;
+  ApplySingleKeyShortcuts();
+}
 
 bool TTavrinMainForm::ExecuteOpenDialog(const std::wstring& InitialDir,
                                         std::vector<std::wstring>& Files) {

@@ -11,10 +11,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "actions.h"
 #include "forms.h"
 #include "playlist/window/playlist_host.h"
 
@@ -29,6 +31,8 @@ class TScrollLabel;
 class TSlider;
 class TStateControl;
 class TTimer;
+class TTransportSettings;
+struct TTransportState;
 class TTntAction;
 class TTntLabel;
 class TTntOpenDialog;
@@ -87,6 +91,69 @@ class TTavrinMainForm : public TForm, public TPlaylistHost {
   bool ExecuteOpenDialog(const std::wstring& InitialDir, std::vector<std::wstring>& Files) override;
   void ShowText(const std::wstring& FileName) override;
 
+  // The transport (transport.cpp). PlayTheSong's Index: -2 the playlist's
+  // first selected entry, else its current one; -1 the current entry;
+  // otherwise that entry.
+  void PlayTheSong(int32_t Index);
+  void PlaySongExecute();
+  void StopSongExecute();
+  void PauseSongExecute();
+  void PreviousSongExecute();
+  void NextSongExecute();
+  void RandomSongExecute();
+  // The end of a track (the player's OnPlayEnd), or a seek to its very end.
+  void RepeatnShuffleCheck();
+  void ToggleShuffleExecute();
+  void ToggleRepeatExecute();
+  void RepeatTrackMIClick();
+  void RepeatPlaylistMIClick();
+  void OpenFilesExecute();
+  void PlayDirectoryMIClick();
+  void ClearPLExecute();
+  void OnPlEntryDeleteExecute();
+  void PosTimerTimer();
+  void SeekingBarChange();
+  void SeekingBarStopTracking();
+  void VolumeBarChange();
+  void VolumeBarStopTracking();
+  void VolumeUpExecute();
+  void VolumeDownExecute();
+  void Fwd_5_secExecute();
+  void Back_5_secExecute();
+  void FindCDDrivesExecute();
+  // Sender: a drive item of PlayCDMI (its Tag is the drive number).
+  void PlayCDExecute(TObject* Sender);
+  void PlayURLMIClick();
+  // The playback speed in percent; the position timer keeps pace with it.
+  void SetPlaybackSpeed(uint8_t Percent);
+  // The options the transport reads; nullptr: the settings document's defaults.
+  TTransportSettings* TransportSettings() const;
+  void SetTransportSettings(TTransportSettings* Value);
+  // The open-URL window (true on OK, with the address and its comment);
+  // PlayURLMI stays disabled without one.
+  void SetOpenURLDialog(std::function<bool(std::wstring& URL, std::wstring& Comment)> Dialog);
+  // A single-key shortcut, taken away while a text box types
+  // (SetShortcutsEnabled) and given back after.
+  void AddSingleKeyShortcut(TCustomAction* Action, TShortCut Key);
+
+  // Wires the player's events and the visualisation, once AudioPlayer exists.
+  void InitTransport();
+
+  // The display (main_display.cpp).
+  void GetRateInfoExecute();
+  void UpdateTimeExecute();
+  void InvertTimeExecute();
+  // OnNewFFTData handlers: one frame into PaintBox.
+  void DrawSpec();
+  void DrawOsc();
+  // The visualisation options (kind, rate, styles) applied to the player and
+  // the painters.
+  void ApplyVisSettings();
+  void PaintBoxClick();
+  void SongInfoLabelDblClick();
+  // The lyrics side file into the lyrics editor; nothing while there is none.
+  void LoadText(const std::wstring& FileName, bool ShowEditor);
+
   // The controls, under their form names.
   TImage* BG = nullptr;
   TTntLabel* BitRateLabel = nullptr;
@@ -127,9 +194,30 @@ class TTavrinMainForm : public TForm, public TPlaylistHost {
   TMenuItem* ExitMI = nullptr;
   TMenuItem* RepeatTrackMI = nullptr;
   TMenuItem* RepeatPlaylistMI = nullptr;
+  TMenuItem* PlayFileMI = nullptr;
+  TMenuItem* PlayDirectoryMI = nullptr;
+  TMenuItem* PlayURLMI = nullptr;
+  TMenuItem* PlayCDMI = nullptr;
 
   // Actions of Actions.
   TTntAction* OnProgClose = nullptr;
+  TTntAction* PrevSkin = nullptr;
+  TTntAction* NextSkin = nullptr;
+  TTntAction* PlaySong = nullptr;
+  TTntAction* PauseSong = nullptr;
+  TTntAction* StopSong = nullptr;
+  TTntAction* NextSong = nullptr;
+  TTntAction* PreviousSong = nullptr;
+  TTntAction* ToggleRepeat = nullptr;
+  TTntAction* ToggleShuffle = nullptr;
+  TTntAction* OpenFiles = nullptr;
+  TTntAction* ClearPL = nullptr;
+  TTntAction* Fwd_5_sec = nullptr;
+  TTntAction* Back_5_sec = nullptr;
+  TTntAction* VolumeUp = nullptr;
+  TTntAction* VolumeDown = nullptr;
+  TTntAction* InvertTime = nullptr;
+  TTntAction* PlayCD = nullptr;
 
   // The font files registered for the current skin.
   TTntStringList* SkinFontFiles() const { return FSkinFontFiles.get(); }
@@ -149,6 +237,20 @@ class TTavrinMainForm : public TForm, public TPlaylistHost {
   void EndSession();
   void ShowMainMenu();
   void DockPlaylist();
+  // Transport (transport.cpp): the actions, events and menu items it wires
+  // at construction, and the player's events once the player exists.
+  void CreateTransportControls();
+  TTransportState& TransportState();
+  // The single-key shortcuts given or taken as FShortcutsEnabled says.
+  void ApplySingleKeyShortcuts();
+  void SkipMissingEntries();
+  void ShowTitle(const std::wstring& SongInfo, const std::wstring& AppTitle);
+  void StreamTitleChanged(const std::string& Title);
+  void ClearVisualisation();
+  // Whether the visualisation can be seen; when not, the player's frame
+  // timer is stopped until ResumeVisualisation finds the window shown again.
+  bool VisualisationSeen();
+  void ResumeVisualisation();
 
   std::unique_ptr<TTntStringList> FSkinFontFiles;
   std::vector<std::vector<std::wstring>> FPendingHandOvers;
@@ -158,6 +260,10 @@ class TTavrinMainForm : public TForm, public TPlaylistHost {
   bool FKeepLastPlaylist = false;
   bool FClosing = false;
   bool FShortcutsEnabled = true;
+  struct TTransportStateDeleter {
+    void operator()(TTransportState* State) const;
+  };
+  std::unique_ptr<TTransportState, TTransportStateDeleter> FTransport;
 };
 
 extern TTavrinMainForm* TavrinMainForm;

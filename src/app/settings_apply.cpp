@@ -32,20 +32,13 @@ void WritePoint(TXMLNode Node, int32_t X, int32_t Y) {
   Node.WriteInteger(L"Y", Y);
 }
 
-// The stored skin, or the built-in one when it fails its check or cannot
-// be read; a skin that fails to load is reported once.
+// The stored skin, or the built-in one when it fails its check (a skin that
+// cannot be read is reported once and replaced by the built-in one).
 void LoadStoredSkin(TObject* Sender) {
-  if (!SkinCheckExecute(CurrentSkin)) {
+  if (SkinCheckExecute(CurrentSkin))
+    LoadSkinOrDefault(CurrentSkin, Sender);
+  else
     LoadNewSkin(DefaultSkinName, Sender);
-    return;
-  }
-  try {
-    LoadNewSkin(CurrentSkin, Sender);
-  } catch (const std::exception&) {
-    if (CurrentSkin == DefaultSkinName) throw;
-    LocalizedMessageBox(TavrinMainForm->Handle(), L"SkinIsNotValid", {}, MB_ICONERROR, L"Error");
-    LoadNewSkin(DefaultSkinName, Sender);
-  }
 }
 
 }  // namespace

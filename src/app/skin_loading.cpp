@@ -3,7 +3,8 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <memory>
+#include <optional>
+#include <vector>
 
 #include "app_globals.h"
 #include "bitmaps.h"
@@ -13,6 +14,7 @@
 #include "images.h"
 #include "localization.h"
 #include "main_form.h"
+#include "playlist/window/play_list_box.h"
 #include "playlist/window/playlist_form.h"
 #include "playlist/window/playlist_skin.h"
 #include "skin/form_title.h"
@@ -22,6 +24,7 @@
 #include "skin/skin_toolkit.h"
 #include "skin/slider.h"
 #include "skin/vis_drawers.h"
+#include "skin_list.h"
 #include "unicode_controls/tnt_labels.h"
 
 namespace {
@@ -29,10 +32,44 @@ namespace {
 // Every file a skin folder must hold.
 constexpr const wchar_t* kSkinFiles[] = {L"Skin.txt", L"Main.bmp", L"PL.bmp", L"EQ.bmp"};
 constexpr TColor kMagenta = 0xFF00FF;
+// A sheet file larger than this is no skin's; it is refused before it is read.
+constexpr int64_t kMaxSheetBytes = 32 << 20;
+// Fonts of one skin folder that are registered at most.
+constexpr int32_t kMaxSkinFonts = 64;
 
-std::wstring SkinFolder(const std::wstring& SkinName) {
-  return AppDir + L"Skins\\" + SkinName + L"\\";
+// The settings' defaults, until the options window answers.
+class TDefaultSkinOptions : public TSkinOptions {
+ public:
+  bool HueOn() override { return false; }
+  int32_t Hue() override { return -188; }
+  bool UseSkinFont() override { return false; }
+  std::wstring PlaylistFontName() override { return L"Tahoma"; }
+};
+
+TDefaultSkinOptions DefaultOptions;
+TSkinOptions* Options = &DefaultOptions;
+
+std::optional<int32_t> HueWanted() {
+  if (!SkinOptions().HueOn()) return std::nullopt;
+  return SkinOptions().Hue();
 }
+
+// ------------------------------------------------------------------ sheets
+
+// One cell of a sheet and the least size its control can use.
+struct TCell {
+  int32_t Row, Column;
+  int32_t MinWidth, MinHeight;
+};
+
+// A cell of the main sheet and what becomes of it.
+struct TMainCell {
+  TCell Cell;
+  void (*Apply)(TTavrinMainForm*, TBitmap*);
+};
+
+const TCell& CellOf(const TCell& Cell) { return Cell; }
+const TCell& CellOf(const TMainCell& Main) { return Main.Cell; }
 
 // A button's picture: the button takes one frame's size.
 void SetButtonPicture(TImageBut* Button, TBitmap* Picture) {
@@ -41,13 +78,113 @@ void SetButtonPicture(TImageBut* Button, TBitmap* Picture) {
                     Picture->Height() / std::max<int>(Button->NumStates(), 1));
 }
 
+template <TImageBut* TTavrinMainForm::*Field>
+void Button(TTavrinMainForm* Form, TBitmap* Cell) {
+  SetButtonPicture(Form->*Field, Cell);
+}
+
+// The main sheet's cells in the order they are applied.
+const TMainCell kMainCells[] = {
+    {{1, 1, 1, 1},
+     [](TTavrinMainForm* F, TBitmap* C) {
+       F->Title->SetActiveImage(C);
+       F->Title->SetHeight(C->Height());
+     }},
+    {{2, 1, 1, 1}, [](TTavrinMainForm* F, TBitmap* C) { F->Title->SetInactiveImage(C); }},
+    {{3, 1, 1, 1},
+     [](TTavrinMainForm* F, TBitmap* C) {
+       F->BG->Picture()->Assign(C);
+       F->BG->SetBounds(0, F->Title->Height(), C->Width(), C->Height());
+       F->SetClientWidth(C->Width());
+       F->SetClientHeight(C->Height() + F->Title->Height());
+     }},
+    {{5, 1, 1, 3}, &Button<&TTavrinMainForm::EQBut>},
+    {{5, 2, 1, 3}, &Button<&TTavrinMainForm::PLBut>},
+    {{5, 3, 1, 3}, &Button<&TTavrinMainForm::RepeatToggle>},
+    {{5, 4, 1, 3}, &Button<&TTavrinMainForm::ShuffleToggle>},
+    {{6, 2, 1, 1}, [](TTavrinMainForm* F, TBitmap* C) { F->SeekingBar->SetImageHRuler(C); }},
+    {{6, 3, 1, 1}, [](TTavrinMainForm* F, TBitmap* C) { F->SeekingBar->SetImageHProgress(C); }},
+    {{6, 5, 1, 1}, [](TTavrinMainForm* F, TBitmap* C) { F->VolumeBar->SetImageHRuler(C); }},
+    {{6, 6, 1, 1}, [](TTavrinMainForm* F, TBitmap* C) { F->VolumeBar->SetImageHProgress(C); }},
+    {{6, 4, 2, 1}, [](TTavrinMainForm* F, TBitmap* C) { F->SeekingBar->SetImageHThumb(C); }},
+    {{6, 7, 2, 1},
+     [](TTavrinMainForm* F, TBitmap* C) {
+       TSlider* volume = F->VolumeBar;
+       volume->SetImageHThumb(C);
+       volume->SetImageVThumb(volume->ImageHThumb());
+       volume->SetImageVRuler(volume->ImageHRuler());
+       volume->SetImageVProgress(volume->ImageHProgress());
+     }},
+    {{6, 1, 3, 1},
+     [](TTavrinMainForm* F, TBitmap* C) {
+       F->StateControl->SetImage(C);
+       F->StateControl->SetClientWidth(C->Width() / 3);
+       F->StateControl->SetClientHeight(C->Height());
+     }},
+    {{7, 1, 12, 1}, [](TTavrinMainForm* F, TBitmap* C) { F->TimeLabel->SetGlyphs(C); }},
+    {{4, 1, 1, 3}, &Button<&TTavrinMainForm::Rev>},
+    {{4, 2, 1, 3}, &Button<&TTavrinMainForm::PlayBut>},
+    {{4, 3, 1, 3}, &Button<&TTavrinMainForm::Pause>},
+    {{4, 4, 1, 3}, &Button<&TTavrinMainForm::StopBut>},
+    {{4, 5, 1, 3}, &Button<&TTavrinMainForm::Fwd>},
+    {{4, 6, 1, 3}, &Button<&TTavrinMainForm::Open>},
+    {{4, 7, 1, 3}, &Button<&TTavrinMainForm::AboutBut>},
+    {{4, 10, 1, 4}, &Button<&TTavrinMainForm::MainMenuBut>},
+    {{4, 9, 1, 4}, &Button<&TTavrinMainForm::MinimizeBut>},
+    {{4, 8, 1, 4}, &Button<&TTavrinMainForm::CloseBut>},
+};
+
+// The playlist sheet's cells; the playlist window cuts and applies them
+// itself, so here they are only checked.
+const TCell kPlaylistCells[] = {
+    {1, 1, 1, 1},  {2, 1, 1, 1}, {3, 1, 1, 1}, {4, 10, 1, 1}, {4, 11, 1, 1},
+    {4, 12, 1, 4}, {4, 9, 1, 1}, {4, 6, 2, 1}, {4, 7, 1, 3},  {4, 8, 1, 3},
+    {4, 1, 1, 3},  {4, 2, 1, 3}, {4, 3, 1, 3}, {4, 4, 1, 3},  {4, 5, 1, 3},
+};
+
+std::wstring SheetName(const std::wstring& SkinName, const wchar_t* File) {
+  return SkinName == DefaultSkinName ? std::wstring(File) : SkinFolder(SkinName) + File;
+}
+
 void LoadSheet(const std::wstring& SkinName, const wchar_t* Resource, const wchar_t* File,
                TBitmap* Sheet) {
-  if (SkinName == DefaultSkinName)
-    LoadGraphicFromResource(Resource, Sheet);
-  else
-    Sheet->LoadFromFile(SkinFolder(SkinName) + File);
+  try {
+    if (SkinName == DefaultSkinName) {
+      LoadGraphicFromResource(Resource, Sheet);
+    } else {
+      const std::wstring name = SkinFolder(SkinName) + File;
+      WIN32_FILE_ATTRIBUTE_DATA data{};
+      if (!GetFileAttributesExW(name.c_str(), GetFileExInfoStandard, &data))
+        throw ESkinError(L"The sheet \"" + name + L"\" cannot be read.");
+      const int64_t size = (int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+      if (size > kMaxSheetBytes) throw ESkinError(L"The sheet \"" + name + L"\" is too large.");
+      Sheet->LoadFromFile(name);
+    }
+  } catch (const ESkinError&) {
+    throw;
+  } catch (const std::exception&) {
+    throw ESkinError(L"The sheet \"" + SheetName(SkinName, File) + L"\" cannot be read.");
+  }
+  if (Sheet->Empty()) throw ESkinError(L"The sheet \"" + SheetName(SkinName, File) + L"\" is empty.");
+  if (const std::optional<int32_t> hue = HueWanted()) ShiftBitmapHue(Sheet, *hue);
 }
+
+// Every cell of the table, cut before anything is applied; ESkinError names
+// the first one missing or too small.
+template <typename Use, size_t N>
+std::vector<TBitmap> CutCells(TBitmap* Sheet, const Use (&Cells)[N], const wchar_t* File) {
+  std::vector<TBitmap> cut(N);
+  for (size_t i = 0; i < N; ++i) {
+    const TCell& use = CellOf(Cells[i]);
+    if (!ExtractSkinCell(Sheet, &cut[i], use.Row, use.Column) || cut[i].Width() < use.MinWidth ||
+        cut[i].Height() < use.MinHeight)
+      throw ESkinError(std::wstring(File) + L" lacks its cell " + std::to_wstring(use.Row) + L"," +
+                       std::to_wstring(use.Column) + L".");
+  }
+  return cut;
+}
+
+// ------------------------------------------------------------ description
 
 TColor ReadColor(const TCoolIni& Ini, const wchar_t* Key, TColor Missing) {
   return static_cast<TColor>(Ini.ReadInteger(L"Colors", Key, static_cast<int32_t>(Missing)));
@@ -70,9 +207,24 @@ void ApplyMainColors(TTavrinMainForm* Form, const TCoolIni& Ini) {
   if (ScopeVis) ScopeVis->LineColor = ReadColor(Ini, L"VisPolyline", 0xFFFF);
 }
 
+// The rows and the playing entry take the skin's font, when the user wants it.
+void ApplyPlaylistFont(const TCoolIni& Ini) {
+  if (!Playlist || !SkinOptions().UseSkinFont()) return;
+  const std::wstring name = Ini.ReadString(L"FontNames", L"PL", SkinOptions().PlaylistFontName());
+  if (name.empty()) return;
+  TPlayListBox* list = Playlist->FileList;
+  list->ItemFont()->SetName(WideToAnsi(name));
+  list->SelectedItemFont()->SetName(list->ItemFont()->Name());
+  list->Invalidate();
+}
+
 void ApplyMainPlaces(TTavrinMainForm* Form, const TCoolIni& Ini) {
   const std::wstring flags = L"MWFlags";
   Form->Title->SetVisible(Ini.ReadBool(flags, L"MWTitle", true));
+  // The bar is made first, which puts its window over the buttons that stand
+  // on it.
+  for (TImageBut* button : {Form->MainMenuBut, Form->MinimizeBut, Form->CloseBut})
+    button->BringToFront();
   Form->VolumeBar->SetOrientation(Ini.ReadBool(flags, L"VerticalVolumeBar", false) ? soVertical
                                                                                    : soHorizontal);
   const std::pair<const wchar_t*, TControl*> places[] = {
@@ -107,6 +259,13 @@ void ApplyMainPlaces(TTavrinMainForm* Form, const TCoolIni& Ini) {
                   seek->ImageHRuler()->Height());
 }
 
+void ReadSkinInfo(const TCoolIni& Ini) {
+  const wchar_t* keys[] = {L"Name", L"Version", L"Author", L"Email", L"Homepage", L"Comment"};
+  std::vector<std::wstring> info;
+  for (const wchar_t* key : keys) info.push_back(Ini.ReadString(L"SkinInfo", key, L""));
+  SkinListModel().SetSkinInfo(info);
+}
+
 // The visualisation draws over the part of the background under it.
 void CutVisBackground(TTavrinMainForm* Form) {
   if (!VisBackground) return;
@@ -120,8 +279,13 @@ void CutVisBackground(TTavrinMainForm* Form) {
   if (ScopeVis) ScopeVis->SetBackground(true, VisBackground);
 }
 
-// The window's outline: every magenta pixel of its pictures is cut away.
-void ShapeWindow(TTavrinMainForm* Form, bool Shaped) {
+// ---------------------------------------------------------------- outlines
+
+// The window's outline as its pieces are drawn now: every magenta pixel of
+// its frame bars and of Background (a picture at BackgroundTop) is outside.
+// The other controls lie inside whatever the pieces leave.
+void ShapeWindow(TWinControl* Form, bool Shaped, TBitmap* Background, int32_t BackgroundTop) {
+  if (!Form->HandleAllocated()) Form->HandleNeeded();
   if (!Shaped) {
     SetWindowRgn(Form->Handle(), nullptr, TRUE);
     return;
@@ -132,26 +296,72 @@ void ShapeWindow(TTavrinMainForm* Form, bool Shaped) {
   HDC dc = image.Canvas()->Handle();
   const RECT all{0, 0, Form->ClientWidth(), Form->ClientHeight()};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  int32_t top = 0;
-  if (Form->Title->Visible() && Form->Title->ActiveImage()) {
-    TBitmap* title = Form->Title->ActiveImage();
-    CopySkinPiece(dc, 0, 0, title->Width(), title->Height(), title, 0, 0);
-    top = Form->Title->Height();
+  if (Background && !Background->Empty())
+    CopySkinPiece(dc, 0, BackgroundTop, Background->Width(), Background->Height(), Background, 0, 0);
+  for (int32_t i = 0; i < Form->ControlCount(); ++i) {
+    auto* bar = dynamic_cast<TFormTitle*>(Form->Controls(i));
+    if (!bar || !bar->Visible() || !bar->HandleAllocated()) continue;
+    const int saved = SaveDC(dc);
+    SetViewportOrgEx(dc, bar->Left(), bar->Top(), nullptr);
+    IntersectClipRect(dc, 0, 0, bar->Width(), bar->Height());
+    // A paint message with a DC draws into it and leaves the screen alone.
+    SendMessageW(bar->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    RestoreDC(dc, saved);
   }
-  TBitmap* background = Form->BG->Picture()->Bitmap();
-  CopySkinPiece(dc, 0, top, background->Width(), background->Height(), background, 0, 0);
   HRGN region = CreateRegionFromBitmap(&image, kMagenta);
   if (region && SetWindowRgn(Form->Handle(), region, TRUE) == 0) DeleteObject(region);
 }
 
+// Every child too: a window's own invalidation leaves its child windows
+// (the title bar among them) showing the old skin.
+void RepaintWhole(TWinControl* Window) {
+  if (Window->HandleAllocated())
+    RedrawWindow(Window->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// While a skin is applied nothing of a window is painted: every control
+// changes picture, size and place, and each change would repaint on its own.
+class TFreezePainting {
+ public:
+  explicit TFreezePainting(TWinControl* Window)
+      : FWindow(Window && Window->HandleAllocated() && IsWindowVisible(Window->Handle())
+                    ? Window->Handle()
+                    : nullptr) {
+    if (FWindow) SendMessageW(FWindow, WM_SETREDRAW, FALSE, 0);
+  }
+  ~TFreezePainting() {
+    if (!FWindow) return;
+    SendMessageW(FWindow, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(FWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+  TFreezePainting(const TFreezePainting&) = delete;
+  TFreezePainting& operator=(const TFreezePainting&) = delete;
+
+ private:
+  HWND FWindow;
+};
+
+void DockPlaylist(TTavrinMainForm* Form) {
+  if (Playlist)
+    Playlist->SetBounds(Form->Left(), Form->Top() + Form->Height(), Playlist->Width(),
+                        Playlist->Height());
+}
+
 }  // namespace
+
+// ---------------------------------------------------------------------------
+
+TSkinOptions& SkinOptions() { return *Options; }
+
+void SetSkinOptions(TSkinOptions* Source) { Options = Source ? Source : &DefaultOptions; }
+
+std::wstring SkinFolder(const std::wstring& SkinName) {
+  return AppDir + L"Skins\\" + SkinName + L"\\";
+}
 
 bool SkinCheckExecute(const std::wstring& SkinName) {
   if (SkinName == DefaultSkinName) return true;
-  // A name that would leave the skins folder is no skin.
-  if (SkinName.empty() || SkinName.find_first_of(L"\\/:") != std::wstring::npos ||
-      SkinName == L"." || SkinName == L"..")
-    return false;
+  if (!IsSkinFolderName(SkinName)) return false;
   const std::wstring folder = SkinFolder(SkinName);
   if (!WideDirectoryExists(folder)) return false;
   for (const wchar_t* file : kSkinFiles) {
@@ -164,78 +374,44 @@ bool SkinCheckExecute(const std::wstring& SkinName) {
   return true;
 }
 
-bool ApplyMainSheet(TTavrinMainForm* Form, TBitmap* Sheet) {
-  TBitmap cell;
-  bool complete = true;
-  auto cut = [&](int32_t Row, int32_t Column) {
-    const bool ok = ExtractSkinCell(Sheet, &cell, Row, Column);
-    complete = complete && ok;
-    return ok;
-  };
-  if (cut(1, 1)) {
-    Form->Title->SetActiveImage(&cell);
-    Form->Title->SetHeight(cell.Height());
-  }
-  if (cut(2, 1)) Form->Title->SetInactiveImage(&cell);
-  if (cut(3, 1)) {
-    Form->BG->Picture()->Assign(&cell);
-    Form->BG->SetBounds(0, Form->Title->Height(), cell.Width(), cell.Height());
-    Form->SetClientWidth(cell.Width());
-    Form->SetClientHeight(cell.Height() + Form->Title->Height());
-  }
-  const std::pair<TImageBut*, int32_t> toggles[] = {
-      {Form->EQBut, 1}, {Form->PLBut, 2}, {Form->RepeatToggle, 3}, {Form->ShuffleToggle, 4}};
-  for (const auto& [button, column] : toggles)
-    if (cut(5, column)) SetButtonPicture(button, &cell);
-  if (cut(6, 2)) Form->SeekingBar->SetImageHRuler(&cell);
-  if (cut(6, 3)) Form->SeekingBar->SetImageHProgress(&cell);
-  if (cut(6, 5)) Form->VolumeBar->SetImageHRuler(&cell);
-  if (cut(6, 6)) Form->VolumeBar->SetImageHProgress(&cell);
-  if (cut(6, 4)) Form->SeekingBar->SetImageHThumb(&cell);
-  if (cut(6, 7)) {
-    TSlider* volume = Form->VolumeBar;
-    volume->SetImageHThumb(&cell);
-    volume->SetImageVThumb(volume->ImageHThumb());
-    volume->SetImageVRuler(volume->ImageHRuler());
-    volume->SetImageVProgress(volume->ImageHProgress());
-  }
-  if (cut(6, 1)) {
-    Form->StateControl->SetImage(&cell);
-    Form->StateControl->SetClientWidth(cell.Width() / 3);
-    Form->StateControl->SetClientHeight(cell.Height());
-  }
-  if (cut(7, 1)) Form->TimeLabel->SetGlyphs(&cell);
-  TImageBut* transport[] = {Form->Rev, Form->PlayBut, Form->Pause, Form->StopBut,
-                            Form->Fwd, Form->Open, Form->AboutBut};
-  for (int32_t i = 0; i < 7; ++i)
-    if (cut(4, i + 1)) SetButtonPicture(transport[i], &cell);
-  const std::pair<TImageBut*, int32_t> corner[] = {
-      {Form->MainMenuBut, 10}, {Form->MinimizeBut, 9}, {Form->CloseBut, 8}};
-  for (const auto& [button, column] : corner)
-    if (cut(4, column)) SetButtonPicture(button, &cell);
-  return complete;
-}
-
 void LoadNewSkin(const std::wstring& SkinName, TObject* Sender) {
   if (!Sender || !TavrinMainForm) return;
-  const bool builtIn = SkinName == DefaultSkinName;
-  // Both sheets are read before anything changes, so a skin that cannot be
-  // read leaves the windows whole.
+  if (SkinName != DefaultSkinName && !IsSkinFolderName(SkinName))
+    throw ESkinError(L"\"" + SkinName + L"\" names no skin.");
   TBitmap mainSheet;
-  TBitmap playlistSheet;
   LoadSheet(SkinName, L"MAIN", L"Main.bmp", &mainSheet);
-  LoadSheet(SkinName, L"PL", L"PL.bmp", &playlistSheet);
-  const bool mainComplete = ApplyMainSheet(TavrinMainForm, &mainSheet);
-  const bool playlistComplete = !Playlist || ApplyPlaylistSheet(Playlist, &playlistSheet);
-  LoadSkinOpt(builtIn ? std::wstring() : SkinFolder(SkinName), builtIn, Sender);
+  std::vector<TBitmap> mainCells = CutCells(&mainSheet, kMainCells, L"Main.bmp");
+  TBitmap playlistSheet;
+  if (Playlist) {
+    LoadSheet(SkinName, L"PL", L"PL.bmp", &playlistSheet);
+    CutCells(&playlistSheet, kPlaylistCells, L"PL.bmp");
+  }
+  // Both windows are painted once, whole, when the skin is in place.
+  const TFreezePainting freezeMain(TavrinMainForm);
+  const TFreezePainting freezePlaylist(Playlist);
+  for (size_t i = 0; i < mainCells.size(); ++i) kMainCells[i].Apply(TavrinMainForm, &mainCells[i]);
+  if (Playlist) ApplyPlaylistSheet(Playlist, &playlistSheet);
+  LoadSkinOpt(SkinFolder(SkinName), SkinName == DefaultSkinName, Sender);
   CurrentSkin = SkinName;
-  if (!mainComplete || !playlistComplete)
-    throw Exception(L"The skin \"" + SkinName + L"\" lacks pictures in its sheets.");
 }
 
-void LoadSkinOpt(const std::wstring& Folder, bool BuiltIn, TObject*) {
+bool LoadSkinOrDefault(const std::wstring& SkinName, TObject* Sender) {
+  try {
+    LoadNewSkin(SkinName, Sender);
+    return true;
+  } catch (const ESkinError&) {
+    if (SkinName == DefaultSkinName) throw;
+  }
+  LocalizedMessageBox(TavrinMainForm ? TavrinMainForm->Handle() : nullptr, L"SkinIsNotValid", {},
+                      MB_ICONERROR, L"Error");
+  LoadNewSkin(DefaultSkinName, Sender);
+  return false;
+}
+
+void LoadSkinOpt(const std::wstring& Folder, bool BuiltIn, TObject* Sender) {
   TTavrinMainForm* form = TavrinMainForm;
-  TSkinDescription description(Folder, BuiltIn);
+  if (!form) return;
+  const TSkinDescription description(Folder, BuiltIn, HueWanted());
   const TCoolIni& ini = description.Ini();
   if (AudioPlayer) {
     switch (AudioPlayer->PlayerMode()) {
@@ -248,18 +424,27 @@ void LoadSkinOpt(const std::wstring& Folder, bool BuiltIn, TObject*) {
   ApplyMainColors(form, ini);
   if (ini.ReadBool(L"GlobalFlags", L"FindAndRegisterFonts", false)) {
     UnregisterSkinFonts();
-    RegisterSkinFonts(Folder);
+    RegisterSkinFonts(Folder, Sender);
   }
+  ApplyPlaylistFont(ini);
   ApplyFont(form->SongInfoLabel, ini, L"SongLabel", L"Tahoma", 8);
   ApplyFont(form->BitRateLabel, ini, L"RateLabel", L"Tahoma", 7);
   ApplyMainPlaces(form, ini);
   if (Playlist) ApplyPlaylistSkinOptions(Playlist, ini, Folder, form->Width(), form->Height());
+  ReadSkinInfo(ini);
   CutVisBackground(form);
-  ShapeWindow(form, ini.ReadBool(L"MWFlags", L"CalculateRegion", false));
-  form->Invalidate();
+  ShapeWindow(form, ini.ReadBool(L"MWFlags", L"CalculateRegion", false),
+              form->BG->Picture()->Bitmap(), form->BG->Top());
+  // The equaliser window's outline ([EQFlags]) waits for that window.
+  if (Playlist) {
+    ShapeWindow(Playlist, !ini.ReadBool(L"PLFlags", L"PLResizable", true), nullptr, 0);
+    DockPlaylist(form);
+    RepaintWhole(Playlist);
+  }
+  RepaintWhole(form);
 }
 
-void RegisterSkinFonts(const std::wstring& Folder) {
+void RegisterSkinFonts(const std::wstring& Folder, TObject*) {
   TTntStringList* fonts = TavrinMainForm ? TavrinMainForm->SkinFontFiles() : nullptr;
   if (!fonts || Folder.empty()) return;
   TSearchRecW found;
@@ -267,11 +452,11 @@ void RegisterSkinFonts(const std::wstring& Folder) {
   const uint32_t files = 0x27;
   if (WideFindFirst(Folder + L"*.ttf", files, found) == 0) {
     do {
-      if ((found.Attr & FILE_ATTRIBUTE_DIRECTORY) == 0) fonts->Add(Folder + found.Name);
+      if ((found.Attr & FILE_ATTRIBUTE_DIRECTORY) == 0 && fonts->Count() < kMaxSkinFonts)
+        fonts->Add(Folder + found.Name);
     } while (WideFindNext(found) == 0);
   }
   WideFindClose(found);
-  // Private to this program: no other program is asked to look at them.
   for (int32_t i = 0; i < fonts->Count(); ++i)
     AddFontResourceExW(fonts->Strings(i).c_str(), FR_PRIVATE, nullptr);
 }
@@ -282,4 +467,18 @@ void UnregisterSkinFonts() {
   for (int32_t i = 0; i < fonts->Count(); ++i)
     RemoveFontResourceExW(fonts->Strings(i).c_str(), FR_PRIVATE, nullptr);
   fonts->Clear();
+}
+
+bool SkinFontsIn(const std::wstring& Folder) {
+  TTntStringList* fonts = TavrinMainForm ? TavrinMainForm->SkinFontFiles() : nullptr;
+  if (!fonts) return false;
+  for (int32_t i = 0; i < fonts->Count(); ++i) {
+    const std::wstring& file = fonts->Strings(i);
+    if (file.size() > Folder.size() &&
+        CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, file.c_str(),
+                       static_cast<int>(Folder.size()), Folder.c_str(),
+                       static_cast<int>(Folder.size())) == CSTR_EQUAL)
+      return true;
+  }
+  return false;
 }

@@ -4,29 +4,56 @@
 //
 // A skin is the folder AppDir + "Skins\<name>\" with "Skin.txt", "Main.bmp",
 // "PL.bmp" and "EQ.bmp"; the built-in skin "Default" comes from the
-// program's resources.
+// program's resources (a folder "Default" gives it only its fonts).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
-class TBitmap;
+#include "exceptions.h"
+
 class TObject;
-class TTavrinMainForm;
 
 inline constexpr wchar_t DefaultSkinName[] = L"Default";
 
+// A skin whose sheets cannot be read or lack a cell.
+TAVRIN_DECLARE_EXCEPTION(ESkinError, Exception);
+
+// What the skin loader reads from the options window: its hue box and
+// slider, its "use skin font" box and its playlist font. Until that window
+// answers, the settings' defaults do.
+class TSkinOptions {
+ public:
+  virtual ~TSkinOptions() = default;
+  virtual bool HueOn() = 0;
+  // -240..240 on the 0..240 hue circle.
+  virtual int32_t Hue() = 0;
+  virtual bool UseSkinFont() = 0;
+  virtual std::wstring PlaylistFontName() = 0;
+};
+TSkinOptions& SkinOptions();
+// Options is not owned; nullptr brings the defaults back.
+void SetSkinOptions(TSkinOptions* Options);
+
+// AppDir + "Skins\" + SkinName + "\".
+std::wstring SkinFolder(const std::wstring& SkinName);
 // True when the skin can be loaded; a folder that lacks one of its files says
 // so ("SkinIsNotValid"), a missing folder is refused silently.
 bool SkinCheckExecute(const std::wstring& SkinName);
-// Loads SkinName into the windows; nothing without a Sender. A sheet that
-// cannot be read or lacks cells raises (the caller falls back to the
-// built-in skin). CurrentSkin names the skin afterwards.
+// Loads SkinName into the windows; nothing without a Sender. Every cell is
+// cut before any control changes: a sheet that cannot be read or lacks a
+// cell raises ESkinError and leaves the windows as they were. CurrentSkin
+// names the skin afterwards.
 void LoadNewSkin(const std::wstring& SkinName, TObject* Sender);
-// The description's part: places, sizes, colours, fonts, the window outline.
+// LoadNewSkin; a skin that fails is reported once ("SkinIsNotValid") and the
+// built-in skin is loaded instead. Whether SkinName was loaded.
+bool LoadSkinOrDefault(const std::wstring& SkinName, TObject* Sender);
+// The description's part: places, sizes, colours, fonts, the window outlines.
 void LoadSkinOpt(const std::wstring& Folder, bool BuiltIn, TObject* Sender);
-// The main window's pictures from its sheet; false when a cell is missing.
-bool ApplyMainSheet(TTavrinMainForm* Form, TBitmap* Sheet);
 
-// The skin's own fonts: registered for this program only, removed again.
-void RegisterSkinFonts(const std::wstring& Folder);
+// Every "*.ttf" of Folder, registered for this program only (nothing is
+// broadcast, so no other program is waited for), until UnregisterSkinFonts.
+void RegisterSkinFonts(const std::wstring& Folder, TObject* Sender);
 void UnregisterSkinFonts();
+// Whether a registered font file lies in Folder (with its "\").
+bool SkinFontsIn(const std::wstring& Folder);

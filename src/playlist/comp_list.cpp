@@ -280,7 +280,7 @@ void TCompList::DeleteMissing() {
   std::wstring name;
   RemoveWhere([&](const TEntry& e) {
     UnpackText(e.Texts.get(), fFileName, name);
-    return !IsURL(name) && !WideFileExists(name);
+    return !IsURL(name) && !IsOnCDROMDrive(name) && !WideFileExists(name);
   });
   Changed();
 }
@@ -299,6 +299,19 @@ void TCompList::DeleteDuplicates() {
 bool TCompList::IsURL(const std::wstring& S) {
   return S.starts_with(L"http://") || S.starts_with(L"ftp://") || S.starts_with(L"mms://");
 }
+
+namespace {
+TCompList::TDriveTypeProbe DriveTypeProbe = nullptr;
+}
+
+bool TCompList::IsOnCDROMDrive(const std::wstring& S) {
+  if (S.size() < 3 || S[1] != L':' || S[2] != L'\\') return false;
+  const std::wstring root = S.substr(0, 3);
+  const unsigned type = DriveTypeProbe ? DriveTypeProbe(root.c_str()) : GetDriveTypeW(root.c_str());
+  return type == DRIVE_CDROM;
+}
+
+void TCompList::SetDriveTypeProbe(TDriveTypeProbe Probe) { DriveTypeProbe = Probe; }
 
 bool TCompList::LoadFromFile(const std::wstring& FileName) {
   // Entries are appended as they are read, so a failure part way keeps those

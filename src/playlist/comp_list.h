@@ -54,18 +54,29 @@ class TCompList : public TPersistent {
 
   int32_t GetCurrentIndex() const;                  // -1 when there is none
   void SetCurrentIndex(int32_t Index);              // a bad index means none
+  // An entry's identity (0 for a bad index), and its index again (-1 once
+  // the entry is gone).
+  TElemId IdOf(int32_t Index) const { return IsValidIndex(Index) ? FItems[Index].Id : 0; }
+  int32_t IndexOfEntry(TElemId Id) const { return IndexOfId(Id); }
 
   void Exchange(int32_t I, int32_t J);
   // Artist, title and file name ascending ignoring case (system locale);
   // duration longest first.
   void Sort(TSortKey Key);
   void Randomize();
-  // Removes the entries whose file is missing; URLs stay.
+  // Removes the entries whose file is missing; URLs and names on a CD-ROM
+  // drive (CD tracks are no files) stay.
   void DeleteMissing();
   // Removes every later entry whose file name equals an earlier one exactly.
   void DeleteDuplicates();
   // Begins with "http://", "ftp://" or "mms://", in that case.
   static bool IsURL(const std::wstring& S);
+  // The first three characters are the root of a CD-ROM drive.
+  static bool IsOnCDROMDrive(const std::wstring& S);
+  // Answers the drive type of a root ("D:\") instead of the system; nullptr
+  // puts the system back. Tests stand in for a CD-ROM drive with it.
+  using TDriveTypeProbe = unsigned (*)(const wchar_t* Root);
+  static void SetDriveTypeProbe(TDriveTypeProbe Probe);
 
   // Appends the entries of an extended M3U file (see m3u.h); false when the
   // file does not begin with "#". Errors raise after keeping the entries read.

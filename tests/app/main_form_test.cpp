@@ -12,6 +12,7 @@
 #include "images.h"
 #include "instance_handover.h"
 #include "language_components.h"
+#include "settings_xml.h"
 #include "skin/form_title.h"
 #include "skin/image_but.h"
 #include "skin/slider.h"
@@ -24,13 +25,19 @@ namespace {
 
 using testing_support::TempDir;
 
+// Showing the window applies the settings: they live in a folder of the test's.
 class MainWindow : public testing::Test {
  protected:
-  void SetUp() override { form = new TTavrinMainForm(nullptr); }
+  void SetUp() override {
+    SetSettingsFolder(settings.Path());
+    form = new TTavrinMainForm(nullptr);
+  }
   void TearDown() override {
     delete form;
     testing_support::PumpPendingMessages();
+    SetSettingsFolder(std::wstring());
   }
+  TempDir settings;
   TTavrinMainForm* form = nullptr;
 };
 

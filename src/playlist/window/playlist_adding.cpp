@@ -269,7 +269,7 @@ void TPlaylist::AddFolderMIClick() {
   });
 }
 
-void TPlaylist::AddFilesMIClick() {
+void TPlaylist::AddFilesMIClick(bool Replace) {
   ReplaceList = false;
   if (DialogBusy) return;
   std::vector<std::wstring> files;
@@ -279,6 +279,8 @@ void TPlaylist::AddFilesMIClick() {
     if (!HostOrNull().ExecuteOpenDialog(paths.Read(L"AddFiles"), files) || files.empty()) return;
     paths.Write(L"AddFiles", WideExtractFilePath(files.front()));
   }
+  // Set only now: a cancelled dialog must leave the next add alone.
+  ReplaceList = Replace;
   AddFilesExecute(files, true);
 }
 

@@ -106,6 +106,10 @@ class TPlaylist : public TTavrinForm {
   void SetEntryTitle(int32_t Index, const std::wstring& Title);
 
   // Commands.
+  // "Add folder..." and "Add files...". With Replace the chosen files replace
+  // the list and the first of them plays (the main window's Open).
+  void AddFolderMIClick();
+  void AddFilesMIClick(bool Replace = false);
   void PlayPLItemExecute();
   void ShowTextExecute();
   // "Physically remove": asks first ("ConfirmEraseFiles"), then deletes the
@@ -196,8 +200,6 @@ class TPlaylist : public TTavrinForm {
 
   // Menu and button commands.
   void PopupAt(TImageBut* Button, TTntPopupMenu* Menu);
-  void AddFolderMIClick();
-  void AddFilesMIClick();
   void LoadListMIClick();
   void SaveListMIClick();
   void EncodeMIClick();

@@ -33,5 +33,5 @@ bool ApplyPlaylistSheet(TPlaylist* Form, TBitmap* Sheet);
 void ApplyPlaylistSkinOptions(TPlaylist* Form, const TCoolIni& Ini, const std::wstring& SkinFolder,
                               int32_t MainWidth, int32_t MainHeight);
 // The built-in skin: the sheet "PL" and the description "SKIN" of the
-// program's resources (written to a temporary file to be read, then removed).
+// program's resources.
 bool ApplyBuiltInPlaylistSkin(TPlaylist* Form);

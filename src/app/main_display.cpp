@@ -1,0 +1,195 @@
+// What the main window shows about the song: the bit-rate line, the time
+// display and the visualisation.
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "app_globals.h"
+#include "engine/bass22_dynamic.h"
+#include "engine/bass_player.h"
+#include "format.h"
+#include "formats/mpeg_audio.h"
+#include "formats/ogg_vorbis.h"
+#include "formats/wav_file.h"
+#include "formats/wma_tag_editor.h"
+#include "foundation/tnt_system.h"
+#include "foundation/tnt_sysutils.h"
+#include "images.h"
+#include "localization.h"
+#include "main_form.h"
+#include "playlist/comp_list.h"
+#include "playlist/window/play_list_box.h"
+#include "playlist/window/playlist_form.h"
+#include "skin/image_but.h"
+#include "skin/vis_drawers.h"
+#include "timer.h"
+#include "transport.h"
+#include "unicode_controls/tnt_labels.h"
+
+namespace bass = Bass22_dynamic;
+
+namespace {
+
+std::wstring RateLine(uint32_t KBitRate, uint32_t SampleRate) {
+  return std::to_wstring(KBitRate) + L" " + GetLocalizedMessage(L"kbps") + L" " +
+         std::to_wstring(SampleRate / 1000) + L" khz";
+}
+
+// Runs Paint(dc) on the visualisation area's device context, which is let go
+// again after the frame: a frame every 20 ms must not keep a window DC.
+template <typename F>
+void PaintOnBox(TPaintBox* Box, F Paint) {
+  auto* canvas = dynamic_cast<TControlCanvas*>(Box->Canvas());
+  if (!canvas || !Box->Parent() || !Box->Parent()->HandleAllocated()) return;
+  Paint(canvas->Handle());
+  canvas->FreeHandle();
+}
+
+}  // namespace
+
+std::wstring FileRateInfo(const std::wstring& FileName, int32_t StreamSampleRate,
+                          const std::wstring& Keep) {
+  std::wstring text = Keep;
+  if (FileName.empty()) return text;
+  if (WideFileExists(FileName)) {
+    const std::wstring ext = TntWideLowerCase(WideExtractFileExt(FileName));
+    if (ext == L".mp3" || ext == L".mp2" || ext == L".mp1") {
+      TMPEGaudio mpeg;
+      if (mpeg.ReadFromFile(FileName) && mpeg.IsValid())
+        text = (mpeg.VBR().Found ? L"VBR " : L"CBR ") + RateLine(mpeg.BitRate(), mpeg.SampleRate());
+    } else if (ext == L".wma") {
+      TWMATagEditor wma;
+      if (wma.ReadFromFile(FileName))
+        text = RateLine(wma.TagsData().BitRate / 1000, static_cast<uint32_t>(std::max(StreamSampleRate, 0)));
+    } else if (ext == L".wav") {
+      TWAVfile wav;
+      if (wav.ReadFromFile(FileName) && wav.Valid())
+        text = RateLine(static_cast<uint32_t>(std::lround(wav.BytesPerSecond() * 8 / 1000.0)), wav.SampleRate());
+    } else if (ext == L".ogg") {
+      TOggVorbis ogg;
+      if (ogg.ReadFromFile(FileName))
+        text = RateLine(ogg.BitRateNominal(), static_cast<uint32_t>(std::max(ogg.SampleRate(), 0)));
+    } else if (ext == L".mo3" || ext == L".it" || ext == L".xm" || ext == L".s3m" || ext == L".mtm" ||
+               ext == L".mod" || ext == L".umx") {
+      text = TntWideUpperCase(ext.substr(1)) + L" file";
+    }
+  }
+  // CD tracks are no files, and a file read from a CD-ROM plays as one.
+  if (TCompList::IsOnCDROMDrive(FileName)) text = L"Audio CD 44 khz";
+  return text;
+}
+
+std::wstring StreamRateInfo(const TStreamInfo& Info) {
+  std::wstring text = Info.BitRate != 0
+                          ? std::to_wstring(Info.BitRate) + L" " + GetLocalizedMessage(L"kbps")
+                          : GetLocalizedMessage(L"NotAvailable");
+  if (Info.SampleRate != 0) text += L" " + std::to_wstring(Info.SampleRate / 1000) + L" khz";
+  return text;
+}
+
+void TTavrinMainForm::GetRateInfoExecute() {
+  if (!AudioPlayer) return;
+  BitRateLabel->SetCaption(PlayingURL ? StreamRateInfo(AudioPlayer->StreamInfo())
+                                      : FileRateInfo(CurrentFileName, AudioPlayer->StreamInfo().SampleRate,
+                                                     BitRateLabel->Caption()));
+}
+
+void TTavrinMainForm::UpdateTimeExecute() {
+  if (!AudioPlayer) return;
+  auto ms = [](uint32_t V) { return static_cast<int32_t>(std::min<uint32_t>(V, INT32_MAX)); };
+  TimeLabel->SetTime(ms(AudioPlayer->GetLength()), ms(AudioPlayer->GetPosition()));
+}
+
+void TTavrinMainForm::InvertTimeExecute() { TimeLabel->ToggleRemaining(this); }
+
+bool TTavrinMainForm::VisualisationSeen() {
+  if (HandleAllocated() && IsWindowVisible(Handle()) && !IsIconic(Handle())) return true;
+  // Nobody sees a minimised or hidden window: the player's frame timer rests
+  // until it shows again (ResumeVisualisation), which saves most of the
+  // playing program's work.
+  if (AudioPlayer && AudioPlayer->VisTimer()) AudioPlayer->VisTimer()->SetEnabled(false);
+  return false;
+}
+
+void TTavrinMainForm::ResumeVisualisation() {
+  if (!AudioPlayer || !AudioPlayer->VisTimer() || !AudioPlayer->OnNewFFTData() ||
+      AudioPlayer->PlayerMode() != pmPlaying || !HandleAllocated() || !IsWindowVisible(Handle()) ||
+      IsIconic(Handle()))
+    return;
+  AudioPlayer->VisTimer()->SetEnabled(true);
+}
+
+void TTavrinMainForm::DrawSpec() {
+  if (!AudioPlayer || !SpectrumVis || !VisualisationSeen()) return;
+  float fft[512];
+  const DWORD got = bass::BASS_ChannelGetData(AudioPlayer->Channel(), fft, BASS_DATA_FFT1024);
+  if (got == 0xFFFFFFFF) return;
+  const size_t count = std::min<size_t>(got / sizeof(float), std::size(fft));
+  PaintOnBox(PaintBox, [&](HDC DC) { SpectrumVis->Draw(DC, fft, count, 0, 0); });
+}
+
+void TTavrinMainForm::DrawOsc() {
+  if (!AudioPlayer || !ScopeVis || !VisualisationSeen()) return;
+  float samples[2048];
+  const DWORD got = bass::BASS_ChannelGetData(AudioPlayer->Channel(), samples, BASS_DATA_FLOAT | 2048);
+  if (got == 0xFFFFFFFF) return;
+  // Only what came: a short read near the end holds fewer samples.
+  const size_t count = std::min<size_t>(got / sizeof(float), std::size(samples));
+  PaintOnBox(PaintBox, [&](HDC DC) { ScopeVis->Draw(DC, samples, count, 14, 0); });
+}
+
+void TTavrinMainForm::ClearVisualisation() {
+  if (!VisBackground || VisBackground->Empty()) return;
+  PaintOnBox(PaintBox, [](HDC DC) {
+    BitBlt(DC, 0, 0, VisBackground->Width(), VisBackground->Height(), VisBackground->Canvas()->Handle(), 0,
+           0, SRCCOPY);
+  });
+}
+
+void TTavrinMainForm::ApplyVisSettings() {
+  TTransportSettings* settings = TransportSettings();
+  if (SpectrumVis) {
+    const bool thick = settings->SpectrumStyle() == 1;
+    SpectrumVis->DrawMode = thick ? 1 : 0;
+    SpectrumVis->SetNumBars(thick ? 25 : 102);
+    SpectrumVis->ShowPeaks = settings->DrawPeaks();
+  }
+  if (ScopeVis) {
+    ScopeVis->DrawMode = static_cast<uint8_t>(std::clamp(settings->ScopeStyle(), 0, 2));
+    ScopeVis->Amplitude = std::clamp(settings->ScopeSens(), 10, 40);
+  }
+  if (!AudioPlayer) return;
+  AudioPlayer->SetVisRefreshInterval(VisIntervalForRate(settings->VisRefreshRate()));
+  switch (settings->VisKind()) {
+    case 0:
+      AudioPlayer->SetOnNewFFTData([this](TObject*, const TBandOut&) { DrawSpec(); });
+      break;
+    case 1:
+      AudioPlayer->SetOnNewFFTData([this](TObject*, const TBandOut&) { DrawOsc(); });
+      break;
+    default:
+      AudioPlayer->SetOnNewFFTData(nullptr);
+      ClearVisualisation();
+      break;
+  }
+}
+
+void TTavrinMainForm::PaintBoxClick() {
+  if (!AudioPlayer || AudioPlayer->PlayerMode() != pmPlaying) return;
+  TTransportSettings* settings = TransportSettings();
+  settings->SetVisKind((std::clamp(settings->VisKind(), 0, 2) + 1) % 3);
+  ApplyVisSettings();
+}
+
+void TTavrinMainForm::SongInfoLabelDblClick() {
+  if (!Playlist || Playlist->List()->Count() == 0) return;
+  // A stream's information window does not exist yet: nothing to show.
+  if (PlayingURL) return;
+  const int32_t index = Playlist->FileList->ItemIndex();
+  if (Playlist->List()->IsValidIndex(index)) Playlist->ShowFileInfo(index);
+}
+
+// The lyrics editor does not exist yet; playing a song never opens it, and
+// until it is there nothing loads.
+void TTavrinMainForm::LoadText(const std::wstring&, bool) {}

@@ -1,0 +1,143 @@
+// Skins as a user meets them: the keys M and N switch between the built-in
+// skin and a second one in the program's Skins folder (its own size, outline
+// and playlist), the choice outlives a restart, and a stored skin that
+// cannot be loaded is reported once and the built-in one shown instead.
+#include "e2e_fixture.h"
+#include "window_picture.h"
+
+namespace e2e {
+namespace {
+
+const SIZE kDefaultMain{291, 156};
+// The second skin's main and (fixed) playlist window.
+const SIZE kEmberMain{300, 164};
+const SIZE kEmberPlaylist{300, 200};
+
+bool operator==(SIZE a, SIZE b) { return a.cx == b.cx && a.cy == b.cy; }
+
+std::wstring SecondSkinFiles() {
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  std::wstring folder = exe;
+  return folder.substr(0, folder.rfind(L'\\') + 1) + L"skins\\Ember\\";
+}
+
+bool HasRegion(HWND window) {
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  const bool has = GetWindowRgn(window, region) != ERROR;
+  DeleteObject(region);
+  return has;
+}
+
+class Skins : public E2ETest {
+ protected:
+  // The second skin as Skins\<name>, less one file.
+  void Install(const std::wstring& name, const std::wstring& without = L"") {
+    CreateDirectoryW(folder.File(L"Skins").c_str(), nullptr);
+    const std::wstring to = folder.File(L"Skins\\" + name + L"\\");
+    CreateDirectoryW(to.c_str(), nullptr);
+    for (const std::wstring& file : testing_support::FilesIn(SecondSkinFiles()))
+      if (file != without) CopyFileW((SecondSkinFiles() + file).c_str(), (to + file).c_str(), FALSE);
+  }
+  // Presses key (again after the program's 333 ms guard) until the main
+  // window has the size and the program is idle again: the size changes
+  // while the skin is still being applied.
+  bool PressUntil(HWND main, WORD key, SIZE size) {
+    DWORD pressed = GetTickCount() - 1000;
+    return runner.WaitUntil(
+        [&] {
+          if (ClientSize(main) == size) return true;
+          if (GetTickCount() - pressed > 500) {
+            pressed = GetTickCount();
+            PostMessageW(main, WM_KEYDOWN, key, 1);
+            PostMessageW(main, WM_KEYUP, key, 0xC0000001);
+          }
+          return false;
+        },
+        10000) &&
+           Answers(main);
+  }
+  HWND PlaylistWindow(Program& program) {
+    const std::vector<HWND> windows = program.Windows(L"TPlaylist");
+    return windows.empty() ? nullptr : windows.front();
+  }
+  // Painting comes after every other message, so no message says when it is
+  // done: the picture is taken until two in a row agree.
+  void KeepPicture(HWND window, const std::wstring& name) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+    testing_support::Picture last, picture;
+    EXPECT_TRUE(runner.WaitUntil(
+        [&] {
+          last = std::move(picture);
+          return testing_support::TakeWindowPicture(window, name, picture) && !last.Rgb.empty() &&
+                 last.Rgb == picture.Rgb;
+        },
+        3000))
+        << Narrow(name);
+  }
+  // The close button wherever the skin puts it.
+  void ExitAt(Program& program, RECT closeBut) {
+    HWND close = FindChildAt(program.MainWindow(), closeBut);
+    ASSERT_NE(close, nullptr);
+    PostClick(close, POINT{8, 7});
+    EXPECT_TRUE(runner.WaitForExit(program));
+  }
+};
+
+TEST_F(Skins, TheKeysSwitchSkinsAndTheChoiceOutlivesARestart) {
+  Install(L"Ember");
+  Program* program = Start();
+  ASSERT_NE(program, nullptr);
+  HWND main = program->MainWindow();
+  EXPECT_TRUE(ClientSize(main) == kDefaultMain);
+  EXPECT_FALSE(HasRegion(main));
+  KeepPicture(main, L"e2e_default_main.png");
+
+  const DWORD start = GetTickCount();
+  ASSERT_TRUE(PressUntil(main, 'M', kEmberMain));
+  EXPECT_LT(GetTickCount() - start, 3000u);
+  EXPECT_TRUE(HasRegion(main));
+  HWND playlist = PlaylistWindow(*program);
+  ASSERT_NE(playlist, nullptr);
+  EXPECT_TRUE(ClientSize(playlist) == kEmberPlaylist);
+  EXPECT_TRUE(HasRegion(playlist));
+  RECT mainRect{}, playlistRect{};
+  GetWindowRect(main, &mainRect);
+  GetWindowRect(playlist, &playlistRect);
+  EXPECT_EQ(playlistRect.top, mainRect.bottom);
+  EXPECT_EQ(playlistRect.left, mainRect.left);
+  KeepPicture(main, L"e2e_ember_main.png");
+  KeepPicture(playlist, L"e2e_ember_playlist.png");
+  ExitAt(*program, RECT{275, 2, 275 + 17, 2 + 14});
+  EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Skin", L"Name").value_or(L""), L"Ember");
+
+  program = Start();
+  ASSERT_NE(program, nullptr);
+  main = program->MainWindow();
+  EXPECT_TRUE(ClientSize(main) == kEmberMain);
+  ASSERT_TRUE(PressUntil(main, 'N', kDefaultMain));
+  EXPECT_FALSE(HasRegion(main));
+  ExitByClick(*program);
+  EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Skin", L"Name").value_or(L""), L"Default");
+}
+
+TEST_F(Skins, AStoredSkinLackingAFileIsReportedOnceAndTheBuiltInOneShown) {
+  Install(L"Broken", L"PL.bmp");
+  folder.Write(L"Tavrin.xml", Replace(DefaultSettings(), "<Skin Name=\"Default\"/>", "<Skin Name=\"Broken\"/>"));
+  Program* program = runner.Start(folder.Exe());
+  ASSERT_NE(program, nullptr);
+  HWND box = runner.WaitForMessageBox(*program);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(MessageBoxText(box), L"This skin is not valid: one of its files is missing.");
+  PressDialogButton(box, IDOK);
+  HWND main = runner.WaitForMainWindow(*program);
+  ASSERT_NE(main, nullptr);
+  EXPECT_TRUE(Answers(main));
+  EXPECT_TRUE(program->Dialogs().empty());
+  EXPECT_TRUE(ClientSize(main) == kDefaultMain);
+  ExitByClick(*program);
+  EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Skin", L"Name").value_or(L""), L"Default");
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,274 @@
+// Playing, as a listener hears it (the capture output) and as the program's
+// title and time display show it: order, repeat, shuffle, missing songs,
+// seeking, pausing, volume, tags and a radio's titles.
+#include <functional>
+#include <set>
+
+#include "e2e_fixture.h"
+#include "loopback_server.h"
+
+namespace e2e {
+namespace {
+
+constexpr uint32_t kRate = 44100;
+constexpr int kStep = 2000;  // level of song k: k * kStep
+
+std::string SongWav(uint32_t frames, const std::function<int16_t(uint32_t)>& level) {
+  std::string w = "RIFF";
+  auto put = [&w](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) w += static_cast<char>(v >> (8 * i));
+  };
+  put(36 + frames * 4, 4);
+  w += "WAVEfmt ";
+  put(16, 4), put(1, 2), put(2, 2), put(kRate, 4), put(kRate * 4, 4), put(4, 2), put(16, 2);
+  w += "data";
+  put(frames * 4, 4);
+  for (uint32_t i = 0; i < frames; ++i) put(static_cast<uint16_t>(level(i)) * 0x10001u, 4);
+  return w;
+}
+
+// Silent MPEG-1 layer III frames, 128 kbit/s at 44.1 kHz, 26 ms each.
+std::string Mp3Frames(int n) {
+  std::string frames;
+  for (int i = 0; i < n; ++i) frames += std::string("\xFF\xFB\x90\x00", 4) + std::string(413, '\0');
+  return frames;
+}
+
+// The left channel of a capture, read to its end (its header may lag).
+std::vector<int16_t> Samples(const std::string& wav) {
+  std::vector<int16_t> out;
+  const size_t data = wav.find("data", 12);
+  for (size_t at = data + 8; data != std::string::npos && at + 4 <= wav.size(); at += 4)
+    out.push_back(static_cast<int16_t>(uint8_t(wav[at]) | uint8_t(wav[at + 1]) << 8));
+  return out;
+}
+
+// The songs heard in order: levels rounded to kStep lasting 10 ms or more,
+// silence left out, a level's repeats merged.
+std::vector<int> Songs(const std::vector<int16_t>& samples) {
+  std::vector<int> songs;
+  int value = 0;
+  size_t run = 0;
+  for (size_t i = 0; i <= samples.size(); ++i) {
+    const int v = i < samples.size() ? (samples[i] + kStep / 2) / kStep : -1;
+    if (v == value) {
+      ++run;
+      continue;
+    }
+    if (value > 0 && run >= kRate / 100 && (songs.empty() || songs.back() != value)) songs.push_back(value);
+    value = v, run = 1;
+  }
+  return songs;
+}
+
+// The application window's title: "<song> - Tavrin" while a song plays.
+std::wstring AppTitle(Program& program) {
+  std::pair<DWORD, HWND> search{program.Id(), nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM p) {
+        auto* s = reinterpret_cast<std::pair<DWORD, HWND>*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == s->first && ClassOf(w) == L"TApplication") s->second = w;
+        return s->second ? FALSE : TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.second ? WindowText(search.second) : L"";
+}
+
+class Transport : public E2ETest {
+ protected:
+  // Songs of levels 1..n (0.4 s each) in the last playlist; missing ones listed only.
+  void List(int n, std::set<int> missing = {}) {
+    std::vector<PlaylistEntry> entries;
+    for (int k = 1; k <= n; ++k) {
+      const std::wstring name = std::to_wstring(k) + L".wav";
+      if (missing.count(k))
+        DeleteFileW(data.File(name).c_str());
+      else
+        data.WriteFile(name, SongWav(kRate * 2 / 5, [k](uint32_t) { return int16_t(k * kStep); }));
+      entries.push_back({data.File(name), name, 1});
+    }
+    folder.WritePlaylist(entries);
+  }
+  bool Launch(const std::vector<std::wstring>& args = {}) {
+    DeleteFileW(data.File(L"out.wav").c_str());
+    program = Start(args, CaptureTo(L"out.wav"));
+    main = program ? program->MainWindow() : nullptr;
+    return main != nullptr;
+  }
+  void Key(WORD key, int times = 1) {
+    for (int i = 0; i < times; ++i) PostMessageW(main, WM_KEYDOWN, key, 1), PostMessageW(main, WM_KEYUP, key, 0xC0000001);
+  }
+  std::vector<int16_t> Heard() { return Samples(testing_support::ReadFileBytes(data.File(L"out.wav"))); }
+  bool HearUntil(const std::function<bool(const std::vector<int16_t>&)>& done) {
+    return runner.WaitUntil([&] {
+      const std::vector<int16_t> heard = Heard();
+      return !heard.empty() && done(heard);
+    }, 10000);
+  }
+  bool TitleBecomes(const std::wstring& title) {
+    return runner.WaitUntil([&] { return AppTitle(*program) == title; }, 5000);
+  }
+
+  Program* program = nullptr;
+  HWND main = nullptr;
+};
+
+TEST_F(Transport, TheEndOfASongFollowsRepeatAndShuffle) {
+  using Order = std::vector<int>;
+  const struct {
+    const char* what;
+    WORD key;             // pressed before Play
+    std::set<int> missing;
+    std::function<bool(const Order&)> done;
+    bool stops;
+  } cases[] = {
+      {"repeat off: each once", 0, {}, [](const Order& h) { return h == Order{1, 2, 3}; }, true},
+      {"a missing song goes, the next plays", 0, {2}, [](const Order& h) { return h == Order{1, 3}; }, true},
+      {"repeat all loops", 'R', {},
+       [](const Order& h) { return h.size() >= 5 && Order(h.begin(), h.begin() + 5) == Order{1, 2, 3, 1, 2}; }, false},
+      {"shuffle: every song before one comes again", 'S', {},
+       [](const Order& h) { return h.size() >= 4 && std::set<int>(h.begin(), h.begin() + 3).size() == 3 && h[3] != h[2]; },
+       false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    List(3, c.missing);
+    ASSERT_TRUE(Launch());
+    if (c.key) Key(c.key);
+    Key('X');
+    EXPECT_TRUE(HearUntil([&](const auto& s) { return c.done(Songs(s)); }));
+    if (c.stops) {
+      EXPECT_TRUE(TitleBecomes(L"Tavrin 1.58"));
+      EXPECT_TRUE(c.done(Songs(Heard())));
+    }
+    CloseWithoutSaving(*program);
+  }
+}
+
+TEST_F(Transport, RepeatTrackFromTheRepeatMenuPlaysOneSongAgain) {
+  List(2);
+  ASSERT_TRUE(Launch());
+  HWND repeat = FindChildAt(main, RECT{204, 81, 234, 96});
+  ASSERT_NE(repeat, nullptr);
+  PostMessageW(repeat, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+  PostMessageW(repeat, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  ASSERT_TRUE(runner.WaitUntil([&] { return !program->Windows(L"#32768").empty(); }, 5000));
+  HWND menu = program->Windows(L"#32768").front();
+  for (WORD key : {VK_DOWN, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 1);  // "Repeat track"
+  ASSERT_TRUE(runner.WaitUntil([&] { return program->Windows(L"#32768").empty(); }, 5000));
+  Key('X');
+  EXPECT_TRUE(HearUntil([](const auto& s) { return std::count(s.begin(), s.end(), int16_t(kStep)) > 3 * 0.4 * kRate; }))
+      << "three times the first song";
+  EXPECT_EQ(Songs(Heard()), std::vector<int>{1});
+  CloseWithoutSaving(*program);
+}
+
+// The first song's level tells where it plays: 1000 + 100 a tenth of a second.
+TEST_F(Transport, SeekingPausingAndVolumeAsHeard) {
+  data.WriteFile(L"pos.wav", SongWav(20 * kRate, [](uint32_t i) { return int16_t(1000 + 100 * (i / 4410)); }));
+  data.WriteFile(L"level.wav", SongWav(10 * kRate, [](uint32_t) { return int16_t(10000); }));
+  folder.WritePlaylist({{data.File(L"pos.wav"), L"pos", 20}, {data.File(L"level.wav"), L"level", 10}});
+  ASSERT_TRUE(Launch());
+  Key('X');
+  auto at = [](const std::vector<int16_t>& s) { return s.empty() ? -1 : (s.back() - 1000) / 100; };
+  auto reaches = [&](int tenths) { return HearUntil([&](const auto& s) { return at(s) >= tenths; }); };
+  ASSERT_TRUE(reaches(2));
+  Key(VK_RIGHT);
+  EXPECT_TRUE(reaches(50)) << "5 s forward";
+  Key(VK_LEFT);
+  EXPECT_TRUE(HearUntil([&](const auto& s) { return at(s) >= 0 && at(s) < 40; })) << "5 s back";
+  HWND seek = FindChildAt(main, RECT{27, 111, 280, 123});
+  ASSERT_NE(seek, nullptr);
+  const LPARAM x = MAKELPARAM(ClientSize(seek).cx * 3 / 4, 5);
+  for (UINT m : {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP})
+    PostMessageW(seek, m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, m == WM_MOUSEMOVE ? x + 1 : x);
+  EXPECT_TRUE(reaches(140)) << "the slider at three quarters";
+
+  Key('C');
+  ASSERT_TRUE(HearUntil([](const auto& s) { return s.back() == 0; })) << "paused";
+  std::vector<int16_t> before = Heard();
+  while (!before.empty() && before.back() == 0) before.pop_back();
+  Key('C');
+  ASSERT_TRUE(HearUntil([&](const auto& s) { return s.back() != 0; })) << "resumed";
+  const std::vector<int16_t> after = Heard();
+  const auto resumed = std::find_if(after.begin() + ptrdiff_t(before.size()), after.end(), [](int16_t v) { return v; });
+  ASSERT_NE(resumed, after.end());
+  EXPECT_LE(std::abs(*resumed - before.back()), 100) << "where it paused";
+
+  // The next song is one level: nothing at volume 0, 40 % of it at 40.
+  Key('B');
+  ASSERT_TRUE(HearUntil([](const auto& s) { return s.back() == 10000; }));
+  Key(VK_DOWN, 25);
+  const size_t loud = Heard().size();
+  EXPECT_TRUE(HearUntil([&](const auto& s) { return s.size() > loud + kRate / 4 && s.back() == 0; }));
+  Key(VK_UP, 10);
+  EXPECT_TRUE(HearUntil([](const auto& s) { return std::abs(s.back() - 4000) <= 40; })) << "volume 40";
+  EXPECT_EQ(AppTitle(*program), L"level - Tavrin");
+  CloseWithoutSaving(*program);
+}
+
+TEST_F(Transport, TheTimeDisplayShowsElapsedOrRemaining) {
+  data.WriteFile(L"long.wav", SongWav(20 * kRate, [](uint32_t) { return int16_t(kStep); }));
+  ASSERT_TRUE(Launch({data.File(L"long.wav")}));
+  ASSERT_TRUE(HearUntil([](const auto& s) { return s.size() > 2 * kRate; }));
+  Key('C');
+  // Every other row of the display's pixels as on the screen, read while paused.
+  auto picture = [&] {
+    POINT at{92, 60};
+    ClientToScreen(main, &at);
+    HDC screen = GetDC(nullptr);
+    std::string pixels;
+    for (int y = 0; y < 16; y += 2)
+      for (int x = 0; x < 106; ++x) pixels += std::to_string(GetPixel(screen, at.x + x, at.y + y)) + ",";
+    ReleaseDC(nullptr, screen);
+    return pixels;
+  };
+  std::string elapsed;
+  ASSERT_TRUE(runner.WaitUntil([&] { return (elapsed = picture()) == picture(); }, 3000));
+  PostClick(main, POINT{145, 68});  // a click on the display inverts it
+  EXPECT_TRUE(runner.WaitUntil([&] { return picture() != elapsed; }, 3000)) << "remaining";
+  PostClick(main, POINT{145, 68});
+  EXPECT_TRUE(runner.WaitUntil([&] { return picture() == elapsed; }, 3000)) << "elapsed again";
+  CloseWithoutSaving(*program);
+}
+
+TEST_F(Transport, TheSongLineShowsArtistAndTitleFromTheTags) {
+  auto frame = [](const char* id, const std::string& text) {
+    return std::string(id) + std::string{0, 0, 0, char(text.size() + 1), 0, 0, 0} + text;
+  };
+  const std::string tag = frame("TPE1", "The Artist") + frame("TIT2", "The Title");
+  const std::string head = std::string("ID3\3\0\0\0\0\0", 9) + char(tag.size());
+  ASSERT_TRUE(Launch({data.WriteFile(L"tagged.mp3", head + tag + Mp3Frames(80))}));
+  EXPECT_TRUE(TitleBecomes(L"The Artist - The Title - Tavrin")) << Narrow(AppTitle(*program));
+  CloseWithoutSaving(*program);
+}
+
+TEST_F(Transport, ARadioShowsEachNewSongTitle) {
+  bass_test::LoopbackServer server;
+  server.Route("/live", [](bass_test::LoopbackServer::Client& c) {
+    const std::string audio = Mp3Frames(20);  // 8340 bytes: more than a block
+    if (!c.Send("ICY 200 OK\r\nicy-br: 128\r\nicy-metaint: 8192\r\n\r\n")) return;
+    for (int k = 0; k < 400; ++k) {
+      std::string meta = "StreamTitle='Song " + std::to_string(k) + "';";
+      meta.resize((meta.size() + 15) / 16 * 16, '\0');
+      const size_t from = k * 8192 % audio.size();
+      if (!c.Send((audio + audio).substr(from, 8192) + char(meta.size() / 16) + meta)) return;
+    }
+  });
+  const std::string url = server.Url("/live");
+  folder.WritePlaylist({{std::wstring(url.begin(), url.end()), L"Radio", 0}});
+  ASSERT_TRUE(Launch());
+  Key('X');
+  std::set<std::wstring> titles;
+  EXPECT_TRUE(runner.WaitUntil(
+      [&] {
+        if (const std::wstring t = AppTitle(*program); t.starts_with(L"Song ")) titles.insert(t);
+        return titles.size() >= 3;
+      },
+      15000));
+  CloseWithoutSaving(*program);
+}
+
+}  // namespace
+}  // namespace e2e
