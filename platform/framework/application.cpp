@@ -473,8 +473,16 @@ void TApplication::HintTimerExpired() {
   if (GetCursorPos(&pos)) ActivateHint(pos);
 }
 
-void TApplication::Idle(const MSG&) {
-  TControl* control = DoMouseIdle();
+void TApplication::Idle(const MSG& Msg) {
+  // A timer's or a posted notification's message with the cursor where it
+  // was at the last look cannot have changed the control under the mouse:
+  // a fast timer (the visualisation) would otherwise ask the system for the
+  // cursor and the window under it on every tick.
+  const bool quiet = (Msg.message == WM_TIMER || (Msg.message >= WM_USER && Msg.message <= 0xBFFF)) &&
+                     FMousePlaceKnown && Msg.pt.x == FMousePlace.x && Msg.pt.y == FMousePlace.y;
+  TControl* control = quiet ? FMouseControl : DoMouseIdle();
+  FMousePlace = Msg.pt;
+  FMousePlaceKnown = Msg.message != 0 || Msg.hwnd != nullptr;
   if (FShowHint && !FMouseControl) CancelHint();
   bool done = true;
   try {

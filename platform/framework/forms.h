@@ -390,6 +390,9 @@ class TApplication : public TComponent {
   TColor FHintColor = clInfoBk;
   TControl* FHintControl = nullptr;
   TControl* FMouseControl = nullptr;
+  // The cursor as the last message that ran the idle work saw it.
+  POINT FMousePlace{};
+  bool FMousePlaceKnown = false;
   RECT FHintCursorRect{};
   THintWindow* FHintWindow = nullptr;
   THintWindowClass FHintWindowClass = &NewHintWindow<THintWindow>;

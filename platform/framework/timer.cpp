@@ -1,5 +1,6 @@
 #include "timer.h"
 
+#include "app_exceptions.h"
 #include "exceptions.h"
 #include "utility_window.h"
 
@@ -9,6 +10,8 @@ TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TTimer::~TTimer() {
+  if (FTickAlive) *FTickAlive = false;
+  FTickAlive = nullptr;
   FEnabled = false;
   UpdateTimer();
   DeallocateHWnd(FWindowHandle);
@@ -31,7 +34,11 @@ void TTimer::SetOnTimer(TNotifyEvent Value) {
   UpdateTimer();
 }
 
+bool TTimer::Running() const { return FEnabled && FInterval != 0 && FOnTimer; }
+
 void TTimer::UpdateTimer() {
+  // Inside OnTimer: settled when it returns.
+  if (FTickAlive) return;
   KillTimer(FWindowHandle, 1);
   if (FEnabled && FInterval != 0 && FOnTimer) {
     if (SetTimer(FWindowHandle, 1, FInterval, nullptr) == 0) {
@@ -41,9 +48,27 @@ void TTimer::UpdateTimer() {
 }
 
 void TTimer::WndProc(TMessage& Message) {
-  if (Message.Msg == WM_TIMER) {
-    // Copied: the handler may replace OnTimer or free this timer's owner data.
-    TNotifyEvent handler = FOnTimer;
-    if (FEnabled && handler) handler(this);
-  }
+  if (Message.Msg != WM_TIMER || FTickAlive) return;
+  // Copied: the handler may replace OnTimer or free this timer's owner data.
+  TNotifyEvent handler = FOnTimer;
+  if (!FEnabled || !handler) return;
+  const uint32_t interval = FInterval;
+  bool alive = true;
+  FTickAlive = &alive;
+  struct TSettle {
+    TTimer* Timer;
+    bool& Alive;
+    uint32_t Interval;
+    ~TSettle() {
+      if (!Alive) return;
+      Timer->FTickAlive = nullptr;
+      if (Timer->Running() && Timer->FInterval == Interval) return;
+      try {
+        Timer->UpdateTimer();
+      } catch (...) {
+        ApplicationHandleException(std::current_exception());
+      }
+    }
+  } settle{this, alive, interval};
+  handler(this);
 }

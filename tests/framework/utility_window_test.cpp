@@ -75,6 +75,37 @@ TEST(Timer, AHandlerThatThrowsIsReportedAndTheTimerGoesOn) {
   EXPECT_GE(recorder.messages.size(), 2u);
 }
 
+// What a handler does to its own timer takes effect when it returns: off and
+// on again keeps it ticking, off stays off, a new interval applies, and a
+// handler may free its timer.
+TEST(Timer, AHandlerMayChangeOrFreeItsOwnTimer) {
+  TTimer timer(nullptr);
+  timer.SetInterval(10);
+  int ticks = 0;
+  timer.SetOnTimer([&](TObject*) {
+    ++ticks;
+    timer.SetEnabled(false);
+    timer.SetEnabled(ticks < 3);
+  });
+  EXPECT_TRUE(PumpMessagesUntil([&] { return ticks >= 3; }, 3000));
+  testing_support::PumpMessagesUntil([] { return false; }, 60);
+  EXPECT_EQ(ticks, 3);
+  EXPECT_FALSE(timer.Enabled());
+
+  timer.SetOnTimer([&](TObject*) { timer.SetInterval(30000); });
+  timer.SetEnabled(true);
+  EXPECT_TRUE(PumpMessagesUntil([&] { return timer.Interval() == 30000; }, 3000));
+
+  auto* doomed = new TTimer(nullptr);
+  doomed->SetInterval(10);
+  bool freed = false;
+  doomed->SetOnTimer([&](TObject*) {
+    delete doomed;
+    freed = true;
+  });
+  EXPECT_TRUE(PumpMessagesUntil([&] { return freed; }, 3000));
+}
+
 TEST(Thread, RunsAndIsJoinedWithinATimeLimit) {
   HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   bool ran = false;
