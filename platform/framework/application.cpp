@@ -325,6 +325,9 @@ void TApplication::Minimize() {
   HWND app = Handle();
   if (IsWindowVisible(app)) {
     if (!IsIconic(app)) ShowWindow(app, SW_MINIMIZE);
+    // The forms are owned by the application window and go with it; Wine
+    // leaves owned windows showing unless told.
+    ShowOwnedPopups(app, FALSE);
   } else if (FMainForm && FMainForm->HandleAllocated() && !IsIconic(FMainForm->WindowHandle())) {
     ShowWindow(FMainForm->WindowHandle(), SW_MINIMIZE);
   }
@@ -333,7 +336,10 @@ void TApplication::Minimize() {
 
 void TApplication::Restore() {
   HWND app = Handle();
-  if (IsIconic(app)) ShowWindow(app, SW_RESTORE);
+  if (IsIconic(app)) {
+    ShowWindow(app, SW_RESTORE);
+    ShowOwnedPopups(app, TRUE);
+  }
   if (FMainForm && FMainForm->HandleAllocated() && IsIconic(FMainForm->WindowHandle())) {
     ShowWindow(FMainForm->WindowHandle(), SW_RESTORE);
   }

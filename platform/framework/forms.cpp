@@ -602,7 +602,10 @@ void TCustomForm::WMShowWindow(TMessage& Message) {
     if (!FWindowShown) return;
     FWindowShown = false;
     DoHide();
-    if (ExistingApplication() && ExistingApplication()->MainForm() == this && ExistingApplication()->HandleAllocated()) {
+    // Hidden because the application was minimised: its window (the task
+    // bar's button) must stay, or nothing could restore the program.
+    if (ExistingApplication() && ExistingApplication()->MainForm() == this &&
+        ExistingApplication()->HandleAllocated() && !IsIconic(ExistingApplication()->Handle())) {
       ShowWindow(ExistingApplication()->Handle(), SW_HIDE);
     }
   }

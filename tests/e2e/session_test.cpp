@@ -1,5 +1,5 @@
-// The ends of a run nobody clicks: the Windows session ending, and a second
-// start whose running instance does not answer.
+// The ends of a run nobody clicks (the Windows session ending, a second start
+// whose running instance does not answer), and the program put away and back.
 #include <atomic>
 #include <thread>
 
@@ -23,6 +23,26 @@ TEST_F(E2ETest, EndingTheWindowsSessionSavesSettingsAndPlaylist) {
   EXPECT_EQ(FilesOf(folder.ReadPlaylist()), std::vector<std::wstring>{Lower(song)});
   EXPECT_NE(folder.ReadSettings().find(L"Tavrin 1.58"), std::wstring::npos);
   EXPECT_TRUE(runner.WaitForExit(*tavrin));
+}
+
+TEST_F(E2ETest, MinimisingHidesTheWindowsAndRestoringBringsThemBack) {
+  Program* tavrin = Start();
+  ASSERT_NE(tavrin, nullptr);
+  HWND main = tavrin->MainWindow();
+  HWND minimise = FindChildAt(main, RECT{249, 3, 249 + 17, 3 + 14});
+  ASSERT_NE(minimise, nullptr) << "no 17 x 14 minimise button at (249, 3)";
+  HWND application = GetWindow(main, GW_OWNER);
+  ASSERT_NE(application, nullptr);
+  PostClick(minimise, POINT{8, 7});
+  EXPECT_TRUE(runner.WaitUntil([&] { return !IsWindowVisible(main); }, 5000));
+  EXPECT_TRUE(tavrin->Windows(L"TPlaylist").empty()) << "the playlist stayed on screen";
+  // The task bar's button stays, to bring the program back.
+  EXPECT_TRUE(IsWindowVisible(application));
+  EXPECT_TRUE(IsIconic(application));
+  PostMessageW(application, WM_SYSCOMMAND, SC_RESTORE, 0);
+  EXPECT_TRUE(runner.WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 5000));
+  EXPECT_EQ(tavrin->Windows(L"TPlaylist").size(), 1u);
+  ExitByClick(*tavrin);
 }
 
 // Something that looks like a running instance: the semaphore, and (when
