@@ -10,6 +10,7 @@
 
 #include "bass_api.h"
 #include "bass_library.h"
+#include "bench_clock.h"
 
 namespace {
 
@@ -47,13 +48,6 @@ bool WriteWav(const std::wstring& name, uint32_t frames) {
   return ok;
 }
 
-double Seconds() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return double(c.QuadPart) / double(f.QuadPart);
-}
-
 }  // namespace
 
 int main() {
@@ -86,7 +80,7 @@ int main() {
       std::printf("BASS_StreamCreateFile failed: %d\n", b.BASS_ErrorGetCode());
       return 1;
     }
-    double start = Seconds();
+    double start = Now();
     QWORD bytes = 0;
     unsigned spectra = 0;
     while (b.BASS_ChannelIsActive(s) == BASS_ACTIVE_PLAYING) {
@@ -95,7 +89,7 @@ int main() {
       bytes += got;
       if (b.BASS_ChannelGetData(s, fft.data(), BASS_DATA_FFT512) == 1024) ++spectra;
     }
-    double elapsed = Seconds() - start;
+    double elapsed = Now() - start;
     best = std::min(best, elapsed);
     std::printf("run %d: %.1f s of audio (%u spectra) in %.3f s: %.0fx real time\n", run + 1,
                 double(bytes) / (44100 * 4), spectra, elapsed, (double(bytes) / (44100 * 4)) / elapsed);

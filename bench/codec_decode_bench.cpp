@@ -15,6 +15,7 @@
 
 #include "bass_api.h"
 #include "bass_library.h"
+#include "bench_clock.h"
 
 namespace {
 
@@ -61,16 +62,6 @@ bool WriteXm(const wchar_t* name) {
   return ok;
 }
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 bool Bench(const Bass& b, const std::wstring& kind, const std::wstring& path) {
   const double start = Now();

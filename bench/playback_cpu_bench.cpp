@@ -20,20 +20,9 @@
 #include <string>
 
 #include "program_runner.h"
+#include "test_support.h"
 
 namespace {
-
-std::string ReadAll(const std::wstring& name) {
-  HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return {};
-  std::string text;
-  char buffer[4096];
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-  CloseHandle(file);
-  return text;
-}
 
 // Under Wine: the /proc folder of the Unix process whose command line holds
 // Marker (the program folder's unique name), or "".
@@ -46,7 +35,7 @@ std::wstring UnixProcessFolder(const std::string& Marker) {
     const std::wstring name = found.cFileName;
     if (name.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
     const std::wstring candidate = L"Z:\\proc\\" + name + L"\\";
-    std::string line = ReadAll(candidate + L"cmdline");
+    std::string line = testing_support::ReadFileBytes(candidate + L"cmdline");
     for (char& c : line) c = c == '\0' ? ' ' : c;
     if (line.find(Marker) != std::string::npos && line.find("tavrin.exe") != std::string::npos) folder = candidate;
   } while (folder.empty() && FindNextFileW(search, &found));
@@ -68,7 +57,7 @@ double ProcessSeconds(HANDLE process, const std::wstring& unixFolder) {
   };
   if (!UnderWine())
     return GetProcessTimes(process, &created, &exited, &kernel, &user) ? seconds(kernel) + seconds(user) : 0;
-  const std::string stat = ReadAll(unixFolder + L"stat");
+  const std::string stat = testing_support::ReadFileBytes(unixFolder + L"stat");
   const size_t close = stat.rfind(')');
   if (close == std::string::npos) return 0;
   // After the name: state, then 10 more fields; utime and stime follow.

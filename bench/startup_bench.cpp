@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "program_runner.h"
+#include "bench_clock.h"
 
 namespace {
 
@@ -48,16 +49,6 @@ bool Painted(HWND window) {
   return clean;
 }
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Polls every millisecond: the runner's waits poll more coarsely than the
 // figures need.

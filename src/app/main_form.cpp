@@ -120,38 +120,23 @@ void TTavrinMainForm::CreateControls() {
   Title->SetDrawStyle(dsSimple);
   Title->SetHeight(20);
 
-  BG = new TImage(this);
-  BG->SetName(L"BG");
-  BG->SetParent(this);
-  BG->SetBounds(0, 20, 291, 136);
-
-  PaintBox = new TPaintBox(this);
-  PaintBox->SetName(L"PaintBox");
-  PaintBox->SetParent(this);
-  PaintBox->SetBounds(93, 75, 104, 25);
-
-  SongInfoLabel = new TScrollLabel(this);
-  SongInfoLabel->SetName(L"SongInfoLabel");
-  SongInfoLabel->SetParent(this);
+  // Until a skin places them: the built-in skin's places.
+  auto control = [this]<typename C>(C*& Field, const wchar_t* Name, int X, int Y, int W, int H) {
+    Field = new C(this);
+    Field->SetName(Name);
+    Field->SetParent(this);
+    Field->SetBounds(X, Y, W, H);
+  };
+  control(BG, L"BG", 0, 20, 291, 136);
+  control(PaintBox, L"PaintBox", 93, 75, 104, 25);
+  control(SongInfoLabel, L"SongInfoLabel", 10, 32, 162, 13);
   SongInfoLabel->SetTransparent(true);
-  SongInfoLabel->SetBounds(10, 32, 162, 13);
-
-  BitRateLabel = new TTntLabel(this);
-  BitRateLabel->SetName(L"BitRateLabel");
-  BitRateLabel->SetParent(this);
+  control(BitRateLabel, L"BitRateLabel", 187, 34, 100, 15);
   BitRateLabel->SetTransparent(true);
   BitRateLabel->SetAutoSize(false);
-  BitRateLabel->SetBounds(187, 34, 100, 15);
-
-  TimeLabel = new TPicTimeLabel(this);
-  TimeLabel->SetName(L"TimeLabel");
-  TimeLabel->SetParent(this);
-  TimeLabel->SetBounds(92, 60, 106, 16);
-
-  StateControl = new TStateControl(this);
-  StateControl->SetName(L"StateControl");
-  StateControl->SetParent(this);
-  StateControl->SetBounds(72, 72, 18, 18);
+  BitRateLabel->SetBounds(187, 34, 100, 15);  // again: it had sized itself to its text
+  control(TimeLabel, L"TimeLabel", 92, 60, 106, 16);
+  control(StateControl, L"StateControl", 72, 72, 18, 18);
 
   auto button = [this](TImageBut*& Field, const wchar_t* Name, uint8_t States,
                        std::function<void()> OnClick) {
