@@ -179,7 +179,8 @@ void CreateSkinCommands(TTavrinMainForm* Form) {
     auto* a = new TTntAction(Form);
     a->SetName(Name);
     a->SetActionList(Form->Actions);
-    a->SetShortCut(ShortCut(static_cast<uint16_t>(Key), 0));
+    // A single key: off while a text box has the keyboard, as the transport's.
+    Form->AddSingleKeyShortcut(a, ShortCut(static_cast<uint16_t>(Key), 0));
     a->SetOnExecute([Execute](TObject*) { Execute(); });
     return a;
   };
