@@ -118,10 +118,19 @@ void TImageBut::SetBut(TBitmap* Value) {
     BitBlt(shape.Canvas()->Handle(), 0, 0, width, frameHeight, Value->Canvas()->Handle(), 0, 0,
            SRCCOPY);
     region = CreateRegionFromBitmap(&shape, kButtonKey);
+    // A frame without key pixels is the whole rectangle: no region at all,
+    // which spares the window system a shape for every square button.
+    RECT box{};
+    if (region != nullptr && GetRgnBox(region, &box) == SIMPLEREGION && box.left == 0 &&
+        box.top == 0 && box.right == width && box.bottom == frameHeight) {
+      DeleteObject(region);
+      region = nullptr;
+    }
   }
+  const bool unchanged = region == nullptr && FRegion == nullptr;
   if (FRegion != nullptr) DeleteObject(FRegion);
   FRegion = region;
-  ApplyRegion();
+  if (!unchanged) ApplyRegion();
   if (Value == nullptr)
     FBut->SetHandle(nullptr);
   else if (Value != FBut.get())

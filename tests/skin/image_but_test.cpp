@@ -148,11 +148,15 @@ TEST_F(ImageButTest, ShapesItselfToTheNewPicturesTopFrame) {
     EXPECT_EQ(box.bottom, 8);  // neither the old picture's 20 rows nor the second frame
     DeleteObject(region);
   }
-  // An all-blue frame gives no shape: the window gets its full rectangle back.
-  button->SetBut(MakeBitmap(12, 16, pf24bit, [](int, int) { return kBlue; }).get());
-  HRGN region = CreateRectRgn(0, 0, 0, 0);
-  EXPECT_EQ(GetWindowRgn(button->Handle(), region), ERROR);
-  DeleteObject(region);
+  // An all-blue frame gives no shape, and neither does a frame without blue:
+  // the window has its full rectangle.
+  for (int colour : {kBlue, 0x808080}) {
+    button->SetBut(picture.get());
+    button->SetBut(MakeBitmap(12, 16, pf24bit, [colour](int, int) { return colour; }).get());
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    EXPECT_EQ(GetWindowRgn(button->Handle(), region), ERROR) << std::hex << colour;
+    DeleteObject(region);
+  }
 }
 
 TEST(ScrollLabel, ScrollsOneUnitPerTickOnlyWhileTheTextIsTooWide) {
