@@ -71,13 +71,6 @@ struct TMainCell {
 const TCell& CellOf(const TCell& Cell) { return Cell; }
 const TCell& CellOf(const TMainCell& Main) { return Main.Cell; }
 
-// A button's picture: the button takes one frame's size.
-void SetButtonPicture(TImageBut* Button, TBitmap* Picture) {
-  Button->SetBut(Picture);
-  Button->SetBounds(Button->Left(), Button->Top(), Picture->Width(),
-                    Picture->Height() / std::max<int>(Button->NumStates(), 1));
-}
-
 template <TImageBut* TTavrinMainForm::*Field>
 void Button(TTavrinMainForm* Form, TBitmap* Cell) {
   SetButtonPicture(Form->*Field, Cell);
@@ -186,10 +179,6 @@ std::vector<TBitmap> CutCells(TBitmap* Sheet, const Use (&Cells)[N], const wchar
 
 // ------------------------------------------------------------ description
 
-TColor ReadColor(const TCoolIni& Ini, const wchar_t* Key, TColor Missing) {
-  return static_cast<TColor>(Ini.ReadInteger(L"Colors", Key, static_cast<int32_t>(Missing)));
-}
-
 void ApplyFont(TControl* Control, const TCoolIni& Ini, const wchar_t* Key,
                const std::wstring& DefaultName, int32_t DefaultSize) {
   Control->Font()->SetName(WideToAnsi(Ini.ReadString(L"FontNames", Key, DefaultName)));
@@ -197,14 +186,14 @@ void ApplyFont(TControl* Control, const TCoolIni& Ini, const wchar_t* Key,
 }
 
 void ApplyMainColors(TTavrinMainForm* Form, const TCoolIni& Ini) {
-  Form->SongInfoLabel->Font()->SetColor(ReadColor(Ini, L"SongLabel", 0xFFFF));
-  Form->BitRateLabel->Font()->SetColor(ReadColor(Ini, L"RateLabel", 0xFFFF));
+  Form->SongInfoLabel->Font()->SetColor(Ini.ReadColor(L"SongLabel", 0xFFFF));
+  Form->BitRateLabel->Font()->SetColor(Ini.ReadColor(L"RateLabel", 0xFFFF));
   if (SpectrumVis) {
     SpectrumVis->GradientTop = Ini.ReadRGB(L"Colors", L"VisLineStart");
     SpectrumVis->GradientBottom = Ini.ReadRGB(L"Colors", L"VisLineEnd");
-    SpectrumVis->PeakColor = ReadColor(Ini, L"VisPeak", 0xFFFF);
+    SpectrumVis->PeakColor = Ini.ReadColor(L"VisPeak", 0xFFFF);
   }
-  if (ScopeVis) ScopeVis->LineColor = ReadColor(Ini, L"VisPolyline", 0xFFFF);
+  if (ScopeVis) ScopeVis->LineColor = Ini.ReadColor(L"VisPolyline", 0xFFFF);
 }
 
 // The rows and the playing entry take the skin's font, when the user wants it.

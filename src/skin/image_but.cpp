@@ -138,6 +138,12 @@ void TImageBut::SetBut(TBitmap* Value) {
   Invalidate();
 }
 
+void SetButtonPicture(TImageBut* Button, TBitmap* Picture) {
+  Button->SetBut(Picture);
+  Button->SetBounds(Button->Left(), Button->Top(), Picture->Width(),
+                    Picture->Height() / std::max<int>(Button->NumStates(), 1));
+}
+
 void TImageBut::ApplyRegion() {
   if (!HandleAllocated()) return;
   // SetWindowRgn takes the region it is given, and a re-created window needs

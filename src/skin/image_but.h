@@ -104,6 +104,9 @@ class TImageBut : public TCustomControl {
 // that wants to drive the ticks itself (a test) sets the timer's Interval to 0,
 // which keeps the system timer off while Enabled still says whether the label
 // scrolls, and calls the timer's OnTimer.
+// A skin's picture for Button: the button takes the size of one frame.
+void SetButtonPicture(TImageBut* Button, TBitmap* Picture);
+
 class TScrollLabel : public TTntLabel {
  public:
   explicit TScrollLabel(TComponent* AOwner);

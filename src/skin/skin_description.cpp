@@ -36,13 +36,6 @@ void Fill(TWideStrings* Strings, const std::vector<std::wstring>& Lines) {
   Strings->EndUpdate();
 }
 
-std::string Ascii(const std::wstring& Text) {
-  std::string ascii(Text.size(), '?');
-  for (size_t i = 0; i < Text.size(); ++i)
-    if (Text[i] > 0 && Text[i] < 0x80) ascii[i] = static_cast<char>(Text[i]);
-  return ascii;
-}
-
 std::string ReadBounded(const std::wstring& FileName) {
   HANDLE file = CreateFileW(FileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -128,7 +121,7 @@ std::wstring TCoolIniText::ReadString(const std::wstring& Section, const std::ws
   RGBTRIPLE rgb{};
   // Only "r,g,b" here: plain colours are shifted once, by ReadInteger.
   if (!ShiftsHue(Section, Ident) || value.find(L',') == std::wstring::npos ||
-      !StrToRGBTriple(Ascii(value), rgb))
+      !StrToRGBTriple(SkinValueAscii(value), rgb))
     return value;
   ShiftHueRGB(*FHue, rgb);
   return std::to_wstring(rgb.rgbtRed) + L"," + std::to_wstring(rgb.rgbtGreen) + L"," +

@@ -23,17 +23,6 @@ namespace {
 
 const std::wstring kColors = L"Colors";
 
-// A button's picture: the button takes one frame's size.
-void SetButtonPicture(TImageBut* Button, TBitmap* Picture) {
-  Button->SetBut(Picture);
-  Button->SetBounds(Button->Left(), Button->Top(), Picture->Width(),
-                    Picture->Height() / std::max<int>(Button->NumStates(), 1));
-}
-
-TColor ReadColor(const TCoolIni& Ini, const wchar_t* Key, TColor Missing) {
-  return static_cast<TColor>(Ini.ReadInteger(kColors, Key, static_cast<int32_t>(Missing)));
-}
-
 }  // namespace
 
 bool ApplyPlaylistSheet(TPlaylist* Form, TBitmap* Sheet) {
@@ -81,15 +70,15 @@ bool ApplyPlaylistSheet(TPlaylist* Form, TBitmap* Sheet) {
 void ApplyPlaylistSkinOptions(TPlaylist* Form, const TCoolIni& Ini, const std::wstring& SkinFolder,
                               int32_t MainWidth, int32_t MainHeight) {
   TPlayListBox* list = Form->FileList;
-  list->SetItemBGColor(ReadColor(Ini, L"ItemBGColor", 0));
+  list->SetItemBGColor(Ini.ReadColor(L"ItemBGColor", 0));
   Form->SetColor(list->ItemBGColor());
   Form->SliderPanel->SetColor(list->ItemBGColor());
-  list->SetSelectedItemBGColor(ReadColor(Ini, L"SelectedItemBGColor", 0xFFFFFF));
-  list->ItemFont()->SetColor(ReadColor(Ini, L"ItemColor", 0x00FF00));
-  list->SelectedItemFont()->SetColor(ReadColor(Ini, L"PlayingItemColor", 0xFFFFFF));
-  list->SetNumbersBGColor(ReadColor(Ini, L"NumbersBGColor", 0));
-  Form->FindBox->SetColor(ReadColor(Ini, L"FindBoxBG", 0xFFFFFF));
-  Form->FindBox->Font()->SetColor(ReadColor(Ini, L"FindBoxText", 0));
+  list->SetSelectedItemBGColor(Ini.ReadColor(L"SelectedItemBGColor", 0xFFFFFF));
+  list->ItemFont()->SetColor(Ini.ReadColor(L"ItemColor", 0x00FF00));
+  list->SelectedItemFont()->SetColor(Ini.ReadColor(L"PlayingItemColor", 0xFFFFFF));
+  list->SetNumbersBGColor(Ini.ReadColor(L"NumbersBGColor", 0));
+  Form->FindBox->SetColor(Ini.ReadColor(L"FindBoxBG", 0xFFFFFF));
+  Form->FindBox->Font()->SetColor(Ini.ReadColor(L"FindBoxText", 0));
   const std::wstring background = Ini.ReadString(kColors, L"PLBGPic", L"");
   if (background.empty() || SkinFolder.empty())
     list->FreeBackground();
