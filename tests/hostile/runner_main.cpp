@@ -286,8 +286,11 @@ const Decoders& LoadBass() {
 enum class Creator { kStream, kMusic, kWma };
 
 // Opens the file as the program would and decodes it to its end, then seeks
-// and reads the tags. Streams must end within far more than a mutant of a
-// fixture can hold; a module's song may be long, so it is only cut short.
+// and reads the tags. A mutant may legitimately decode to far more than its
+// fixture (a run of tiny frames at a low rate, resampled), so a stream fails
+// only when it keeps producing sound without reading further into its file:
+// one that loops or never ends. A module's song may be long, so it is only
+// cut short.
 std::string Decode(const std::wstring& file, Creator creator) {
   const Decoders& b = LoadBass();
   DWORD handle = 0;
@@ -310,19 +313,29 @@ std::string Decode(const std::wstring& file, Creator creator) {
   BASS_CHANNELINFO info{};
   b.BASS_ChannelGetInfo(handle, &info);
   const uint64_t frameBytes = uint64_t{2} * std::max<DWORD>(info.chans, 1);
-  const uint64_t cap =
-      std::min<uint64_t>((creator == Creator::kMusic ? 30 * 44100 : 8000000) * frameBytes, 96u << 20);
+  const uint64_t stallCap = std::min<uint64_t>(8000000 * frameBytes, 32u << 20);
+  const uint64_t cap = creator == Creator::kMusic ? 30 * 44100 * frameBytes : uint64_t{96} << 20;
   std::vector<char> buffer(1 << 16);
-  uint64_t total = 0;
+  uint64_t total = 0, sinceProgress = 0;
+  QWORD furthest = 0;
+  std::string failure;
   for (;;) {
     const DWORD got = b.BASS_ChannelGetData(handle, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (got == DWORD(-1) || got == 0) break;
     total += got;
+    sinceProgress += got;
+    const QWORD at = b.BASS_StreamGetFilePosition(handle, BASS_FILEPOS_DECODE);
+    if (at != QWORD(-1) && at > furthest) {
+      furthest = at;
+      sinceProgress = 0;
+    }
+    if (creator != Creator::kMusic && sinceProgress >= stallCap) {
+      failure = "decoding did not end: " + std::to_string(sinceProgress) +
+                " bytes without reading past file position " + std::to_string(furthest);
+      break;
+    }
     if (total >= cap) break;
   }
-  std::string failure;
-  if (total >= cap && creator != Creator::kMusic)
-    failure = "decoding did not end after " + std::to_string(total) + " bytes";
   const QWORD length = b.BASS_ChannelGetLength(handle);
   b.BASS_ChannelSetPosition(handle, length != QWORD(-1) ? length / 2 : 0);
   b.BASS_ChannelGetData(handle, buffer.data(), static_cast<DWORD>(buffer.size()));
