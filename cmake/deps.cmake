@@ -17,6 +17,7 @@
 # extern "C" { } from C++.
 
 include_guard(GLOBAL)
+include(${CMAKE_CURRENT_LIST_DIR}/delay_imports.cmake)
 
 set(_tavrin_deps_hint
   "Build them with scripts/build-deps and configure with\n"
@@ -61,7 +62,14 @@ set_target_properties(deps::openmpt PROPERTIES IMPORTED_LINK_INTERFACE_LANGUAGES
 
 # The pkg-config files also list -latomic, but nothing in this build needs it
 # on x86-64, and without -static it would drag in libatomic-1.dll.
-_tavrin_dep_library(avutil libavutil.a bcrypt user32)
+#
+# avutil seeds its random numbers through bcrypt.dll, which Wine backs with
+# gnutls: it is imported late, so basswma.dll costs nothing of it until
+# something asks for a seed.
+tavrin_delay_import(_tavrin_bcrypt bcrypt.dll
+  BCryptOpenAlgorithmProvider BCryptGenRandom BCryptCloseAlgorithmProvider)
+_tavrin_dep_library(avutil libavutil.a "${_tavrin_bcrypt}" user32)
+unset(_tavrin_bcrypt)
 _tavrin_dep_library(swresample libswresample.a deps::avutil)
 _tavrin_dep_library(avcodec libavcodec.a deps::avutil ole32 user32)
 _tavrin_dep_library(avformat libavformat.a deps::avcodec deps::avutil)

@@ -14,4 +14,5 @@ function(tavrin_split_debug_info target)
     COMMAND ${TAVRIN_OBJCOPY} --strip-debug --add-gnu-debuglink=${debug_file}
             $<TARGET_FILE:${target}>
     VERBATIM)
+  target_link_options(${target} PRIVATE -Wl,--file-alignment=4096)
 endfunction()

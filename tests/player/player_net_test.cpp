@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cmath>
 
+#include "engine/bass_errors.h"
 #include "loopback_server.h"
 #include "player_fixture.h"
 #include "test_support.h"
@@ -47,7 +48,7 @@ TEST(PlayerNet, AnInternetMp3ReadsItsTagsOnlyOnceDownloaded) {
     player->SetOnDownloaded([&](TObject*, const std::string& content) { downloaded.push_back(content); });
     BoxRecorder boxes;
     std::string url = server.Url("/song.mp3");
-    ASSERT_TRUE(player->Open(Wide(url)));
+    ASSERT_TRUE(player->Open(Wide(url))) << GetBASSErrorText();
     EXPECT_TRUE(boxes.Boxes.empty());
     EXPECT_EQ(player->ChannelKind(), ckStream);
     EXPECT_TRUE(player->IsNetStream());

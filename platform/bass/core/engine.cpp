@@ -132,11 +132,18 @@ int Engine::Init(int device, uint32_t freq, uint32_t flags) {
   const size_t leadFrames = size_t{rate} * leadMs / 1000;
   const size_t blockFrames = std::max<size_t>(leadFrames / kBlocksPerLead, rate / 100);
 
+  // The sound card is opened when something first plays; until then, and
+  // when it cannot be opened, a silent output keeps time. Device 0 and the
+  // tests' choices get their output at once.
   std::unique_ptr<Output> output;
-  if (device == 1 && choice.kind == OutputChoice::Kind::kAuto && !choice.manualClock)
-    output = OpenWaveOutOutput(rate, blockFrames, std::max<size_t>(2, leadFrames / blockFrames));
-  if (!output) {
-    // No sound card, device 0, or a test's choice: a silent output keeps time.
+  Mixer::OutputOpener openLater;
+  if (device == 1 && choice.kind == OutputChoice::Kind::kAuto && !choice.manualClock) {
+    const size_t blocks = std::max<size_t>(2, leadFrames / blockFrames);
+    openLater = [rate, blockFrames, blocks, leadFrames] {
+      std::unique_ptr<Output> card = OpenWaveOutOutput(rate, blockFrames, blocks);
+      return card ? std::move(card) : OpenClockOutput(rate, leadFrames, false, std::wstring());
+    };
+  } else {
     std::wstring capture = device == 1 && choice.kind == OutputChoice::Kind::kCapture
                                ? choice.capturePath : std::wstring();
     output = OpenClockOutput(rate, leadFrames, choice.manualClock, capture);
@@ -146,7 +153,7 @@ int Engine::Init(int device, uint32_t freq, uint32_t flags) {
   Mixer::Hooks hooks{[this] { return MixableChannels(); }, [this] { return CurrentMix(); },
                      [this](uint32_t handle) { FreeChannel(handle); }};
   mixer_ = std::make_shared<Mixer>(std::move(output), rate, blockFrames, choice.manualClock,
-                                   std::move(hooks));
+                                   std::move(hooks), std::move(openLater));
   device_ = {device, rate, flags, leadMs, static_cast<uint32_t>(blockFrames * 1000 / rate)};
   mixer_->Start();
   return BASS_OK;
@@ -319,6 +326,7 @@ int Engine::Play(uint32_t handle, bool restart) {
     std::shared_ptr<Channel> other;
     if (Find(link, other) == BASS_OK && !other->DecodeOnly()) other->Play(restart);
   }
+  if (auto mixer = CurrentMixer()) mixer->Wake();
   return BASS_OK;
 }
 

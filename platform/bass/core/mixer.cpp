@@ -15,9 +15,10 @@ struct MixScope {
 }  // namespace
 
 Mixer::Mixer(std::unique_ptr<Output> output, uint32_t rate, size_t blockFrames, bool manualClock,
-             Hooks hooks)
-    : output_(std::move(output)), rate_(rate), blockFrames_(std::max<size_t>(blockFrames, 1)),
-      manual_(manualClock), hooks_(std::move(hooks)) {
+             Hooks hooks, OutputOpener openLater)
+    : output_(std::move(output)), openLater_(std::move(openLater)), rate_(rate),
+      blockFrames_(std::max<size_t>(blockFrames, 1)), manual_(manualClock), hooks_(std::move(hooks)) {
+  live_ = output_.get();
   stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
@@ -29,7 +30,23 @@ Mixer::~Mixer() {
 bool Mixer::OnMixingThread() { return tlsMixDepth > 0; }
 
 void Mixer::Start() {
-  if (!manual_) thread_ = std::thread([this] { Run(); });
+  std::lock_guard lock(mutex_);
+  if (output_) StartThread();
+}
+
+void Mixer::Wake() {
+  if (live_ || !openLater_) return;  // the common case: nothing to wait for
+  std::lock_guard lock(mutex_);
+  if (output_ || shutDown_ || !openLater_) return;
+  output_ = openLater_();
+  if (!output_) return;
+  if (paused_) output_->SetPaused(true);
+  live_ = output_.get();
+  StartThread();
+}
+
+void Mixer::StartThread() {
+  if (!manual_ && !thread_.joinable()) thread_ = std::thread([this] { Run(); });
 }
 
 void Mixer::Run() {
@@ -57,7 +74,7 @@ void Mixer::Shutdown() {
   std::lock_guard lock(mutex_);
   if (shutDown_) return;
   shutDown_ = true;
-  output_->Close();
+  if (output_) output_->Close();
 }
 
 bool Mixer::Advance(uint64_t frames) {
@@ -77,7 +94,7 @@ void Mixer::SetPaused(bool paused) {
   std::lock_guard lock(mutex_);
   if (paused_ == paused || shutDown_) return;
   paused_ = paused;
-  output_->SetPaused(paused);
+  if (output_) output_->SetPaused(paused);
 }
 
 bool Mixer::Paused() {
@@ -85,7 +102,10 @@ bool Mixer::Paused() {
   return paused_;
 }
 
-uint64_t Mixer::HeardFrames() { return output_->HeardFrames(); }
+uint64_t Mixer::HeardFrames() {
+  Output* output = live_;
+  return output ? output->HeardFrames() : 0;
+}
 
 void Mixer::MixBlock(size_t frames) {
   MixScope scope;
