@@ -2,6 +2,10 @@
 // and opening files.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
+
 #include "bass_library.h"
 #include "wav_fixtures.h"
 
@@ -22,6 +26,17 @@ class BassSetup : public ::testing::Test {
   int Error() const { return b.BASS_ErrorGetCode(); }
   const BassLibrary& b = Bass();
 };
+
+size_t ThreadsOfThisProcess() {
+  size_t count = 0;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  CloseHandle(snapshot);
+  return count;
+}
 
 TEST_F(BassSetup, VersionAndDevices) {
   EXPECT_EQ(b.BASS_GetVersion(), 0x20002u);
@@ -110,6 +125,24 @@ TEST_F(BassSetup, TheEnvironmentChoosesTheOutputWithoutTheHook) {
   ASSERT_TRUE(b.BASS_Test_AdvanceClock(1234));
   ASSERT_TRUE(b.BASS_Free());
   EXPECT_EQ(CaptureSamples(testing_support::ReadFileBytes(capture)).size(), 2u * 1234);
+}
+
+// An idle player holds no sound card and runs no mixing thread: the default
+// output opens (or, without a card, a silent one keeps time) at the first play.
+TEST_F(BassSetup, TheDefaultOutputOpensWhenAChannelFirstPlays) {
+  ASSERT_TRUE(b.BASS_Test_SetOutput(nullptr, nullptr));
+  const size_t idle = ThreadsOfThisProcess();
+  ASSERT_TRUE(b.BASS_Init(1, 44100, 0, nullptr, nullptr));
+  EXPECT_EQ(ThreadsOfThisProcess(), idle);
+  const std::string wav = MakeWav({}, Constant(0.1f, 0.1f, 44100));
+  HSTREAM stream = b.BASS_StreamCreateFile(TRUE, wav.data(), 0, wav.size(), 0);
+  ASSERT_NE(stream, 0u);
+  EXPECT_EQ(ThreadsOfThisProcess(), idle);
+  ASSERT_TRUE(b.BASS_ChannelPlay(stream, FALSE));
+  EXPECT_GT(ThreadsOfThisProcess(), idle);
+  const DWORD deadline = GetTickCount() + 3000;
+  while (b.BASS_ChannelGetPosition(stream) == 0 && GetTickCount() < deadline) Sleep(10);
+  EXPECT_GT(b.BASS_ChannelGetPosition(stream), 0u);
 }
 
 TEST_F(BassSetup, ConfigurationIsStoredAndReturned) {
