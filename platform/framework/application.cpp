@@ -273,16 +273,29 @@ void TApplication::ProcessMessages() {
   }
 }
 
+namespace {
+bool IsTimerOrNotification(UINT Message) {
+  return Message == WM_TIMER || (Message >= WM_USER && Message <= 0xBFFF);
+}
+}  // namespace
+
 void TApplication::HandleMessage() {
   MSG msg{};
   if (!ProcessMessage(msg)) {
-    Idle(msg);
+    // The idle work sees the last message handled when every one since the
+    // last idle was a timer's or a notification; otherwise none, so it looks
+    // for the control under the mouse.
+    Idle(FOnlyQuietSinceIdle ? FLastSinceIdle : msg);
+    FOnlyQuietSinceIdle = true;
+    FLastSinceIdle = MSG{};
     if (FIdleDone && !FTerminated) WaitMessage();
   }
 }
 
 bool TApplication::ProcessMessage(MSG& Msg) {
   if (!PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  FOnlyQuietSinceIdle = FOnlyQuietSinceIdle && IsTimerOrNotification(Msg.message);
+  FLastSinceIdle = Msg;
   if (Msg.message == WM_QUIT) {
     FTerminated = true;
     return true;
@@ -484,8 +497,7 @@ void TApplication::Idle(const MSG& Msg) {
   // was at the last look cannot have changed the control under the mouse:
   // a fast timer (the visualisation) would otherwise ask the system for the
   // cursor and the window under it on every tick.
-  const bool quiet = (Msg.message == WM_TIMER || (Msg.message >= WM_USER && Msg.message <= 0xBFFF)) &&
-                     FMousePlaceKnown && Msg.pt.x == FMousePlace.x && Msg.pt.y == FMousePlace.y;
+  const bool quiet = IsTimerOrNotification(Msg.message) && FMousePlaceKnown && Msg.pt.x == FMousePlace.x && Msg.pt.y == FMousePlace.y;
   TControl* control = quiet ? FMouseControl : DoMouseIdle();
   FMousePlace = Msg.pt;
   FMousePlaceKnown = Msg.message != 0 || Msg.hwnd != nullptr;

@@ -393,6 +393,10 @@ class TApplication : public TComponent {
   // The cursor as the last message that ran the idle work saw it.
   POINT FMousePlace{};
   bool FMousePlaceKnown = false;
+  // The messages handled since the last idle work: whether each was a timer's
+  // or a posted notification (which cannot move the mouse), and the last one.
+  bool FOnlyQuietSinceIdle = false;
+  MSG FLastSinceIdle{};
   RECT FHintCursorRect{};
   THintWindow* FHintWindow = nullptr;
   THintWindowClass FHintWindowClass = &NewHintWindow<THintWindow>;

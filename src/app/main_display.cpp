@@ -39,18 +39,19 @@ std::wstring RateLine(uint32_t KBitRate, uint32_t SampleRate) {
 // Runs Paint(dc) on the visualisation area of its window's device context,
 // which is let go again after the frame: a frame every 20 ms must not keep a
 // window DC. The plain DC, not the box's canvas: a frame needs no font, pen or
-// brush of the canvas's, and selecting them costs more than the drawing.
+// brush of the canvas's, and selecting them costs more than the drawing. The
+// form's DC is a common one, which comes back with its defaults the next time,
+// so the clip and origin set here need no undoing (restoring a saved state
+// selects every object again).
 template <typename F>
 void PaintOnBox(TPaintBox* Box, F Paint) {
   TWinControl* parent = Box->Parent();
   if (!parent || !parent->HandleAllocated()) return;
   HDC dc = GetDC(parent->Handle());
   if (!dc) return;
-  const int saved = SaveDC(dc);
   IntersectClipRect(dc, Box->Left(), Box->Top(), Box->Left() + Box->Width(), Box->Top() + Box->Height());
   SetViewportOrgEx(dc, Box->Left(), Box->Top(), nullptr);
   Paint(dc);
-  RestoreDC(dc, saved);
   ReleaseDC(parent->Handle(), dc);
 }
 

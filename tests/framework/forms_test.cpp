@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -448,6 +449,34 @@ TEST_F(FormsTest, TheHintWindowShowsTheShortHintOfTheControlUnderTheCursor) {
     if (s.rfind("mouse", 0) == 0) mouse.push_back(s);
   }
   EXPECT_EQ(mouse, (std::vector<std::string>{"mouse in knob", "mouse out knob"}));
+}
+
+// The message loop skips the look for the control under the mouse after a
+// timer's tick, but not after the mouse moved: a fast timer must not hide it.
+TEST_F(FormsTest, TheLoopFindsTheControlUnderAMovedMouseWhileAFastTimerTicks) {
+  std::vector<std::string> log;
+  TForm form(nullptr);
+  form.SetBounds(200, 200, 300, 200);
+  auto* knob = new TProbe(&form, "knob", &log);
+  knob->SetBounds(10, 10, 50, 50);
+  form.Show();
+  TTimer timer(nullptr);
+  timer.SetInterval(5);
+  int ticks = 0;
+  timer.SetOnTimer([&](TObject*) { ++ticks; });
+  timer.SetEnabled(true);
+  SetCursorPos(0, 0);
+  auto loopUntil = [&](auto done) {
+    const DWORD deadline = GetTickCount() + 3000;
+    while (!done() && GetTickCount() < deadline) app->HandleMessage();
+    return done();
+  };
+  ASSERT_TRUE(loopUntil([&] { return ticks >= 5; }));
+  const POINT over = knob->ClientToScreen(POINT{5, 5});
+  SetCursorPos(over.x, over.y);
+  EXPECT_TRUE(loopUntil([&] { return std::count(log.begin(), log.end(), "mouse in knob") == 1; }));
+  SetCursorPos(0, 0);
+  EXPECT_TRUE(loopUntil([&] { return std::count(log.begin(), log.end(), "mouse out knob") == 1; }));
 }
 
 TEST_F(FormsTest, FocusMovesSendExitUpTheOldChainThenEnterDownTheNew) {

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "bass_api.h"
+#include <winsock2.h>
+#include <cstdio>
 
 namespace bass_core {
 
@@ -77,6 +79,7 @@ int NetDownload::Start(const std::string& text, const NetDownloadOptions& option
   const bool nothing = d->FDownloaded == 0;
   const bool timedOut = !d->FEnded;
   lock.unlock();
+  fprintf(stderr, "FLAKEDBG start downloaded=%llu len=%llu ended=%d\n", (unsigned long long)d->FDownloaded, (unsigned long long)d->FLength, (int)d->FEnded);
   if (nothing) {
     d->Stop();
     return timedOut || d->FReply.connection->TimedOut() ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEOPEN;
@@ -254,6 +257,7 @@ bool NetDownload::ReadBody(char* buffer, size_t count, size_t& got) {
     count = static_cast<size_t>(std::min<uint64_t>(count, FChunkLeft));
   }
   int n = c.Receive(buffer, count, timeout);
+  if (n <= 0 && !FBlock) fprintf(stderr, "FLAKEDBG receive %d left=%llu wsa=%d to=%d\n", n, (unsigned long long)FBodyLeft, WSAGetLastError(), (int)c.TimedOut());
   if (n <= 0) return false;
   got = static_cast<size_t>(n);
   if (FReply.chunked) FChunkLeft -= got;
