@@ -600,6 +600,53 @@ TEST_F(NetStreams, Mp3WithACoverLargerThanThePreBufferOpensOnceItsAudioCame) {
   b.BASS_StreamFree(s);
 }
 
+TEST_F(NetStreams, AnMpeg2FileOpensWhetherItsEndCameOrNot) {
+  // tagged.mp3 is MPEG-2 (small frames) after an ID3v2 tag. Held: the server
+  // keeps back the file's end until the stream is open, so the decoder is made
+  // over a download still growing. Otherwise the whole file comes at once
+  // but the download procedure holds on to its last block: the opening must
+  // still see a file that ended, not one still growing.
+  const std::string file = ReadCodecFixture(L"tagged.mp3");
+  HSTREAM local = b.BASS_StreamCreateFile(FALSE, CodecFixture(L"tagged.mp3").c_str(), 0, 0,
+                                          BASS_STREAM_DECODE | BASS_UNICODE);
+  const QWORD length = b.BASS_ChannelGetLength(local);
+  b.BASS_StreamFree(local);
+  ASSERT_NE(length, QWORD(-1));
+  struct Proc {
+    std::atomic<size_t> received{0};
+    size_t total = 0;
+    std::atomic<bool> release{false};
+    static void CALLBACK Hold(const void* buffer, DWORD count, void* user) {
+      auto* p = static_cast<Proc*>(user);
+      if (buffer && (p->received += count) == p->total)
+        for (int i = 0; i < 300 && !p->release; ++i) Sleep(10);
+    }
+  };
+  for (const bool held : {true, false}) {
+    SCOPED_TRACE(held ? "end held back" : "last block held");
+    b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, held ? 1000 : 5000);  // pre-buffers of 12,000 and 60,000 bytes
+    auto reply = std::make_shared<PacedReply>();
+    reply->body = file;
+    reply->head = FileReply(file);
+    reply->open = held ? file.size() - 4000 : file.size();
+    server.Route(held ? "/held.mp3" : "/whole.mp3", Paced(reply));
+    Proc proc;
+    proc.total = file.size();
+    HSTREAM s = b.BASS_StreamCreateURL(server.Url(held ? "/held.mp3" : "/whole.mp3").c_str(), 0,
+                                       BASS_STREAM_DECODE, held ? nullptr : &Proc::Hold, &proc);
+    const bool seekable = s && b.BASS_ChannelSetPosition(s, length / 2);
+    proc.release = true;
+    ASSERT_NE(s, 0u) << Error();
+    EXPECT_EQ(seekable, !held) << "seekable once the whole file came";
+    reply->open = file.size();
+    int stalls = 0;
+    const std::vector<int16_t> all = Drain(s, stalls);
+    EXPECT_EQ(all.size() * 2, held ? length : length - length / 2);
+    EXPECT_EQ(b.BASS_ChannelGetLength(s), length);
+    b.BASS_StreamFree(s);
+  }
+}
+
 TEST_F(NetStreams, OggPausesAtTheEdgeOfTheDownloadAndGoesOnWithEachPage) {
   b.BASS_SetConfig(BASS_CONFIG_NET_BUFFER, 5000);
   const struct {

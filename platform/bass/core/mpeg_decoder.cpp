@@ -102,7 +102,10 @@ class MpegDecoder final : public Decoder {
       off_t frames = mpg123_length(handle_);
       if (frames >= 0) length_ = static_cast<uint64_t>(frames);
     }
-    return mpg123_seek(handle_, 0, SEEK_SET) >= 0;
+    // Only the scan moves the sample position off the start. Over a source
+    // it cannot seek (a download), finding the format of an MPEG-2 stream
+    // already reads past its first frame, and a seek back to it is refused.
+    return mpg123_tell(handle_) == 0 || mpg123_seek(handle_, 0, SEEK_SET) >= 0;
   }
 
   uint32_t Rate() const override { return rate_; }

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "bass_api.h"
-#include <cstdio>
 #include "file_decoder.h"
 #include "mpeg_probe.h"
 #include "vorbis_decoder.h"
@@ -196,7 +195,6 @@ int CreateNetDecoder(std::shared_ptr<NetDownload> download, std::unique_ptr<Deco
   const int error = CreateFileDecoder(std::make_unique<DownloadSource>(download, mode), inner, ctype);
   mode->opening = false;
   mode->ogg = ctype == BASS_CTYPE_STREAM_OGG;
-  if (error != BASS_OK) fprintf(stderr, "FLAKEDBG decoder error %d downloaded=%llu ended=%d\n", error, (unsigned long long)download->Downloaded(), (int)download->Ended());
   if (error != BASS_OK) return mode->timedOut ? BASS_ERROR_TIMEOUT : error;
   decoder = std::make_unique<NetDecoder>(std::move(download), std::move(inner), ctype, whole);
   return BASS_OK;

@@ -5,8 +5,6 @@
 #include <cstring>
 
 #include "bass_api.h"
-#include <winsock2.h>
-#include <cstdio>
 
 namespace bass_core {
 
@@ -79,7 +77,6 @@ int NetDownload::Start(const std::string& text, const NetDownloadOptions& option
   const bool nothing = d->FDownloaded == 0;
   const bool timedOut = !d->FEnded;
   lock.unlock();
-  fprintf(stderr, "FLAKEDBG start downloaded=%llu len=%llu ended=%d\n", (unsigned long long)d->FDownloaded, (unsigned long long)d->FLength, (int)d->FEnded);
   if (nothing) {
     d->Stop();
     return timedOut || d->FReply.connection->TimedOut() ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEOPEN;
@@ -257,7 +254,6 @@ bool NetDownload::ReadBody(char* buffer, size_t count, size_t& got) {
     count = static_cast<size_t>(std::min<uint64_t>(count, FChunkLeft));
   }
   int n = c.Receive(buffer, count, timeout);
-  if (n <= 0 && !FBlock) fprintf(stderr, "FLAKEDBG receive %d left=%llu wsa=%d to=%d\n", n, (unsigned long long)FBodyLeft, WSAGetLastError(), (int)c.TimedOut());
   if (n <= 0) return false;
   got = static_cast<size_t>(n);
   if (FReply.chunked) FChunkLeft -= got;
@@ -326,6 +322,10 @@ void NetDownload::Append(const char* data, size_t count) {
       done += n;
     }
     FDownloaded += count;
+    // The last byte of a file ends it at once: between the wake-up here and
+    // Finish, an opener would find the whole file but not its end, and take
+    // it for one still growing.
+    if (!FBlock && FDownloaded == FLength) MarkEnded();
     while (FBlock && FChunks.size() > 1 && FBase + FChunks.front().size() + kKeepBehind <= FConsumed) {
       FBase += FChunks.front().size();
       FChunks.pop_front();
@@ -375,16 +375,20 @@ void NetDownload::Announce(const std::string& text) {
   if (notify) notify(text);
 }
 
+void NetDownload::MarkEnded() {
+  FEnded = true;
+  FComplete = !FBlock && FDownloaded == FLength;
+  // A file cut short is the file of what came: its length follows.
+  if (!FBlock) FLength = FDownloaded;
+}
+
 void NetDownload::Finish() {
   std::function<void()> notify;
   bool stopping;
   {
     std::lock_guard lock(FMutex);
     stopping = FStopping;
-    FEnded = true;
-    FComplete = !FBlock && FDownloaded == FLength;
-    // A file cut short is the file of what came: its length follows.
-    if (!FBlock) FLength = FDownloaded;
+    MarkEnded();
     if (FComplete && FOnComplete && !FNotified) {
       FNotified = true;
       notify = FOnComplete;

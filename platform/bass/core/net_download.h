@@ -86,6 +86,7 @@ class NetDownload : public std::enable_shared_from_this<NetDownload> {
   void Demux(const char* data, size_t count);
   void Append(const char* data, size_t count);
   void AcceptMeta(const std::string& block);
+  void MarkEnded();  // under FMutex
   void Finish();
   size_t Copy(uint64_t offset, void* buffer, size_t count);  // under FMutex
 

@@ -1,6 +1,5 @@
 #include "net_request.h"
 
-#include <winsock2.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -86,7 +85,7 @@ int ReadReplyHead(NetConnection& c, uint32_t timeoutMs, NetReply& reply) {
   for (;;) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return BASS_ERROR_TIMEOUT;
-    if (!c.ReceiveLine(line, kMaxHeaderLine, static_cast<uint32_t>(deadline - now)) && (fprintf(stderr, "FLAKEDBG head line fail lines=%zu wsa=%d\n", reply.lines.size(), WSAGetLastError()), true))
+    if (!c.ReceiveLine(line, kMaxHeaderLine, static_cast<uint32_t>(deadline - now)))
       return c.TimedOut() ? BASS_ERROR_TIMEOUT : BASS_ERROR_FILEOPEN;
     if (reply.lines.empty()) {
       reply.lines.push_back(line);
@@ -124,7 +123,7 @@ int OpenHttp(NetUrl url, const NetOptions& options, NetReply& reply) {
     auto c = std::make_unique<NetConnection>();
     const bool viaProxy = !proxy.host.empty();
     if (int error = c->Connect(viaProxy ? proxy.host : url.host, viaProxy ? proxy.port : url.port, options.timeoutMs))
-      return (fprintf(stderr, "FLAKEDBG connect %d\n", error), error);
+      return error;
     std::string hostField = url.host + (url.port != 80 ? ":" + std::to_string(url.port) : "");
     std::string target = viaProxy ? "http://" + hostField + url.path : url.path;
     std::string request = "GET " + target + " HTTP/1.0\r\nHost: " + hostField +
