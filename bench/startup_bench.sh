@@ -15,11 +15,12 @@ export WINEPREFIX=$build/wineprefix WINEDEBUG=-all
 # The windows need a display; Xvfb stands in when there is none.
 display=()
 [ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1280x1024x24")
-# A warm wineserver, and Wine's background services started first with their
-# output on /dev/null, so that no figure pays for them and none of them holds
-# the pipe this script reads.
+# A warm wineserver, and Wine's background services and desktop process
+# started first with their output on /dev/null, so that no figure pays for
+# them and none of them holds the pipe this script reads.
 /usr/lib/wine/wineserver -p 60 2>/dev/null || true
 "${display[@]}" bash -c '
   "$0/wine-run" cmd /c exit >/dev/null 2>&1 </dev/null || true
+  "$0/wine-run" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1 </dev/null || true
   exec "$0/wine-run" "$1" "$2" 2>/dev/null
 ' "$build" "$bench" "$runs"
