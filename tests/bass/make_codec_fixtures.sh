@@ -18,14 +18,17 @@ mkdir -p "$out"
 cd "$out"
 rm -f .complete
 
-sox -q -n -r 44100 -c 2 -b 16 tone.wav synth 3 sine 440 sine 1000 gain -6
+# -R: sox dithers down to 16 bits with fresh random numbers on each run unless
+# told otherwise, and every fixture below is made from this one; the same
+# bytes on every machine keep the mutants of the hostile tests the same.
+sox -q -R -n -r 44100 -c 2 -b 16 tone.wav synth 3 sine 440 sine 1000 gain -6
 lame --quiet -b 128 tone.wav tone.mp3
 mpg123 -q -w tone_mp3_ref.wav tone.mp3
 ffmpeg -v error -y -i tone.wav -c:a mp2 -b:a 192k tone.mp2
 mpg123 -q -w tone_mp2_ref.wav tone.mp2
 lame --quiet -b 64 --add-id3v2 --tt "Tagged Title" --ta "Tagged Artist" --tl "Tagged Album" \
   tone.wav tagged.mp3
-oggenc -Q -q 4 -t "Ogg Title" -a "Ogg Artist" -c "COMMENT=ünïcode" -o tone.ogg tone.wav
+oggenc -Q -q 4 -s 1 -t "Ogg Title" -a "Ogg Artist" -c "COMMENT=ünïcode" -o tone.ogg tone.wav
 oggdec -Q -o tone_ogg_ref.wav tone.ogg
 ffmpeg -v error -y -i tone.wav -c:a wmav2 -b:a 128k -metadata title="WMA Title" \
   -metadata artist="WMA Artist" tone.wma

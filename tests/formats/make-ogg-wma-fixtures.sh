@@ -7,7 +7,9 @@ mkdir -p "$out"
 cd "$out"
 
 ff() { ffmpeg -nostdin -hide_banner -loglevel error -y "$@"; }
-ogg() { local name=$1; shift; oggenc --quiet "$@" -o "$name"; }
+# A fixed stream serial: oggenc picks a random one otherwise, and the hostile
+# tests' mutants of these files must be the same bytes on every machine.
+ogg() { local name=$1; shift; oggenc --quiet -s 1 "$@" -o "$name"; }
 repeat() { head -c "$2" /dev/zero | tr '\0' "$1"; }
 
 ff -f lavfi -i "sine=frequency=440:duration=3:sample_rate=44100" -ac 2 -fflags +bitexact -map_metadata -1 stereo.wav
