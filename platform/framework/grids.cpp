@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "flag_scope.h"
 #include "format.h"
 
 namespace {
@@ -11,18 +12,6 @@ constexpr int MaxCellSize = 65535;
 constexpr int MaxLineWidth = 64;
 constexpr TColor LineColor = clBtnFace;
 constexpr TColor FixedLineColor = clBlack;
-
-// Sets a flag for as long as it lives, whatever unwinds through it.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& Flag) : FFlag(Flag) { FFlag = true; }
-  ~TFlagScope() { FFlag = false; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& FFlag;
-};
 
 void FillWith(TCanvas* Canvas, const RECT& Rect, TColor Color) {
   if (Rect.right <= Rect.left || Rect.bottom <= Rect.top) return;

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "exceptions.h"
+#include "flag_scope.h"
 
 namespace {
 
@@ -29,19 +30,6 @@ int ColumnFormat(TAlignment Alignment) {
       return LVCFMT_LEFT;
   }
 }
-
-// Sets a flag for the lifetime of the scope.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& Flag) : FFlag(Flag), FOld(Flag) { Flag = true; }
-  ~TFlagScope() { FFlag = FOld; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& FFlag;
-  bool FOld;
-};
 
 // The sub-items of one item: every change reaches the window.
 class TSubItems : public TStringList {

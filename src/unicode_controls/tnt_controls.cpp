@@ -7,6 +7,7 @@
 
 #include "app_exceptions.h"
 #include "exceptions.h"
+#include "flag_scope.h"
 #include "format.h"
 #include "list_control.h"
 #include "foundation/tnt_sysutils.h"
@@ -137,19 +138,6 @@ void SetUpWideHint(THintInfo& Info) {
   GMarkedHintInfo = &Info;
   Info.HintStr = WideToAnsi(WideGetShortHint(WideGetParentHint(Info.HintControl)));
 }
-
-// Sets a flag for the lifetime of the scope and puts the old value back.
-class TFlagScope {
- public:
-  explicit TFlagScope(bool& Flag) : FFlag(Flag), FOld(Flag) { Flag = true; }
-  ~TFlagScope() { FFlag = FOld; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
-
- private:
-  bool& FFlag;
-  bool FOld;
-};
 
 }  // namespace
 

@@ -287,9 +287,9 @@ enum class Creator { kStream, kMusic, kWma };
 
 // Opens the file as the program would and decodes it to its end, then seeks
 // and reads the tags. A mutant may legitimately decode to far more than its
-// fixture (a run of tiny frames at a low rate, resampled), so a stream fails
-// only when it keeps producing sound without reading further into its file:
-// one that loops or never ends. A module's song may be long, so it is only
+// fixture (a short frame repeated thousands of times), so a stream fails only
+// when it keeps producing sound without reading further into its file: one
+// that loops or never ends. A module's song may be long, so it is only
 // cut short.
 std::string Decode(const std::wstring& file, Creator creator) {
   const Decoders& b = LoadBass();
@@ -449,26 +449,36 @@ std::string CheckSkinRoutines(TBitmap& sheet, int rows, int columns) {
   return {};
 }
 
-// The file read from its handle and from a memory stream after other data
-// must give the same picture, leave the stream after what it read, and save
-// a file that reads back as the same picture.
-std::string CheckBitmap(const std::wstring& file, const std::string& bytes, int rows, int columns) {
-  TBitmap fromFile, fromStream;
-  bool loaded = true, streamed = true;
+// Loads the file, and its bytes from a stream after other data; the failure
+// when only one of the two loads. loaded says whether both did.
+template <typename Graphic>
+std::string LoadBothWays(const std::wstring& file, const std::string& bytes, Graphic& fromFile,
+                         Graphic& fromStream, TMemoryStream& stream, bool& loaded) {
+  bool streamed = true;
+  loaded = true;
   try {
     fromFile.LoadFromFile(file);
   } catch (const EInvalidGraphic&) {
     loaded = false;
   }
-  TMemoryStream stream;
   FillStream(stream, kStreamPrefix, bytes);
   try {
     fromStream.LoadFromStream(&stream);
   } catch (const EInvalidGraphic&) {
     streamed = false;
   }
-  if (loaded != streamed)
-    return loaded ? "loads from the file but not from a stream" : "loads from a stream but not from the file";
+  if (loaded == streamed) return {};
+  return loaded ? "loads from the file but not from a stream" : "loads from a stream but not from the file";
+}
+
+// The file read from its handle and from a memory stream after other data
+// must give the same picture, leave the stream after what it read, and save
+// a file that reads back as the same picture.
+std::string CheckBitmap(const std::wstring& file, const std::string& bytes, int rows, int columns) {
+  TBitmap fromFile, fromStream;
+  TMemoryStream stream;
+  bool loaded = false;
+  if (std::string f = LoadBothWays(file, bytes, fromFile, fromStream, stream, loaded); !f.empty()) return f;
   if (!loaded) return {};
   const int64_t w = fromFile.Width(), h = fromFile.Height();
   if (w < 1 || h < 1 || w > MaxBitmapDimension || h > MaxBitmapDimension ||
@@ -503,21 +513,9 @@ std::string SavedBytes(TGraphic& graphic) {
 // size is picked and drawn, and the picture by extension copied to a bitmap.
 std::string CheckIcon(const std::wstring& file, const std::string& bytes) {
   TIcon fromFile, fromStream;
-  bool loaded = true, streamed = true;
-  try {
-    fromFile.LoadFromFile(file);
-  } catch (const EInvalidGraphic&) {
-    loaded = false;
-  }
   TMemoryStream stream;
-  FillStream(stream, kStreamPrefix, bytes);
-  try {
-    fromStream.LoadFromStream(&stream);
-  } catch (const EInvalidGraphic&) {
-    streamed = false;
-  }
-  if (loaded != streamed)
-    return loaded ? "loads from the file but not from a stream" : "loads from a stream but not from the file";
+  bool loaded = false;
+  if (std::string f = LoadBothWays(file, bytes, fromFile, fromStream, stream, loaded); !f.empty()) return f;
   if (!loaded) return {};
   const std::string saved = SavedBytes(fromFile);
   if (saved.empty() || bytes.compare(0, saved.size(), saved) != 0)
