@@ -16,11 +16,11 @@
 #include <string>
 #include <vector>
 
-#include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_system.h"
+#include "foundation/tnt_sysutils.h"
 #include "playlist/comp_list.h"
-#include "playlist/window/entry_reader.h"
-#include "playlist/window/playlist_form.h"
+#include "windows/playlist/entry_reader.h"
+#include "windows/playlist/playlist_form.h"
 
 namespace {
 

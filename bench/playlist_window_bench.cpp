@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "forms.h"
-#include "playlist/window/play_list_box.h"
+#include "framework/forms.h"
+#include "windows/playlist/play_list_box.h"
 
 namespace {
 

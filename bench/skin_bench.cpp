@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "bitmaps.h"
-#include "exceptions.h"
+#include "framework/bitmaps.h"
+#include "framework/exceptions.h"
 #include "skin/hue_shift.h"
 #include "skin/skin_cells.h"
 #include "skin/skin_resources.h"

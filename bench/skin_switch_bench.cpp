@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "app_globals.h"
-#include "dialogs.h"
-#include "main_form.h"
-#include "playlist/window/playlist_form.h"
-#include "settings_xml.h"
-#include "skin/drop_source.h"
-#include "skin_list.h"
-#include "skin_loading.h"
+#include "app/main_form.h"
+#include "app/skin_list.h"
+#include "app/skin_loading.h"
+#include "framework/dialogs.h"
+#include "globals/program_globals.h"
+#include "settings/settings_xml.h"
+#include "shell/drop_source.h"
+#include "windows/playlist/playlist_form.h"
 
 namespace {
 

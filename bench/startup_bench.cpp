@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "program_runner.h"
 #include "bench_clock.h"
+#include "program_runner.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "bitmaps.h"
+#include "framework/bitmaps.h"
 #include "skin/skin_cells.h"
 #include "skin/skin_resources.h"
 #include "skin/vis_drawers.h"

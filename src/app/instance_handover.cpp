@@ -1,4 +1,4 @@
-#include "instance_handover.h"
+#include "app/instance_handover.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 // The main window's language commands: a language file applied to every
 // window that exists.
-#include "app_globals.h"
-#include "localization.h"
-#include "main_form.h"
-#include "playlist/window/playlist_form.h"
+#include "app/main_form.h"
+#include "globals/program_globals.h"
+#include "localization/localization.h"
+#include "windows/playlist/playlist_form.h"
 
 void TTavrinMainForm::LoadLanguage(const std::wstring& Name) {
   LanguageFile = AppDir + L"Lang\\" + Name + L".ini";

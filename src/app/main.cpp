@@ -2,10 +2,10 @@
 // loop.
 #include <windows.h>
 
-#include "forms.h"
-#include "main_form.h"
-#include "playlist/window/playlist_form.h"
-#include "skin/drop_source.h"
+#include "app/main_form.h"
+#include "framework/forms.h"
+#include "shell/drop_source.h"
+#include "windows/playlist/playlist_form.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   InitializeDropSource();

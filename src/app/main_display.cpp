@@ -5,27 +5,27 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app_globals.h"
+#include "app/main_form.h"
+#include "app/transport.h"
 #include "engine/bass22_dynamic.h"
 #include "engine/bass_player.h"
-#include "format.h"
 #include "formats/mpeg_audio.h"
 #include "formats/ogg_vorbis.h"
 #include "formats/wav_file.h"
 #include "formats/wma_tag_editor.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
-#include "images.h"
-#include "localization.h"
-#include "main_form.h"
+#include "framework/format.h"
+#include "framework/images.h"
+#include "framework/timer.h"
+#include "globals/program_globals.h"
+#include "localization/localization.h"
 #include "playlist/comp_list.h"
-#include "playlist/window/play_list_box.h"
-#include "playlist/window/playlist_form.h"
 #include "skin/image_but.h"
 #include "skin/vis_drawers.h"
-#include "timer.h"
-#include "transport.h"
 #include "unicode_controls/tnt_labels.h"
+#include "windows/playlist/play_list_box.h"
+#include "windows/playlist/playlist_form.h"
 
 namespace bass = Bass22_dynamic;
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "actions.h"
-#include "forms.h"
-#include "playlist/window/playlist_host.h"
+#include "framework/actions.h"
+#include "framework/forms.h"
+#include "windows/playlist/playlist_host.h"
 
 class TActionList;
 class TFormTitle;

@@ -4,16 +4,16 @@
 
 #include <algorithm>
 
-#include "app_exceptions.h"
-#include "app_globals.h"
-#include "localization.h"
-#include "main_form.h"
+#include "app/main_form.h"
+#include "app/skin_loading.h"
+#include "framework/app_exceptions.h"
+#include "globals/program_globals.h"
+#include "localization/localization.h"
 #include "playlist/comp_list.h"
-#include "playlist/window/play_list_box.h"
-#include "playlist/window/playlist_form.h"
-#include "settings_xml.h"
+#include "settings/settings_xml.h"
 #include "skin/image_but.h"
-#include "skin_loading.h"
+#include "windows/playlist/play_list_box.h"
+#include "windows/playlist/playlist_form.h"
 
 namespace {
 

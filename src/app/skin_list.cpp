@@ -1,17 +1,17 @@
-#include "skin_list.h"
+#include "app/skin_list.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "actions.h"
-#include "app_globals.h"
-#include "format.h"
+#include "app/main_form.h"
+#include "app/skin_loading.h"
 #include "foundation/tnt_sysutils.h"
-#include "localization.h"
-#include "main_form.h"
-#include "shortcuts.h"
-#include "skin_loading.h"
+#include "framework/actions.h"
+#include "framework/format.h"
+#include "framework/shortcuts.h"
+#include "globals/program_globals.h"
+#include "localization/localization.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_menus.h"
 

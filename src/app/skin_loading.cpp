@@ -1,4 +1,4 @@
-#include "skin_loading.h"
+#include "app/skin_loading.h"
 
 #include <windows.h>
 
@@ -6,17 +6,15 @@
 #include <optional>
 #include <vector>
 
-#include "app_globals.h"
-#include "bitmaps.h"
+#include "app/main_form.h"
+#include "app/skin_list.h"
 #include "engine/bass_player.h"
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_sysutils.h"
-#include "images.h"
-#include "localization.h"
-#include "main_form.h"
-#include "playlist/window/play_list_box.h"
-#include "playlist/window/playlist_form.h"
-#include "playlist/window/playlist_skin.h"
+#include "framework/bitmaps.h"
+#include "framework/images.h"
+#include "globals/program_globals.h"
+#include "localization/localization.h"
 #include "skin/form_title.h"
 #include "skin/hue_shift.h"
 #include "skin/image_but.h"
@@ -24,8 +22,10 @@
 #include "skin/skin_toolkit.h"
 #include "skin/slider.h"
 #include "skin/vis_drawers.h"
-#include "skin_list.h"
 #include "unicode_controls/tnt_labels.h"
+#include "windows/playlist/play_list_box.h"
+#include "windows/playlist/playlist_form.h"
+#include "windows/playlist/playlist_skin.h"
 
 namespace {
 

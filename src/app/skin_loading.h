@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "exceptions.h"
+#include "framework/exceptions.h"
 
 class TObject;
 

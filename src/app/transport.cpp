@@ -1,7 +1,7 @@
 // The main window's transport: which playlist entry plays, starting, pausing,
 // stopping and seeking, what follows the end of a track, the position timer,
 // volume, adding an audio CD or a URL.
-#include "transport.h"
+#include "app/transport.h"
 
 #include <windows.h>
 
@@ -9,25 +9,25 @@
 #include <chrono>
 #include <memory>
 
-#include "app_globals.h"
+#include "app/main_form.h"
 #include "engine/bass_player.h"
 #include "foundation/string_func.h"
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_sysutils.h"
-#include "format.h"
-#include "localization.h"
-#include "main_form.h"
+#include "framework/format.h"
+#include "framework/shortcuts.h"
+#include "framework/timer.h"
+#include "globals/program_globals.h"
+#include "globals/version.h"
+#include "localization/localization.h"
 #include "playlist/comp_list.h"
-#include "playlist/window/play_list_box.h"
-#include "playlist/window/playlist_form.h"
-#include "shortcuts.h"
 #include "skin/image_but.h"
 #include "skin/slider.h"
-#include "timer.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"
-#include "version.h"
+#include "windows/playlist/play_list_box.h"
+#include "windows/playlist/playlist_form.h"
 
 int32_t PlayIndex = -1;
 std::wstring CurrentFileName;

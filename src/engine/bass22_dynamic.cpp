@@ -1,4 +1,4 @@
-#include "bass22_dynamic.h"
+#include "engine/bass22_dynamic.h"
 
 namespace Bass22_dynamic {
 

@@ -1,10 +1,10 @@
-#include "bass_errors.h"
+#include "engine/bass_errors.h"
 
 #include <windows.h>
 
-#include "bass22_dynamic.h"
-#include "dialogs.h"
-#include "format.h"
+#include "engine/bass22_dynamic.h"
+#include "framework/dialogs.h"
+#include "framework/format.h"
 
 std::string BASSErrorText(int code) {
   switch (code) {

@@ -1,25 +1,25 @@
 // TBASSPlayer: construction and teardown, the add-on loader thread, Open and
 // the transport.
-#include "bass_player.h"
+#include "engine/bass_player.h"
 
 #include <cmath>
 
-#include "bass22_dynamic.h"
-#include "bass_errors.h"
-#include "bass_player_text.h"
-#include "basscd22_dynamic.h"
-#include "bassenc22_dynamic.h"
-#include "basswma22_dynamic.h"
-#include "dialogs.h"
+#include "engine/bass22_dynamic.h"
+#include "engine/bass_errors.h"
+#include "engine/bass_player_text.h"
+#include "engine/basscd22_dynamic.h"
+#include "engine/bassenc22_dynamic.h"
+#include "engine/basswma22_dynamic.h"
+#include "engine/program_folder.h"
 #include "formats/mpeg_audio.h"
 #include "formats/ogg_vorbis.h"
 #include "formats/wav_file.h"
 #include "formats/wma_file.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
-#include "program_folder.h"
-#include "thread.h"
-#include "timer.h"
+#include "framework/dialogs.h"
+#include "framework/thread.h"
+#include "framework/timer.h"
 
 namespace bass = Bass22_dynamic;
 namespace basswma = BassWMA22_dynamic;

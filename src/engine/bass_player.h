@@ -13,12 +13,12 @@
 #include <memory>
 #include <string>
 
-#include "bass_api.h"
-#include "component.h"
-#include "encode_channel.h"
-#include "stream_info.h"
-#include "strings.h"
-#include "utility_window.h"
+#include "bass/bass_api.h"
+#include "engine/encode_channel.h"
+#include "engine/stream_info.h"
+#include "framework/component.h"
+#include "framework/string_list.h"
+#include "framework/utility_window.h"
 
 class TCompList;
 class TMPEGaudio;

@@ -1,12 +1,12 @@
 // TBASSPlayer: CD drives, the disc's track list, and opening a CD-track name.
 #include <cstdio>
 
-#include "bass22_dynamic.h"
-#include "bass_player.h"
-#include "basscd22_dynamic.h"
-#include "dialogs.h"
+#include "engine/bass22_dynamic.h"
+#include "engine/bass_player.h"
+#include "engine/basscd22_dynamic.h"
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_system.h"
+#include "framework/dialogs.h"
 #include "playlist/comp_list.h"
 
 namespace basscd = BassCD22_dynamic;

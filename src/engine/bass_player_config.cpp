@@ -2,9 +2,9 @@
 // output and the download state of an internet stream.
 #include <algorithm>
 
-#include "bass22_dynamic.h"
-#include "bass_errors.h"
-#include "bass_player.h"
+#include "engine/bass22_dynamic.h"
+#include "engine/bass_errors.h"
+#include "engine/bass_player.h"
 #include "foundation/tnt_system.h"
 
 namespace bass = Bass22_dynamic;

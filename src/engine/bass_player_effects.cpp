@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "bass22_dynamic.h"
-#include "bass_player.h"
+#include "engine/bass22_dynamic.h"
+#include "engine/bass_player.h"
 
 namespace bass = Bass22_dynamic;
 

@@ -1,4 +1,4 @@
-#include "bass_player.h"
+#include "engine/bass_player.h"
 
 // The add-on flags need no test here: EncodeChannel asks the loaders, which
 // hold a library exactly when the player's flag for it is set.

@@ -4,13 +4,13 @@
 #include <cmath>
 #include <memory>
 
-#include "bass22_dynamic.h"
-#include "bass_player.h"
+#include "engine/bass22_dynamic.h"
+#include "engine/bass_player.h"
 #include "formats/id3v1.h"
 #include "formats/mpeg_audio.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
-#include "timer.h"
+#include "framework/timer.h"
 
 namespace bass = Bass22_dynamic;
 

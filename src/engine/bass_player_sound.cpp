@@ -1,7 +1,7 @@
 // TBASSPlayer: volume, balance, speed and the band-level timer's interval.
-#include "bass22_dynamic.h"
-#include "bass_player.h"
-#include "timer.h"
+#include "engine/bass22_dynamic.h"
+#include "engine/bass_player.h"
+#include "framework/timer.h"
 
 #include <algorithm>
 

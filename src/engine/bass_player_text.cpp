@@ -1,4 +1,4 @@
-#include "bass_player_text.h"
+#include "engine/bass_player_text.h"
 
 #include <cctype>
 #include <cstring>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "stream_info.h"
+#include "engine/stream_info.h"
 
 // The strings of a BASS text list (zero-ended strings up to an empty one);
 // empty for nullptr. Stops after 4096 strings or 1 MB, so a list that lacks

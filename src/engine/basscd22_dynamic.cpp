@@ -1,4 +1,4 @@
-#include "basscd22_dynamic.h"
+#include "engine/basscd22_dynamic.h"
 
 namespace BassCD22_dynamic {
 

@@ -1,4 +1,4 @@
-#include "bassenc22_dynamic.h"
+#include "engine/bassenc22_dynamic.h"
 
 namespace BassEnc22_dynamic {
 

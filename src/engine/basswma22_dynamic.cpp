@@ -1,4 +1,4 @@
-#include "basswma22_dynamic.h"
+#include "engine/basswma22_dynamic.h"
 
 namespace BassWMA22_dynamic {
 

@@ -11,8 +11,8 @@
 
 #include <string>
 
-#include "bass_api.h"
-#include "dynamic_library.h"
+#include "bass/bass_api.h"
+#include "engine/dynamic_library.h"
 
 namespace BassWMA22_dynamic {
 

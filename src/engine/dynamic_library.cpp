@@ -1,6 +1,6 @@
-#include "dynamic_library.h"
+#include "engine/dynamic_library.h"
 
-#include "bass22_dynamic.h"
+#include "engine/bass22_dynamic.h"
 
 namespace tavrin_engine {
 

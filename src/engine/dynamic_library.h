@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "bass_failure.h"
+#include "bass/bass_failure.h"
 
 namespace tavrin_engine {
 

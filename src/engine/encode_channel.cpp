@@ -1,4 +1,4 @@
-#include "encode_channel.h"
+#include "engine/encode_channel.h"
 
 #include <windows.h>
 
@@ -6,13 +6,13 @@
 #include <cwchar>
 #include <memory>
 
-#include "bass22_dynamic.h"
-#include "bass_errors.h"
-#include "bassenc22_dynamic.h"
-#include "basswma22_dynamic.h"
+#include "engine/bass22_dynamic.h"
+#include "engine/bass_errors.h"
+#include "engine/bassenc22_dynamic.h"
+#include "engine/basswma22_dynamic.h"
 #include "foundation/tnt_classes.h"
-#include "dialogs.h"
-#include "exceptions.h"
+#include "framework/dialogs.h"
+#include "framework/exceptions.h"
 
 namespace bass = Bass22_dynamic;
 namespace enc = BassEnc22_dynamic;

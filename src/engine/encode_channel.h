@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 // The percentage done, 0..100, after every block.
 using TEncodeProgress = std::function<void(int32_t Percent)>;

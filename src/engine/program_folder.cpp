@@ -1,4 +1,4 @@
-#include "program_folder.h"
+#include "engine/program_folder.h"
 
 #include "foundation/tnt_sysutils.h"
 

@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "exceptions.h"
 #include "foundation/file_replace.h"
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_sysutils.h"
-#include "streams.h"
+#include "framework/exceptions.h"
+#include "framework/streams.h"
 
 
 TWriteAccess::TWriteAccess(const std::wstring& FileName) : FFileName(FileName) {

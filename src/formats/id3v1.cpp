@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "exceptions.h"
 #include "formats/file_rewrite.h"
 #include "foundation/tnt_classes.h"
+#include "framework/exceptions.h"
 
 constexpr std::array<std::string_view, 148> ID3v1GenreNames = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz",

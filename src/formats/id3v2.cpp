@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "exceptions.h"
 #include "formats/file_rewrite.h"
 #include "formats/id3v2_frames.h"
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_sysutils.h"
+#include "framework/exceptions.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "format.h"
 #include "foundation/tnt_system.h"
+#include "framework/format.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "exceptions.h"
 #include "foundation/tnt_classes.h"
+#include "framework/exceptions.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstring>
 
-#include "streams.h"
+#include "framework/streams.h"
 
 namespace {
 

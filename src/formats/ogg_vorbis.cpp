@@ -7,13 +7,13 @@
 #include <string_view>
 #include <vector>
 
-#include "exceptions.h"
 #include "formats/file_rewrite.h"
 #include "formats/ogg_page.h"
 #include "formats/vorbis_comment.h"
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_system.h"
-#include "streams.h"
+#include "framework/exceptions.h"
+#include "framework/streams.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "exceptions.h"
 #include "foundation/tnt_classes.h"
+#include "framework/exceptions.h"
 
 namespace {
 

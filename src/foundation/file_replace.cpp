@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "exceptions.h"
 #include "foundation/tnt_sysutils.h"
-#include "streams.h"
+#include "framework/exceptions.h"
+#include "framework/streams.h"
 
 namespace {
 

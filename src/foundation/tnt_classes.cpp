@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "exceptions.h"
-#include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_system.h"
-#include "format.h"
+#include "foundation/tnt_sysutils.h"
+#include "framework/exceptions.h"
+#include "framework/format.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "component.h"
-#include "streams.h"
+#include "framework/component.h"
+#include "framework/streams.h"
 
 // Open modes: access in bits 0-1, sharing in bits 4-7.
 constexpr uint16_t fmCreate = 0xFFFF;

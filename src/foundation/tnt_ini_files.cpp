@@ -10,7 +10,7 @@
 
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_sysutils.h"
-#include "wide_strings.h"
+#include "framework/wide_strings.h"
 
 namespace {
 

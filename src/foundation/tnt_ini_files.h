@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <string>
 
-#include "exceptions.h"
-#include "object.h"
+#include "framework/exceptions.h"
+#include "framework/object.h"
 
 class TWideStrings;
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "registry.h"
+#include "framework/registry.h"
 
 class TTntRegistry : public TRegistry {
  public:

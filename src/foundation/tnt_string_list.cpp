@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "exceptions.h"
+#include "framework/exceptions.h"
 
 TTntStringList::~TTntStringList() {
   // Destruction tells nobody.

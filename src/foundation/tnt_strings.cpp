@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "exceptions.h"
 #include "foundation/file_replace.h"
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_system.h"
-#include "streams.h"
+#include "framework/exceptions.h"
+#include "framework/streams.h"
 
 namespace {
 

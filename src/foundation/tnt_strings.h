@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "strings.h"
-#include "wide_strings.h"
+#include "framework/string_list.h"
+#include "framework/wide_strings.h"
 
 enum TTntStreamCharSet : uint8_t { csAnsi = 0, csUnicode = 1, csUnicodeSwapped = 2, csUtf8 = 3 };
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "exceptions.h"
+#include "framework/exceptions.h"
 
 TAVRIN_DECLARE_EXCEPTION(ETntGeneralError, Exception);
 TAVRIN_DECLARE_EXCEPTION(ETntInternalError, Exception);

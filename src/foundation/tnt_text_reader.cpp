@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "exceptions.h"
-#include "streams.h"
+#include "framework/exceptions.h"
+#include "framework/streams.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // whatever the system's converters do with it.
 #include <cstdint>
 
-#include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_system.h"
+#include "foundation/tnt_sysutils.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "exceptions.h"
 #include "foundation/tnt_sysutils.h"
+#include "framework/exceptions.h"
 #include "playlist/m3u.h"
 #include "playlist/text_sorter.h"
 

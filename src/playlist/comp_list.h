@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "persistent.h"
+#include "framework/persistent.h"
+#include "framework/string_list.h"
 #include "playlist/elem.h"
 #include "playlist/history.h"
-#include "strings.h"
 
 class TTextSorter;
 

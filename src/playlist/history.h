@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "persistent.h"
+#include "framework/persistent.h"
 #include "playlist/elem.h"
 
 class THistory : public TPersistent {

@@ -6,8 +6,8 @@
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_text_reader.h"
+#include "framework/streams.h"
 #include "playlist/comp_list.h"
-#include "streams.h"
 
 namespace {
 

@@ -22,7 +22,7 @@
 #include <functional>
 #include <string>
 
-#include "exceptions.h"
+#include "framework/exceptions.h"
 #include "playlist/elem.h"
 
 TAVRIN_DECLARE_EXCEPTION(EPlaylistError, Exception);

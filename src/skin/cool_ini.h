@@ -7,7 +7,7 @@
 #include <string>
 
 #include "foundation/tnt_ini_files.h"
-#include "graphics.h"
+#include "framework/graphics.h"
 
 // Skin values are plain ASCII numbers: any other character becomes "?",
 // which no number reader accepts.

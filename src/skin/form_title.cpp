@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "forms.h"
+#include "framework/forms.h"
 #include "skin/skin_cells.h"
 
 namespace {

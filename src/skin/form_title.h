@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "bitmaps.h"
-#include "panels.h"
+#include "framework/bitmaps.h"
+#include "framework/panels.h"
 
 // dsSimple stretches the picture over the bar; dsStretch tiles its middle
 // between two fixed ends; dsComplex puts its centre ornament in the middle

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "bitmaps.h"
+#include "framework/bitmaps.h"
 #include "skin/quick_pixels.h"
 #include "skin/rounding.h"
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "graphics.h"
+#include "framework/graphics.h"
 
 class TBitmap;
 

@@ -4,8 +4,8 @@
 #include <climits>
 
 #include "foundation/string_func.h"
+#include "framework/timer.h"
 #include "skin/skin_cells.h"
-#include "timer.h"
 
 namespace {
 

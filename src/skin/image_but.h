@@ -17,8 +17,8 @@
 #include <memory>
 #include <string>
 
-#include "bitmaps.h"
-#include "controls.h"
+#include "framework/bitmaps.h"
+#include "framework/controls.h"
 #include "skin/placement.h"
 #include "unicode_controls/tnt_labels.h"
 

@@ -1,6 +1,6 @@
 #include "skin/placement.h"
 
-#include "controls.h"
+#include "framework/controls.h"
 
 void PlaceControl(TControl* Control, TControl* Parent, int X, SkinAlignCode Align, int Y) {
   if (Control == nullptr || Parent == nullptr || Align == 0 || Align > 8) return;

@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "bitmaps.h"
-#include "object.h"
+#include "framework/bitmaps.h"
+#include "framework/object.h"
 
 class TQuickPixels : public TObject {
  public:

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "bitmaps.h"
+#include "framework/bitmaps.h"
 #include "skin/quick_pixels.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "graphics.h"
+#include "framework/graphics.h"
 
 class TBitmap;
 

@@ -6,8 +6,8 @@
 
 #include "foundation/string_func.h"
 #include "foundation/tnt_strings.h"
+#include "framework/wide_strings.h"
 #include "skin/hue_shift.h"
-#include "wide_strings.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "bitmaps.h"
 #include "foundation/file_replace.h"
 #include "foundation/tnt_classes.h"
-#include "graphics.h"
-#include "image_list.h"
+#include "framework/bitmaps.h"
+#include "framework/graphics.h"
+#include "framework/image_list.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "exceptions.h"
+#include "framework/exceptions.h"
 #include "skin/rounding.h"
 #include "skin/skin_cells.h"
 #include "skin/skin_resources.h"

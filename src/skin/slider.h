@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "bitmaps.h"
-#include "controls.h"
-#include "images.h"
+#include "framework/bitmaps.h"
+#include "framework/controls.h"
+#include "framework/images.h"
 
 enum TSliderOrientation : uint8_t { soHorizontal, soVertical };
 // vsDownUp: the minimum at the bottom.

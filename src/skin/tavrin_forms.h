@@ -4,7 +4,7 @@
 // from here: the minimum tracking size is the form's Constraints.
 #pragma once
 
-#include "forms.h"
+#include "framework/forms.h"
 
 class TTavrinForm : public TForm {
  public:

@@ -10,7 +10,7 @@
 #include <limits>
 #include <vector>
 
-#include "bitmaps.h"
+#include "framework/bitmaps.h"
 #include "skin/gdi_plus.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "graphics.h"
-#include "object.h"
+#include "framework/graphics.h"
+#include "framework/object.h"
 
 class TBitmap;
 class TGraphic;

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "format.h"
 #include "foundation/tnt_classes.h"
+#include "framework/format.h"
 #include "unicode_controls/tnt_controls.h"
 #include "unicode_controls/tnt_menus.h"
 

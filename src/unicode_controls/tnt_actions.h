@@ -12,10 +12,10 @@
 
 #include <string>
 
-#include "actions.h"
-#include "button_controls.h"
-#include "controls.h"
-#include "menus.h"
+#include "framework/actions.h"
+#include "framework/button_controls.h"
+#include "framework/controls.h"
+#include "framework/menus.h"
 
 // Carried by every wide action; found with dynamic_cast.
 class IWideAction {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "button_controls.h"
+#include "framework/button_controls.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_controls.h"
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "check_lst.h"
+#include "framework/check_lst.h"
 #include "unicode_controls/tnt_list_box.h"
 
 extern template class TTntListBoxOf<TCheckListBox>;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "format.h"
 #include "foundation/tnt_system.h"
+#include "framework/format.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_graphics.h"
 

@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <string>
 
-#include "combo_box.h"
 #include "foundation/tnt_string_list.h"
+#include "framework/combo_box.h"
 #include "unicode_controls/tnt_controls.h"
 
 class TTntCustomComboBox;

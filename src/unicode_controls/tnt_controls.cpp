@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <vector>
 
-#include "app_exceptions.h"
-#include "exceptions.h"
-#include "flag_scope.h"
-#include "format.h"
-#include "list_control.h"
-#include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_system.h"
+#include "foundation/tnt_sysutils.h"
+#include "framework/app_exceptions.h"
+#include "framework/exceptions.h"
+#include "framework/flag_scope.h"
+#include "framework/format.h"
+#include "framework/list_control.h"
 #include "unicode_controls/tnt_graphics.h"
 #include "unicode_controls/tnt_menus.h"
 

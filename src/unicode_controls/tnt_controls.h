@@ -18,9 +18,9 @@
 
 #include <string>
 
-#include "controls.h"
-#include "forms.h"
 #include "foundation/tnt_classes.h"
+#include "framework/controls.h"
+#include "framework/forms.h"
 
 // The wide caption (or text) and wide hint of one control.
 class TWideControlHelper : public TWideComponentHelper {

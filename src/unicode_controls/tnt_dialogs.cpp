@@ -4,11 +4,11 @@
 #include <exception>
 #include <vector>
 
-#include "app_exceptions.h"
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_string_list.h"
-#include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_system.h"
+#include "foundation/tnt_sysutils.h"
+#include "framework/app_exceptions.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "file_dialogs.h"
+#include "framework/file_dialogs.h"
 
 class TTntStrings;
 class TTntStringList;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "exceptions.h"
-#include "format.h"
+#include "framework/exceptions.h"
+#include "framework/format.h"
 #include "unicode_controls/tnt_actions.h"
 
 namespace {

@@ -13,9 +13,9 @@
 #include <cstdint>
 #include <string>
 
-#include "edits.h"
 #include "foundation/tnt_strings.h"
 #include "foundation/tnt_system.h"
+#include "framework/edits.h"
 #include "unicode_controls/tnt_controls.h"
 
 class TTntCustomEdit : public TCustomEdit {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <exception>
 
-#include "app_exceptions.h"
 #include "foundation/tnt_system.h"
+#include "framework/app_exceptions.h"
 
 // --- TTntCustomPanel ---
 

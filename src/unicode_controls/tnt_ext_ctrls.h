@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "foundation/tnt_string_list.h"
-#include "panels.h"
+#include "framework/panels.h"
 #include "unicode_controls/tnt_buttons.h"
 
 class TTntCustomPanel : public TTntWideTextControl<TCustomPanel> {

@@ -11,8 +11,8 @@
 #include <cstdint>
 #include <string>
 
-#include "controls.h"
-#include "forms.h"
+#include "framework/controls.h"
+#include "framework/forms.h"
 
 class TTntAppIdleEventControl;
 

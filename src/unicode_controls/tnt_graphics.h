@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "graphics.h"
+#include "framework/graphics.h"
 
 // Clipped to Rect, which is filled with the brush unless it is bsClear.
 void WideCanvasTextRect(TCanvas* Canvas, const RECT& Rect, int X, int Y, const std::wstring& Text);

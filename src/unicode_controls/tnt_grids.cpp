@@ -1,7 +1,7 @@
 #include "unicode_controls/tnt_grids.h"
 
-#include "format.h"
 #include "foundation/tnt_system.h"
+#include "framework/format.h"
 #include "unicode_controls/tnt_graphics.h"
 
 // ------------------------------------------------------------ TTntCustomDrawGrid

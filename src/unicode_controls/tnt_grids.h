@@ -21,7 +21,7 @@
 #include <utility>
 
 #include "foundation/tnt_strings.h"
-#include "grids.h"
+#include "framework/grids.h"
 #include "unicode_controls/tnt_buttons.h"
 
 class TTntCustomDrawGrid : public TTntWideTextControl<TCustomDrawGrid> {

@@ -9,7 +9,7 @@
 // Ownership: the edit owns the label (as its owner component).
 #pragma once
 
-#include "labeled_edit.h"
+#include "framework/labeled_edit.h"
 #include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_labels.h"
 

@@ -1,9 +1,9 @@
 #include "unicode_controls/tnt_labels.h"
 
-#include "format.h"
-#include "forms.h"
 #include "foundation/tnt_system.h"
-#include "labels_impl.h"
+#include "framework/format.h"
+#include "framework/forms.h"
+#include "framework/labels_impl.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_graphics.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "labels.h"
+#include "framework/labels.h"
 #include "unicode_controls/tnt_controls.h"
 
 class TTntCustomLabel : public TCustomLabel {

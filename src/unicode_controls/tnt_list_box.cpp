@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "check_lst.h"
-#include "exceptions.h"
-#include "format.h"
 #include "foundation/tnt_system.h"
-#include "list_box_impl.h"
+#include "framework/check_lst.h"
+#include "framework/exceptions.h"
+#include "framework/format.h"
+#include "framework/list_box_impl.h"
 #include "unicode_controls/tnt_actions.h"
 
 namespace {

@@ -18,7 +18,7 @@
 #include <string>
 
 #include "foundation/tnt_string_list.h"
-#include "list_box.h"
+#include "framework/list_box.h"
 #include "unicode_controls/tnt_controls.h"
 
 class TTntCustomListBox;

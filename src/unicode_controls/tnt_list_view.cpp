@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "format.h"
 #include "foundation/tnt_classes.h"
-#include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_system.h"
+#include "foundation/tnt_sysutils.h"
+#include "framework/format.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_edits.h"
 

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "foundation/tnt_string_list.h"
-#include "list_view.h"
+#include "framework/list_view.h"
 #include "unicode_controls/tnt_controls.h"
 
 class TTntCustomListView;

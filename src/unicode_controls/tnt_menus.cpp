@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "format.h"
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_system.h"
+#include "framework/format.h"
+#include "framework/wide_strings.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_controls.h"
 #include "unicode_controls/tnt_forms.h"
-#include "wide_strings.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include <string>
 
-#include "menus.h"
+#include "framework/menus.h"
 
 // "Shift+Ctrl+A", "Ctrl+F5": named keys as the framework names them, digits
 // and letters as the keyboard layout writes them.

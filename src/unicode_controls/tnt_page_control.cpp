@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "format.h"
 #include "foundation/tnt_system.h"
+#include "framework/format.h"
 
 // --- TTntTabSheet ---
 

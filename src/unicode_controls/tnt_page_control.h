@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "page_control.h"
+#include "framework/page_control.h"
 #include "unicode_controls/tnt_buttons.h"
 
 class TTntTabSheet : public TTntWideTextControl<TTabSheet> {

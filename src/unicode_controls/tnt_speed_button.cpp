@@ -1,8 +1,8 @@
 #include "unicode_controls/tnt_speed_button.h"
 
-#include "forms.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
+#include "framework/forms.h"
 
 TButtonGlyph* GetButtonGlyph(TControl* Control) {
   auto* button = dynamic_cast<ITntGlyphButton*>(Control);

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "speed_button.h"
+#include "framework/speed_button.h"
 #include "unicode_controls/tnt_buttons.h"
 
 class ITntGlyphButton {

@@ -6,7 +6,7 @@
 #include "foundation/tnt_ini_files.h"
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_system.h"
-#include "localization.h"
+#include "localization/localization.h"
 
 namespace language_test {
 

@@ -1,6 +1,6 @@
 // Language files applied to a window with every kind of control, localised
 // messages and words, the font override and the language and icon lists.
-#include "localization.h"
+#include "localization/localization.h"
 
 #include <gtest/gtest.h>
 
@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "dialogs.h"
-#include "forms.h"
 #include "foundation/string_func.h"
 #include "foundation/tnt_ini_files.h"
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_system.h"
+#include "framework/dialogs.h"
+#include "framework/forms.h"
 #include "language_components.h"
 #include "skin/image_but.h"
 #include "skin/slider.h"

@@ -1,22 +1,22 @@
 // The main window as built and skinned with the built-in skin, and the
 // hand-over record between two starts of the program.
-#include "main_form.h"
+#include "app/main_form.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app_globals.h"
+#include "app/instance_handover.h"
+#include "app/skin_loading.h"
 #include "foundation/tnt_ini_files.h"
-#include "images.h"
-#include "instance_handover.h"
+#include "framework/images.h"
+#include "globals/program_globals.h"
 #include "language_components.h"
-#include "settings_xml.h"
+#include "settings/settings_xml.h"
 #include "skin/form_title.h"
 #include "skin/image_but.h"
 #include "skin/slider.h"
-#include "skin_loading.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_labels.h"
 #include "window_picture.h"

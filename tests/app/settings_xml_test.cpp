@@ -1,4 +1,4 @@
-#include "settings_xml.h"
+#include "settings/settings_xml.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "dialogs.h"
 #include "foundation/tnt_classes.h"
+#include "framework/dialogs.h"
+#include "globals/version.h"
 #include "test_support.h"
-#include "version.h"
 
 namespace {
 

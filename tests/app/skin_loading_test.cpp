@@ -2,7 +2,7 @@
 // (the built-in one and the generated second skin "Ember") cell by cell, the
 // fallback from a broken skin, fonts, hue, the skins menu and list, the keys
 // N and M, deleting a skin.
-#include "skin_loading.h"
+#include "app/skin_loading.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +12,16 @@
 #include <thread>
 #include <vector>
 
-#include "app_globals.h"
-#include "bitmaps.h"
-#include "dialogs.h"
+#include "app/main_form.h"
+#include "app/skin_list.h"
 #include "foundation/tnt_string_list.h"
-#include "images.h"
-#include "localization.h"
-#include "main_form.h"
-#include "menus.h"
-#include "playlist/window/play_list_box.h"
-#include "playlist/window/playlist_form.h"
-#include "settings_xml.h"
+#include "framework/bitmaps.h"
+#include "framework/dialogs.h"
+#include "framework/images.h"
+#include "framework/menus.h"
+#include "globals/program_globals.h"
+#include "localization/localization.h"
+#include "settings/settings_xml.h"
 #include "skin/form_title.h"
 #include "skin/hue_shift.h"
 #include "skin/image_but.h"
@@ -30,11 +29,12 @@
 #include "skin/skin_resources.h"
 #include "skin/skin_toolkit.h"
 #include "skin/slider.h"
-#include "skin_list.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"
 #include "window_picture.h"
+#include "windows/playlist/play_list_box.h"
+#include "windows/playlist/playlist_form.h"
 
 namespace {
 

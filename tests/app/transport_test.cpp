@@ -5,26 +5,26 @@
 
 #include <set>
 
-#include "app_globals.h"
-#include "bitmaps.h"
-#include "dialogs.h"
+#include "app/main_form.h"
+#include "app/transport.h"
 #include "engine/bass22_dynamic.h"
 #include "engine/bass_player.h"
-#include "localization.h"
+#include "framework/bitmaps.h"
+#include "framework/dialogs.h"
+#include "globals/program_globals.h"
+#include "localization/localization.h"
 #include "loopback_server.h"
-#include "main_form.h"
 #include "playlist/comp_list.h"
-#include "playlist/window/play_list_box.h"
-#include "playlist/window/playlist_form.h"
-#include "settings_xml.h"
+#include "settings/settings_xml.h"
 #include "skin/image_but.h"
 #include "skin/slider.h"
 #include "skin/vis_drawers.h"
 #include "test_support.h"
-#include "transport.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"
+#include "windows/playlist/play_list_box.h"
+#include "windows/playlist/playlist_form.h"
 
 namespace {
 

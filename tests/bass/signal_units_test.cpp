@@ -5,11 +5,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "fft_magnitudes.h"
 #include "history.h"
 #include "mix.h"
 #include "resampler.h"
 #include "samples.h"
-#include "fft_magnitudes.h"
 #include "wav_fixtures.h"
 
 using namespace bass_core;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "graphics.h"
+#include "framework/graphics.h"
 
 namespace testing_support {
 

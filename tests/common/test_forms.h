@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "controls.h"
-#include "forms.h"
+#include "framework/controls.h"
+#include "framework/forms.h"
 
 namespace testing_support {
 

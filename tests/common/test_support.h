@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app_exceptions.h"
+#include "framework/app_exceptions.h"
 
 namespace testing_support {
 

@@ -5,8 +5,8 @@
 #include <map>
 #include <vector>
 
-#include "dialogs.h"
 #include "engine/bass22_dynamic.h"
+#include "framework/dialogs.h"
 
 namespace {
 

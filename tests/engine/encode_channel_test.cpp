@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "dialogs.h"
 #include "engine/bass22_dynamic.h"
 #include "engine/bassenc22_dynamic.h"
 #include "engine/basswma22_dynamic.h"
 #include "engine/encode_channel.h"
 #include "engine_test_paths.h"
+#include "framework/dialogs.h"
 #include "test_support.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 
 #define TAVRIN_BASS_LISTS_ONLY
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 extern "C" UINT_PTR FakeEntry() { return 0; }
 

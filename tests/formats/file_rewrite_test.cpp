@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "streams.h"
+#include "framework/streams.h"
 #include "tag_bytes.h"
 #include "test_support.h"
 

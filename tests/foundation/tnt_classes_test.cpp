@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "exceptions.h"
 #include "foundation/tnt_sysutils.h"
+#include "framework/exceptions.h"
 #include "test_support.h"
 
 using testing_support::ReadFileBytes;

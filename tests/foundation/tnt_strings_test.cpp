@@ -8,13 +8,13 @@
 #include <utility>
 #include <vector>
 
-#include "exceptions.h"
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_text_reader.h"
-#include "streams.h"
-#include "strings.h"
+#include "framework/exceptions.h"
+#include "framework/streams.h"
+#include "framework/string_list.h"
 #include "test_support.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "actions.h"
-#include "menus.h"
-#include "messages.h"
+#include "framework/actions.h"
+#include "framework/menus.h"
+#include "framework/messages.h"
 #include "test_support.h"
 
 using testing_support::ScopedKeys;

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "bitmaps.h"
+#include "framework/bitmaps.h"
+#include "framework/streams.h"
 #include "memory_bitmap.h"
-#include "streams.h"
 #include "test_support.h"
 
 using testing_support::MemoryCanvas;

@@ -1,16 +1,16 @@
-#include "button_controls.h"
+#include "framework/button_controls.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "forms.h"
+#include "framework/forms.h"
+#include "framework/panels.h"
+#include "framework/timer.h"
 #include "memory_bitmap.h"
-#include "panels.h"
 #include "test_forms.h"
 #include "test_support.h"
-#include "timer.h"
 
 using testing_support::AddControl;
 using testing_support::PumpMessagesUntil;

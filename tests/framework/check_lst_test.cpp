@@ -1,4 +1,4 @@
-#include "check_lst.h"
+#include "framework/check_lst.h"
 
 #include <gtest/gtest.h>
 

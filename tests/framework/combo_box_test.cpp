@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "combo_box.h"
+#include "framework/combo_box.h"
 #include "test_forms.h"
 #include "test_support.h"
 

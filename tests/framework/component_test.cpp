@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "component.h"
-#include "exceptions.h"
+#include "framework/component.h"
+#include "framework/exceptions.h"
 #include "test_support.h"
 
 using testing_support::MessageOf;

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "actions.h"
-#include "controls.h"
+#include "framework/actions.h"
+#include "framework/controls.h"
 #include "test_support.h"
 
 using testing_support::ExceptionRecorder;

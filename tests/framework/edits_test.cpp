@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "edits.h"
-#include "exceptions.h"
+#include "framework/edits.h"
+#include "framework/exceptions.h"
+#include "framework/up_down.h"
 #include "test_forms.h"
 #include "test_support.h"
-#include "up_down.h"
 
 using testing_support::MessageOf;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "exceptions.h"
-#include "format.h"
+#include "framework/exceptions.h"
+#include "framework/format.h"
 
 TEST(Format, DirectivesAndMissingArguments) {
   EXPECT_EQ(Format(L"Cannot open file \"%s\". %s", {L"C:\\a.mp3", "gone"}),

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "actions.h"
-#include "dialogs.h"
-#include "forms.h"
+#include "framework/actions.h"
+#include "framework/dialogs.h"
+#include "framework/forms.h"
+#include "framework/timer.h"
 #include "test_support.h"
-#include "timer.h"
 
 using testing_support::PumpMessagesUntil;
 using testing_support::ScopedKeys;

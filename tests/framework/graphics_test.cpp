@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics.h"
+#include "framework/graphics.h"
 #include "memory_bitmap.h"
 #include "test_support.h"
 #include "window_picture.h"

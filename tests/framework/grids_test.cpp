@@ -1,14 +1,14 @@
 // The framework's string grid on a real window: moving the current cell by
 // keys and mouse keeps it in view, the scroll bars follow, the in-place editor
 // carries texts both ways, and the cells are painted in their states' colours.
-#include "grids.h"
+#include "framework/grids.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "forms.h"
+#include "framework/forms.h"
 #include "memory_bitmap.h"
 #include "test_forms.h"
 #include "test_support.h"

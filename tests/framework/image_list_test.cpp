@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "bitmaps.h"
-#include "image_list.h"
+#include "framework/bitmaps.h"
+#include "framework/image_list.h"
 #include "memory_bitmap.h"
 
 using testing_support::MemoryCanvas;

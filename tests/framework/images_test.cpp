@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "forms.h"
-#include "images.h"
+#include "framework/forms.h"
+#include "framework/images.h"
+#include "framework/panels.h"
 #include "memory_bitmap.h"
-#include "panels.h"
 #include "test_support.h"
 #include "window_picture.h"
 

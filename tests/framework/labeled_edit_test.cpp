@@ -1,4 +1,4 @@
-#include "labeled_edit.h"
+#include "framework/labeled_edit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "labels.h"
+#include "framework/labels.h"
 
 #include <gtest/gtest.h>
 
-#include "forms.h"
-#include "list_box.h"
+#include "framework/forms.h"
+#include "framework/list_box.h"
 #include "memory_bitmap.h"
 
 TEST(Label, TheHotKeyFocusesTheFocusControlUntilThatControlIsFreed) {

@@ -1,4 +1,4 @@
-#include "list_box.h"
+#include "framework/list_box.h"
 
 #include <gtest/gtest.h>
 

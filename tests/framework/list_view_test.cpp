@@ -1,4 +1,4 @@
-#include "list_view.h"
+#include "framework/list_view.h"
 
 #include <gtest/gtest.h>
 

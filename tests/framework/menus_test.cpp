@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
-#include "actions.h"
-#include "controls.h"
-#include "forms.h"
+#include "framework/actions.h"
+#include "framework/controls.h"
+#include "framework/forms.h"
+#include "framework/menus.h"
 #include "memory_bitmap.h"
-#include "menus.h"
 #include "test_support.h"
 
 using testing_support::MemoryBitmap;

@@ -1,4 +1,4 @@
-#include "page_control.h"
+#include "framework/page_control.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "forms.h"
+#include "framework/forms.h"
 #include "test_forms.h"
 
 namespace {

@@ -1,13 +1,13 @@
-#include "panels.h"
+#include "framework/panels.h"
 
 #include <gtest/gtest.h>
 
 #include <utility>
 
-#include "forms.h"
+#include "framework/forms.h"
+#include "framework/themes.h"
 #include "memory_bitmap.h"
 #include "test_forms.h"
-#include "themes.h"
 
 using testing_support::MemoryCanvas;
 

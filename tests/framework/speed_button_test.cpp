@@ -1,11 +1,11 @@
-#include "speed_button.h"
+#include "framework/speed_button.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "forms.h"
+#include "framework/forms.h"
 #include "memory_bitmap.h"
 #include "test_forms.h"
 

@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "exceptions.h"
-#include "streams.h"
+#include "framework/exceptions.h"
+#include "framework/streams.h"
 #include "test_support.h"
 
 using testing_support::ReadFileBytes;

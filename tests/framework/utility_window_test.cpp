@@ -2,10 +2,10 @@
 
 #include <stdexcept>
 
+#include "framework/thread.h"
+#include "framework/timer.h"
+#include "framework/utility_window.h"
 #include "test_support.h"
-#include "thread.h"
-#include "timer.h"
-#include "utility_window.h"
 
 using testing_support::ExceptionRecorder;
 using testing_support::PumpMessagesUntil;

@@ -1,9 +1,9 @@
-#include "xml_document.h"
+#include "framework/xml_document.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "format.h"
+#include "framework/format.h"
 #include "test_support.h"
 
 namespace {

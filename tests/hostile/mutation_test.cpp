@@ -14,8 +14,8 @@
 #include <sstream>
 #include <thread>
 
-#include "bitmaps.h"
 #include "formats/id3v1.h"
+#include "framework/bitmaps.h"
 #include "module_fixtures.h"
 #include "mutator.h"
 #include "playlist/comp_list.h"

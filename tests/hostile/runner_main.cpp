@@ -22,11 +22,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 #include "bench/bass_library.h"
-#include "bitmaps.h"
-#include "dialogs.h"
-#include "exceptions.h"
 #include "formats/id3v1.h"
 #include "formats/id3v2.h"
 #include "formats/mpeg_audio.h"
@@ -34,16 +31,19 @@
 #include "formats/wav_file.h"
 #include "formats/wma_tag_editor.h"
 #include "foundation/tnt_string_list.h"
+#include "framework/bitmaps.h"
+#include "framework/dialogs.h"
+#include "framework/exceptions.h"
+#include "framework/streams.h"
+#include "globals/version.h"
 #include "mutator.h"
 #include "playlist/comp_list.h"
 #include "playlist/m3u.h"
-#include "settings_xml.h"
+#include "settings/settings_xml.h"
+#include "shell/drop_target.h"
 #include "skin/cool_ini.h"
-#include "skin/drop_target.h"
 #include "skin/hue_shift.h"
 #include "skin/skin_cells.h"
-#include "streams.h"
-#include "version.h"
 
 namespace {
 

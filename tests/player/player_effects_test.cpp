@@ -4,10 +4,10 @@
 #include <functional>
 
 #include "engine/bass22_dynamic.h"
+#include "framework/timer.h"
 #include "loopback_server.h"
 #include "player_fixture.h"
 #include "test_support.h"
-#include "timer.h"
 
 using namespace player_test;
 using bass_test::LoopbackServer;

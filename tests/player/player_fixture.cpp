@@ -3,7 +3,7 @@
 #include <fstream>
 
 #include "engine/bass22_dynamic.h"
-#include "dialogs.h"
+#include "framework/dialogs.h"
 #include "test_support.h"
 
 namespace player_test {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
 #include "foundation/tnt_system.h"
+#include "framework/exceptions.h"
 #include "test_support.h"
 
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
 #include "foundation/tnt_text_reader.h"
+#include "framework/exceptions.h"
 #include "playlist/comp_list.h"
 #include "test_support.h"
 

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "dialogs.h"
-#include "forms.h"
+#include "framework/dialogs.h"
+#include "framework/forms.h"
+#include "framework/menus.h"
 #include "memory_bitmap.h"
-#include "menus.h"
-#include "playlist/window/play_list_box.h"
 #include "skin/slider.h"
 #include "test_support.h"
 #include "window_picture.h"
+#include "windows/playlist/play_list_box.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include "engine/bass22_dynamic.h"
 #include "foundation/tnt_sysutils.h"
 #include "playlist/comp_list.h"
-#include "playlist/window/playlist_form.h"
 #include "playlist_form_support.h"
 #include "test_support.h"
+#include "windows/playlist/playlist_form.h"
 
 namespace {
 

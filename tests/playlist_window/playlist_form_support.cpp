@@ -1,11 +1,11 @@
 #include "playlist_form_support.h"
 
 #include "../formats/tag_bytes.h"
-#include "dialogs.h"
 #include "foundation/tnt_system.h"
-#include "localization.h"
+#include "framework/dialogs.h"
+#include "localization/localization.h"
 #include "playlist/comp_list.h"
-#include "playlist/window/play_list_box.h"
+#include "windows/playlist/play_list_box.h"
 
 namespace playlist_window_test {
 

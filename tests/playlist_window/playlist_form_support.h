@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "playlist/elem.h"
-#include "playlist/window/playlist_form.h"
 #include "test_support.h"
+#include "windows/playlist/playlist_form.h"
 
 namespace playlist_window_test {
 

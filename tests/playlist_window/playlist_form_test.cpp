@@ -10,18 +10,18 @@
 #include <vector>
 
 #include "foundation/tnt_sysutils.h"
-#include "messages.h"
+#include "framework/messages.h"
+#include "framework/shortcuts.h"
+#include "framework/utility_window.h"
 #include "playlist/comp_list.h"
-#include "playlist/window/play_list_box.h"
-#include "playlist/window/playlist_skin.h"
+#include "playlist_form_support.h"
 #include "skin/form_title.h"
 #include "skin/image_but.h"
-#include "playlist_form_support.h"
-#include "shortcuts.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_edits.h"
-#include "utility_window.h"
 #include "window_picture.h"
+#include "windows/playlist/play_list_box.h"
+#include "windows/playlist/playlist_skin.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // double click from posted callback messages, the record sent, the tip's cut,
 // a shell that refuses and the taskbar coming back, icon cycling, minimising
 // to the tray; and the real shell once.
-#include "skin/cool_tray_icon.h"
+#include "shell/cool_tray_icon.h"
 
 #include <gtest/gtest.h>
 
@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "bitmaps.h"
-#include "forms.h"
-#include "image_list.h"
-#include "skin/simple_timer.h"
+#include "framework/bitmaps.h"
+#include "framework/forms.h"
+#include "framework/image_list.h"
 #include "test_support.h"
+#include "widgets/simple_timer.h"
 
 using testing_support::PumpMessagesUntil;
 using testing_support::PumpPendingMessages;

@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "forms.h"
 #include "foundation/tnt_classes.h"
+#include "framework/forms.h"
 #include "skin/skin_toolkit.h"
 #include "skin/slider.h"
 #include "test_support.h"

@@ -1,4 +1,4 @@
-#include "skin/drop_target.h"
+#include "shell/drop_target.h"
 
 #include <gtest/gtest.h>
 #include <shlobj.h>
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "controls.h"
 #include "foundation/tnt_string_list.h"
-#include "skin/drop_source.h"
+#include "framework/controls.h"
+#include "shell/drop_source.h"
 #include "test_support.h"
 
 namespace {

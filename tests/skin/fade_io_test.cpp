@@ -2,7 +2,7 @@
 // injected opacity call that also sets the real one), fades cut short by the
 // window going away, a newer fade of the same window, and an error on the
 // thread reaching the application's handler on the window's thread.
-#include "skin/fade_io.h"
+#include "widgets/fade_io.h"
 
 #include <gtest/gtest.h>
 

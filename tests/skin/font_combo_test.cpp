@@ -1,11 +1,11 @@
-#include "skin/font_combo.h"
+#include "widgets/font_combo.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "controls.h"
+#include "framework/controls.h"
 #include "test_support.h"
 #include "window_picture.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
-#include "forms.h"
+#include "framework/exceptions.h"
+#include "framework/forms.h"
 #include "memory_bitmap.h"
 #include "skin/form_title.h"
 #include "skin/skin_cells.h"

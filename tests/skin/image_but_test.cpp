@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "forms.h"
+#include "framework/forms.h"
+#include "framework/timer.h"
 #include "memory_bitmap.h"
 #include "skin/skin_toolkit.h"
 #include "skin_test_pictures.h"
 #include "test_support.h"
-#include "timer.h"
 #include "window_picture.h"
 
 using skin_test::MakeBitmap;

@@ -1,7 +1,7 @@
 // The progress bar painted into memory: the filled width or height and the
 // centred percentage for positions at the ends, past them, in an empty range
 // and in ranges that need 64 bits; the errors of inverted bounds.
-#include "skin/m_progress.h"
+#include "widgets/m_progress.h"
 
 #include <gtest/gtest.h>
 

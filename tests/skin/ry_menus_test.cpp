@@ -1,11 +1,11 @@
-#include "skin/ry_menus.h"
+#include "widgets/ry_menus.h"
 
 #include <gtest/gtest.h>
 
 #include <utility>
 #include <vector>
 
-#include "bitmaps.h"
+#include "framework/bitmaps.h"
 
 namespace {
 

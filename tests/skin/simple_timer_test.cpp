@@ -1,6 +1,6 @@
 // The shared-window timer: ticks, one-shot, stopping, a zero interval, ticks
 // that arrive for a timer already gone, and the shared window's lifetime.
-#include "skin/simple_timer.h"
+#include "widgets/simple_timer.h"
 
 #include <gtest/gtest.h>
 

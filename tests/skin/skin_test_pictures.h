@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "bitmaps.h"
+#include "framework/bitmaps.h"
 
 namespace skin_test {
 

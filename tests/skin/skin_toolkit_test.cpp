@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "controls.h"
-#include "image_list.h"
+#include "foundation/wide_copy.h"
+#include "framework/controls.h"
+#include "framework/image_list.h"
+#include "shell/folder_browser.h"
 #include "skin/skin_toolkit.h"
 #include "skin_test_pictures.h"
 #include "test_support.h"

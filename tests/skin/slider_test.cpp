@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "component.h"
-#include "forms.h"
+#include "framework/component.h"
+#include "framework/forms.h"
 #include "memory_bitmap.h"
 #include "skin/skin_resources.h"
 #include "skin/slider.h"

@@ -2,17 +2,17 @@
 // intervals, passes and the blended colours of each step; escapes; the line
 // index; and a window of progress bars and faders mid-way (set
 // TAVRIN_PICTURE_DIR to keep its picture).
-#include "skin/text_fader.h"
+#include "widgets/text_fader.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <vector>
 
-#include "forms.h"
+#include "framework/forms.h"
 #include "memory_bitmap.h"
-#include "skin/m_progress.h"
 #include "test_support.h"
+#include "widgets/m_progress.h"
 #include "window_picture.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "bitmaps.h"
+#include "framework/bitmaps.h"
 #include "skin/cool_ini.h"
 #include "skin/skin_cells.h"
 #include "skin/skin_resources.h"

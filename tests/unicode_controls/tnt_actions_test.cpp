@@ -7,9 +7,9 @@
 #include <typeinfo>
 #include <vector>
 
-#include "actions.h"
-#include "format.h"
-#include "forms.h"
+#include "framework/actions.h"
+#include "framework/format.h"
+#include "framework/forms.h"
 #include "unicode_controls/tnt_controls.h"
 #include "unicode_controls/tnt_menus.h"
 

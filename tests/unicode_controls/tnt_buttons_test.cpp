@@ -6,7 +6,7 @@
 #include <typeinfo>
 #include <vector>
 
-#include "forms.h"
+#include "framework/forms.h"
 #include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_ext_ctrls.h"

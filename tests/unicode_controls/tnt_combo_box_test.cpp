@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "format.h"
-#include "forms.h"
+#include "framework/format.h"
+#include "framework/forms.h"
 #include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_combo_box.h"

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
-#include "forms.h"
+#include "framework/exceptions.h"
+#include "framework/forms.h"
+#include "framework/up_down.h"
 #include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_edits.h"
-#include "up_down.h"
 #include "window_picture.h"
 
 using testing_support::MessageOf;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "forms.h"
 #include "foundation/tnt_string_list.h"
+#include "framework/forms.h"
 #include "memory_bitmap.h"
 #include "test_forms.h"
 #include "test_support.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "forms.h"
+#include "framework/forms.h"
 #include "test_forms.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_check_lst.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "forms.h"
+#include "framework/forms.h"
 #include "memory_bitmap.h"
 #include "test_forms.h"
 #include "test_support.h"

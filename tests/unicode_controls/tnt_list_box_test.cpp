@@ -7,7 +7,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "format.h"
+#include "framework/format.h"
 #include "test_support.h"
 #include "unicode_test_controls.h"
 

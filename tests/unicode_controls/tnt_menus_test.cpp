@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "format.h"
+#include "framework/format.h"
+#include "framework/menus.h"
 #include "memory_bitmap.h"
-#include "menus.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_forms.h"
 #include "window_picture.h"

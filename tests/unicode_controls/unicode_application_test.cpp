@@ -3,8 +3,8 @@
 #include <functional>
 #include <string>
 
-#include "format.h"
 #include "foundation/tnt_system.h"
+#include "framework/format.h"
 #include "memory_bitmap.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_actions.h"

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "controls.h"
-#include "forms.h"
+#include "framework/controls.h"
+#include "framework/forms.h"
 #include "test_forms.h"
 #include "unicode_controls/tnt_controls.h"
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "exceptions.h"
-#include "format.h"
 #include "foundation/tnt_sysutils.h"
+#include "framework/exceptions.h"
+#include "framework/format.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_controls.h"
 #include "unicode_controls/tnt_forms.h"

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "bass_api.h"
-#include "errors.h"
+#include "error_code.h"
 
 namespace tavrin_bass {
 

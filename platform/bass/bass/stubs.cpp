@@ -10,7 +10,7 @@
 //   true answer of this output (no 3D, no EAX, no recording device);
 // - BASS_ERROR_NOTAVAIL otherwise.
 #include "bass_api.h"
-#include "errors.h"
+#include "error_code.h"
 
 using namespace tavrin_bass;
 

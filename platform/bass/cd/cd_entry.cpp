@@ -9,7 +9,7 @@
 #include "bass_api.h"
 #include "cd_drive.h"
 #include "cd_stream.h"
-#include "errors.h"
+#include "error_code.h"
 
 using namespace tavrin_bass;
 using tavrin_cd::CdDrive;

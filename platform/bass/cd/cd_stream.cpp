@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cd_drive.h"
-#include "errors.h"
+#include "error_code.h"
 
 namespace tavrin_cd {
 

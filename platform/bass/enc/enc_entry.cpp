@@ -10,7 +10,7 @@
 
 #include "bass_api.h"
 #include "encoder.h"
-#include "errors.h"
+#include "error_code.h"
 #include "text.h"
 
 using namespace tavrin_bass;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "bass_api.h"
-#include "errors.h"
+#include "error_code.h"
 #include "wma_encoder.h"
 #include "text.h"
 

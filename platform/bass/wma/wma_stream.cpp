@@ -7,7 +7,7 @@
 
 #include "asf_decoder.h"
 #include "bass_api.h"
-#include "errors.h"
+#include "error_code.h"
 #include "text.h"
 
 using namespace tavrin_bass;

@@ -3,7 +3,7 @@
 // checks its arguments and then fails. They know no encoder handle
 // (BASS_ERROR_HANDLE); the rest fail with BASS_ERROR_NOTAVAIL.
 #include "bass_api.h"
-#include "errors.h"
+#include "error_code.h"
 
 using namespace tavrin_bass;
 

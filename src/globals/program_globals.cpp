@@ -1,0 +1,13 @@
+#include "globals/program_globals.h"
+
+std::wstring AppDir;
+std::wstring DefaultPlaylistFile;
+std::wstring WindowsFolder;
+std::wstring CurrentSkin;
+std::wstring CurrentTitle;
+TBASSPlayer* AudioPlayer = nullptr;
+TBitmap* VisBackground = nullptr;
+TSpectrum* SpectrumVis = nullptr;
+TOscilloScope* ScopeVis = nullptr;
+bool LoadingOptions = false;
+uint32_t LastActionTick = 0;

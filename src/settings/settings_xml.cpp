@@ -1,0 +1,129 @@
+#include "settings/settings_xml.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "foundation/file_replace.h"
+#include "foundation/string_func.h"
+#include "foundation/tnt_classes.h"
+#include "foundation/tnt_sysutils.h"
+#include "framework/dialogs.h"
+#include "globals/version.h"
+
+TXMLDocument* SettingsDoc = nullptr;
+
+namespace {
+
+std::wstring SettingsFolder;  // empty: the program's folder
+int BracketDepth = 0;
+
+std::wstring BackupFileName() { return SettingsFileName() + L".bak"; }
+
+void WriteDefaultSettings(const std::wstring& FileName) {
+  TTntResourceStream resource(GetModuleHandleW(nullptr), L"TAVRINXML", L"TXT");
+  WideWriteFileReplacing(FileName, [&](TStream& Stream) { resource.SaveToStream(&Stream); });
+}
+
+void ClearReadOnly(const std::wstring& FileName) {
+  uint32_t attributes = WideFileGetAttr(FileName);
+  if (attributes == 0xFFFFFFFF) return;
+  // Cleared even when the bit does not show: see ForceDeleteFile.
+  attributes &= ~uint32_t{FILE_ATTRIBUTE_READONLY};
+  WideFileSetAttr(FileName, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+}
+
+// Puts the old file aside as the backup (or, failing that, deletes it) and
+// writes the default in its place. False when the old file will not move.
+bool ReplaceWithDefault() {
+  const std::wstring fileName = SettingsFileName();
+  const std::wstring backup = BackupFileName();
+  ClearReadOnly(fileName);
+  ClearReadOnly(backup);
+  if (!MoveFileExW(fileName.c_str(), backup.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) &&
+      !ForceDeleteFile(fileName))
+    return false;
+  WriteDefaultSettings(fileName);
+  return true;
+}
+
+// A document whose root is APP, or nullptr when the file does not parse or
+// has another root. Read errors pass on.
+std::unique_ptr<TXMLDocument> LoadSettings(const std::wstring& FileName) {
+  auto document = std::make_unique<TXMLDocument>(nullptr);
+  try {
+    document->LoadFromFile(FileName);
+  } catch (const EXMLDocError&) {
+    return nullptr;
+  }
+  if (document->DocumentElement().NodeName() != L"APP") return nullptr;
+  return document;
+}
+
+void CloseBracket(bool Save) {
+  if (BracketDepth == 0) return;
+  if (--BracketDepth > 0) return;
+  std::unique_ptr<TXMLDocument> document(SettingsDoc);
+  SettingsDoc = nullptr;
+  if (Save && document) document->SaveToFile(SettingsFileName());
+}
+
+void ShowSettingsError(const std::wstring& Text) {
+  ShowMessageBoxW(ApplicationHandle(), Text, TavrinVersion, MB_OK | MB_ICONERROR);
+}
+
+}  // namespace
+
+void SetSettingsFolder(const std::wstring& Folder) {
+  SettingsFolder = Folder.empty() ? Folder : WideIncludeTrailingBackslash(Folder);
+}
+
+std::wstring SettingsFileName() {
+  std::wstring folder = SettingsFolder;
+  if (folder.empty()) folder = WideExtractFilePath(WideGetModuleFileName(nullptr));
+  return folder + L"Tavrin.xml";
+}
+
+void OpenSettingsXml() {
+  if (BracketDepth > 0) {
+    ++BracketDepth;
+    return;
+  }
+  const std::wstring fileName = SettingsFileName();
+  if (!WideFileExists(fileName)) WriteDefaultSettings(fileName);
+  std::unique_ptr<TXMLDocument> document = LoadSettings(fileName);
+  if (!document) {
+    if (!ReplaceWithDefault())
+      throw EXMLDocError(L"The settings file \"%s\" is damaged and cannot be replaced.",
+                         {fileName});
+    document = LoadSettings(fileName);
+    if (!document) throw EXMLDocError(L"The built-in settings do not parse.");
+  }
+  SettingsDoc = document.release();
+  BracketDepth = 1;
+}
+
+void SaveSettingsXml() { CloseBracket(true); }
+
+void DiscardSettingsXml() { CloseBracket(false); }
+
+bool OpenCheckedSettingsXml() {
+  try {
+    OpenSettingsXml();
+    if (SettingsDoc->DocumentElement().Attribute(L"Name") == TavrinVersion) return true;
+    DiscardSettingsXml();
+    if (!ReplaceWithDefault()) {
+      ShowSettingsError(Format(
+          L"The settings file \"%s\" belongs to another version of Tavrin and cannot be "
+          L"replaced. Make it writable or delete it, then start Tavrin again.",
+          {SettingsFileName()}));
+      return false;
+    }
+    OpenSettingsXml();
+    return true;
+  } catch (const Exception& e) {
+    ShowSettingsError(L"The settings cannot be opened.\n\n" + e.Message());
+    return false;
+  }
+}

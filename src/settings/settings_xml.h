@@ -1,0 +1,36 @@
+// The settings document "Tavrin.xml" beside the program. Every user works in a
+// bracket: OpenSettingsXml, reads and changes through SettingsDoc's document
+// element (APP), then SaveSettingsXml. Brackets may nest: the document opened by
+// the outermost bracket is shared and is saved and freed when that bracket
+// closes. Main thread only.
+#pragma once
+
+#include <string>
+
+#include "framework/xml_document.h"
+
+// The open document; nullptr outside every bracket.
+extern TXMLDocument* SettingsDoc;
+
+// The folder that holds the settings file, with its trailing "\"; by default
+// the program's own folder. Setting "" goes back to that default.
+void SetSettingsFolder(const std::wstring& Folder);
+std::wstring SettingsFileName();
+
+// Writes the built-in default first when the file is missing. A file that does
+// not parse, breaks the XML document's bounds (its size, the attributes of one
+// element) or has no APP root is kept as "Tavrin.xml.bak" and replaced by the
+// default. Raises when the file cannot be read, written or replaced.
+void OpenSettingsXml();
+// Closes a bracket; the outermost one saves the file (through a temporary file
+// beside it) and frees the document, even when saving raises.
+void SaveSettingsXml();
+// Closes a bracket without saving.
+void DiscardSettingsXml();
+
+// The start-up check: opens the document and leaves it open. A file written by
+// another version (the root's Name is not TavrinVersion) is kept as
+// "Tavrin.xml.bak" and replaced by the default. When the settings cannot be
+// opened or replaced, a message box says so and the result is False: the
+// program must end.
+bool OpenCheckedSettingsXml();

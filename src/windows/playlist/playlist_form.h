@@ -1,0 +1,233 @@
+// TPlaylist: the skinned playlist window. It fills the playlist (FileList's
+// TCompList) from files, folders, drops and playlist files, with titles and
+// lengths read from the files' tags; sorts, shuffles, finds, selects and
+// deletes (from the list or from the disk); loads and saves M3U playlists;
+// and hands playing, the tag windows, the entry dialog and the encoder to the
+// main window (TPlaylistHost).
+//
+// Adding is one job at a time: an add keeps the window responsive (pending
+// messages are handled between files), and an add, a drop or a hand-over that
+// arrives meanwhile waits in a queue and runs when the one before it ends,
+// never inside it. ReplaceList is taken by the one add that starts next.
+//
+// Ownership: the window owns its controls, menus, actions, dialogs, drop
+// target and timer (as components); it only points to the host, the settings
+// and an injected folder walker.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "skin/tavrin_forms.h"
+#include "windows/playlist/entry_reader.h"
+#include "windows/playlist/folder_walker.h"
+#include "windows/playlist/playlist_host.h"
+
+class TActionList;
+class TCompList;
+class TDropFileTarget;
+class TFormTitle;
+class TImageBut;
+class TMenuItem;
+class TPanel;
+class TPlayListBox;
+class TSlider;
+class TTimer;
+class TTntAction;
+class TTntEdit;
+class TTntOpenDialog;
+class TTntPopupMenu;
+class TTntSaveDialog;
+
+class TPlaylist;
+
+// The window (one, made at start-up).
+extern TPlaylist* Playlist;
+// Set by the main window's Open: the next add clears the list first and then
+// plays entry 0. That add takes the flag back, so it applies to one open only.
+extern bool ReplaceList;
+// A file or folder dialog of this window is open; other requests are ignored.
+extern bool DialogBusy;
+// The entry whose tag window is open, for the tag windows to read back.
+extern std::wstring InfoFileName;
+extern int32_t InfoIndex;
+
+class TPlaylist : public TTavrinForm {
+ public:
+  // Host and Settings may be nullptr: the commands of a missing host do
+  // nothing, missing settings are the settings document's defaults.
+  TPlaylist(TComponent* AOwner, TPlaylistHost* Host, TPlaylistSettings* Settings);
+  ~TPlaylist() override;
+
+  TPlaylistHost* Host() const { return FHost; }
+  void SetHost(TPlaylistHost* Value) { FHost = Value; }
+  TPlaylistSettings* Settings() const { return FSettings; }
+  void SetSettings(TPlaylistSettings* Value);
+  // Lists folders for folder adds; nullptr (the default) lists the disk.
+  void SetFolderWalker(TFolderWalker* Value) { FWalker = Value; }
+  // The lengths of tracker modules; BassModuleLength by default.
+  void SetModuleLength(TModuleLength Value) { FModuleLength = std::move(Value); }
+
+  // FileList's playlist.
+  TCompList* List() const;
+
+  // Adding. Each runs now, or after the add that is running.
+  void AddFilesExecute(const std::vector<std::wstring>& Files, bool AllowPlaylists);
+  // Dir's files (not its subfolders).
+  void AddDirFiles(const std::wstring& Dir);
+  // Folder's files, then (when the settings say so) each subfolder's, depth
+  // first; links and junctions are not entered, nor a folder seen before.
+  void RecurseDir(const std::wstring& Folder);
+  // The hand-over: the list becomes Files and its first entry plays.
+  void AddFileListAndPlayIt(const std::vector<std::wstring>& Files);
+  // The names dropped on the list: folders first (recursively), then files.
+  void DropFiles(const std::vector<std::wstring>& Names);
+  // "Load list...": the list becomes the playlist FileName.
+  void LoadListFile(const std::wstring& FileName);
+  // True while an add runs; the number of adds waiting behind it.
+  bool Adding() const { return FAdding; }
+  size_t PendingAdds() const { return FPendingAdds.size(); }
+
+  // Appends the playlist FileName; when it cannot be read (part-way or at
+  // all) the list stays as it was and "PlaylistIsInvalid" says so. False then.
+  bool LoadPlaylist(const std::wstring& FileName);
+  // "Save list...": writes extended M3U; a file that cannot be written is
+  // reported ("CantSavePlaylist"), and the answer is false.
+  bool SavePlaylist(const std::wstring& FileName);
+
+  int32_t SelectedOrCurrentIndex();
+  void ShowFileInfo(int32_t Index);
+  void SetEntryTitle(int32_t Index, const std::wstring& Title);
+
+  // Commands.
+  // "Add folder..." and "Add files...". With Replace the chosen files replace
+  // the list and the first of them plays (the main window's Open).
+  void AddFolderMIClick();
+  void AddFilesMIClick(bool Replace = false);
+  void PlayPLItemExecute();
+  void ShowTextExecute();
+  // "Physically remove": asks first ("ConfirmEraseFiles"), then deletes the
+  // selected entries' files and the entries whose file went.
+  void EraseFilesExecute();
+  void RestoreFindBoxTextExecute();
+  // Alt+] and Alt+[: the playlist font size one point up or down.
+  void StepFontSize(int32_t Delta);
+  // Places the menu buttons, the close button and the find box again from
+  // their skin positions.
+  void FormResize();
+
+  // Del and Shift+Del stay with the find box while it has the focus (they
+  // delete and cut its text there).
+  bool IsShortCut(TMessage& Message) override;
+
+  // The controls, under their form names.
+  TFormTitle* Title = nullptr;
+  TFormTitle* Bottom = nullptr;
+  TFormTitle* LeftSide = nullptr;
+  TFormTitle* RightSide = nullptr;
+  TPlayListBox* FileList = nullptr;
+  TPanel* SliderPanel = nullptr;
+  TSlider* FileListSlider = nullptr;
+  TImageBut* MoveUpBut = nullptr;
+  TImageBut* MoveDownBut = nullptr;
+  TImageBut* CloseBut = nullptr;
+  TImageBut* AddBut = nullptr;
+  TImageBut* DelBut = nullptr;
+  TImageBut* SelBut = nullptr;
+  TImageBut* MiscBut = nullptr;
+  TImageBut* LoadBut = nullptr;
+  TTntEdit* FindBox = nullptr;
+  TTntPopupMenu* AddMenu = nullptr;
+  TTntPopupMenu* DelMenu = nullptr;
+  TTntPopupMenu* SelAllMenu = nullptr;
+  TTntPopupMenu* MiscOptMenu = nullptr;
+  TTntPopupMenu* ListMenu = nullptr;
+  TTntPopupMenu* PLMenu = nullptr;
+  TActionList* ActionsPL = nullptr;
+  TTntOpenDialog* OpenList = nullptr;
+  TTntSaveDialog* SaveList = nullptr;
+  TDropFileTarget* DropFile = nullptr;
+  TTimer* ScrollTimer = nullptr;
+
+  // Actions of ActionsPL.
+  TTntAction* DelFiles = nullptr;
+  TTntAction* ShowText = nullptr;
+  TTntAction* IncreaseFont = nullptr;
+  TTntAction* DecreaseFont = nullptr;
+  TTntAction* PlayPLItem = nullptr;
+  TTntAction* SelNext = nullptr;
+  TTntAction* SelPrev = nullptr;
+  TTntAction* SelNextRel = nullptr;
+  TTntAction* SelPrevRel = nullptr;
+  TTntAction* EraseFiles = nullptr;
+  TTntAction* SelAllSC = nullptr;
+  TTntAction* InvertSelSC = nullptr;
+  TTntAction* RandomizeSC = nullptr;
+  TTntAction* SortSC = nullptr;
+  TTntAction* RestoreFindBoxText = nullptr;
+
+ protected:
+  void Activate() override;
+  void Deactivate() override;
+  void DoClose(TCloseAction& Action) override;
+
+ private:
+  class TNullHost;
+  using TAddJob = std::function<void()>;
+
+  // Construction (playlist_menus.cpp for the menus and actions).
+  void CreateControls();
+  void CreateActions();
+  void CreateMenus();
+  TMenuItem* NewMenuItem(TMenuItem* Parent, const wchar_t* Name, const wchar_t* Caption,
+                         std::function<void()> OnClick);
+  TPlaylistHost& HostOrNull();
+
+  // Adding (playlist_adding.cpp).
+  void RunAdd(TAddJob Job);
+  void DoAddFiles(const std::vector<std::wstring>& Files, bool AllowPlaylists, bool Replace);
+  void DoRecurseDir(const std::wstring& Folder, TFolderGuard& Guard, int32_t Depth);
+  void AddFolderFiles(const std::wstring& Dir, const std::vector<TFolderEntry>& Entries);
+  TFolderWalker& Walker();
+  // Handles pending messages; false when the adding must stop.
+  bool KeepAdding();
+
+  // Menu and button commands.
+  void PopupAt(TImageBut* Button, TTntPopupMenu* Menu);
+  void LoadListMIClick();
+  void SaveListMIClick();
+  void EncodeMIClick();
+  void EntryDialogFor(int32_t Index);
+  void UpdateMenuStates();
+  void FileListDblClick();
+  void FileListMouseDown(TMouseButton Button);
+  void FindBoxEnter();
+  void FindBoxExit();
+  void FindBoxChange();
+  void FindBoxKeyUp(uint16_t& Key);
+  void ScrollStep();
+  void ApplyFontSize(int32_t Size);
+
+  TPlaylistHost* FHost;
+  TPlaylistSettings* FSettings;
+  std::unique_ptr<TPlaylistSettings> FDefaultSettings;
+  TFolderWalker* FWalker = nullptr;
+  std::unique_ptr<TFolderWalker> FDiskWalker;
+  TModuleLength FModuleLength = BassModuleLength;
+  bool FAdding = false;
+  std::deque<TAddJob> FPendingAdds;
+  bool FSettingFindText = false;
+  int32_t FScrollDelta = 0;
+  // Menu items whose state follows the host's windows.
+  TMenuItem* FFileInfoButMI = nullptr;
+  TMenuItem* FPlaylistEntryButMI = nullptr;
+  TMenuItem* FEncodeMI = nullptr;
+  TMenuItem* FFileInfoMI = nullptr;
+  TMenuItem* FPlaylistEntryMI = nullptr;
+};
