@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 struct Bass {
 #define TAVRIN_BASS_MEMBER(name) decltype(&::name) name = nullptr;

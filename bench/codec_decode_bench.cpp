@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 #include "bass_library.h"
 #include "bench_clock.h"
 

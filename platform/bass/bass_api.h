@@ -668,7 +668,7 @@ HSTREAM WINAPI BASS_Internal_StreamCreateDecoder(const BASS_INTERNAL_DECODER* de
 }  // extern "C"
 
 // Test hooks, read only by the stand-in; defined by the core.
-#include "bass_test_hooks.h"
+#include "bass/bass_test_hooks.h"
 
 // ---------------------------------------------------------------------------
 // basswma.dll

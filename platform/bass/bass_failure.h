@@ -6,7 +6,7 @@
 
 #include <type_traits>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace tavrin_bass {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 #include "test_support.h"
 
 namespace bass_test {

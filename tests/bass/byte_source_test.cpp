@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "byte_source.h"
+#include "bass/core/byte_source.h"
 #include "test_support.h"
 
 using namespace bass_core;

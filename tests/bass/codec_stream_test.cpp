@@ -8,9 +8,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "bass/core/samples.h"
 #include "codec_fixtures.h"
 #include "module_fixtures.h"
-#include "samples.h"
 
 using namespace bass_test;
 

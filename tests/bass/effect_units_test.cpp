@@ -6,9 +6,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "echo.h"
-#include "param_eq.h"
-#include "reverb.h"
+#include "bass/core/echo.h"
+#include "bass/core/param_eq.h"
+#include "bass/core/reverb.h"
 #include "wav_fixtures.h"
 
 using namespace bass_core;

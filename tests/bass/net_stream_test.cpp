@@ -11,10 +11,10 @@
 #include <mutex>
 #include <thread>
 
+#include "bass/core/net_request.h"
 #include "bass_library.h"
 #include "codec_fixtures.h"
 #include "loopback_server.h"
-#include "net_request.h"
 
 namespace bass_test {
 namespace {

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "fft_magnitudes.h"
-#include "history.h"
-#include "mix.h"
-#include "resampler.h"
-#include "samples.h"
+#include "bass/core/fft_magnitudes.h"
+#include "bass/core/history.h"
+#include "bass/core/mix.h"
+#include "bass/core/resampler.h"
+#include "bass/core/samples.h"
 #include "wav_fixtures.h"
 
 using namespace bass_core;

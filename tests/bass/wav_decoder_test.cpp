@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "byte_source.h"
-#include "wav_decoder.h"
+#include "bass/core/byte_source.h"
+#include "bass/core/wav_decoder.h"
 #include "wav_fixtures.h"
 
 using namespace bass_core;

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "cd/cd_text.h"
+#include "bass/cd/cd_text.h"
 
 using tavrin_cd::ParseCdTextPacks;
 

@@ -2,9 +2,9 @@
 // and levels; syncs, DSPs and links.
 #include <algorithm>
 
-#include "engine.h"
-#include "entry.h"
-#include "with_channel.h"
+#include "bass/bass/entry.h"
+#include "bass/bass/with_channel.h"
+#include "bass/core/engine.h"
 
 using namespace bass_core;
 using namespace tavrin_bass;

@@ -1,5 +1,5 @@
-#include "create_channel.h"
-#include "text.h"
+#include "bass/bass/create_channel.h"
+#include "bass/common/text.h"
 
 namespace tavrin_bass {
 

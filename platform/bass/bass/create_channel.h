@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "byte_source.h"
-#include "engine.h"
-#include "entry.h"
+#include "bass/bass/entry.h"
+#include "bass/core/byte_source.h"
+#include "bass/core/engine.h"
 
 namespace tavrin_bass {
 

@@ -1,10 +1,10 @@
 // Effect entry points of bass.dll: equaliser, echo and reverb on any channel,
 // decoding ones included. Effects need DirectSound 8, which BASS_GetInfo
 // always reports, so they are never refused for the device's sake.
-#include "effect.h"
-#include "engine.h"
-#include "entry.h"
-#include "with_channel.h"
+#include "bass/bass/entry.h"
+#include "bass/bass/with_channel.h"
+#include "bass/core/effect.h"
+#include "bass/core/engine.h"
 
 using namespace bass_core;
 using namespace tavrin_bass;

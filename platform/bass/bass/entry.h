@@ -5,8 +5,8 @@
 
 #include <new>
 
-#include "bass_api.h"
-#include "error_code.h"
+#include "bass/bass_api.h"
+#include "bass/common/error_code.h"
 
 namespace tavrin_bass {
 

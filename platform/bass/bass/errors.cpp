@@ -1,6 +1,6 @@
 // The family's error code lives here; the add-ons write into it.
-#include "bass_api.h"
-#include "error_code.h"
+#include "bass/bass_api.h"
+#include "bass/common/error_code.h"
 
 using namespace tavrin_bass;
 

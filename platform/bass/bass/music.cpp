@@ -2,9 +2,9 @@
 // decoder on a channel like any stream's, so every BASS_Channel* call works
 // on it. Order and attribute control is not offered: those calls check the
 // handle and fail with BASS_ERROR_NOTAVAIL.
-#include "create_channel.h"
-#include "module_decoder.h"
-#include "with_channel.h"
+#include "bass/bass/create_channel.h"
+#include "bass/bass/with_channel.h"
+#include "bass/core/module_decoder.h"
 
 using namespace bass_core;
 using namespace tavrin_bass;

@@ -1,7 +1,7 @@
 // Add-on entry points of bass.dll. They work before BASS_Init too: the
 // program loads its add-ons while the player is still being set up.
-#include "entry.h"
-#include "plugin_table.h"
+#include "bass/bass/entry.h"
+#include "bass/core/plugin_table.h"
 
 using namespace bass_core;
 using namespace tavrin_bass;

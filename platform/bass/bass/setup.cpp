@@ -1,8 +1,8 @@
 // Set-up, configuration and the output device of bass.dll, with the test hooks.
 #include <iterator>
 
-#include "engine.h"
-#include "entry.h"
+#include "bass/bass/entry.h"
+#include "bass/core/engine.h"
 
 using bass_core::Engine;
 using namespace tavrin_bass;

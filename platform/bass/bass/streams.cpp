@@ -3,10 +3,10 @@
 // the add-ons' decoders.
 #include <string>
 
-#include "addon_decoder.h"
-#include "create_channel.h"
-#include "file_decoder.h"
-#include "proc_decoder.h"
+#include "bass/bass/create_channel.h"
+#include "bass/core/addon_decoder.h"
+#include "bass/core/file_decoder.h"
+#include "bass/core/proc_decoder.h"
 
 using namespace bass_core;
 using namespace tavrin_bass;

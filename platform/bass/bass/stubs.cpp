@@ -9,8 +9,8 @@
 // - BASS_ERROR_NO3D / BASS_ERROR_NOEAX / BASS_ERROR_DEVICE where that is the
 //   true answer of this output (no 3D, no EAX, no recording device);
 // - BASS_ERROR_NOTAVAIL otherwise.
-#include "bass_api.h"
-#include "error_code.h"
+#include "bass/bass_api.h"
+#include "bass/common/error_code.h"
 
 using namespace tavrin_bass;
 

@@ -1,7 +1,7 @@
 // BASS_StreamGetTags: the tag blocks a channel's decoder read from its source.
 // Binary images end with two zero bytes, text lists with an empty string.
-#include "entry.h"
-#include "with_channel.h"
+#include "bass/bass/entry.h"
+#include "bass/bass/with_channel.h"
 
 using namespace bass_core;
 using namespace tavrin_bass;

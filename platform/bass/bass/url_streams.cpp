@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "create_channel.h"
-#include "net_decoder.h"
-#include "with_channel.h"
+#include "bass/bass/create_channel.h"
+#include "bass/bass/with_channel.h"
+#include "bass/core/net_decoder.h"
 
 using namespace bass_core;
 using namespace tavrin_bass;

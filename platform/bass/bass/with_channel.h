@@ -1,7 +1,7 @@
 // Entry points on a channel: look the handle up, then work on the channel.
 #pragma once
 
-#include "engine.h"
+#include "bass/core/engine.h"
 
 namespace tavrin_bass {
 

@@ -6,10 +6,10 @@
 #include <map>
 #include <mutex>
 
-#include "bass_api.h"
-#include "cd_drive.h"
-#include "cd_stream.h"
-#include "error_code.h"
+#include "bass/bass_api.h"
+#include "bass/cd/cd_drive.h"
+#include "bass/cd/cd_stream.h"
+#include "bass/common/error_code.h"
 
 using namespace tavrin_bass;
 using tavrin_cd::CdDrive;

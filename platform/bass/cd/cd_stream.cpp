@@ -1,4 +1,4 @@
-#include "cd_stream.h"
+#include "bass/cd/cd_stream.h"
 
 #include <algorithm>
 
@@ -7,8 +7,8 @@
 #include <mutex>
 #include <vector>
 
-#include "cd_drive.h"
-#include "error_code.h"
+#include "bass/cd/cd_drive.h"
+#include "bass/common/error_code.h"
 
 namespace tavrin_cd {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace tavrin_cd {
 

@@ -1,4 +1,4 @@
-#include "cd_text.h"
+#include "bass/cd/cd_text.h"
 
 #include <cstdint>
 

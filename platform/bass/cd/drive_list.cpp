@@ -4,7 +4,7 @@
 #include <cwctype>
 #include <mutex>
 
-#include "cd_drive.h"
+#include "bass/cd/cd_drive.h"
 
 namespace tavrin_cd {
 

@@ -20,8 +20,8 @@
 
 #include <mutex>
 
-#include "bass_api.h"
-#include "cd_drive.h"
+#include "bass/bass_api.h"
+#include "bass/cd/cd_drive.h"
 
 namespace tavrin_cd {
 

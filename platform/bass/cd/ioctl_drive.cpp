@@ -11,9 +11,9 @@
 
 #include <map>
 
-#include "bass_api.h"
-#include "cd_drive.h"
-#include "cd_text.h"
+#include "bass/bass_api.h"
+#include "bass/cd/cd_drive.h"
+#include "bass/cd/cd_text.h"
 
 namespace tavrin_cd {
 

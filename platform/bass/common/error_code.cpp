@@ -1,4 +1,4 @@
-#include "error_code.h"
+#include "bass/common/error_code.h"
 
 #include <windows.h>
 

@@ -10,7 +10,7 @@
 
 #include <new>
 
-#include "bass_failure.h"
+#include "bass/bass_failure.h"
 
 namespace tavrin_bass {
 

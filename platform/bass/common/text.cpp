@@ -1,6 +1,6 @@
-#include "text.h"
+#include "bass/common/text.h"
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace tavrin_bass {
 

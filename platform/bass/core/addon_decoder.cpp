@@ -1,4 +1,4 @@
-#include "addon_decoder.h"
+#include "bass/core/addon_decoder.h"
 
 #include <algorithm>
 #include <array>

@@ -6,8 +6,8 @@
 
 #include <memory>
 
-#include "bass_api.h"
-#include "decoder.h"
+#include "bass/bass_api.h"
+#include "bass/core/decoder.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "byte_source.h"
+#include "bass/core/byte_source.h"
 
 #include <windows.h>
 

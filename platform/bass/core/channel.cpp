@@ -1,10 +1,10 @@
-#include "channel.h"
+#include "bass/core/channel.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "bass_api.h"
-#include "mix.h"
+#include "bass/bass_api.h"
+#include "bass/core/mix.h"
 
 namespace bass_core {
 namespace {

@@ -13,12 +13,12 @@
 #include <mutex>
 #include <vector>
 
-#include "decoder.h"
-#include "effect.h"
-#include "frame_clock.h"
-#include "history.h"
-#include "resampler.h"
-#include "samples.h"
+#include "bass/core/decoder.h"
+#include "bass/core/effect.h"
+#include "bass/core/frame_clock.h"
+#include "bass/core/history.h"
+#include "bass/core/resampler.h"
+#include "bass/core/samples.h"
 
 namespace bass_core {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "bass_api.h"
-#include "channel.h"
-#include "fft_magnitudes.h"
+#include "bass/bass_api.h"
+#include "bass/core/channel.h"
+#include "bass/core/fft_magnitudes.h"
 
 namespace bass_core {
 namespace {

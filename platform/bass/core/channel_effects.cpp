@@ -1,8 +1,8 @@
 // A channel's effects: where they sit in its chain and their parameters.
 #include <algorithm>
 
-#include "bass_api.h"
-#include "channel.h"
+#include "bass/bass_api.h"
+#include "bass/core/channel.h"
 
 namespace bass_core {
 

@@ -2,7 +2,7 @@
 // internet stream titles and finished downloads.
 #include <algorithm>
 
-#include "channel.h"
+#include "bass/core/channel.h"
 
 namespace bass_core {
 

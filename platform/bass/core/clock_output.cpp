@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <mutex>
 
-#include "output.h"
-#include "pacing_clock.h"
-#include "wav_writer.h"
+#include "bass/core/output.h"
+#include "bass/core/pacing_clock.h"
+#include "bass/core/wav_writer.h"
 
 namespace bass_core {
 namespace {

@@ -1,4 +1,4 @@
-#include "echo.h"
+#include "bass/core/echo.h"
 
 #include <algorithm>
 #include <cmath>

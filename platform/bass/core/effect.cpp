@@ -1,9 +1,9 @@
-#include "effect.h"
+#include "bass/core/effect.h"
 
-#include "bass_api.h"
-#include "echo.h"
-#include "param_eq.h"
-#include "reverb.h"
+#include "bass/bass_api.h"
+#include "bass/core/echo.h"
+#include "bass/core/param_eq.h"
+#include "bass/core/reverb.h"
 
 namespace bass_core {
 

@@ -1,11 +1,11 @@
-#include "engine.h"
+#include "bass/core/engine.h"
 
 #include <algorithm>
 #include <cwchar>
 #include <string>
 
-#include "bass_api.h"
-#include "mix.h"
+#include "bass/bass_api.h"
+#include "bass/core/mix.h"
 
 namespace bass_core {
 namespace {

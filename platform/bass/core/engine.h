@@ -12,9 +12,9 @@
 #include <mutex>
 #include <optional>
 
-#include "channel.h"
-#include "mixer.h"
-#include "output.h"
+#include "bass/core/channel.h"
+#include "bass/core/mixer.h"
+#include "bass/core/output.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "fft_magnitudes.h"
+#include "bass/core/fft_magnitudes.h"
 
 #include <array>
 #include <cmath>

@@ -1,10 +1,10 @@
-#include "file_decoder.h"
+#include "bass/core/file_decoder.h"
 
-#include "bass_api.h"
-#include "mpeg_decoder.h"
-#include "mpeg_probe.h"
-#include "vorbis_decoder.h"
-#include "wav_decoder.h"
+#include "bass/bass_api.h"
+#include "bass/core/mpeg_decoder.h"
+#include "bass/core/mpeg_probe.h"
+#include "bass/core/vorbis_decoder.h"
+#include "bass/core/wav_decoder.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "history.h"
+#include "bass/core/history.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
-#include "mix.h"
+#include "bass/core/mix.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "samples.h"
+#include "bass/core/samples.h"
 
 namespace bass_core {
 

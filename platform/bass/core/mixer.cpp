@@ -1,8 +1,8 @@
-#include "mixer.h"
+#include "bass/core/mixer.h"
 
 #include <algorithm>
 
-#include "mix.h"
+#include "bass/core/mix.h"
 
 namespace bass_core {
 namespace {

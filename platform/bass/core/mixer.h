@@ -15,9 +15,9 @@
 #include <thread>
 #include <vector>
 
-#include "channel.h"
-#include "frame_clock.h"
-#include "output.h"
+#include "bass/core/channel.h"
+#include "bass/core/frame_clock.h"
+#include "bass/core/output.h"
 
 namespace bass_core {
 

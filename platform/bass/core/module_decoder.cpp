@@ -1,4 +1,4 @@
-#include "module_decoder.h"
+#include "bass/core/module_decoder.h"
 
 #include <libopenmpt/libopenmpt.h>
 
@@ -8,7 +8,7 @@
 
 #include <windows.h>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace bass_core {
 

@@ -1,11 +1,11 @@
-#include "mpeg_decoder.h"
+#include "bass/core/mpeg_decoder.h"
 
 #include <mpg123.h>
 
 #include <mutex>
 
-#include "bass_api.h"
-#include "mpeg_probe.h"
+#include "bass/bass_api.h"
+#include "bass/core/mpeg_probe.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "mpeg_probe.h"
+#include "bass/core/mpeg_probe.h"
 
 #include <algorithm>
 #include <vector>

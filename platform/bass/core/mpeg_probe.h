@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "byte_source.h"
+#include "bass/core/byte_source.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "net_connection.h"
+#include "bass/core/net_connection.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace bass_core {
 

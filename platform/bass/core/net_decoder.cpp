@@ -1,13 +1,13 @@
-#include "net_decoder.h"
+#include "bass/core/net_decoder.h"
 
 #include <algorithm>
 #include <chrono>
 #include <vector>
 
-#include "bass_api.h"
-#include "file_decoder.h"
-#include "mpeg_probe.h"
-#include "vorbis_decoder.h"
+#include "bass/bass_api.h"
+#include "bass/core/file_decoder.h"
+#include "bass/core/mpeg_probe.h"
+#include "bass/core/vorbis_decoder.h"
 
 namespace bass_core {
 

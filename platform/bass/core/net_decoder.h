@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "decoder.h"
-#include "net_download.h"
+#include "bass/core/decoder.h"
+#include "bass/core/net_download.h"
 
 namespace bass_core {
 

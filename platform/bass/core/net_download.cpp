@@ -1,10 +1,10 @@
-#include "net_download.h"
+#include "bass/core/net_download.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace bass_core {
 

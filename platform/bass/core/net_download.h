@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "net_request.h"
+#include "bass/core/net_request.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "net_request.h"
+#include "bass/core/net_request.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstdio>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace bass_core {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "net_connection.h"
+#include "bass/core/net_connection.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "pacing_clock.h"
+#include "bass/core/pacing_clock.h"
 
 #include <windows.h>
 

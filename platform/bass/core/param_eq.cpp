@@ -1,4 +1,4 @@
-#include "param_eq.h"
+#include "bass/core/param_eq.h"
 
 #include <algorithm>
 #include <cmath>

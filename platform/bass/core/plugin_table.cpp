@@ -1,10 +1,10 @@
-#include "plugin_table.h"
+#include "bass/core/plugin_table.h"
 
 #include <vector>
 
-#include "bass_api.h"
-#include "bass_plugin.h"
-#include "engine.h"
+#include "bass/bass_api.h"
+#include "bass/bass_plugin.h"
+#include "bass/core/engine.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "proc_decoder.h"
+#include "bass/core/proc_decoder.h"
 
 #include <algorithm>
 #include <vector>

@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
-#include "decoder.h"
-#include "samples.h"
+#include "bass/core/decoder.h"
+#include "bass/core/samples.h"
 
 namespace bass_core {
 

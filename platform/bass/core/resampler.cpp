@@ -1,4 +1,4 @@
-#include "resampler.h"
+#include "bass/core/resampler.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "reverb.h"
+#include "bass/core/reverb.h"
 
 #include <algorithm>
 #include <cmath>

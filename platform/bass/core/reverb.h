@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "bass_api.h"
-#include "effect.h"
+#include "bass/bass_api.h"
+#include "bass/core/effect.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "samples.h"
+#include "bass/core/samples.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "vorbis_decoder.h"
+#include "bass/core/vorbis_decoder.h"
 
 #include <vorbis/vorbisfile.h>
 
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace bass_core {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "byte_source.h"
-#include "decoder.h"
+#include "bass/core/byte_source.h"
+#include "bass/core/decoder.h"
 
 namespace bass_core {
 

@@ -1,4 +1,4 @@
-#include "wav_decoder.h"
+#include "bass/core/wav_decoder.h"
 
 #include <algorithm>
 #include <cstring>

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "byte_source.h"
-#include "decoder.h"
-#include "samples.h"
+#include "bass/core/byte_source.h"
+#include "bass/core/decoder.h"
+#include "bass/core/samples.h"
 
 namespace bass_core {
 

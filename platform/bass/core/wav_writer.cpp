@@ -1,4 +1,4 @@
-#include "wav_writer.h"
+#include "bass/core/wav_writer.h"
 
 #include <cstring>
 

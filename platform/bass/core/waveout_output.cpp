@@ -10,8 +10,8 @@
 #include <mutex>
 #include <vector>
 
-#include "output.h"
-#include "pacing_clock.h"
+#include "bass/core/output.h"
+#include "bass/core/pacing_clock.h"
 
 namespace bass_core {
 namespace {

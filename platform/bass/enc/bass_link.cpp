@@ -1,4 +1,4 @@
-#include "bass_link.h"
+#include "bass/enc/bass_link.h"
 
 namespace bass_enc {
 namespace {

@@ -3,7 +3,7 @@
 // is kept. Each answers failure when bass.dll is not loaded.
 #pragma once
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace bass_enc {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "bass_api.h"
-#include "encoder.h"
-#include "error_code.h"
-#include "text.h"
+#include "bass/bass_api.h"
+#include "bass/common/error_code.h"
+#include "bass/common/text.h"
+#include "bass/enc/encoder.h"
 
 using namespace tavrin_bass;
 using bass_enc::Encoder;

@@ -1,10 +1,10 @@
-#include "encoder.h"
+#include "bass/enc/encoder.h"
 
 #include <chrono>
 #include <climits>
 #include <cstring>
 
-#include "bass_link.h"
+#include "bass/enc/bass_link.h"
 
 namespace bass_enc {
 namespace {

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace bass_enc {
 

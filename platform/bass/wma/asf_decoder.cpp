@@ -1,4 +1,4 @@
-#include "asf_decoder.h"
+#include "bass/wma/asf_decoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -14,7 +14,7 @@ extern "C" {
 #include <mutex>
 #include <vector>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace tavrin_wma {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "byte_source.h"
+#include "bass/core/byte_source.h"
 
 namespace tavrin_wma {
 

@@ -6,10 +6,10 @@
 #include <new>
 #include <string>
 
-#include "bass_api.h"
-#include "error_code.h"
-#include "wma_encoder.h"
-#include "text.h"
+#include "bass/bass_api.h"
+#include "bass/common/error_code.h"
+#include "bass/common/text.h"
+#include "bass/wma/wma_encoder.h"
 
 using namespace tavrin_bass;
 using tavrin_wma::WmaEncoder;

@@ -1,4 +1,4 @@
-#include "wma_encoder.h"
+#include "bass/wma/wma_encoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -10,7 +10,7 @@ extern "C" {
 #include <cstring>
 #include <vector>
 
-#include "bass_api.h"
+#include "bass/bass_api.h"
 
 namespace tavrin_wma {
 namespace {

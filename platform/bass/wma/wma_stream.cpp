@@ -5,10 +5,10 @@
 #include <cwctype>
 #include <string>
 
-#include "asf_decoder.h"
-#include "bass_api.h"
-#include "error_code.h"
-#include "text.h"
+#include "bass/bass_api.h"
+#include "bass/common/error_code.h"
+#include "bass/common/text.h"
+#include "bass/wma/asf_decoder.h"
 
 using namespace tavrin_bass;
 using tavrin_wma::AsfDecoder;

@@ -2,8 +2,8 @@
 // object, encoding to a callback or the network, tags and clients): every one
 // checks its arguments and then fails. They know no encoder handle
 // (BASS_ERROR_HANDLE); the rest fail with BASS_ERROR_NOTAVAIL.
-#include "bass_api.h"
-#include "error_code.h"
+#include "bass/bass_api.h"
+#include "bass/common/error_code.h"
 
 using namespace tavrin_bass;
 
