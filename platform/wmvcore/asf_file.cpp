@@ -1,4 +1,4 @@
-#include "asf_file.h"
+#include "wmvcore/asf_file.h"
 
 #include <nserror.h>
 

@@ -1,4 +1,4 @@
-#include "asf_metadata.h"
+#include "wmvcore/asf_metadata.h"
 
 #include <nserror.h>
 

@@ -1,11 +1,11 @@
-#include "metadata_editor.h"
+#include "wmvcore/metadata_editor.h"
 
 #include <nserror.h>
 
 #include <cstring>
 #include <new>
 
-#include "asf_file.h"
+#include "wmvcore/asf_file.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "asf_metadata.h"
+#include "wmvcore/asf_metadata.h"
 
 class TMetadataEditor final : public IWMMetadataEditor, public IWMHeaderInfo3 {
  public:

@@ -1,7 +1,7 @@
 // The one entry point of wmvcore.dll.
 #include <new>
 
-#include "metadata_editor.h"
+#include "wmvcore/metadata_editor.h"
 
 extern "C" HRESULT WINAPI WMCreateEditor(IWMMetadataEditor** ppEditor) {
   if (!ppEditor) return E_POINTER;
