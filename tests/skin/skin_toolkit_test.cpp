@@ -1,16 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <shlobj.h>
 
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
-#include "foundation/wide_copy.h"
 #include "framework/controls.h"
 #include "framework/image_list.h"
-#include "shell/folder_browser.h"
 #include "skin/skin_toolkit.h"
 #include "skin_test_pictures.h"
 #include "test_support.h"
@@ -376,28 +373,6 @@ TEST(PlaceControl, PlacesByEveryCode) {
   PlaceControl(nullptr, &parent, 1, 1, 1);
 }
 
-// ---------------------------------------------------------------- wide copies
-
-TEST(WideStrLCopy, CopiesAtMostMaxLenAndAlwaysEndsTheText) {
-  struct Case {
-    const wchar_t* source;
-    uint32_t maxLen;
-    const wchar_t* copied;
-  } cases[] = {{L"hello", 3, L"hel"}, {L"hi", 10, L"hi"}, {L"hi", 0, L""}, {nullptr, 5, L""}};
-  for (const Case& c : cases) {
-    wchar_t buffer[8];
-    std::fill(std::begin(buffer), std::end(buffer), L'#');
-    EXPECT_EQ(WideStrLCopy(buffer, c.source, c.maxLen), buffer);
-    EXPECT_STREQ(buffer, c.copied);
-    EXPECT_EQ(buffer[wcslen(c.copied) + 1], L'#');  // nothing past the end
-  }
-  wchar_t buffer[8];
-  EXPECT_STREQ(WideStrPLCopy(buffer, std::wstring(L"ab\0cd", 5), 7), L"ab");
-  EXPECT_STREQ(WideStrPLCopy(buffer, L"abcdef", 4), L"abcd");
-  EXPECT_STREQ(WideStrPCopy(buffer, L"seven!!"), L"seven!!");
-  EXPECT_EQ(WideStrLCopy(nullptr, L"x", 1), nullptr);
-}
-
 // ---------------------------------------------------------------- resources and lists
 
 TEST(SkinResources, AMissingResourceRaisesAndLeavesTheFileAlone) {
@@ -428,29 +403,6 @@ TEST(MakeImageList32Bit, RemakesTheListAt32BitsKeepingItsImages) {
   ASSERT_TRUE(list.GetBitmap(1, &second));
   EXPECT_EQ(PixelOf(&second, 8, 8), 0x00FF00);
   MakeImageList32Bit(nullptr);
-}
-
-// Cancels the folder picker from a timer once it shows.
-VOID CALLBACK CancelBrowser(HWND, UINT, UINT_PTR, DWORD) {
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM) -> BOOL {
-        wchar_t name[16] = {};
-        GetClassNameW(window, name, 16);
-        if (std::wstring(name) == L"#32770" && IsWindowVisible(window))
-          PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-        return TRUE;
-      },
-      0);
-}
-
-TEST(BrowseForFolder, CancellingLeavesTheFolderEmpty) {
-  testing_support::TempDir dir;
-  std::wstring folder = L"left over";
-  UINT_PTR timer = SetTimer(nullptr, 0, 50, &CancelBrowser);
-  BrowseForFolder(L"Pick", BIF_RETURNONLYFSDIRS, nullptr, folder, dir.Path());
-  KillTimer(nullptr, timer);
-  EXPECT_EQ(folder, L"");
 }
 
 }  // namespace
