@@ -23,6 +23,7 @@
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"
+#include "wav_bytes.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
 
@@ -32,19 +33,8 @@ constexpr uint32_t kSecond = 44100;
 
 // Frames of one constant level.
 std::string Wav(uint32_t frames, uint16_t channels = 2, int16_t level = 8000) {
-  std::string w = "RIFF";
-  auto put = [&w](uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) w += static_cast<char>(v >> (8 * i));
-  };
-  const uint32_t data = frames * channels * 2;
-  put(36 + data, 4);
-  w += "WAVEfmt ";
-  put(16, 4), put(1, 2), put(channels, 2), put(kSecond, 4), put(kSecond * channels * 2, 4);
-  put(channels * 2u, 2), put(16, 2);
-  w += "data";
-  put(data, 4);
-  for (uint32_t i = 0; i < frames * channels; ++i) put(static_cast<uint16_t>(level), 2);
-  return w;
+  return testing_support::WavBytes({.channels = channels, .rate = kSecond}, frames,
+                                   [level](uint32_t) { return level; });
 }
 
 void Advance(uint32_t frames) {

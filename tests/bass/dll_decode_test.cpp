@@ -17,7 +17,7 @@ void CALLBACK Count(HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomi
 
 TEST_F(BassDecoding, HandsOutTheFileSamplesAndEndsInTheFetchThatReachesTheEnd) {
   std::vector<float> samples = Sine(440, 0.5, 44100, 3000, 2);
-  std::string file = MakeWav({}, samples);
+  std::string file = WavBytes({}, samples);
   HSTREAM s = OpenWav(file, BASS_STREAM_DECODE);
   ASSERT_NE(s, 0u);
   std::atomic<int> ends{0};
@@ -67,7 +67,7 @@ TEST_F(BassDecoding, HandsOutTheFileSamplesAndEndsInTheFetchThatReachesTheEnd) {
 }
 
 TEST_F(BassDecoding, AnExactFetchOfTheLastBytesEndsTheChannel) {
-  HSTREAM s = OpenWav(MakeWav({}, Constant(0.1f, 0.1f, 100)), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+  HSTREAM s = OpenWav(WavBytes({}, Constant(0.1f, 0.1f, 100)), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
   std::atomic<int> ends{0};
   b.BASS_ChannelSetSync(s, BASS_SYNC_END, 0, Count, &ends);
   std::vector<float> out(200);
@@ -125,7 +125,7 @@ void CALLBACK SilenceLeft(HDSP, DWORD, void* buffer, DWORD length, void* user) {
 }
 
 TEST_F(BassDecoding, DspsSeeAndChangeTheChannelsSamples) {
-  HSTREAM s = OpenWav(MakeWav({}, Constant(0.5f, 0.5f, 44100)));
+  HSTREAM s = OpenWav(WavBytes({}, Constant(0.5f, 0.5f, 44100)));
   int calls = 0;
   HDSP dsp = b.BASS_ChannelSetDSP(s, SilenceLeft, &calls, 0);
   ASSERT_NE(dsp, 0u);
@@ -150,7 +150,7 @@ void CALLBACK FreeItself(HSYNC, DWORD channel, DWORD, void* user) {
 }
 
 TEST_F(BassDecoding, ASyncMayFreeItsOwnChannel) {
-  HSTREAM s = OpenWav(MakeWav({}, Constant(0.1f, 0.1f, 500)));
+  HSTREAM s = OpenWav(WavBytes({}, Constant(0.1f, 0.1f, 500)));
   std::atomic<int> calls{0};
   b.BASS_ChannelSetSync(s, BASS_SYNC_END, 0, FreeItself, &calls);
   b.BASS_ChannelSetSync(s, BASS_SYNC_END, 0, Count, &calls);
@@ -179,7 +179,7 @@ TEST_P(BassRealClock, PlaysToTheEndInRealTime) {
   ASSERT_TRUE(b.BASS_Test_SetOutput(GetParam(), L"real"));
   ASSERT_TRUE(b.BASS_SetConfig(BASS_CONFIG_BUFFER, 200));
   ASSERT_TRUE(b.BASS_Init(1, 44100, 0, nullptr, nullptr));
-  std::wstring name = dir.WriteFile(L"short.wav", MakeWav({}, Sine(1000, 0.5, 44100, 13230, 2)));
+  std::wstring name = dir.WriteFile(L"short.wav", WavBytes({}, Sine(1000, 0.5, 44100, 13230, 2)));
   HSTREAM s = b.BASS_StreamCreateFile(FALSE, name.c_str(), 0, 0, BASS_UNICODE);
   ASSERT_NE(s, 0u);
   HANDLE ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -223,7 +223,7 @@ TEST(BassRealMixer, NoCallbackRunsAfterStreamFreeReturns) {
   testing_support::TempDir dir;
   ASSERT_TRUE(b.BASS_Test_SetOutput(L"null", L"real"));
   ASSERT_TRUE(b.BASS_Init(1, 44100, 0, nullptr, nullptr));
-  std::wstring name = dir.WriteFile(L"long.wav", MakeWav({}, Constant(0.1f, 0.1f, 44100)));
+  std::wstring name = dir.WriteFile(L"long.wav", WavBytes({}, Constant(0.1f, 0.1f, 44100)));
   std::atomic<int> calls{0};
   for (int round = 0; round < 5; ++round) {
     HSTREAM s = b.BASS_StreamCreateFile(FALSE, name.c_str(), 0, 0, BASS_UNICODE);

@@ -29,7 +29,7 @@ std::vector<float> DecodeFloats(const BassLibrary& b, HSTREAM s, size_t frames, 
 
 TEST_F(BassEffects, EqualiserOnADecodingChannelAndRemovalRestoresTheDrySignal) {
   std::vector<float> samples = Sine(1000, 0.1, 44100, 88200, 2);
-  HSTREAM s = OpenWav(MakeWav({}, samples), BASS_STREAM_DECODE);
+  HSTREAM s = OpenWav(WavBytes({}, samples), BASS_STREAM_DECODE);
   ASSERT_NE(s, 0u);
   HFX fx = b.BASS_ChannelSetFX(s, BASS_FX_PARAMEQ, 0);
   ASSERT_NE(fx, 0u) << Error();
@@ -44,7 +44,7 @@ TEST_F(BassEffects, EqualiserOnADecodingChannelAndRemovalRestoresTheDrySignal) {
   std::vector<int16_t> dry(44100 * 2);
   ASSERT_EQ(b.BASS_ChannelGetData(s, dry.data(), 44100 * 4), 44100u * 4);
   std::vector<int16_t> file(44100 * 2);
-  std::string bytes = MakeWav({}, samples);
+  std::string bytes = WavBytes({}, samples);
   std::memcpy(file.data(), bytes.data() + 44 + 44100 * 4, 44100 * 4);
   EXPECT_EQ(dry, file);
 
@@ -58,7 +58,7 @@ TEST_F(BassEffects, EqualiserOnADecodingChannelAndRemovalRestoresTheDrySignal) {
 TEST_F(BassEffects, EchoOnAPlayingChannelRepeatsAtTheSetDelays) {
   std::vector<float> impulse(44100 * 2, 0.0f);
   impulse[0] = impulse[1] = 0.5f;
-  HSTREAM s = OpenWav(MakeWav({}, impulse));
+  HSTREAM s = OpenWav(WavBytes({}, impulse));
   HFX fx = b.BASS_ChannelSetFX(s, BASS_FX_ECHO, 0);
   ASSERT_NE(fx, 0u) << Error();
   BASS_FXECHO echo = {50, 50, 100, 200, FALSE};
@@ -81,7 +81,7 @@ TEST_F(BassEffects, EchoOnAPlayingChannelRepeatsAtTheSetDelays) {
 }
 
 TEST_F(BassEffects, HandlesTypesAndParameterChecks) {
-  HSTREAM s = OpenWav(MakeWav({}, Constant(0.1f, 0.1f, 4410)));
+  HSTREAM s = OpenWav(WavBytes({}, Constant(0.1f, 0.1f, 4410)));
   ASSERT_NE(s, 0u);
   struct TypeCase {
     DWORD type;
@@ -110,7 +110,7 @@ TEST_F(BassEffects, HandlesTypesAndParameterChecks) {
 
   // An effect belongs to its channel: removing it through another fails,
   // a DSP call does not remove it, and freeing the channel makes it stale.
-  HSTREAM other = OpenWav(MakeWav({}, Constant(0, 0, 10)));
+  HSTREAM other = OpenWav(WavBytes({}, Constant(0, 0, 10)));
   BASS_FXECHO ec{};
   EXPECT_FALSE(b.BASS_ChannelRemoveFX(other, echo));
   EXPECT_EQ(Error(), BASS_ERROR_HANDLE);
@@ -132,7 +132,7 @@ void CALLBACK Probe(HDSP, DWORD, void* buffer, DWORD, void* user) {
 TEST_F(BassEffects, HigherPrioritiesRunFirstWithDsps) {
   // An all-wet echo turns the first frames into silence; a DSP above it sees
   // the source, one below it sees the echo's output.
-  HSTREAM s = OpenWav(MakeWav({}, Constant(0.5f, 0.5f, 4410)), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+  HSTREAM s = OpenWav(WavBytes({}, Constant(0.5f, 0.5f, 4410)), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
   HFX fx = b.BASS_ChannelSetFX(s, BASS_FX_ECHO, 5);
   BASS_FXECHO echo = {100, 0, 50, 50, FALSE};
   ASSERT_TRUE(b.BASS_FXSetParameters(fx, &echo));
@@ -146,7 +146,7 @@ TEST_F(BassEffects, HigherPrioritiesRunFirstWithDsps) {
   EXPECT_EQ(equal, 0.5f);  // a DSP set after an effect of its priority runs before it
 
   // An effect set after a DSP of the same priority runs after it.
-  HSTREAM t = OpenWav(MakeWav({}, Constant(0.5f, 0.5f, 4410)), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+  HSTREAM t = OpenWav(WavBytes({}, Constant(0.5f, 0.5f, 4410)), BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
   float first = std::nanf("");
   ASSERT_NE(b.BASS_ChannelSetDSP(t, Probe, &first, 0), 0u);
   fx = b.BASS_ChannelSetFX(t, BASS_FX_ECHO, 0);
@@ -170,7 +170,7 @@ TEST_F(BassEffects, SpeedByFrequencyHalvesAndDoublesThePitch) {
   } cases[] = {{44100, 1000}, {22050, 500}, {88200, 2000}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.freq);
-    HSTREAM s = OpenWav(MakeWav({}, Sine(1000, 0.5, 44100, 44100 * 2, 2)));
+    HSTREAM s = OpenWav(WavBytes({}, Sine(1000, 0.5, 44100, 44100 * 2, 2)));
     ASSERT_TRUE(b.BASS_ChannelSetAttributes(s, c.freq, -1, -101));
     size_t start = Captured().size() / 2;
     ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE));

@@ -42,7 +42,7 @@ void CALLBACK CountSync(HSYNC sync, DWORD channel, DWORD, void* user) {
 }
 
 TEST_F(BassPlayback, PositionFollowsWhatIsHeardAndPauseKeepsIt) {
-  HSTREAM s = OpenWav(MakeWav({}, Ramp(44100)));
+  HSTREAM s = OpenWav(WavBytes({}, Ramp(44100)));
   ASSERT_NE(s, 0u);
   EXPECT_EQ(b.BASS_ChannelIsActive(s), BASS_ACTIVE_STOPPED);
   ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE));
@@ -83,7 +83,7 @@ TEST_F(BassPlayback, PositionFollowsWhatIsHeardAndPauseKeepsIt) {
 }
 
 TEST_F(BassPlayback, EndSyncFiresOnceWhenTheLastSampleIsHeard) {
-  HSTREAM s = OpenWav(MakeWav({}, Ramp(4410)));
+  HSTREAM s = OpenWav(WavBytes({}, Ramp(4410)));
   SyncLog log;
   HSYNC sync = b.BASS_ChannelSetSync(s, BASS_SYNC_END, 0, CountSync, &log);
   ASSERT_NE(sync, 0u);
@@ -118,9 +118,9 @@ TEST_F(BassPlayback, EndSyncFiresOnceWhenTheLastSampleIsHeard) {
 
 TEST_F(BassPlayback, EndSyncNeverFiresOnStopOrFree) {
   SyncLog log;
-  HSTREAM stopped = OpenWav(MakeWav({}, Ramp(4410)));
-  HSTREAM freed = OpenWav(MakeWav({}, Ramp(4410)));
-  HSTREAM atFree = OpenWav(MakeWav({}, Ramp(4410)));
+  HSTREAM stopped = OpenWav(WavBytes({}, Ramp(4410)));
+  HSTREAM freed = OpenWav(WavBytes({}, Ramp(4410)));
+  HSTREAM atFree = OpenWav(WavBytes({}, Ramp(4410)));
   for (HSTREAM s : {stopped, freed, atFree}) {
     ASSERT_NE(b.BASS_ChannelSetSync(s, BASS_SYNC_END, 0, CountSync, &log), 0u);
     ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE));
@@ -138,7 +138,7 @@ TEST_F(BassPlayback, EndSyncNeverFiresOnStopOrFree) {
 }
 
 TEST_F(BassPlayback, LoopingStreamsWrapAndSignalEachEnd) {
-  HSTREAM s = OpenWav(MakeWav({}, Ramp(1000)), BASS_SAMPLE_LOOP);
+  HSTREAM s = OpenWav(WavBytes({}, Ramp(1000)), BASS_SAMPLE_LOOP);
   SyncLog log;
   b.BASS_ChannelSetSync(s, BASS_SYNC_END, 0, CountSync, &log);
   ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE));
@@ -158,8 +158,8 @@ TEST_F(BassPlayback, LoopingStreamsWrapAndSignalEachEnd) {
 }
 
 TEST_F(BassPlayback, AutoFreeStreamsGoWhenTheyEndOrStop) {
-  HSTREAM ends = OpenWav(MakeWav({}, Ramp(1000)), BASS_STREAM_AUTOFREE);
-  HSTREAM stops = OpenWav(MakeWav({}, Ramp(1000)), BASS_STREAM_AUTOFREE);
+  HSTREAM ends = OpenWav(WavBytes({}, Ramp(1000)), BASS_STREAM_AUTOFREE);
+  HSTREAM stops = OpenWav(WavBytes({}, Ramp(1000)), BASS_STREAM_AUTOFREE);
   ASSERT_TRUE(b.BASS_ChannelPlay(ends, FALSE));
   ASSERT_TRUE(b.BASS_ChannelPlay(stops, FALSE));
   ASSERT_TRUE(b.BASS_ChannelStop(stops));
@@ -171,7 +171,7 @@ TEST_F(BassPlayback, AutoFreeStreamsGoWhenTheyEndOrStop) {
 }
 
 TEST_F(BassPlayback, OneTimeAndMixTimeAndPositionSyncs) {
-  HSTREAM s = OpenWav(MakeWav({}, Ramp(4410)));
+  HSTREAM s = OpenWav(WavBytes({}, Ramp(4410)));
   SyncLog once, mixed, position;
   ASSERT_NE(b.BASS_ChannelSetSync(s, BASS_SYNC_END | BASS_SYNC_ONETIME, 0, CountSync, &once), 0u);
   ASSERT_NE(b.BASS_ChannelSetSync(s, BASS_SYNC_END | BASS_SYNC_MIXTIME, 0, CountSync, &mixed), 0u);
@@ -194,7 +194,7 @@ TEST_F(BassPlayback, OneTimeAndMixTimeAndPositionSyncs) {
 
 TEST_F(BassPlayback, SpectrumAndSamplesOfWhatIsHeard) {
   std::vector<float> sine = Sine(1000, 1.0, 44100, 44100, 2);
-  HSTREAM s = OpenWav(MakeWav({}, sine));
+  HSTREAM s = OpenWav(WavBytes({}, sine));
   ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE));
   Advance(8192);
   struct Case {
@@ -225,7 +225,7 @@ TEST_F(BassPlayback, SpectrumAndSamplesOfWhatIsHeard) {
 }
 
 TEST_F(BassPlayback, VolumePanAndGlobalVolumesFollowTheirLaws) {
-  HSTREAM s = OpenWav(MakeWav({}, Constant(0.5f, 0.5f, 44100)));
+  HSTREAM s = OpenWav(WavBytes({}, Constant(0.5f, 0.5f, 44100)));
   struct Case {
     int volume, pan;
     DWORD streamVolume, curve, outputVolume;
@@ -268,7 +268,7 @@ TEST_F(BassPlayback, VolumePanAndGlobalVolumesFollowTheirLaws) {
 }
 
 TEST_F(BassPlayback, AttributesAreCheckedAndMinusOneKeepsThem) {
-  HSTREAM s = OpenWav(MakeWav({}, Constant(0.5f, 0.5f, 100)));
+  HSTREAM s = OpenWav(WavBytes({}, Constant(0.5f, 0.5f, 100)));
   struct Case {
     int freq, volume, pan;
     int error;
@@ -300,7 +300,7 @@ TEST_F(BassPlayback, FrequencyChangesThePace) {
   } cases[] = {{88200, 22050}, {22050, 88200}, {44100, 44100}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.freq);
-    HSTREAM s = OpenWav(MakeWav({}, Ramp(44100)));
+    HSTREAM s = OpenWav(WavBytes({}, Ramp(44100)));
     SyncLog log;
     b.BASS_ChannelSetSync(s, BASS_SYNC_END, 0, CountSync, &log);
     ASSERT_TRUE(b.BASS_ChannelSetAttributes(s, c.freq, -1, -101));
@@ -317,7 +317,7 @@ TEST_F(BassPlayback, FrequencyChangesThePace) {
 }
 
 TEST_F(BassPlayback, SlidesMoveAttributesOverTime) {
-  HSTREAM s = OpenWav(MakeWav({}, Constant(0.5f, 0.5f, 44100)));
+  HSTREAM s = OpenWav(WavBytes({}, Constant(0.5f, 0.5f, 44100)));
   ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE));
   ASSERT_TRUE(b.BASS_ChannelSlideAttributes(s, -1, 0, 100, 100));
   EXPECT_EQ(b.BASS_ChannelIsSliding(s), 6u);
@@ -335,9 +335,9 @@ TEST_F(BassPlayback, SlidesMoveAttributesOverTime) {
 }
 
 TEST_F(BassPlayback, LinkedChannelsStartAndStopTogether) {
-  HSTREAM a = OpenWav(MakeWav({}, Ramp(4410)));
-  HSTREAM c = OpenWav(MakeWav({}, Ramp(4410)));
-  HSTREAM d = OpenWav(MakeWav({}, Ramp(4410)), BASS_STREAM_DECODE);
+  HSTREAM a = OpenWav(WavBytes({}, Ramp(4410)));
+  HSTREAM c = OpenWav(WavBytes({}, Ramp(4410)));
+  HSTREAM d = OpenWav(WavBytes({}, Ramp(4410)), BASS_STREAM_DECODE);
   ASSERT_TRUE(b.BASS_ChannelSetLink(a, c));
   EXPECT_FALSE(b.BASS_ChannelSetLink(a, c));
   EXPECT_EQ(Error(), BASS_ERROR_ALREADY);
@@ -353,7 +353,7 @@ TEST_F(BassPlayback, LinkedChannelsStartAndStopTogether) {
 }
 
 TEST_F(BassPlayback, OutputPauseAndStop) {
-  HSTREAM s = OpenWav(MakeWav({}, Ramp(44100)));
+  HSTREAM s = OpenWav(WavBytes({}, Ramp(44100)));
   ASSERT_TRUE(b.BASS_ChannelPlay(s, FALSE));
   Advance(1000);
   ASSERT_TRUE(b.BASS_Pause());

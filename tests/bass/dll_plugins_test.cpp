@@ -112,7 +112,7 @@ TEST_F(BassPlugins, LoadsFromTwoThreadsWhileTheMainThreadOpensFiles) {
     }
   };
   std::thread t0(worker, 0), t1(worker, 1);
-  std::string wav = MakeWav({}, Constant(0.1f, 0.1f, 441));
+  std::string wav = WavBytes({}, Constant(0.1f, 0.1f, 441));
   for (int i = 0; i < 50; ++i) {
     HSTREAM s = OpenWav(wav);
     if (s == 0 || !b.BASS_StreamFree(s)) ++unexpected;

@@ -134,7 +134,7 @@ TEST_F(BassSetup, TheDefaultOutputOpensWhenAChannelFirstPlays) {
   const size_t idle = ThreadsOfThisProcess();
   ASSERT_TRUE(b.BASS_Init(1, 44100, 0, nullptr, nullptr));
   EXPECT_EQ(ThreadsOfThisProcess(), idle);
-  const std::string wav = MakeWav({}, Constant(0.1f, 0.1f, 44100));
+  const std::string wav = WavBytes({}, Constant(0.1f, 0.1f, 44100));
   HSTREAM stream = b.BASS_StreamCreateFile(TRUE, wav.data(), 0, wav.size(), 0);
   ASSERT_NE(stream, 0u);
   EXPECT_EQ(ThreadsOfThisProcess(), idle);
@@ -184,7 +184,7 @@ TEST_F(BassSetup, ConfigurationIsStoredAndReturned) {
 using BassFiles = BassFixture;
 
 TEST_F(BassFiles, StaleAndZeroHandlesFailWithCode5) {
-  HSTREAM stream = OpenWav(MakeWav({}, Constant(0.1f, 0.1f, 100)));
+  HSTREAM stream = OpenWav(WavBytes({}, Constant(0.1f, 0.1f, 100)));
   ASSERT_NE(stream, 0u);
   ASSERT_TRUE(b.BASS_StreamFree(stream));
   for (DWORD handle : {stream, DWORD{0}, DWORD{0x7FFFFFF0}}) {
@@ -208,10 +208,10 @@ TEST_F(BassFiles, StaleAndZeroHandlesFailWithCode5) {
     EXPECT_EQ(Error(), BASS_ERROR_HANDLE);
   }
   // Handles outlive neither BASS_Free nor get reused after it.
-  HSTREAM before = OpenWav(MakeWav({}, Constant(0.1f, 0.1f, 100)));
+  HSTREAM before = OpenWav(WavBytes({}, Constant(0.1f, 0.1f, 100)));
   ASSERT_TRUE(b.BASS_Free());
   ASSERT_TRUE(b.BASS_Init(1, 44100, 0, nullptr, nullptr));
-  HSTREAM after = OpenWav(MakeWav({}, Constant(0.1f, 0.1f, 100)));
+  HSTREAM after = OpenWav(WavBytes({}, Constant(0.1f, 0.1f, 100)));
   EXPECT_NE(after, before);
   EXPECT_FALSE(b.BASS_ChannelPlay(before, FALSE));
   EXPECT_EQ(Error(), BASS_ERROR_HANDLE);
@@ -220,7 +220,7 @@ TEST_F(BassFiles, StaleAndZeroHandlesFailWithCode5) {
 TEST_F(BassFiles, OpensWavFromFilesAndMemoryOrFailsCleanly) {
   WavLayout layout;
   std::vector<float> samples = Constant(0.25f, -0.25f, 1000);
-  std::string good = MakeWav(layout, samples, Chunk("LIST", "INFOISFT" + std::string(6, 'x')));
+  std::string good = WavBytes(layout, samples, RiffChunk("LIST", "INFOISFT" + std::string(6, 'x')));
   struct Case {
     const char* name;
     std::string bytes;
@@ -229,8 +229,8 @@ TEST_F(BassFiles, OpensWavFromFilesAndMemoryOrFailsCleanly) {
   } cases[] = {
       {"LIST before data", good, 4000, 0},
       {"truncated", good.substr(0, good.size() - 1001), 2996, 0},
-      {"data size 0xFFFFFFFF", MakeWav(layout, samples, "", 0xFFFFFFFFu), 4000, 0},
-      {"float 64", MakeWav({3, 2, 44100, 64, false}, samples), 4000, 0},
+      {"data size 0xFFFFFFFF", WavBytes(layout, samples, "", 0xFFFFFFFFu), 4000, 0},
+      {"float 64", WavBytes({3, 2, 44100, 64, false}, samples), 4000, 0},
       {"mp3 bytes", std::string("ID3\x03\0\0\0\0\0\0", 10) + std::string(500, '\xff'), 0, BASS_ERROR_FILEFORM},
       {"empty file", "", 0, BASS_ERROR_FILEFORM},
       {"riff size lies", "RIFF\xff\xff\xff\xffWAVE", 0, BASS_ERROR_FILEFORM},
@@ -279,7 +279,7 @@ TEST_F(BassFiles, ChannelInformation) {
       {{3, 2, 48000, 32, false}, BASS_STREAM_DECODE | BASS_SAMPLE_LOOP, BASS_CTYPE_STREAM_WAV_FLOAT},
   };
   for (const Case& c : cases) {
-    HSTREAM s = OpenWav(MakeWav(c.layout, std::vector<float>(c.layout.channels * 10, 0.0f)), c.flags);
+    HSTREAM s = OpenWav(WavBytes(c.layout, std::vector<float>(c.layout.channels * 10, 0.0f)), c.flags);
     ASSERT_NE(s, 0u);
     BASS_CHANNELINFO info{};
     ASSERT_TRUE(b.BASS_ChannelGetInfo(s, &info));
@@ -306,7 +306,7 @@ TEST_F(BassFiles, LengthsPositionsAndConversionsAgree) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.frameBytes);
     const QWORD frames = c.layout.rate;  // one second
-    HSTREAM s = OpenWav(MakeWav(c.layout, std::vector<float>(frames * c.layout.channels, 0.0f)), c.flags);
+    HSTREAM s = OpenWav(WavBytes(c.layout, std::vector<float>(frames * c.layout.channels, 0.0f)), c.flags);
     ASSERT_NE(s, 0u);
     const QWORD length = frames * c.frameBytes;
     EXPECT_EQ(b.BASS_ChannelGetLength(s), length);

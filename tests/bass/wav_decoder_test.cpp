@@ -42,7 +42,7 @@ TEST(WavDecoder, DecodesEveryEncodingItKnows) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::string file = MakeWav(c.layout, kRamp);
+    std::string file = WavBytes(c.layout, kRamp);
     auto d = Open(file);
     ASSERT_TRUE(d);
     EXPECT_EQ(d->Rate(), c.layout.rate);
@@ -59,9 +59,9 @@ TEST(WavDecoder, DecodesEveryEncodingItKnows) {
 TEST(WavDecoder, WalksChunksToDataWithWordPadding) {
   WavLayout layout;
   // An odd-sized chunk (padded), a LIST chunk and an unknown one before "data".
-  std::string extra = Chunk("junk", "abc") + Chunk("LIST", std::string("INFOINAM\x05\0\0\0Song\0", 17)) +
-                      Chunk("zzzz", "");
-  std::string file = MakeWav(layout, kRamp, extra);
+  std::string extra = RiffChunk("junk", "abc") + RiffChunk("LIST", std::string("INFOINAM\x05\0\0\0Song\0", 17)) +
+                      RiffChunk("zzzz", "");
+  std::string file = WavBytes(layout, kRamp, extra);
   auto d = Open(file);
   ASSERT_TRUE(d);
   EXPECT_EQ(ReadAll(*d).size(), kRamp.size());
@@ -70,17 +70,17 @@ TEST(WavDecoder, WalksChunksToDataWithWordPadding) {
 
 TEST(WavDecoder, SizesAreBoundedByTheFile) {
   WavLayout layout;  // 4 bytes a frame
-  std::string whole = MakeWav(layout, std::vector<float>(200, 0.25f));  // 100 frames
+  std::string whole = WavBytes(layout, std::vector<float>(200, 0.25f));  // 100 frames
   struct Case {
     const char* name;
     std::string bytes;
     uint64_t frames;
   } cases[] = {
-      {"data size 0xFFFFFFFF", MakeWav(layout, std::vector<float>(200, 0.25f), "", 0xFFFFFFFFu), 100},
-      {"data size beyond the file", MakeWav(layout, std::vector<float>(200, 0.25f), "", 100000), 100},
+      {"data size 0xFFFFFFFF", WavBytes(layout, std::vector<float>(200, 0.25f), "", 0xFFFFFFFFu), 100},
+      {"data size beyond the file", WavBytes(layout, std::vector<float>(200, 0.25f), "", 100000), 100},
       {"truncated mid-frame", whole.substr(0, whole.size() - 3), 99},
       {"truncated to the header", whole.substr(0, 44), 0},
-      {"data size smaller than the bytes", MakeWav(layout, std::vector<float>(200, 0.25f), "", 40), 10},
+      {"data size smaller than the bytes", WavBytes(layout, std::vector<float>(200, 0.25f), "", 40), 10},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -93,9 +93,9 @@ TEST(WavDecoder, SizesAreBoundedByTheFile) {
 
 TEST(WavDecoder, RejectsWhatItCannotDecode) {
   WavLayout layout;
-  std::string good = MakeWav(layout, kRamp);
+  std::string good = WavBytes(layout, kRamp);
   std::string fmt = FmtChunk(layout);
-  std::string data = Chunk("data", EncodeSamples(layout, kRamp));
+  std::string data = RiffChunk("data", SampleBytes(layout, kRamp));
   auto riff = [](const std::string& body) { return "RIFF\xff\xff\xff\xff" + body; };
   auto withFmt = [&](std::string f) { return riff("WAVE" + f + data); };
   auto patched = [&](size_t at, std::string bytes) {
@@ -112,9 +112,9 @@ TEST(WavDecoder, RejectsWhatItCannotDecode) {
       {"not WAVE", good.substr(0, 8) + "AVI " + good.substr(12)},
       {"no chunks", riff("WAVE")},
       {"data before fmt", riff("WAVE" + data + fmt)},
-      {"fmt too short", withFmt(Chunk("fmt ", fmt.substr(8, 14)))},
+      {"fmt too short", withFmt(RiffChunk("fmt ", fmt.substr(8, 14)))},
       {"fmt cut by the end of file", good.substr(0, 30)},
-      {"chunk size runs past the file", riff("WAVE" + Chunk("LIST", "xy").substr(0, 4) + "\xff\xff\xff\x7f")},
+      {"chunk size runs past the file", riff("WAVE" + RiffChunk("LIST", "xy").substr(0, 4) + "\xff\xff\xff\x7f")},
       {"ADPCM", patched(8, std::string("\x02\x00", 2))},
       {"12-bit PCM", patched(22, std::string("\x0c\x00", 2))},
       {"16-bit float", patched(8, std::string("\x03\x00", 2))},
@@ -133,7 +133,7 @@ TEST(WavDecoder, SeeksWithinTheLength) {
   std::vector<float> ramp(40);
   for (size_t i = 0; i < ramp.size(); ++i) ramp[i] = float(i) / 64;
   WavLayout layout{3, 2, 44100, 32, false};
-  std::string file = MakeWav(layout, ramp);
+  std::string file = WavBytes(layout, ramp);
   auto d = Open(file);
   ASSERT_TRUE(d);
   float frame[2];
@@ -147,7 +147,7 @@ TEST(WavDecoder, SeeksWithinTheLength) {
 
 TEST(WavDecoder, NonFiniteFloatsBecomeSilence) {
   WavLayout layout{3, 1, 44100, 32, false};
-  std::string file = MakeWav(layout, {NAN, INFINITY, 0.5f});
+  std::string file = WavBytes(layout, {NAN, INFINITY, 0.5f});
   auto d = Open(file);
   ASSERT_TRUE(d);
   EXPECT_EQ(ReadAll(*d), (std::vector<float>{0, 0, 0.5f}));

@@ -4,18 +4,10 @@
 #include <cstdint>
 #include <cwctype>
 
+#include "wav_bytes.h"
+
 namespace e2e {
 namespace {
-
-void Put16(std::string& s, uint32_t v) {
-  s += static_cast<char>(v & 0xFF);
-  s += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Put32(std::string& s, uint32_t v) {
-  Put16(s, v & 0xFFFF);
-  Put16(s, v >> 16);
-}
 
 uint32_t Get32(const std::string& s, size_t at) {
   uint32_t v = 0;
@@ -36,25 +28,10 @@ std::string Narrow(const std::wstring& text) {
 }
 
 std::string SineWav() {
-  const uint32_t rate = 44100, frames = rate, bytes = frames * 4;
-  std::string wav = "RIFF";
-  Put32(wav, 36 + bytes);
-  wav += "WAVEfmt ";
-  Put32(wav, 16);
-  Put16(wav, 1);
-  Put16(wav, 2);
-  Put32(wav, rate);
-  Put32(wav, rate * 4);
-  Put16(wav, 4);
-  Put16(wav, 16);
-  wav += "data";
-  Put32(wav, bytes);
-  for (uint32_t i = 0; i < frames; ++i) {
-    auto sample = static_cast<int16_t>(std::lround(16000.0 * std::sin(2 * 3.14159265358979 * 440.0 * i / rate)));
-    Put16(wav, static_cast<uint16_t>(sample));
-    Put16(wav, static_cast<uint16_t>(sample));
-  }
-  return wav;
+  const uint32_t rate = 44100;
+  return testing_support::WavBytes({.rate = rate}, rate, [](uint32_t i) {
+    return std::lround(16000.0 * std::sin(2 * 3.14159265358979 * 440.0 * i / rate));
+  });
 }
 
 size_t NonZeroSamples(const std::string& wav) {

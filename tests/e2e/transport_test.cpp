@@ -6,6 +6,7 @@
 
 #include "e2e_fixture.h"
 #include "loopback_server.h"
+#include "wav_bytes.h"
 
 namespace e2e {
 namespace {
@@ -14,17 +15,7 @@ constexpr uint32_t kRate = 44100;
 constexpr int kStep = 2000;  // level of song k: k * kStep
 
 std::string SongWav(uint32_t frames, const std::function<int16_t(uint32_t)>& level) {
-  std::string w = "RIFF";
-  auto put = [&w](uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) w += static_cast<char>(v >> (8 * i));
-  };
-  put(36 + frames * 4, 4);
-  w += "WAVEfmt ";
-  put(16, 4), put(1, 2), put(2, 2), put(kRate, 4), put(kRate * 4, 4), put(4, 2), put(16, 2);
-  w += "data";
-  put(frames * 4, 4);
-  for (uint32_t i = 0; i < frames; ++i) put(static_cast<uint16_t>(level(i)) * 0x10001u, 4);
-  return w;
+  return testing_support::WavBytes({.rate = kRate}, frames, level);
 }
 
 // Silent MPEG-1 layer III frames, 128 kbit/s at 44.1 kHz, 26 ms each.

@@ -17,6 +17,7 @@
 #include "engine_test_paths.h"
 #include "framework/dialogs.h"
 #include "test_support.h"
+#include "wav_bytes.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ namespace bass = Bass22_dynamic;
 namespace enc = BassEnc22_dynamic;
 using testing_support::ReadFileBytes;
 using testing_support::TempDir;
+using testing_support::WavBytes;
+using testing_support::WavLayout;
 
 uint32_t Le32(const std::string& b, size_t at) {
   return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8 |
@@ -32,33 +35,14 @@ uint32_t Le32(const std::string& b, size_t at) {
 uint16_t Le16(const std::string& b, size_t at) {
   return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
 }
-void Put(std::string& out, uint32_t v, int bytes) {
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * i));
-}
 
-// A PCM WAV file of a sine (8-bit samples are unsigned).
+// A PCM WAV file of a sine at half scale.
 std::string SineWav(uint16_t channels, uint16_t bits, uint32_t rate, size_t frames, double hz) {
-  std::string data;
-  for (size_t i = 0; i < frames; ++i) {
+  const WavLayout layout{.channels = channels, .rate = rate, .bits = bits};
+  return WavBytes(layout, static_cast<uint32_t>(frames), [&](uint32_t i) {
     double v = 0.5 * std::sin(2 * 3.14159265358979323846 * hz * static_cast<double>(i) / rate);
-    for (int c = 0; c < channels; ++c) {
-      if (bits == 8) Put(data, static_cast<uint32_t>(std::lround(128 + v * 127)), 1);
-      else Put(data, static_cast<uint32_t>(static_cast<int32_t>(std::lround(v * 32767))), 2);
-    }
-  }
-  std::string wav = "RIFF";
-  Put(wav, static_cast<uint32_t>(36 + data.size()), 4);
-  wav += "WAVEfmt ";
-  Put(wav, 16, 4);
-  Put(wav, 1, 2);
-  Put(wav, channels, 2);
-  Put(wav, rate, 4);
-  Put(wav, rate * channels * bits / 8, 4);
-  Put(wav, channels * bits / 8, 2);
-  Put(wav, bits, 2);
-  wav += "data";
-  Put(wav, static_cast<uint32_t>(data.size()), 4);
-  return wav + data;
+    return bits == 8 ? std::lround(128 + v * 127) : std::lround(v * 32767);
+  });
 }
 
 struct Box {

@@ -6,6 +6,7 @@
 #include "loopback_server.h"
 #include "player_fixture.h"
 #include "test_support.h"
+#include "wav_bytes.h"
 
 using namespace player_test;
 using bass_test::LoopbackServer;
@@ -20,29 +21,9 @@ constexpr double kPi = 3.14159265358979323846;
 // A 16-bit stereo WAV: toneFrames of a sine at hz (0: silence), then
 // silentFrames of silence.
 std::string ToneWav(uint32_t rate, double hz, uint32_t toneFrames, uint32_t silentFrames = 0) {
-  auto le = [](std::string& s, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) s += static_cast<char>(v >> (8 * i));
-  };
-  uint32_t frames = toneFrames + silentFrames;
-  std::string wav = "RIFF";
-  le(wav, 36 + frames * 4, 4);
-  wav += "WAVEfmt ";
-  le(wav, 16, 4);
-  le(wav, 1, 2);
-  le(wav, 2, 2);
-  le(wav, rate, 4);
-  le(wav, rate * 4, 4);
-  le(wav, 4, 2);
-  le(wav, 16, 2);
-  wav += "data";
-  le(wav, frames * 4, 4);
-  for (uint32_t i = 0; i < frames; ++i) {
-    double v = i < toneFrames ? 16000.0 * std::sin(2 * kPi * hz * i / rate) : 0.0;
-    auto sample = static_cast<uint16_t>(static_cast<int16_t>(std::lround(v)));
-    le(wav, sample, 2);
-    le(wav, sample, 2);
-  }
-  return wav;
+  return testing_support::WavBytes({.rate = rate}, toneFrames + silentFrames, [=](uint32_t i) {
+    return std::lround(i < toneFrames ? 16000.0 * std::sin(2 * kPi * hz * i / rate) : 0.0);
+  });
 }
 
 // Moves the manual clock without handling what the engine posts, so a test

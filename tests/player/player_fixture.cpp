@@ -5,6 +5,7 @@
 #include "engine/bass22_dynamic.h"
 #include "framework/dialogs.h"
 #include "test_support.h"
+#include "wav_bytes.h"
 
 namespace player_test {
 
@@ -18,31 +19,7 @@ BoxRecorder::BoxRecorder() {
 BoxRecorder::~BoxRecorder() { SetMessageBoxSink(nullptr); }
 
 std::string CdWav(uint32_t frames) {
-  auto le32 = [](std::string& s, uint32_t v) {
-    for (int i = 0; i < 4; ++i) s += static_cast<char>(v >> (8 * i));
-  };
-  auto le16 = [](std::string& s, uint16_t v) {
-    s += static_cast<char>(v);
-    s += static_cast<char>(v >> 8);
-  };
-  std::string wav = "RIFF";
-  le32(wav, 36 + frames * 4);
-  wav += "WAVEfmt ";
-  le32(wav, 16);
-  le16(wav, 1);
-  le16(wav, 2);
-  le32(wav, 44100);
-  le32(wav, 176400);
-  le16(wav, 4);
-  le16(wav, 16);
-  wav += "data";
-  le32(wav, frames * 4);
-  for (uint32_t i = 0; i < frames; ++i) {
-    int16_t v = static_cast<int16_t>((i / 50) % 2 ? 3000 : -3000);
-    le16(wav, static_cast<uint16_t>(v));
-    le16(wav, static_cast<uint16_t>(v));
-  }
-  return wav;
+  return testing_support::WavBytes({}, frames, [](uint32_t i) { return (i / 50) % 2 ? 3000 : -3000; });
 }
 
 namespace {

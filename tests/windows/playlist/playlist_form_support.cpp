@@ -5,6 +5,7 @@
 #include "framework/dialogs.h"
 #include "localization/localization.h"
 #include "playlist/comp_list.h"
+#include "wav_bytes.h"
 #include "windows/playlist/play_list_box.h"
 
 namespace playlist_window_test {
@@ -51,14 +52,8 @@ std::vector<std::wstring> PlaylistFormTest::FileNames() const {
 std::string U8(const std::wstring& S) { return WideStringToUTF8(S); }
 
 std::string Wav(double Seconds) {
-  const auto bytes = static_cast<uint32_t>(Seconds * 8000);
-  auto le = [](uint32_t v, int n) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += static_cast<char>((v >> (8 * i)) & 0xFF);
-    return s;
-  };
-  return "RIFF" + le(36 + bytes, 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(8000, 4) +
-         le(8000, 4) + le(1, 2) + le(8, 2) + "data" + le(bytes, 4) + std::string(bytes, '\x80');
+  return testing_support::WavBytes({.channels = 1, .rate = 8000, .bits = 8}, static_cast<uint32_t>(Seconds * 8000),
+                                   [](uint32_t) { return 128; });
 }
 
 std::string Mp3Frames(int Count) {
