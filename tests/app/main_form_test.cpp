@@ -9,6 +9,7 @@
 
 #include "app/instance_handover.h"
 #include "app/skin_loading.h"
+#include "default_skin.h"
 #include "foundation/tnt_ini_files.h"
 #include "framework/images.h"
 #include "globals/program_globals.h"
@@ -55,25 +56,39 @@ TEST_F(MainWindow, ItsTextsAreThoseOfTheLanguageFile) {
 TEST_F(MainWindow, TheBuiltInSkinPlacesAndSizesEveryControl) {
   LoadNewSkin(DefaultSkinName, form);
   EXPECT_EQ(CurrentSkin, DefaultSkinName);
-  EXPECT_EQ(form->ClientWidth(), 291);
-  EXPECT_EQ(form->ClientHeight(), 156);
+  const testing_support::DefaultSkin skin;
+  const SIZE client = skin.MainSize();
+  EXPECT_EQ(form->ClientWidth(), client.cx);
+  EXPECT_EQ(form->ClientHeight(), client.cy);
+  const LONG titleHeight = testing_support::SizeOf(skin.Cell(L"MAIN", L"TitleActive")).cy;
   struct Place {
     TControl* Control;
     RECT Bounds;  // left, top, right, bottom
   };
   const Place places[] = {
-      {form->Title, {0, 0, 291, 20}},          {form->BG, {0, 20, 291, 156}},
-      {form->MainMenuBut, {6, 3, 23, 17}},     {form->MinimizeBut, {249, 3, 266, 17}},
-      {form->CloseBut, {268, 3, 285, 17}},     {form->EQBut, {24, 54, 64, 76}},
-      {form->PLBut, {24, 81, 64, 103}},        {form->ShuffleToggle, {204, 65, 234, 80}},
-      {form->RepeatToggle, {204, 81, 234, 96}}, {form->Rev, {60, 125, 92, 149}},
-      {form->PlayBut, {129, 125, 162, 149}},   {form->Pause, {164, 125, 197, 149}},
-      {form->StopBut, {94, 125, 127, 149}},    {form->Fwd, {199, 125, 232, 149}},
-      {form->Open, {244, 125, 280, 149}},      {form->AboutBut, {237, 58, 283, 82}},
-      {form->SongInfoLabel, {10, 32, 172, 45}}, {form->TimeLabel, {92, 60, 198, 76}},
-      {form->StateControl, {72, 72, 90, 90}},  {form->BitRateLabel, {187, 34, 287, 49}},
-      {form->PaintBox, {93, 75, 197, 100}},    {form->VolumeBar, {10, 55, 22, 150}},
-      {form->SeekingBar, {27, 111, 280, 123}}};
+      {form->Title, {0, 0, client.cx, titleHeight}},
+      {form->BG, {0, titleHeight, client.cx, client.cy}},
+      {form->MainMenuBut, skin.Main(L"MenuBut")},
+      {form->MinimizeBut, skin.Main(L"MinimizeBut")},
+      {form->CloseBut, skin.Main(L"CloseBut")},
+      {form->EQBut, skin.Main(L"EQToggle")},
+      {form->PLBut, skin.Main(L"PLToggle")},
+      {form->ShuffleToggle, skin.Main(L"ShuffleToggle")},
+      {form->RepeatToggle, skin.Main(L"RepeatToggle")},
+      {form->Rev, skin.Main(L"RewindBut")},
+      {form->PlayBut, skin.Main(L"PlayBut")},
+      {form->Pause, skin.Main(L"PauseBut")},
+      {form->StopBut, skin.Main(L"StopBut")},
+      {form->Fwd, skin.Main(L"ForwardBut")},
+      {form->Open, skin.Main(L"OpenBut")},
+      {form->AboutBut, skin.Main(L"AboutBut")},
+      {form->SongInfoLabel, skin.Main(L"SongLabel")},
+      {form->TimeLabel, skin.Main(L"TimeLabel")},
+      {form->StateControl, skin.Main(L"PlayState")},
+      {form->BitRateLabel, skin.Main(L"RateLabel")},
+      {form->PaintBox, skin.Main(L"VisWindow")},
+      {form->VolumeBar, skin.Main(L"VolumeBar")},
+      {form->SeekingBar, skin.Main(L"SeekingBar")}};
   for (const Place& place : places) {
     TControl* c = place.Control;
     const RECT actual{c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height()};
@@ -81,8 +96,9 @@ TEST_F(MainWindow, TheBuiltInSkinPlacesAndSizesEveryControl) {
         << std::string(c->Name().begin(), c->Name().end()) << ": " << actual.left << ","
         << actual.top << "," << actual.right << "," << actual.bottom;
   }
-  EXPECT_EQ(form->VolumeBar->Orientation(), soVertical);
-  EXPECT_EQ(form->TimeLabel->Alignment(), 2);
+  EXPECT_EQ(form->VolumeBar->Orientation(),
+            skin.Number(L"MWFlags", L"VerticalVolumeBar") ? soVertical : soHorizontal);
+  EXPECT_EQ(form->TimeLabel->Alignment(), skin.Number(L"MWSizes", L"TimeLabelAlign"));
   // The built-in skin has no outline.
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(GetWindowRgn(form->Handle(), region), ERROR);

@@ -19,6 +19,7 @@
 #include "skin/image_but.h"
 #include "skin/slider.h"
 #include "skin/vis_drawers.h"
+#include "default_skin.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_labels.h"
@@ -71,8 +72,9 @@ class Transport : public testing::Test {
     Playlist = new TPlaylist(nullptr, form, nullptr);
     AudioPlayer = new TBASSPlayer(form, TAVRIN_PROGRAM_DIR);
     VisBackground = new TBitmap();
-    SpectrumVis = new TSpectrum(104, 25);
-    ScopeVis = new TOscilloScope(104, 25);
+    const SIZE vis = testing_support::SizeOf(testing_support::DefaultSkin().Main(L"VisWindow"));
+    SpectrumVis = new TSpectrum(vis.cx, vis.cy);
+    ScopeVis = new TOscilloScope(vis.cx, vis.cy);
     form->InitTransport();
   }
   void TearDown() override {

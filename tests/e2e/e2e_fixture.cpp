@@ -103,10 +103,19 @@ Program* E2ETest::Start(const std::vector<std::wstring>& args, const Environment
 void E2ETest::ExitByClick(Program& program) {
   HWND main = program.MainWindow();
   ASSERT_NE(main, nullptr) << "no main window to click";
-  HWND close = FindChildAt(main, RECT{268, 3, 268 + 17, 3 + 14});
-  ASSERT_NE(close, nullptr) << "no 17 x 14 close button at (268, 3)";
-  PostClick(close, POINT{8, 7});
+  ASSERT_TRUE(ClickChildAt(main, skin.Main(L"CloseBut"))) << "no close button";
   EXPECT_TRUE(runner.WaitForExit(program));
+}
+
+bool E2ETest::ClickChildAt(HWND main, const RECT& rect) {
+  HWND child = FindChildAt(main, rect);
+  if (!child) {
+    ADD_FAILURE() << "no child window at " << rect.left << "," << rect.top << " - " << rect.right
+                  << "," << rect.bottom;
+    return false;
+  }
+  PostClick(child, testing_support::Centre(testing_support::Own(rect)));
+  return true;
 }
 
 void E2ETest::CloseWithoutSaving(Program& program) {

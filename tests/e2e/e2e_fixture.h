@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "default_skin.h"
 #include "program_runner.h"
 
 namespace e2e {
@@ -44,10 +45,14 @@ class E2ETest : public ::testing::Test {
   Program* Start(const std::vector<std::wstring>& args = {}, const Environment& extra = {});
   // Clicks the main window's close button and waits for the process to end.
   void ExitByClick(Program& program);
+  // Clicks the middle of the child window the rectangle of main's client area
+  // holds; false (reported) when there is none.
+  bool ClickChildAt(HWND main, const RECT& rect);
   // Ends a program without saving (WM_CLOSE) and waits.
   void CloseWithoutSaving(Program& program);
 
   ProgramFolder folder;
+  testing_support::DefaultSkin skin;
   testing_support::TempDir data;
   ProgramRunner runner{[](const std::wstring& problem) { ADD_FAILURE() << Narrow(problem); }};
 };

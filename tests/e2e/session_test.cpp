@@ -29,11 +29,9 @@ TEST_F(E2ETest, MinimisingHidesTheWindowsAndRestoringBringsThemBack) {
   Program* tavrin = Start();
   ASSERT_NE(tavrin, nullptr);
   HWND main = tavrin->MainWindow();
-  HWND minimise = FindChildAt(main, RECT{249, 3, 249 + 17, 3 + 14});
-  ASSERT_NE(minimise, nullptr) << "no 17 x 14 minimise button at (249, 3)";
   HWND application = GetWindow(main, GW_OWNER);
   ASSERT_NE(application, nullptr);
-  PostClick(minimise, POINT{8, 7});
+  ASSERT_TRUE(ClickChildAt(main, skin.Main(L"MinimizeBut")));
   EXPECT_TRUE(runner.WaitUntil([&] { return !IsWindowVisible(main); }, 5000));
   EXPECT_TRUE(tavrin->Windows(L"TPlaylist").empty()) << "the playlist stayed on screen";
   // The task bar's button stays, to bring the program back.

@@ -8,7 +8,6 @@
 namespace e2e {
 namespace {
 
-const SIZE kDefaultMain{291, 156};
 // The second skin's main and (fixed) playlist window.
 const SIZE kEmberMain{300, 164};
 const SIZE kEmberPlaylist{300, 200};
@@ -77,11 +76,11 @@ class Skins : public E2ETest {
   }
   // The close button wherever the skin puts it.
   void ExitAt(Program& program, RECT closeBut) {
-    HWND close = FindChildAt(program.MainWindow(), closeBut);
-    ASSERT_NE(close, nullptr);
-    PostClick(close, POINT{8, 7});
+    ASSERT_TRUE(ClickChildAt(program.MainWindow(), closeBut));
     EXPECT_TRUE(runner.WaitForExit(program));
   }
+
+  const SIZE defaultMain = skin.MainSize();
 };
 
 TEST_F(Skins, TheKeysSwitchSkinsAndTheChoiceOutlivesARestart) {
@@ -89,7 +88,7 @@ TEST_F(Skins, TheKeysSwitchSkinsAndTheChoiceOutlivesARestart) {
   Program* program = Start();
   ASSERT_NE(program, nullptr);
   HWND main = program->MainWindow();
-  EXPECT_TRUE(ClientSize(main) == kDefaultMain);
+  EXPECT_TRUE(ClientSize(main) == defaultMain);
   EXPECT_FALSE(HasRegion(main));
   KeepPicture(main, L"e2e_default_main.png");
 
@@ -115,7 +114,7 @@ TEST_F(Skins, TheKeysSwitchSkinsAndTheChoiceOutlivesARestart) {
   ASSERT_NE(program, nullptr);
   main = program->MainWindow();
   EXPECT_TRUE(ClientSize(main) == kEmberMain);
-  ASSERT_TRUE(PressUntil(main, 'N', kDefaultMain));
+  ASSERT_TRUE(PressUntil(main, 'N', defaultMain));
   EXPECT_FALSE(HasRegion(main));
   ExitByClick(*program);
   EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Skin", L"Name").value_or(L""), L"Default");
@@ -134,7 +133,7 @@ TEST_F(Skins, AStoredSkinLackingAFileIsReportedOnceAndTheBuiltInOneShown) {
   ASSERT_NE(main, nullptr);
   EXPECT_TRUE(Answers(main));
   EXPECT_TRUE(program->Dialogs().empty());
-  EXPECT_TRUE(ClientSize(main) == kDefaultMain);
+  EXPECT_TRUE(ClientSize(main) == defaultMain);
   ExitByClick(*program);
   EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Skin", L"Name").value_or(L""), L"Default");
 }

@@ -20,9 +20,9 @@ TEST_F(E2ETest, FirstStartCreatesSettingsShowsMainWindowAndExitClickSavesPlaylis
   ASSERT_NE(tavrin, nullptr);
   HWND main = tavrin->MainWindow();
   EXPECT_EQ(WindowText(main), L"Tavrin Audio Player");
-  SIZE client = ClientSize(main);
-  EXPECT_EQ(client.cx, 291);
-  EXPECT_EQ(client.cy, 156);
+  const SIZE client = ClientSize(main);
+  EXPECT_EQ(client.cx, skin.MainSize().cx);
+  EXPECT_EQ(client.cy, skin.MainSize().cy);
   EXPECT_TRUE(runner.WaitUntil([&] { return folder.Exists(L"Tavrin.xml"); }, 5000))
       << "no Tavrin.xml after the first start";
 

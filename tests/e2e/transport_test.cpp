@@ -140,10 +140,12 @@ TEST_F(Transport, TheEndOfASongFollowsRepeatAndShuffle) {
 TEST_F(Transport, RepeatTrackFromTheRepeatMenuPlaysOneSongAgain) {
   List(2);
   ASSERT_TRUE(Launch());
-  HWND repeat = FindChildAt(main, RECT{204, 81, 234, 96});
+  const RECT toggle = skin.Main(L"RepeatToggle");
+  HWND repeat = FindChildAt(main, toggle);
   ASSERT_NE(repeat, nullptr);
-  PostMessageW(repeat, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
-  PostMessageW(repeat, WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+  const POINT middle = testing_support::Centre(testing_support::Own(toggle));
+  PostMessageW(repeat, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(middle.x, middle.y));
+  PostMessageW(repeat, WM_RBUTTONUP, 0, MAKELPARAM(middle.x, middle.y));
   ASSERT_TRUE(runner.WaitUntil([&] { return !program->Windows(L"#32768").empty(); }, 5000));
   HWND menu = program->Windows(L"#32768").front();
   for (WORD key : {VK_DOWN, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 1);  // "Repeat track"
@@ -169,9 +171,11 @@ TEST_F(Transport, SeekingPausingAndVolumeAsHeard) {
   EXPECT_TRUE(reaches(50)) << "5 s forward";
   Key(VK_LEFT);
   EXPECT_TRUE(HearUntil([&](const auto& s) { return at(s) >= 0 && at(s) < 40; })) << "5 s back";
-  HWND seek = FindChildAt(main, RECT{27, 111, 280, 123});
+  const RECT seekingBar = skin.Main(L"SeekingBar");
+  const SIZE bar = testing_support::SizeOf(seekingBar);
+  HWND seek = FindChildAt(main, seekingBar);
   ASSERT_NE(seek, nullptr);
-  const LPARAM x = MAKELPARAM(ClientSize(seek).cx * 3 / 4, 5);
+  const LPARAM x = MAKELPARAM(bar.cx * 3 / 4, bar.cy / 2);
   for (UINT m : {WM_LBUTTONDOWN, WM_MOUSEMOVE, WM_LBUTTONUP})
     PostMessageW(seek, m, m == WM_LBUTTONUP ? 0 : MK_LBUTTON, m == WM_MOUSEMOVE ? x + 1 : x);
   EXPECT_TRUE(reaches(140)) << "the slider at three quarters";
@@ -205,21 +209,23 @@ TEST_F(Transport, TheTimeDisplayShowsElapsedOrRemaining) {
   ASSERT_TRUE(HearUntil([](const auto& s) { return s.size() > 2 * kRate; }));
   Key('C');
   // Every other row of the display's pixels as on the screen, read while paused.
+  const RECT clock = skin.Main(L"TimeLabel");
   auto picture = [&] {
-    POINT at{92, 60};
+    POINT at{clock.left, clock.top};
     ClientToScreen(main, &at);
     HDC screen = GetDC(nullptr);
     std::string pixels;
-    for (int y = 0; y < 16; y += 2)
-      for (int x = 0; x < 106; ++x) pixels += std::to_string(GetPixel(screen, at.x + x, at.y + y)) + ",";
+    for (int y = 0; y < clock.bottom - clock.top; y += 2)
+      for (int x = 0; x < clock.right - clock.left; ++x)
+        pixels += std::to_string(GetPixel(screen, at.x + x, at.y + y)) + ",";
     ReleaseDC(nullptr, screen);
     return pixels;
   };
   std::string elapsed;
   ASSERT_TRUE(runner.WaitUntil([&] { return (elapsed = picture()) == picture(); }, 3000));
-  PostClick(main, POINT{145, 68});  // a click on the display inverts it
+  PostClick(main, testing_support::Centre(clock));  // a click on the display inverts it
   EXPECT_TRUE(runner.WaitUntil([&] { return picture() != elapsed; }, 3000)) << "remaining";
-  PostClick(main, POINT{145, 68});
+  PostClick(main, testing_support::Centre(clock));
   EXPECT_TRUE(runner.WaitUntil([&] { return picture() == elapsed; }, 3000)) << "elapsed again";
   CloseWithoutSaving(*program);
 }
