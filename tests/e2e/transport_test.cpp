@@ -2,10 +2,13 @@
 // title and time display show it: order, repeat, shuffle, missing songs,
 // seeking, pausing, volume, tags and a radio's titles.
 #include <functional>
+#include <memory>
+#include <regex>
 #include <set>
 
 #include "e2e_fixture.h"
 #include "loopback_server.h"
+#include "memory_bitmap.h"
 #include "wav_bytes.h"
 
 namespace e2e {
@@ -66,6 +69,72 @@ std::wstring AppTitle(Program& program) {
       reinterpret_cast<LPARAM>(&search));
   return search.second ? WindowText(search.second) : L"";
 }
+
+// The time display read off the screen: left to right, each place where one
+// of the twelve glyphs of the built-in sheet ("0".."9", ":", "-") stands
+// pixel for pixel. The sheet is the one in the program's own resources.
+class TimeDisplay {
+ public:
+  TimeDisplay(const std::wstring& exe, const testing_support::DefaultSkin& skin, HWND main)
+      : FMain(main), FArea(skin.Main(L"TimeLabel")), FGlyphs(skin.Cell(L"MAIN", L"TimeGlyphs")) {
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = module ? FindResourceW(module, L"MAIN", L"BMP") : nullptr;
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    // The resource is a whole .bmp file; its header is copied out to be aligned.
+    BITMAPFILEHEADER file{};
+    if (bytes && SizeofResource(module, found) > sizeof file) memcpy(&file, bytes, sizeof file);
+    if (file.bfType == 0x4D42 && file.bfOffBits < SizeofResource(module, found)) {
+      std::vector<uint32_t> header((file.bfOffBits - sizeof file + 3) / 4);
+      memcpy(header.data(), bytes + sizeof file, file.bfOffBits - sizeof file);
+      const auto* info = reinterpret_cast<const BITMAPINFO*>(header.data());
+      const int w = info->bmiHeader.biWidth, h = std::abs(info->bmiHeader.biHeight);
+      FSheet = std::make_unique<testing_support::MemoryBitmap>(w, h);
+      StretchDIBits(FSheet->DC(), 0, 0, w, h, 0, 0, w, h, bytes + file.bfOffBits, info,
+                    DIB_RGB_COLORS, SRCCOPY);
+    }
+    if (module) FreeLibrary(module);
+    EXPECT_TRUE(FSheet && FSheet->Valid()) << "no MAIN sheet in the program";
+  }
+
+  std::string Text() const {
+    const SIZE glyph{testing_support::SizeOf(FGlyphs).cx / 12, testing_support::SizeOf(FGlyphs).cy};
+    testing_support::MemoryBitmap shot(testing_support::SizeOf(FArea).cx, glyph.cy);
+    if (!FSheet || !FSheet->Valid() || !shot.Valid()) return "";
+    POINT at{FArea.left, FArea.top};
+    ClientToScreen(FMain, &at);
+    HDC screen = GetDC(nullptr);
+    BitBlt(shot.DC(), 0, 0, shot.Width(), shot.Height(), screen, at.x, at.y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+    auto stands = [&](int x, int k) {
+      for (int y = 0; y < glyph.cy; ++y) {
+        const uint32_t* seen = shot.Row(y) + x;
+        const uint32_t* drawn = FSheet->Row(FGlyphs.top + y) + FGlyphs.left + k * glyph.cx;
+        for (int i = 0; i < glyph.cx; ++i)
+          if ((seen[i] ^ drawn[i]) & 0xFFFFFF) return false;
+      }
+      return true;
+    };
+    std::string text;
+    for (int x = 0; x + glyph.cx <= shot.Width();) {
+      int k = 0;
+      while (k < 12 && !stands(x, k)) ++k;
+      if (k == 12) {
+        ++x;
+        continue;
+      }
+      text += "0123456789:-"[k];
+      x += glyph.cx;
+    }
+    return text;
+  }
+
+ private:
+  HWND FMain;
+  RECT FArea;    // in the main window's client area
+  RECT FGlyphs;  // in the sheet
+  std::unique_ptr<testing_support::MemoryBitmap> FSheet;
+};
 
 class Transport : public E2ETest {
  protected:
@@ -203,30 +272,53 @@ TEST_F(Transport, SeekingPausingAndVolumeAsHeard) {
   CloseWithoutSaving(*program);
 }
 
+// Seconds of a time display's text, "mm:ss" or (remaining) "-mm:ss"; -1 for
+// anything else.
+int Seconds(const std::string& text, bool remaining) {
+  std::smatch clock;
+  const std::regex form(remaining ? "-(\\d\\d):(\\d\\d)" : "(\\d\\d):(\\d\\d)");
+  if (!std::regex_match(text, clock, form)) return -1;
+  return std::stoi(clock[1]) * 60 + std::stoi(clock[2]);
+}
+
+// Paused past 7 s of a 20 s song, so that the two texts show many digits.
 TEST_F(Transport, TheTimeDisplayShowsElapsedOrRemaining) {
-  data.WriteFile(L"long.wav", SongWav(20 * kRate, [](uint32_t) { return int16_t(kStep); }));
+  // The level tells where the song plays: 1000 + 100 a tenth of a second.
+  data.WriteFile(L"long.wav",
+                 SongWav(20 * kRate, [](uint32_t i) { return int16_t(1000 + 100 * (i / 4410)); }));
   ASSERT_TRUE(Launch({data.File(L"long.wav")}));
-  ASSERT_TRUE(HearUntil([](const auto& s) { return s.size() > 2 * kRate; }));
-  Key('C');
-  // Every other row of the display's pixels as on the screen, read while paused.
-  const RECT clock = skin.Main(L"TimeLabel");
-  auto picture = [&] {
-    POINT at{clock.left, clock.top};
-    ClientToScreen(main, &at);
-    HDC screen = GetDC(nullptr);
-    std::string pixels;
-    for (int y = 0; y < clock.bottom - clock.top; y += 2)
-      for (int x = 0; x < clock.right - clock.left; ++x)
-        pixels += std::to_string(GetPixel(screen, at.x + x, at.y + y)) + ",";
-    ReleaseDC(nullptr, screen);
-    return pixels;
+  auto tenths = [](std::vector<int16_t> s) {
+    while (!s.empty() && s.back() == 0) s.pop_back();
+    return s.empty() ? -1 : (s.back() - 1000) / 100;
   };
-  std::string elapsed;
-  ASSERT_TRUE(runner.WaitUntil([&] { return (elapsed = picture()) == picture(); }, 3000));
+  ASSERT_TRUE(HearUntil([&](const auto& s) { return tenths(s) >= 0; }));
+  const TimeDisplay display(folder.Exe(), skin, main);
+  // Painting comes last: a text counts once two readings agree.
+  auto shows = [&](const std::function<bool(const std::string&)>& wanted) {
+    std::string text;
+    const bool done = runner.WaitUntil(
+        [&] { return wanted(text = display.Text()) && text == display.Text(); }, 5000);
+    return done ? text : "<not shown: \"" + text + "\">";
+  };
+  Key(VK_RIGHT);
+  ASSERT_GE(Seconds(shows([](const std::string& t) { return Seconds(t, false) >= 7; }), false), 7);
+  Key('C');
+  ASSERT_TRUE(HearUntil([](const auto& s) { return s.back() == 0; })) << "paused";
+  const double played = tenths(Heard()) / 10.0;
+  // The display shows the position of its last update, made once a second,
+  // and the capture runs ahead of the position by the output's lead.
+  const std::string elapsed = shows([](const std::string& t) { return Seconds(t, false) >= 0; });
+  EXPECT_LE(Seconds(elapsed, false), played) << elapsed;
+  EXPECT_GE(Seconds(elapsed, false), played - 3) << elapsed;
+  const RECT clock = skin.Main(L"TimeLabel");
   PostClick(main, testing_support::Centre(clock));  // a click on the display inverts it
-  EXPECT_TRUE(runner.WaitUntil([&] { return picture() != elapsed; }, 3000)) << "remaining";
+  const std::string remaining = shows([](const std::string& t) { return Seconds(t, true) >= 0; });
+  // Whole seconds of both, cut: together one short of the 20 s unless the
+  // last update fell on a whole second.
+  const int sum = Seconds(elapsed, false) + Seconds(remaining, true);
+  EXPECT_TRUE(sum == 19 || sum == 20) << elapsed << " and " << remaining;
   PostClick(main, testing_support::Centre(clock));
-  EXPECT_TRUE(runner.WaitUntil([&] { return picture() == elapsed; }, 3000)) << "elapsed again";
+  EXPECT_EQ(shows([&](const std::string& t) { return t == elapsed; }), elapsed);
   CloseWithoutSaving(*program);
 }
 
