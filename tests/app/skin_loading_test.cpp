@@ -14,6 +14,7 @@
 
 #include "app/main_form.h"
 #include "app/skin_list.h"
+#include "default_skin.h"
 #include "foundation/tnt_string_list.h"
 #include "framework/bitmaps.h"
 #include "framework/dialogs.h"
@@ -29,7 +30,6 @@
 #include "skin/skin_resources.h"
 #include "skin/skin_toolkit.h"
 #include "skin/slider.h"
-#include "default_skin.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"

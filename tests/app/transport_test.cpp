@@ -7,6 +7,7 @@
 
 #include "app/main_form.h"
 #include "app/transport.h"
+#include "default_skin.h"
 #include "engine/bass22_dynamic.h"
 #include "engine/bass_player.h"
 #include "framework/bitmaps.h"
@@ -19,7 +20,6 @@
 #include "skin/image_but.h"
 #include "skin/slider.h"
 #include "skin/vis_drawers.h"
-#include "default_skin.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_labels.h"
