@@ -36,11 +36,14 @@ class DefaultSkin {
   // markers.
   RECT Cell(const std::wstring& sheet, const std::wstring& name) const;
 
- private:
+  // Every line of the cell table: sheet, band and column (from 1), size, name.
   struct TableCell {
     std::wstring Sheet, Name;
     int Band = 0, Column = 0, Width = 0, Height = 0;
   };
+  const std::vector<TableCell>& Cells() const { return FCells; }
+
+ private:
   const std::wstring* Value(const std::wstring& section, const std::wstring& key) const;
   const TableCell* Find(const std::wstring& sheet, int band, int column) const;
 

@@ -5,9 +5,9 @@
 
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 
+#include "default_skin.h"
 #include "foundation/tnt_classes.h"
 #include "framework/forms.h"
 #include "skin/skin_toolkit.h"
@@ -18,29 +18,25 @@
 namespace {
 
 TEST(DefaultSkin, EveryCellOfTheTableIsCutAtItsSize) {
-  std::istringstream table(testing_support::ReadFileBytes(TAVRIN_SKIN_CELLS));
-  std::map<std::string, std::unique_ptr<TBitmap>> sheets;
+  std::map<std::wstring, std::unique_ptr<TBitmap>> sheets;
   int cells = 0;
-  for (std::string line; std::getline(table, line);) {
-    std::istringstream fields(line);
-    std::string sheet, name;
-    int band = 0, column = 0, width = 0, height = 0;
-    if (line.empty() || line[0] == '#' || !(fields >> sheet >> band >> column >> width >> height >> name))
-      continue;
-    auto& bitmap = sheets[sheet];
+  const testing_support::DefaultSkin skin;
+  for (const auto& c : skin.Cells()) {
+    auto& bitmap = sheets[c.Sheet];
     if (!bitmap) {
       bitmap = std::make_unique<TBitmap>();
-      LoadGraphicFromResource(std::wstring(sheet.begin(), sheet.end()), bitmap.get());
+      LoadGraphicFromResource(c.Sheet, bitmap.get());
     }
+    const std::string line(c.Name.begin(), c.Name.end());
     TBitmap cell;
-    EXPECT_TRUE(ExtractSkinCell(bitmap.get(), &cell, band, column)) << line;
-    EXPECT_EQ(cell.Width(), width) << line;
-    EXPECT_EQ(cell.Height(), height) << line;
+    EXPECT_TRUE(ExtractSkinCell(bitmap.get(), &cell, c.Band, c.Column)) << line;
+    EXPECT_EQ(cell.Width(), c.Width) << line;
+    EXPECT_EQ(cell.Height(), c.Height) << line;
     ++cells;
   }
   EXPECT_GT(cells, 50);
-  EXPECT_EQ(sheets["MAIN"]->Width(), 309);
-  EXPECT_EQ(sheets["MAIN"]->Height(), 435);
+  EXPECT_EQ(sheets[L"MAIN"]->Width(), 309);
+  EXPECT_EQ(sheets[L"MAIN"]->Height(), 435);
 }
 
 TEST(DefaultSkin, ResourcesLoadAndAreWrittenWhole) {
