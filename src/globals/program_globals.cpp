@@ -4,6 +4,7 @@ std::wstring AppDir;
 std::wstring DefaultPlaylistFile;
 std::wstring WindowsFolder;
 std::wstring CurrentSkin;
+std::wstring CurrentIconSet = L"Crystal";
 std::wstring CurrentTitle;
 TBASSPlayer* AudioPlayer = nullptr;
 TBitmap* VisBackground = nullptr;

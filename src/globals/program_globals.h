@@ -18,6 +18,9 @@ extern std::wstring DefaultPlaylistFile;
 extern std::wstring WindowsFolder;
 // The skin to load, then the skin loaded.
 extern std::wstring CurrentSkin;
+// The icon library of the file types: AppDir + "Icons\" + CurrentIconSet +
+// ".icl".
+extern std::wstring CurrentIconSet;
 // The resting text of the song-info line.
 extern std::wstring CurrentTitle;
 // The one player; owned by the main window.
