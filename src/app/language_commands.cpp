@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "globals/program_globals.h"
 #include "localization/localization.h"
+#include "windows/options/options_form.h"
 #include "windows/playlist/playlist_form.h"
 
 void TTavrinMainForm::LoadLanguage(const std::wstring& Name) {
@@ -12,6 +13,6 @@ void TTavrinMainForm::LoadLanguage(const std::wstring& Name) {
 }
 
 void TTavrinMainForm::LoadLanguageFile(const std::wstring& FileName) {
-  TranslateForms(FileName, {{this, L"MainForm"}, {Playlist, L"Playlist"}});
+  TranslateForms(FileName, {{Options, L"Options"}, {this, L"MainForm"}, {Playlist, L"Playlist"}});
   if (Playlist) Playlist->RestoreFindBoxTextExecute();
 }

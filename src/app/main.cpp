@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "framework/forms.h"
 #include "shell/drop_source.h"
+#include "windows/options/options_form.h"
 #include "windows/playlist/playlist_form.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -15,6 +16,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   auto* mainForm = new TTavrinMainForm(application);
   mainForm->FormCreate();
   Playlist = new TPlaylist(application, mainForm, nullptr);
+  new TOptions(application, mainForm->OptionsHost());
+  mainForm->AttachOptions();
   application->Run();
   FinalizeDropSource();
   return 0;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/instance_handover.h"
+#include "app/options_bridge.h"
 #include "app/skin_list.h"
 #include "app/skin_loading.h"
 #include "engine/bass_player.h"
@@ -109,6 +110,7 @@ TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TForm(AOwner) {
 TTavrinMainForm::~TTavrinMainForm() {
   if (TavrinMainForm == this) TavrinMainForm = nullptr;
   DestroyComponents();
+  FOptionsBridge.reset();
 }
 
 void TTavrinMainForm::CreateControls() {
@@ -245,7 +247,12 @@ void TTavrinMainForm::CreateMenus() {
   item(root, L"ToggleSpecialEffectsMI", L"Sound effects", nullptr);
   item(root, L"ToggleTextEditorMI", L"Lyrics editor", nullptr);
   item(root, L"CDExtractorMI", L"CD extractor", nullptr);
-  item(root, L"PreferencesMI", L"Preferences...", nullptr);
+  ShowPrefs = new TTntAction(this);
+  ShowPrefs->SetName(L"ShowPrefs");
+  ShowPrefs->SetActionList(Actions);
+  ShowPrefs->SetShortCut(ShortCut('P', ssCtrl));
+  ShowPrefs->SetOnExecute([this](TObject*) { ShowPrefsExecute(); });
+  item(root, L"PreferencesMI", L"Preferences...", [this] { ShowPrefsExecute(); });
   SkinsMI = item(root, L"SkinsMI", L"Skins", [] {});
   DefaultSkinMI = item(SkinsMI, L"DefaultSkinMI", DefaultSkinName, [] {});
   DefaultSkinMI->SetRadioItem(true);

@@ -40,6 +40,8 @@ class TTntPopupMenu;
 class TTntStringList;
 class TCoolTrayIcon;
 class TImageList;
+class TOptionsBridge;
+class TOptionsHost;
 
 class TTavrinMainForm : public TForm, public TPlaylistHost {
  public:
@@ -63,6 +65,13 @@ class TTavrinMainForm : public TForm, public TPlaylistHost {
   // by FormCreate is saved and closed), saved once at exit with the playlist.
   void LoadOptionsExecute(TObject* Sender);
   void SaveOptionsExecute();
+  // The options window's host; the window itself is made after the playlist
+  // window, then AttachOptions makes the playlist window, the transport and
+  // the skin loader read their options from it.
+  TOptionsHost* OptionsHost();
+  void AttachOptions();
+  // Shows the options window (Ctrl+P, "Preferences...").
+  void ShowPrefsExecute();
   // The language Name ("Lang\<Name>.ini") applied to the windows.
   void LoadLanguage(const std::wstring& Name);
   void LoadLanguageFile(const std::wstring& FileName);
@@ -218,6 +227,7 @@ class TTavrinMainForm : public TForm, public TPlaylistHost {
   TTntAction* VolumeDown = nullptr;
   TTntAction* InvertTime = nullptr;
   TTntAction* PlayCD = nullptr;
+  TTntAction* ShowPrefs = nullptr;
 
   // The font files registered for the current skin.
   TTntStringList* SkinFontFiles() const { return FSkinFontFiles.get(); }
@@ -253,6 +263,7 @@ class TTavrinMainForm : public TForm, public TPlaylistHost {
   void ResumeVisualisation();
 
   std::unique_ptr<TTntStringList> FSkinFontFiles;
+  std::unique_ptr<TOptionsBridge> FOptionsBridge;
   std::vector<std::vector<std::wstring>> FPendingHandOvers;
   bool FShown = false;
   // The last playlist could not be read nor moved aside: the exit save must

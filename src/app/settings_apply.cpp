@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/main_form.h"
+#include "app/options_settings.h"
 #include "app/skin_loading.h"
 #include "framework/app_exceptions.h"
 #include "globals/program_globals.h"
@@ -12,6 +13,7 @@
 #include "playlist/comp_list.h"
 #include "settings/settings_xml.h"
 #include "skin/image_but.h"
+#include "windows/options/options_form.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
 
@@ -54,9 +56,17 @@ void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
     SetBounds(at.x, at.y, Width(), Height());
 
     LoadLanguage(root.ChildNode(L"Appearance").ReadString(L"Language", CurrentLanguage));
+    if (Options) {
+      LoadAppearanceOptions(Options, root);
+      LoadVisualizationOptions(Options, root);
+      LoadSoundOptions(Options, root);
+      LoadEncodingOptions(Options, root);
+      LoadFileTypeOptions(Options, root);
+    }
     LoadStoredSkin(Sender);
 
     const TXMLNode playlist = root.ChildNode(L"Playlist");
+    if (Options) LoadPlaylistOptions(Options, root);
     if (Playlist) {
       const TXMLNode size = playlist.ChildNode(L"Size");
       Playlist->SetClientWidth(size.ReadInteger(L"Width", Playlist->ClientWidth()));
@@ -81,6 +91,7 @@ void TTavrinMainForm::SaveOptionsExecute() {
     TXMLNode positions = root.ForceChild(L"Positions");
     WritePoint(positions.ForceChild(L"Main"), Left(), Top());
     root.ForceChild(L"Appearance").SetAttribute(L"Language", CurrentLanguage);
+    if (Options) SaveOptionControls(Options, root);
     if (Playlist) {
       WritePoint(positions.ForceChild(L"PL"), Playlist->Left(), Playlist->Top());
       root.ForceChild(L"VisibleWindows").WriteBool(L"PL", Playlist->Visible());

@@ -6,6 +6,7 @@
 
 #include "app/main_form.h"
 #include "app/skin_loading.h"
+#include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
 #include "framework/actions.h"
 #include "framework/format.h"
@@ -20,8 +21,7 @@ namespace {
 // A held key repeats far faster than a skin loads.
 constexpr uint32_t kSkinSwitchGuardMs = 333;
 constexpr size_t kMaxSkins = 1000;
-// Deleting a skin walks no deeper than this, and removes no more entries.
-constexpr int kMaxDeleteDepth = 16;
+// Deleting a skin removes no more files than this.
 constexpr int kMaxDeleteEntries = 100000;
 
 uint32_t SystemTicks() { return GetTickCount(); }
@@ -94,38 +94,29 @@ void StepSkin(int Step) {
   SkinListClick(TavrinMainForm);
 }
 
-// Removes Path (with its "\") and everything in it. A link is removed as a
-// link: what it points to is another folder.
-bool DeleteTree(const std::wstring& Path, int Depth, int& Entries, std::wstring& Failed) {
-  if (Depth > kMaxDeleteDepth) {
-    Failed = Path;
-    return false;
-  }
+// Deletes the files of Folder (with its "\"), each failure reported and the
+// rest still tried, then the folder itself. Sub-folders are not entered: a
+// skin folder that holds one is left, and its removal is reported.
+void DeleteSkinFolder(const std::wstring& Folder, HWND Owner) {
   WIN32_FIND_DATAW found{};
-  HANDLE find = FindFirstFileW((Path + L"*").c_str(), &found);
+  HANDLE find = FindFirstFileW((Folder + L"*.*").c_str(), &found);
   if (find != INVALID_HANDLE_VALUE) {
+    int entries = 0;
     do {
-      const std::wstring name = found.cFileName;
-      if (name == L"." || name == L"..") continue;
-      if (++Entries > kMaxDeleteEntries) break;
-      const std::wstring full = Path + name;
       const DWORD attributes = found.dwFileAttributes;
+      if (attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      if (++entries > kMaxDeleteEntries) break;
+      const std::wstring file = Folder + found.cFileName;
       if (attributes & FILE_ATTRIBUTE_READONLY)
-        SetFileAttributesW(full.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-      bool removed;
-      if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        removed = DeleteTree(full + L"\\", Depth + 1, Entries, Failed);
-      else if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-        removed = RemoveDirectoryW(full.c_str()) != 0;
-      else
-        removed = DeleteFileW(full.c_str()) != 0;
-      if (!removed && Failed.empty()) Failed = full;
+        SetFileAttributesW(file.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+      if (!DeleteFileW(file.c_str()))
+        LocalizedMessageBox(Owner, L"CantDeleteFile", {file}, MB_ICONERROR, L"Error");
     } while (FindNextFileW(find, &found));
     FindClose(find);
   }
-  const std::wstring folder = Path.substr(0, Path.size() - 1);
-  if (!RemoveDirectoryW(folder.c_str()) && Failed.empty()) Failed = folder;
-  return Failed.empty();
+  const std::wstring folder = Folder.substr(0, Folder.size() - 1);
+  if (!RemoveDirectoryW(folder.c_str()))
+    LocalizedMessageBox(Owner, L"CantDeleteFolder", {folder}, MB_ICONERROR, L"Error");
 }
 
 }  // namespace
@@ -235,8 +226,11 @@ void SetSkinSwitchClock(uint32_t (*NewClock)()) { Clock = NewClock ? NewClock : 
 
 bool DeleteSkinExecute(const std::wstring& SkinName, TObject* Sender) {
   HWND owner = TavrinMainForm ? TavrinMainForm->Handle() : nullptr;
-  if (SkinName == DefaultSkinName) {
-    LocalizedMessageBox(owner, L"CantDeleteDefaultSkin", {}, MB_ICONWARNING, L"Information");
+  if (SkinName.empty()) return false;
+  // The built-in skin by its fixed name, in any letter case (a folder
+  // "Default" holds only its fonts).
+  if (TntWideLowerCase(SkinName) == TntWideLowerCase(DefaultSkinName)) {
+    LocalizedMessageBox(owner, L"CantDeleteDefaultSkin", {}, MB_ICONINFORMATION, L"Information");
     return false;
   }
   const std::wstring folder = SkinFolder(SkinName);
@@ -244,14 +238,11 @@ bool DeleteSkinExecute(const std::wstring& SkinName, TObject* Sender) {
   if (LocalizedMessageBox(owner, L"ConfirmSkinDelete", {SkinName}, MB_OKCANCEL | MB_ICONQUESTION,
                           L"Question") != IDOK)
     return false;
-  if (SkinName == CurrentSkin) LoadNewSkin(DefaultSkinName, Sender);
+  LoadNewSkin(DefaultSkinName, Sender);
+  CurrentSkin = DefaultSkinName;
   // The system holds a registered font's file open.
   if (SkinFontsIn(folder)) UnregisterSkinFonts();
-  int entries = 0;
-  std::wstring failed;
-  const bool deleted = DeleteTree(folder, 0, entries, failed);
-  if (!deleted)
-    LocalizedMessageBox(owner, L"CantDeleteSkin", {failed}, MB_ICONERROR, L"Error");
+  DeleteSkinFolder(folder, owner);
   FindSkinsExecute();
-  return deleted;
+  return !WideDirectoryExists(folder);
 }

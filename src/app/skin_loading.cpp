@@ -37,17 +37,8 @@ constexpr int64_t kMaxSheetBytes = 32 << 20;
 // Fonts of one skin folder that are registered at most.
 constexpr int32_t kMaxSkinFonts = 64;
 
-// The settings' defaults, until the options window answers.
-class TDefaultSkinOptions : public TSkinOptions {
- public:
-  bool HueOn() override { return false; }
-  int32_t Hue() override { return -188; }
-  bool UseSkinFont() override { return false; }
-  std::wstring PlaylistFontName() override { return L"Tahoma"; }
-};
-
-TDefaultSkinOptions DefaultOptions;
-TSkinOptions* Options = &DefaultOptions;
+TSkinOptions DefaultOptions;
+TSkinOptions* CurrentOptions = &DefaultOptions;
 
 std::optional<int32_t> HueWanted() {
   if (!SkinOptions().HueOn()) return std::nullopt;
@@ -340,9 +331,9 @@ void DockPlaylist(TTavrinMainForm* Form) {
 
 // ---------------------------------------------------------------------------
 
-TSkinOptions& SkinOptions() { return *Options; }
+TSkinOptions& SkinOptions() { return *CurrentOptions; }
 
-void SetSkinOptions(TSkinOptions* Source) { Options = Source ? Source : &DefaultOptions; }
+void SetSkinOptions(TSkinOptions* Source) { CurrentOptions = Source ? Source : &DefaultOptions; }
 
 std::wstring SkinFolder(const std::wstring& SkinName) {
   return AppDir + L"Skins\\" + SkinName + L"\\";

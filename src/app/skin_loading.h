@@ -20,16 +20,16 @@ inline constexpr wchar_t DefaultSkinName[] = L"Default";
 TAVRIN_DECLARE_EXCEPTION(ESkinError, Exception);
 
 // What the skin loader reads from the options window: its hue box and
-// slider, its "use skin font" box and its playlist font. Until that window
-// answers, the settings' defaults do.
+// slider, its "use skin font" box and its playlist font. Without that window,
+// the settings' defaults.
 class TSkinOptions {
  public:
   virtual ~TSkinOptions() = default;
-  virtual bool HueOn() = 0;
+  virtual bool HueOn() { return false; }
   // -240..240 on the 0..240 hue circle.
-  virtual int32_t Hue() = 0;
-  virtual bool UseSkinFont() = 0;
-  virtual std::wstring PlaylistFontName() = 0;
+  virtual int32_t Hue() { return -188; }
+  virtual bool UseSkinFont() { return false; }
+  virtual std::wstring PlaylistFontName() { return L"Tahoma"; }
 };
 TSkinOptions& SkinOptions();
 // Options is not owned; nullptr brings the defaults back.

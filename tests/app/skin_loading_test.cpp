@@ -523,7 +523,8 @@ TEST_F(Skins, DeletingASkinRemovesItsFontsFirstAndTouchesNoOtherFolder) {
   ASSERT_EQ(form->SkinFontFiles()->Count(), 1);
 
   EXPECT_FALSE(DeleteSkinExecute(DefaultSkinName, form));
-  EXPECT_EQ(boxes.size(), 1u);
+  EXPECT_FALSE(DeleteSkinExecute(L"DEFAULT", form));
+  EXPECT_EQ(boxes.size(), 2u);
   for (const std::wstring bad : {L"..", L"Ember\\..\\Ember Dark", L"", L"C:\\Windows"})
     EXPECT_FALSE(DeleteSkinExecute(bad, form));
   answer = IDCANCEL;
@@ -538,6 +539,14 @@ TEST_F(Skins, DeletingASkinRemovesItsFontsFirstAndTouchesNoOtherFolder) {
   EXPECT_EQ(GetFileAttributesW(ember.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(testing_support::FilesIn(dark).size(), 6u);
   EXPECT_EQ(SkinListModel().Count(), 2);
+
+  // A sub-folder is not entered: the files go, the folder stays and says so.
+  ASSERT_TRUE(CreateDirectoryW((dark + L"Extra").c_str(), nullptr));
+  boxes.clear();
+  EXPECT_FALSE(DeleteSkinExecute(L"Ember Dark", form));
+  EXPECT_TRUE(testing_support::FilesIn(dark).empty());
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back(), L"Cannot delete the folder " + dark.substr(0, dark.size() - 1) + L".");
 }
 
 }  // namespace

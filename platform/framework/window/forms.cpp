@@ -263,6 +263,40 @@ void TCustomForm::CreateWnd() {
     FMenu->SetWindowHandle(FHandle);
     ::SetMenu(FHandle, FMenu->Handle());
   }
+  if (FAlphaBlend) ApplyAlphaBlend();
+}
+
+void TCustomForm::SetAlphaBlend(bool Value) {
+  if (FAlphaBlend == Value) return;
+  FAlphaBlend = Value;
+  if (HandleAllocated()) ApplyAlphaBlend();
+}
+
+void TCustomForm::SetAlphaBlendValue(uint8_t Value) {
+  if (FAlphaBlendValue == Value) return;
+  FAlphaBlendValue = Value;
+  if (FAlphaBlend && HandleAllocated()) ApplyAlphaBlend();
+}
+
+void TCustomForm::ApplyAlphaBlend() {
+  const LONG_PTR exStyle = GetWindowLongPtrW(FHandle, GWL_EXSTYLE);
+  COLORREF key = 0;
+  BYTE alpha = 255;
+  DWORD flags = 0;
+  const bool layered = (exStyle & WS_EX_LAYERED) != 0;
+  if (layered) GetLayeredWindowAttributes(FHandle, &key, &alpha, &flags);
+  const DWORD keyFlag = flags & LWA_COLORKEY;
+  if (FAlphaBlend) {
+    if (!layered) SetWindowLongPtrW(FHandle, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
+    SetLayeredWindowAttributes(FHandle, key, FAlphaBlendValue, keyFlag | LWA_ALPHA);
+  } else if (layered) {
+    // Another user of the layered style (a colour key) keeps it; otherwise the
+    // window goes back to plain drawing.
+    if (keyFlag)
+      SetLayeredWindowAttributes(FHandle, key, 255, keyFlag);
+    else
+      SetWindowLongPtrW(FHandle, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_LAYERED));
+  }
 }
 
 void TCustomForm::DestroyWnd() {

@@ -137,6 +137,12 @@ class TCustomForm : public TCustomControl {
   void SetPosition(TPosition Value) { FPosition = Value; }
   TFormStyle FormStyle() const { return FFormStyle; }
   void SetFormStyle(TFormStyle Value);
+  // Translucency: while AlphaBlend is on the window is drawn with opacity
+  // AlphaBlendValue (0..255); a colour key the window has keeps working.
+  bool AlphaBlend() const { return FAlphaBlend; }
+  void SetAlphaBlend(bool Value);
+  uint8_t AlphaBlendValue() const { return FAlphaBlendValue; }
+  void SetAlphaBlendValue(uint8_t Value);
 
   // OnShortCut, the menu's shortcuts, then every owned action list's.
   virtual bool IsShortCut(TMessage& Message);
@@ -189,6 +195,8 @@ class TCustomForm : public TCustomControl {
   TFormBorderStyle FBorderStyle = bsSizeable;
   TPosition FPosition = poDesigned;
   TFormStyle FFormStyle = fsNormal;
+  bool FAlphaBlend = false;
+  uint8_t FAlphaBlendValue = 255;
   bool FKeyPreview = false;
   bool FModal = false;
   bool FActive = false;
@@ -207,6 +215,7 @@ class TCustomForm : public TCustomControl {
   // The modal loop found ModalResult set: CloseQuery and OnClose may refuse.
   void CloseModal();
   void ApplyPosition();
+  void ApplyAlphaBlend();
   // Gives the keyboard focus to ActiveControl, or to the form.
   void SetWindowFocus();
   void TrackControl(TWinControl* Old, TWinControl* New);

@@ -118,6 +118,8 @@ class TPlaylist : public TTavrinForm {
   void RestoreFindBoxTextExecute();
   // Alt+] and Alt+[: the playlist font size one point up or down.
   void StepFontSize(int32_t Delta);
+  // Both fonts of the rows take Size points; rows are twice as high.
+  void ApplyFontSize(int32_t Size);
   // Places the menu buttons, the close button and the find box again from
   // their skin positions.
   void FormResize();
@@ -212,7 +214,6 @@ class TPlaylist : public TTavrinForm {
   void FindBoxChange();
   void FindBoxKeyUp(uint16_t& Key);
   void ScrollStep();
-  void ApplyFontSize(int32_t Size);
 
   TPlaylistHost* FHost;
   TPlaylistSettings* FSettings;

@@ -1,0 +1,37 @@
+// The main window's side of the options window: its host, the wiring of the
+// options the other windows read, and showing it.
+#include "app/main_form.h"
+#include "app/options_bridge.h"
+#include "app/skin_list.h"
+#include "app/skin_loading.h"
+#include "windows/options/options_form.h"
+#include "windows/playlist/playlist_form.h"
+
+TOptionsHost* TTavrinMainForm::OptionsHost() {
+  if (!FOptionsBridge) FOptionsBridge = std::make_unique<TOptionsBridge>(this);
+  return FOptionsBridge.get();
+}
+
+void TTavrinMainForm::AttachOptions() {
+  auto* bridge = static_cast<TOptionsBridge*>(OptionsHost());
+  if (Playlist) Playlist->SetSettings(bridge->PlaylistSettings());
+  SetTransportSettings(bridge->TransportSettings());
+  SetSkinOptions(bridge->SkinOptions());
+  // The skins page follows the list of skins and the facts of the one loaded,
+  // whoever changes them (the skins menu, the N and M keys, the loader).
+  SkinListModel().OnChange = [] {
+    if (!Options) return;
+    const TSkinList& list = SkinListModel();
+    TSkinListing listing;
+    for (int32_t i = 0; i < list.Count(); ++i) listing.Names.push_back(list.Names(i));
+    listing.Selected = list.ItemIndex();
+    Options->ShowSkinListing(listing);
+    Options->ShowSkinInfo(list.SkinInfo());
+  };
+}
+
+void TTavrinMainForm::ShowPrefsExecute() {
+  if (!Options) return;
+  Options->Show();
+  Options->BringToFront();
+}

@@ -1,0 +1,231 @@
+#include "app/options_settings.h"
+
+#include <algorithm>
+
+#include "framework/format.h"
+#include "framework/up_down.h"
+#include "globals/program_globals.h"
+#include "skin/slider.h"
+#include "unicode_controls/tnt_buttons.h"
+#include "unicode_controls/tnt_check_lst.h"
+#include "unicode_controls/tnt_combo_box.h"
+#include "unicode_controls/tnt_ext_ctrls.h"
+#include "unicode_controls/tnt_labeled_edit.h"
+#include "widgets/font_combo.h"
+#include "windows/options/options_form.h"
+
+namespace {
+
+using THandler = void (TOptions::*)();
+
+// Setting a box runs its click handler only on a change; the handler is run
+// once more so that a stored value takes effect in every case.
+void PutCheck(TOptions* Window, TTntCheckBox* Box, bool Value, THandler Handler = nullptr) {
+  Box->SetChecked(Value);
+  if (Handler) (Window->*Handler)();
+}
+
+void PutRadio(TOptions* Window, TTntRadioGroup* Group, int32_t Value, THandler Handler) {
+  Group->SetItemIndex(std::clamp(Value, 0, std::max(0, Group->Items()->Count() - 1)));
+  (Window->*Handler)();
+}
+
+void PutSlider(TOptions* Window, TSlider* Slider, int32_t Value, THandler Handler = nullptr) {
+  Slider->SetValue(Value);
+  if (Handler) (Window->*Handler)();
+}
+
+// A stored item index outside the list keeps the list's own choice.
+void PutItem(TTntComboBox* Box, int32_t Value) {
+  if (Value >= 0 && Value < Box->Items()->Count()) Box->SetItemIndex(Value);
+}
+
+void PutItem(TTntComboBox* Box, const TXMLNode& Node, const wchar_t* Name) {
+  PutItem(Box, Node.ReadInteger(Name, Box->ItemIndex()));
+}
+
+}  // namespace
+
+void LoadAppearanceOptions(TOptions* W, const TXMLNode& Root) {
+  const TXMLNode a = Root.ChildNode(L"Appearance");
+  PutCheck(W, W->ShowTipsCB, a.ReadBool(L"Tooltips", true), &TOptions::ShowTipsCBClick);
+  PutSlider(W, W->OpSlider, a.ReadInteger(L"TavrinOpacity", 255), &TOptions::OpSliderChange);
+  PutCheck(W, W->AllowMultInstCB, a.ReadBool(L"MultiInstance", false));
+  PutCheck(W, W->FadeEffectsCB, a.ReadBool(L"FadeEffects", true));
+  PutCheck(W, W->IconsInMenusCB, a.ReadBool(L"IconsInMenus", true));
+  PutCheck(W, W->EnableGlobalFontCB, a.ReadBool(L"OverrideFonts", false),
+           &TOptions::EnableGlobalFontCBClick);
+  W->GlobalFontComboBox->SetFontName(WideToAnsi(a.ReadString(L"GlobalFont", L"Comic Sans MS")));
+  W->GlobalFontComboBoxChange();
+  PutCheck(W, W->MinToTrayCB, a.ReadBool(L"MinToTray", false));
+  if (W->MinToTrayCB->Checked()) W->MinToTrayCBClick();
+  const TXMLNode hue = a.ChildNode(L"SkinHue");
+  PutCheck(W, W->HueOnCB, hue.ReadBool(L"On", false), &TOptions::HueOnCBClick);
+  PutSlider(W, W->HueSlider, hue.ReadInteger(L"Value", -188));
+}
+
+void LoadVisualizationOptions(TOptions* W, const TXMLNode& Root) {
+  const TXMLNode v = Root.ChildNode(L"Visualization");
+  PutRadio(W, W->VisKind, v.ReadInteger(L"Style", 0), &TOptions::VisKindClick);
+  PutSlider(W, W->RefreshRateSlider, v.ReadInteger(L"RefreshRate", 4),
+            &TOptions::RefreshRateSliderChange);
+  const TXMLNode spectrum = v.ChildNode(L"Spectrum");
+  PutRadio(W, W->SpecStyle, spectrum.ReadInteger(L"Style", 1), &TOptions::SpecStyleClick);
+  PutCheck(W, W->DrawPeaksCB, spectrum.ReadBool(L"DrawPeaks", true), &TOptions::DrawPeaksCBClick);
+  const TXMLNode scope = v.ChildNode(L"Oscilloscope");
+  PutRadio(W, W->ScopeStyle, scope.ReadInteger(L"Style", 0), &TOptions::ScopeStyleClick);
+  PutSlider(W, W->ScopeSensSlider, scope.ReadInteger(L"Sens", 26),
+            &TOptions::ScopeSensSliderChange);
+}
+
+void LoadSoundOptions(TOptions* W, const TXMLNode& Root) {
+  const TXMLNode s = Root.ChildNode(L"Sound");
+  // The network buffer first: each handler keeps it longer than the other.
+  PutSlider(W, W->NetBufSlider, s.ReadInteger(L"NetBufferLength", 20),
+            &TOptions::NetBufSliderChange);
+  PutSlider(W, W->BufSlider, s.ReadInteger(L"BufferLength", 6), &TOptions::BufSliderChange);
+  PutCheck(W, W->UseProxyCB, s.ReadBool(L"UseProxy", false), &TOptions::UseProxyCBClick);
+  PutCheck(W, W->UseSampleFloatCB, s.ReadBool(L"UseSampleFloat", false),
+           &TOptions::UseSampleFloatCBClick);
+  PutRadio(W, W->VolCurveRG, s.ReadInteger(L"VolumeCurve", 0), &TOptions::VolCurveRGClick);
+  // A device that is gone leaves the one in use.
+  const int32_t device = s.ReadInteger(L"Device", 0);
+  if (device >= 0 && device < W->DeviceCB->Items()->Count()) {
+    W->DeviceCB->SetItemIndex(device);
+    W->DeviceCBChange();
+  }
+}
+
+void LoadEncodingOptions(TOptions* W, const TXMLNode& Root) {
+  const TXMLNode e = Root.ChildNode(L"Encoding");
+  PutItem(W->EncodeToCB, e, L"EncodeTo");
+  W->EncOutputBox->SetText(e.ReadString(L"OutputFolder", L"C:\\"));
+  const TXMLNode mp3 = e.ChildNode(L"MP3");
+  PutItem(W->MP3EncModeCB, mp3, L"EncMode");
+  PutItem(W->MP3VBRQualityCB, mp3, L"VBRQuality");
+  PutItem(W->MP3CBRQualityCB, mp3, L"CBRQuality");
+  PutItem(W->MP3StereoModeCB, mp3, L"StereoMode");
+  W->MP3EncModeCBChange();
+  const TXMLNode ogg = e.ChildNode(L"OGG");
+  PutItem(W->OGGEncModeCB, ogg, L"EncMode");
+  PutItem(W->OGGQualityCB, ogg, L"Quality");
+  PutItem(W->OGGBitrateCB, ogg, L"Bitrate");
+  W->OGGEncModeCBChange();
+  const TXMLNode wma = e.ChildNode(L"WMA");
+  PutItem(W->WMAEncModeCB, wma, L"EncMode");
+  PutItem(W->WMAVBRQualityCB, wma, L"VBRQuality");
+  PutItem(W->WMACBRQualityCB, wma, L"CBRQuality");
+  W->WMAEncModeCBChange();
+}
+
+void LoadFileTypeOptions(TOptions* W, const TXMLNode& Root) {
+  const TXMLNode f = Root.ChildNode(L"FileTypes");
+  W->FileTypesLB->Items()->Clear();
+  for (int32_t i = 0; i < f.ChildCount(); ++i) {
+    const TXMLNode type = f.Child(i);
+    if (type.NodeName() != L"FileType") continue;
+    const int32_t at = W->FileTypesLB->Items()->Add(type.ReadString(L"Ext", std::wstring()));
+    W->FileTypesLB->SetChecked(at, type.ReadBool(L"Checked", false));
+  }
+  CurrentIconSet = f.ReadString(L"IconSet", CurrentIconSet);
+  PutItem(W->IconSizeComboBox, f, L"IconSize");
+  PutCheck(W, W->RestoreFTCB, f.ReadBool(L"Associate", false));
+}
+
+void LoadPlaylistOptions(TOptions* W, const TXMLNode& Root) {
+  const TXMLNode p = Root.ChildNode(L"Playlist");
+  PutCheck(W, W->PlaylistNumbersCB, p.ReadBool(L"ShowNumbers", true),
+           &TOptions::PlaylistNumbersCBClick);
+  PutCheck(W, W->PlaylistDurCB, p.ReadBool(L"ShowDuration", true), &TOptions::PlaylistDurCBClick);
+  PutCheck(W, W->UseSkinFontCB, p.ReadBool(L"UseSkinFont", false));
+  PutCheck(W, W->RecurseSubDirsCB, p.ReadBool(L"RecurseSubdirs", true));
+  PutCheck(W, W->PLClearCDCB, p.ReadBool(L"ClearOnCDAdd", false));
+  PutCheck(W, W->SaveCurrentPosCB, p.ReadBool(L"SaveCurrentPos", false));
+  PutCheck(W, W->SortPLOnLoadCB, p.ReadBool(L"SortOnLoad", false));
+  PutCheck(W, W->ManualPLAdvCB, p.ReadBool(L"ManualAndvance", false));
+  PutCheck(W, W->SmoothResizeCB, p.ReadBool(L"SmoothResize", true), &TOptions::SmoothResizeCBClick);
+  const TXMLNode font = p.ChildNode(L"Font");
+  W->PLFontComboBox->SetFontName(WideToAnsi(font.ReadString(L"Name", L"Tahoma")));
+  W->PLFontComboBoxChange();
+  W->PLFontSize->SetPosition(std::clamp(font.ReadInteger(L"Size", 8), 8, 30));
+  W->PLFontSizeEditChange();
+}
+
+void SaveOptionControls(TOptions* W, TXMLNode Root) {
+  TXMLNode a = Root.ForceChild(L"Appearance");
+  a.WriteBool(L"Tooltips", W->ShowTipsCB->Checked());
+  a.WriteInteger(L"TavrinOpacity", W->OpSlider->Value());
+  a.WriteBool(L"MultiInstance", W->AllowMultInstCB->Checked());
+  a.WriteBool(L"FadeEffects", W->FadeEffectsCB->Checked());
+  a.WriteBool(L"IconsInMenus", W->IconsInMenusCB->Checked());
+  a.WriteBool(L"MinToTray", W->MinToTrayCB->Checked());
+  a.SetAttribute(L"GlobalFont", AnsiToWide(W->GlobalFontComboBox->FontName()));
+  a.WriteBool(L"OverrideFonts", W->EnableGlobalFontCB->Checked());
+  TXMLNode hue = a.ForceChild(L"SkinHue");
+  hue.WriteBool(L"On", W->HueOnCB->Checked());
+  hue.WriteInteger(L"Value", W->HueSlider->Value());
+
+  TXMLNode p = Root.ForceChild(L"Playlist");
+  p.WriteBool(L"SaveCurrentPos", W->SaveCurrentPosCB->Checked());
+  p.WriteBool(L"ShowNumbers", W->PlaylistNumbersCB->Checked());
+  p.WriteBool(L"ShowDuration", W->PlaylistDurCB->Checked());
+  p.WriteBool(L"UseSkinFont", W->UseSkinFontCB->Checked());
+  p.WriteBool(L"RecurseSubdirs", W->RecurseSubDirsCB->Checked());
+  p.WriteBool(L"ClearOnCDAdd", W->PLClearCDCB->Checked());
+  p.WriteBool(L"SortOnLoad", W->SortPLOnLoadCB->Checked());
+  p.WriteBool(L"ManualAndvance", W->ManualPLAdvCB->Checked());
+  p.WriteBool(L"SmoothResize", W->SmoothResizeCB->Checked());
+  TXMLNode font = p.ForceChild(L"Font");
+  font.SetAttribute(L"Name", AnsiToWide(W->PLFontComboBox->FontName()));
+  font.WriteInteger(L"Size", W->PLFontSize->Position());
+
+  TXMLNode v = Root.ForceChild(L"Visualization");
+  v.WriteInteger(L"Style", W->VisKind->ItemIndex());
+  v.WriteInteger(L"RefreshRate", W->RefreshRateSlider->Value());
+  TXMLNode spectrum = v.ForceChild(L"Spectrum");
+  spectrum.WriteInteger(L"Style", W->SpecStyle->ItemIndex());
+  spectrum.WriteBool(L"DrawPeaks", W->DrawPeaksCB->Checked());
+  TXMLNode scope = v.ForceChild(L"Oscilloscope");
+  scope.WriteInteger(L"Style", W->ScopeStyle->ItemIndex());
+  scope.WriteInteger(L"Sens", W->ScopeSensSlider->Value());
+
+  TXMLNode s = Root.ForceChild(L"Sound");
+  s.WriteInteger(L"BufferLength", W->BufSlider->Value());
+  s.WriteInteger(L"VolumeCurve", W->VolCurveRG->ItemIndex());
+  s.WriteInteger(L"NetBufferLength", W->NetBufSlider->Value());
+  s.WriteBool(L"UseProxy", W->UseProxyCB->Checked());
+  // No device chosen (none listed): the stored choice stays.
+  if (W->DeviceCB->ItemIndex() >= 0) s.WriteInteger(L"Device", W->DeviceCB->ItemIndex());
+  s.WriteBool(L"UseSampleFloat", W->UseSampleFloatCB->Checked());
+
+  TXMLNode e = Root.ForceChild(L"Encoding");
+  e.WriteInteger(L"EncodeTo", W->EncodeToCB->ItemIndex());
+  e.SetAttribute(L"OutputFolder", W->EncOutputBox->Text());
+  TXMLNode mp3 = e.ForceChild(L"MP3");
+  mp3.WriteInteger(L"EncMode", W->MP3EncModeCB->ItemIndex());
+  mp3.WriteInteger(L"VBRQuality", W->MP3VBRQualityCB->ItemIndex());
+  mp3.WriteInteger(L"CBRQuality", W->MP3CBRQualityCB->ItemIndex());
+  mp3.WriteInteger(L"StereoMode", W->MP3StereoModeCB->ItemIndex());
+  TXMLNode ogg = e.ForceChild(L"OGG");
+  ogg.WriteInteger(L"EncMode", W->OGGEncModeCB->ItemIndex());
+  ogg.WriteInteger(L"Quality", W->OGGQualityCB->ItemIndex());
+  ogg.WriteInteger(L"Bitrate", W->OGGBitrateCB->ItemIndex());
+  TXMLNode wma = e.ForceChild(L"WMA");
+  wma.WriteInteger(L"EncMode", W->WMAEncModeCB->ItemIndex());
+  wma.WriteInteger(L"VBRQuality", W->WMAVBRQualityCB->ItemIndex());
+  wma.WriteInteger(L"CBRQuality", W->WMACBRQualityCB->ItemIndex());
+
+  TXMLNode f = Root.ForceChild(L"FileTypes");
+  f.WriteBool(L"Associate", W->RestoreFTCB->Checked());
+  f.SetAttribute(L"IconSet", CurrentIconSet);
+  f.WriteInteger(L"IconSize", W->IconSizeComboBox->ItemIndex());
+  // By position, and never past the list: a document with more types than
+  // the list keeps the rest as they were.
+  int32_t item = 0;
+  const int32_t items = W->FileTypesLB->Items()->Count();
+  for (int32_t i = 0; i < f.ChildCount() && item < items; ++i) {
+    TXMLNode type = f.Child(i);
+    if (type.NodeName() != L"FileType") continue;
+    type.WriteBool(L"Checked", W->FileTypesLB->Checked(item++));
+  }
+}

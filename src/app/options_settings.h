@@ -1,0 +1,19 @@
+// The settings document's values that the options window shows: put into its
+// controls at start (each control's handler then runs, as if the user had
+// chosen the value) and read back from them at exit.
+#pragma once
+
+#include "framework/xml_document.h"
+
+class TOptions;
+
+// The steps of the start, in the order the settings are applied.
+void LoadAppearanceOptions(TOptions* Window, const TXMLNode& Root);
+void LoadVisualizationOptions(TOptions* Window, const TXMLNode& Root);
+void LoadSoundOptions(TOptions* Window, const TXMLNode& Root);
+void LoadEncodingOptions(TOptions* Window, const TXMLNode& Root);
+void LoadFileTypeOptions(TOptions* Window, const TXMLNode& Root);
+// After the skin: the playlist's options and its font.
+void LoadPlaylistOptions(TOptions* Window, const TXMLNode& Root);
+
+void SaveOptionControls(TOptions* Window, TXMLNode Root);
