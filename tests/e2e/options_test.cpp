@@ -1,0 +1,179 @@
+// The options window as a user meets it: opened from the main menu or by
+// Ctrl+P, each page's choice seen at once on the player's windows, and the
+// single-key commands quiet while it has the keyboard.
+#include <algorithm>
+
+#include "e2e_fixture.h"
+#include "window_picture.h"
+
+namespace e2e {
+namespace {
+
+struct FoundChild {
+  std::wstring Text;
+  HWND Window = nullptr;
+};
+
+BOOL CALLBACK MatchText(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<FoundChild*>(param);
+  if (WindowText(window) != found->Text) return TRUE;
+  found->Window = window;
+  return FALSE;
+}
+
+// The descendant of top whose text is text (a check box, a radio button...).
+HWND ChildWithText(HWND top, const std::wstring& text) {
+  FoundChild found{text};
+  EnumChildWindows(top, &MatchText, reinterpret_cast<LPARAM>(&found));
+  return found.Window;
+}
+
+std::vector<std::wstring> ComboItems(HWND box) {
+  std::vector<std::wstring> items;
+  const LRESULT count = SendMessageW(box, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count && i < 100; ++i) {
+    wchar_t text[256] = {};
+    if (SendMessageW(box, CB_GETLBTEXTLEN, i, 0) < 255) SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    items.push_back(text);
+  }
+  return items;
+}
+
+class Options : public E2ETest {
+ protected:
+  bool Launch(const std::vector<std::wstring>& args = {}) {
+    program = Start(args, CaptureTo(L"out.wav"));
+    main = program ? program->MainWindow() : nullptr;
+    return main != nullptr;
+  }
+  HWND OptionsWindow() {
+    for (HWND window : program->Windows(L"TOptions"))
+      if (IsWindowVisible(window)) return window;
+    return nullptr;
+  }
+  // The main menu's "Preferences..." item: the third from the bottom.
+  HWND OpenFromMenu() {
+    if (!ClickChildAt(main, skin.Main(L"MainMenuBut"))) return nullptr;
+    if (!runner.WaitUntil([&] { return !program->Windows(L"#32768").empty(); }, 5000)) return nullptr;
+    HWND menu = program->Windows(L"#32768").front();
+    for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 1);
+    return WaitForOptions();
+  }
+  HWND WaitForOptions() {
+    HWND window = nullptr;
+    runner.WaitUntil([&] { return (window = OptionsWindow()) != nullptr; }, 5000);
+    return window;
+  }
+  // A click on a check box or radio button, as the mouse gives it.
+  void Click(HWND options, const std::wstring& text) {
+    HWND control = ChildWithText(options, text);
+    ASSERT_NE(control, nullptr) << Narrow(text);
+    SendMessageW(control, BM_CLICK, 0, 0);
+    ASSERT_TRUE(Answers(main));
+  }
+  // Two pictures of the visualisation 300 ms apart: whether it moves.
+  bool VisualisationMoves() {
+    const RECT area = skin.Main(L"PaintBox");
+    testing_support::Picture a, b;
+    if (!testing_support::TakeWindowPicture(main, L"e2e_options_vis_a.png", a)) return false;
+    Sleep(300);
+    if (!testing_support::TakeWindowPicture(main, L"e2e_options_vis_b.png", b)) return false;
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x)
+        if (a.Pixel(x, y) != b.Pixel(x, y)) return true;
+    return false;
+  }
+  void PressKey(WORD key) {
+    INPUT input[2] = {};
+    for (INPUT& i : input) i.type = INPUT_KEYBOARD, i.ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+  }
+
+  Program* program = nullptr;
+  HWND main = nullptr;
+};
+
+TEST_F(Options, OpensFromTheMenuAndByCtrlPAndQuietsTheSingleKeys) {
+  folder.WritePlaylist({{Wav(L"one.wav"), L"one", 1}});
+  ASSERT_TRUE(Launch());
+  HWND options = OpenFromMenu();
+  ASSERT_NE(options, nullptr);
+  EXPECT_EQ(WindowText(options), L"Options");
+  // "X" plays, but not while the options window has the keyboard.
+  SetForegroundWindow(options);
+  PressKey('X');
+  ASSERT_TRUE(Answers(main));
+  Sleep(700);
+  EXPECT_EQ(NonZeroSamples(testing_support::ReadFileBytes(data.File(L"out.wav"))), 0u);
+
+  PostMessageW(options, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(runner.WaitUntil([&] { return OptionsWindow() == nullptr; }, 5000));
+  SetForegroundWindow(main);
+  INPUT input[4] = {};
+  for (INPUT& i : input) i.type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[3].ki.wVk = VK_CONTROL;
+  input[1].ki.wVk = input[2].ki.wVk = 'P';
+  input[2].ki.dwFlags = input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, input, sizeof(INPUT));
+  EXPECT_NE(WaitForOptions(), nullptr) << "Ctrl+P";
+  CloseWithoutSaving(*program);
+}
+
+TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
+  folder.WritePlaylist({{Wav(L"one.wav"), L"one", 1}});
+  ASSERT_TRUE(Launch());
+  HWND options = OpenFromMenu();
+  ASSERT_NE(options, nullptr);
+
+  // Sound: the devices the audio library reports.
+  HWND devices = ChildWithText(options, L"Default sound device");
+  ASSERT_NE(devices, nullptr);
+  EXPECT_EQ(ComboItems(devices), std::vector<std::wstring>{L"Default sound device"});
+
+  // Visualization: none stops the picture, a painter brings it back.
+  PostMessageW(main, WM_KEYDOWN, 'X', 1);
+  ASSERT_TRUE(CaptureSounds(L"out.wav"));
+  EXPECT_TRUE(runner.WaitUntil([&] { return VisualisationMoves(); }, 5000));
+  Click(options, L"No visualization");
+  Sleep(200);
+  EXPECT_FALSE(VisualisationMoves());
+  Click(options, L"Oscilloscope");
+  EXPECT_TRUE(runner.WaitUntil([&] { return VisualisationMoves(); }, 5000));
+
+  // Appearance: the hue recolours the main window.
+  testing_support::Picture before, after;
+  ASSERT_TRUE(testing_support::TakeWindowPicture(main, L"e2e_options_hue_before.png", before));
+  Click(options, L"On");
+  ASSERT_TRUE(runner.WaitUntil(
+      [&] {
+        return testing_support::TakeWindowPicture(main, L"e2e_options_hue_after.png", after) &&
+               after.Pixel(5, 40) != before.Pixel(5, 40);
+      },
+      5000));
+
+  // Playlist: numbers off; the choices are written at exit.
+  Click(options, L"Show item numbers");
+  Click(options, L"Recurse subdirectories when adding a folder to playlist");
+  PostMessageW(options, WM_CLOSE, 0, 0);
+  ExitByClick(*program);
+  const std::wstring settings = folder.ReadSettings();
+  EXPECT_EQ(XmlAttribute(settings, L"Playlist", L"ShowNumbers").value_or(L""), L"False");
+  EXPECT_EQ(XmlAttribute(settings, L"Playlist", L"RecurseSubdirs").value_or(L""), L"False");
+  EXPECT_EQ(XmlAttribute(settings, L"Visualization", L"Style").value_or(L""), L"1");
+  EXPECT_EQ(XmlAttribute(settings, L"SkinHue", L"On").value_or(L""), L"True");
+
+  // The next start adds a folder without its sub-folders.
+  const std::wstring top = FolderOfWavs(L"top", {L"a.wav"});
+  CreateDirectoryW((top + L"\\sub").c_str(), nullptr);
+  CopyFileW((top + L"\\a.wav").c_str(), (top + L"\\sub\\b.wav").c_str(), FALSE);
+  ASSERT_TRUE(Launch({top}));
+  ExitByClick(*program);
+  const auto files = FilesOf(folder.ReadPlaylist());
+  EXPECT_EQ(std::count_if(files.begin(), files.end(),
+                          [](const std::wstring& f) { return f.find(L"b.wav") != std::wstring::npos; }),
+            0);
+}
+
+}  // namespace
+}  // namespace e2e
