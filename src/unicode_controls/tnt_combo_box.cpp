@@ -144,8 +144,16 @@ void TTntCustomComboBox::CreateWnd() {
     FWideItems->Assign(saved.get());
     const int32_t count = FWideItems->Count();
     if (FSavedItemIndex != -1 && count > 0) {
-      SendMessageW(WindowHandle(), CB_SETCURSEL,
-                   static_cast<WPARAM>(std::min(FSavedItemIndex, count - 1)), 0);
+      int32_t index = std::min(FSavedItemIndex, count - 1);
+      // A change of Sorted reorders the items: the selection follows its item.
+      if (FSavedItemIndex < saved->Count()) {
+        const std::wstring chosen = saved->Strings(FSavedItemIndex);
+        if (FWideItems->Strings(index) != chosen) {
+          const int32_t found = FWideItems->IndexOf(chosen);
+          if (found >= 0) index = found;
+        }
+      }
+      SendMessageW(WindowHandle(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
   }
   FSavedItemIndex = -1;

@@ -73,7 +73,7 @@ int CALLBACK EnumFontsProc(const LOGFONTA* LogFont, const TEXTMETRICA*, DWORD Fo
 }  // namespace
 
 bool IsValidFont(TFontComboOptions Options, const LOGFONTA& LogFont, DWORD FontType) {
-  bool result = true;
+  bool result = LogFont.lfFaceName[0] != '@';
   if (Options.Contains(foAnsiOnly)) result = result && LogFont.lfCharSet == ANSI_CHARSET;
   if (Options.Contains(foTrueTypeOnly)) result = result && (FontType & TRUETYPE_FONTTYPE) != 0;
   if (Options.Contains(foFixedPitchOnly))

@@ -38,7 +38,9 @@ class TFontComboOptions {
   uint8_t FBits = 0;
 };
 
-// Whether a font of the enumeration passes the options' filter.
+// Whether a font of the enumeration passes the options' filter. Vertical
+// faces ("@" and the name: a CJK font turned for vertical writing) never do:
+// nobody picks one for a playlist or a window.
 bool IsValidFont(TFontComboOptions Options, const LOGFONTA& LogFont, DWORD FontType);
 
 class TFontComboBox : public TCustomComboBox {

@@ -84,6 +84,7 @@ TEST(ComboBox, KeepsItemsObjectsSelectionAndTextAcrossRecreation) {
     combo->SetSorted(true);
     EXPECT_EQ(ItemsOf(combo), (std::vector<std::string>{"apple", "fig", "pear"}));
     EXPECT_EQ(combo->Items()->Objects(1), &marker);
+    EXPECT_EQ(combo->Text(), c.Text ? c.Text : "fig");
   }
 }
 

@@ -112,6 +112,11 @@ TEST(TntComboBox, KeepsItemsSelectionAndTextAcrossRecreation) {
     combo->DropLastSavedItem = false;
     EXPECT_EQ(combo->Items()->Count(), 2);
     EXPECT_EQ(combo->ItemIndex(), 1);
+
+    // Sorting makes the window anew; the selection follows its item.
+    combo->SetItemIndex(0);
+    combo->SetSorted(true);
+    EXPECT_EQ(combo->Text(), kItems[0]);
   }
 }
 

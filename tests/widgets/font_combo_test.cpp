@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -77,6 +79,16 @@ bool Contains(const std::vector<std::string>& List, const std::string& S) {
   return false;
 }
 
+TEST(FontCombo, VerticalFacesAreNeverListed) {
+  LOGFONTA lf{};
+  strcpy(lf.lfFaceName, "@Tavrin Face");
+  EXPECT_FALSE(IsValidFont({}, lf, TRUETYPE_FONTTYPE));
+  strcpy(lf.lfFaceName, "Tavrin Face");
+  EXPECT_TRUE(IsValidFont({}, lf, TRUETYPE_FONTTYPE));
+  TComboHost host;
+  for (const std::string& face : host.Items()) EXPECT_NE(face.front(), '@') << face;
+}
+
 TEST(FontCombo, FontNameOfAMissingFace) {
   TComboHost host;
   const std::string missing = "Tavrin No Such Face";
@@ -145,7 +157,15 @@ TEST(FontCombo, ListIsBuiltOncePerChangeNotOnDropDown) {
   testing_support::PumpPendingMessages();
   EXPECT_EQ(combo->Builds, 2);
 
-  const std::string chosen = combo->Items()->Strings(combo->Items()->Count() - 1);
+  // A face that sorting moves, so that keeping it by its place would fail.
+  const std::vector<std::string> unsorted = host.Items();
+  std::vector<std::string> sorted = unsorted;
+  std::sort(sorted.begin(), sorted.end(), [](const std::string& A, const std::string& B) {
+    return lstrcmpiA(A.c_str(), B.c_str()) < 0;
+  });
+  size_t moved = 0;
+  while (moved + 1 < unsorted.size() && unsorted[moved] == sorted[moved]) ++moved;
+  const std::string chosen = unsorted.at(moved);
   combo->SetFontName(chosen);
   combo->SetOptions({foNoOEMFonts});
   EXPECT_EQ(combo->Builds, 3);

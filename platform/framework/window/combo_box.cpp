@@ -154,6 +154,8 @@ void TCustomComboBox::CreateWnd() {
   if (FSaveItems != nullptr) {
     TStringList* saved = FSaveItems;
     FSaveItems = nullptr;
+    const std::string chosen =
+        FSaveIndex >= 0 && FSaveIndex < saved->Count() ? saved->Strings(FSaveIndex) : std::string();
     try {
       FItems->Assign(saved);
     } catch (...) {
@@ -164,7 +166,13 @@ void TCustomComboBox::CreateWnd() {
     const int32_t count = FItems->Count();
     if (FSaveIndex != -1 && count > 0) {
       // Items may have been taken away meanwhile: the last one is the nearest.
-      SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(std::min(FSaveIndex, count - 1)), 0);
+      int32_t index = std::min(FSaveIndex, count - 1);
+      // A change of Sorted reorders the items: the selection follows its item.
+      if (FItems->Strings(index) != chosen) {
+        const int32_t found = FItems->IndexOf(chosen);
+        if (found >= 0) index = found;
+      }
+      SendMessageA(FHandle, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
   }
   FSaveIndex = -1;
