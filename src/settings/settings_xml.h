@@ -2,7 +2,8 @@
 // bracket: OpenSettingsXml, reads and changes through SettingsDoc's document
 // element (APP), then SaveSettingsXml. Brackets may nest: the document opened by
 // the outermost bracket is shared and is saved and freed when that bracket
-// closes. Main thread only.
+// closes; an inner bracket's changes, saved or discarded, are the outermost
+// bracket's to save. Main thread only.
 #pragma once
 
 #include <string>

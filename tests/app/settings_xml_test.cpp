@@ -371,6 +371,30 @@ TEST_F(SettingsTest, NestedBracketsShareOneDocumentSavedByTheOutermost) {
   EXPECT_EQ(U8(Root().ChildNode(L"Skin").Attribute(L"Name")), "Blue") << "discard did not save";
 }
 
+// An inner bracket's close, saving or not, leaves the outer one open with its
+// changes; the outer save writes them and the inner ones alike (the document
+// is shared, so an inner discard takes nothing back).
+TEST_F(SettingsTest, InnerBracketKeepsTheOuterOpenAndItsChangesForTheOuterSave) {
+  for (void (*closeInner)() : {&SaveSettingsXml, &DiscardSettingsXml}) {
+    SCOPED_TRACE(closeInner == &SaveSettingsXml ? "inner save" : "inner discard");
+    FDir.WriteFile(L"Tavrin.xml", DefaultBytes());
+    OpenSettingsXml();
+    Root().ChildNode(L"Skin").SetAttribute(L"Name", L"Outer");
+    OpenSettingsXml();
+    Root().ChildNode(L"Pos").SetAttribute(L"X", L"7");
+    closeInner();
+    ASSERT_NE(SettingsDoc, nullptr);
+    EXPECT_EQ(U8(Root().ChildNode(L"Skin").Attribute(L"Name")), "Outer");
+    EXPECT_EQ(ReadFileBytes(File()), DefaultBytes());
+    SaveSettingsXml();
+    ASSERT_EQ(SettingsDoc, nullptr);
+    OpenSettingsXml();
+    EXPECT_EQ(U8(Root().ChildNode(L"Skin").Attribute(L"Name")), "Outer");
+    EXPECT_EQ(U8(Root().ChildNode(L"Pos").Attribute(L"X")), "7");
+    DiscardSettingsXml();
+  }
+}
+
 TEST_F(SettingsTest, FailedSaveStillClosesTheBracket) {
   OpenSettingsXml();
   Root().ChildNode(L"Skin").SetAttribute(L"Name", L"Blue");
