@@ -14,6 +14,7 @@ Standard library only and deterministic: the same script gives the same bytes.
 """
 
 import argparse
+import math
 import os
 import struct
 import sys
@@ -21,8 +22,8 @@ import sys
 sys.dont_write_bytecode = True  # keep the checkout clean
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'skin'))
 from draw_resources import (  # noqa: E402  (the skin's drawing kit, beside this folder)
-    ACCENT, ACCENT_DARK, ACCENT_LIGHT, BODY_BOT, BODY_TOP, BORDER, LCD_BOT, LCD_EDGE, LCD_TOP,
-    Icon, Img, circle, coverage, mix, png_bytes, polygon, rrect, strokes, write)
+    ACCENT, BODY_BOT, BODY_TOP, BORDER, LCD_BOT, LCD_EDGE, LCD_TOP, Icon, Img, coverage, mix,
+    png_bytes, polygon, rrect, strokes, write)
 
 # The settings document's file types, in its order: the icon library holds one
 # icon per list position.
@@ -155,7 +156,6 @@ def mark_note(ic, x, y, w, h, colour):
 
 
 def mark_wave(ic, x, y, w, h, colour):
-    import math
     pts = []
     n = 24
     for k in range(n + 1):
