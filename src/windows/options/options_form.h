@@ -8,7 +8,10 @@
 // transport and the skin loader read the controls' states.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,8 +70,18 @@ class TOptions : public TForm {
   void ShowSkinListing(const TSkinListing& Listing);
   void ShowSkinInfo(const std::vector<std::wstring>& Info);
 
+  // The folder picker EncOutputBrowseClick uses: the shell's BrowseForFolder
+  // unless replaced (tests answer it themselves).
+  using TFolderBrowser = std::function<void(const std::wstring& Title, uint32_t Flags, HWND Owner,
+                                            std::wstring& Folder, const std::wstring& StartFolder)>;
+  TFolderBrowser FolderBrowser;
+
   // Handlers, as the settings loader runs them.
   void FormShow();
+  void FormActivate();
+  void FormDeactivate();
+  void OptControlChange();
+  void GeneralTabSheetShow();
   void LangComboBoxChange();
   void MinToTrayCBClick();
   void ShowTipsCBClick();
@@ -99,6 +112,8 @@ class TOptions : public TForm {
   void FileTypesTabSheetHide();
   void IconsComboBoxChange();
   void IconSizeComboBoxChange();
+  // Draws item Index of FileTypesLB into Rect (the check box aside).
+  void FileTypesLBDrawItem(int32_t Index, RECT Rect);
   void MP3EncModeCBChange();
   void OGGEncModeCBChange();
   void WMAEncModeCBChange();
@@ -199,5 +214,28 @@ class TOptions : public TForm {
   std::wstring IconLibraryPath;
 
  private:
+  class TNullHost;
+  TOptionsHost& HostOrNull();
+  void CreatePageList();
+  void CreateGeneralPage();
+  void CreateSkinsPage();
+  void CreatePlaylistPage();
+  void CreateVisPage();
+  void CreateSoundPage();
+  void CreateFileTypesPage();
+  void CreateEncodingPage();
+  void CreateAppearancePage();
+  void TabListDrawItem(int32_t Index, RECT Rect, bool Selected);
+  void FreeFileTypeIcon();
+  void SetFileTypeChecks(bool Value);
+
   TOptionsHost* FHost;
+  bool FTabListFirstShow = true;
+  // The labels shown and hidden with their encoder quality boxes.
+  TTntLabel* MP3CBRQualityLabel = nullptr;
+  TTntLabel* MP3VBRQualityLabel = nullptr;
+  TTntLabel* OGGQualityLabel = nullptr;
+  TTntLabel* OGGBitrateLabel = nullptr;
+  TTntLabel* WMACBRQualityLabel = nullptr;
+  TTntLabel* WMAVBRQualityLabel = nullptr;
 };

@@ -1,0 +1,88 @@
+// The File types page: the icon library's icons beside the file types. Every
+// icon handle made here is destroyed here: the page is shown and hidden and
+// its list redrawn many times in a run.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "framework/bitmaps.h"
+#include "globals/program_globals.h"
+#include "localization/localization.h"
+#include "unicode_controls/tnt_check_lst.h"
+#include "unicode_controls/tnt_combo_box.h"
+#include "windows/options/options_form.h"
+
+namespace {
+
+constexpr int kBigItemHeight = 36;
+constexpr int kSmallItemHeight = 20;
+
+std::wstring ProgramFile() {
+  wchar_t path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return std::wstring(path, length < MAX_PATH ? length : 0);
+}
+
+bool BigIcons(TTntComboBox* SizeBox) { return SizeBox->ItemIndex() == 1; }
+
+}  // namespace
+
+void TOptions::FreeFileTypeIcon() {
+  delete FileTypeIcon;
+  FileTypeIcon = nullptr;
+}
+
+void TOptions::FileTypesTabSheetShow() {
+  FindIconLibs(IconsComboBox, AppDir, CurrentIconSet);
+  IconLibraryPath = AppDir + L"Icons\\" + CurrentIconSet + L".icl";
+  // Showing again (a new icon set) replaces the icon rather than dropping it.
+  FreeFileTypeIcon();
+  FileTypeIcon = new TIcon();
+  if (HICON icon = ExtractIconW(GetModuleHandleW(nullptr), IconLibraryPath.c_str(), 0);
+      icon != nullptr && reinterpret_cast<uintptr_t>(icon) != 1)
+    FileTypeIcon->SetHandle(icon);
+  IconSizeComboBoxChange();
+}
+
+void TOptions::FileTypesTabSheetHide() { FreeFileTypeIcon(); }
+
+void TOptions::IconsComboBoxChange() {
+  const int32_t index = IconsComboBox->ItemIndex();
+  if (index < 0 || index >= IconsComboBox->Items()->Count()) return;
+  CurrentIconSet = IconsComboBox->Items()->Strings(index);
+  FileTypesTabSheetShow();
+}
+
+void TOptions::IconSizeComboBoxChange() {
+  FileTypesLB->SetItemHeight(BigIcons(IconSizeComboBox) ? kBigItemHeight : kSmallItemHeight);
+  FileTypesLB->Invalidate();
+}
+
+void TOptions::FileTypesLBDrawItem(int32_t Index, RECT Rect) {
+  const bool big = BigIcons(IconSizeComboBox);
+  HICON large = nullptr, small = nullptr;
+  if (FileTypeIcon && IconsComboBox->Enabled()) {
+    ExtractIconExW(IconLibraryPath.c_str(), Index, &large, &small, 1);
+  } else {
+    ExtractIconExW(ProgramFile().c_str(), 0, &large, &small, 1);
+  }
+  TCanvas* canvas = FileTypesLB->Canvas();
+  canvas->FillRect(Rect);
+  canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
+  HDC dc = canvas->Handle();
+  const int size = big ? 32 : 16;
+  if (HICON icon = big ? large : small)
+    DrawIconEx(dc, Rect.left + 2, Rect.top + 2, icon, size, size, 0, nullptr, DI_NORMAL);
+  if (Index >= 0 && Index < FileTypesLB->Items()->Count()) {
+    const std::wstring text = FileTypesLB->Items()->Strings(Index);
+    SetBkMode(dc, TRANSPARENT);
+    TextOutW(dc, Rect.left + (big ? 36 : 20), Rect.top + (big ? 12 : 4), text.c_str(),
+             static_cast<int>(text.size()));
+  }
+  if (large) DestroyIcon(large);
+  if (small) DestroyIcon(small);
+}
+
+void TOptions::SetFileTypeChecks(bool Value) {
+  for (int32_t i = 0; i < FileTypesLB->Items()->Count(); ++i) FileTypesLB->SetChecked(i, Value);
+}

@@ -1,0 +1,198 @@
+// The options window: its frame, the page list beside the pages, the window's
+// own events, and the host that stands in when there is none.
+#include "windows/options/options_form.h"
+
+#include "framework/bitmaps.h"
+#include "globals/program_globals.h"
+#include "shell/folder_browser.h"
+#include "unicode_controls/tnt_list_box.h"
+#include "unicode_controls/tnt_page_control.h"
+#include "windows/options/options_controls.h"
+
+std::wstring LameCommandLine;
+std::wstring OggEncCommandLine;
+std::wstring WMAEncBitrate;
+TOptions* Options = nullptr;
+
+// Stands in for a main window that is not there: every command does nothing,
+// the player keeps the buffer lengths it is given (so the two buffer sliders
+// still keep their order) and every device or format is accepted.
+class TOptions::TNullHost : public TOptionsHost {
+ public:
+  void SetBufferLength(uint32_t Ms) override { FBuffer = Ms; }
+  uint32_t BufferLength() override { return FBuffer; }
+  void SetNetBufferLength(uint32_t Ms) override { FNetBuffer = Ms; }
+  uint32_t NetBufferLength() override { return FNetBuffer; }
+  void SetUseProxy(bool) override {}
+  void SetVolumeCurve(int32_t) override {}
+  std::vector<std::wstring> DeviceNames() override { return {}; }
+  bool SetDevice(int32_t) override { return true; }
+  int32_t GetDevice() override { return 0; }
+  bool GetDeviceFacts(TDeviceFacts&) override { return false; }
+  void SetFloatOutput(bool) override {}
+  bool FloatOutput() override { return true; }
+  void SetVisRefreshInterval(int32_t) override {}
+  void SetVisKind(int32_t) override {}
+  void LoadMenuIcons() override {}
+  void ClearMenuIcons() override {}
+  void SetMinimizeToTray(bool) override {}
+  void SetShortcutsEnabled(bool) override {}
+  void ApplyGlobalFont(const std::string&) override {}
+  void SetSkinnedWindowsOpacity(int32_t) override {}
+  void SetPlaylistShowNumbers(bool) override {}
+  void SetPlaylistShowDuration(bool) override {}
+  void SetPlaylistFontName(const std::string&) override {}
+  void SetPlaylistFontSize(int32_t) override {}
+  void SetPlaylistSmoothResize(bool) override {}
+  TSkinListing FindSkins() override { return {}; }
+  bool SkinCheck(const std::wstring&) override { return false; }
+  void LoadSkin(const std::wstring&) override {}
+  bool DeleteSkin(const std::wstring&) override { return false; }
+  void LoadLanguage(const std::wstring&) override {}
+
+ private:
+  uint32_t FBuffer = 0;
+  uint32_t FNetBuffer = 0;
+};
+
+namespace {
+
+constexpr int kTabItemHeight = 20;
+
+}  // namespace
+
+TOptions::TOptions(TComponent* AOwner, TOptionsHost* Host) : TForm(AOwner), FHost(Host) {
+  FolderBrowser = BrowseForFolder;
+  {
+    TLoadingScope scope(this);
+    SetName(L"Options");
+    SetCaption("Options");
+    SetBorderStyle(bsDialog);
+    SetFormStyle(fsStayOnTop);
+    SetPosition(poMainFormCenter);
+    SetClientWidth(538);
+    SetClientHeight(351);
+    SetShowHint(true);
+    CreatePageList();
+    CreateGeneralPage();
+    CreateSkinsPage();
+    CreatePlaylistPage();
+    CreateVisPage();
+    CreateSoundPage();
+    CreateFileTypesPage();
+    CreateEncodingPage();
+    CreateAppearancePage();
+  }
+  OptControl->SetActivePageIndex(0);
+  SetOnShow([this](TObject*) { FormShow(); });
+  SetOnActivate([this](TObject*) { FormActivate(); });
+  SetOnDeactivate([this](TObject*) { FormDeactivate(); });
+  // A hidden window keeps no file-type icon, whichever page was left open.
+  SetOnHide([this](TObject*) { FreeFileTypeIcon(); });
+  Options = this;
+  // The encoder strings exist from the start, from the defaults as built.
+  MP3EncModeCBChange();
+  OGGEncModeCBChange();
+  WMAEncModeCBChange();
+  FindDevices();
+  DoCreate();
+}
+
+TOptions::~TOptions() {
+  FreeFileTypeIcon();
+  if (Options == this) Options = nullptr;
+  DestroyComponents();
+}
+
+TOptionsHost& TOptions::HostOrNull() {
+  static TNullHost none;
+  return FHost ? *FHost : none;
+}
+
+void TOptions::CreatePageList() {
+  using namespace options_controls;
+  TabList = new TTntListBox(this);
+  TabList->SetParent(this);
+  TabList->SetName(L"TabList");
+  TabList->SetStyle(lbOwnerDrawVariable);
+  TabList->SetBounds(kMargin, kMargin, 112, 351 - 2 * kMargin);
+  TabList->SetIntegralHeight(false);
+  TabList->SetOnMeasureItem([](TWinControl*, int32_t, int& Height) { Height = kTabItemHeight; });
+  TabList->SetOnDrawItem([this](TWinControl*, int32_t Index, RECT Rect, TOwnerDrawState State) {
+    TabListDrawItem(Index, Rect, (State & odSelected) != 0);
+  });
+  TabList->SetOnClick([this](TObject*) { TabListClick(); });
+  // Dragging over the list pages through as the pointer passes the items.
+  TabList->SetOnMouseDown([this](TObject*, TMouseButton, TShiftState, int, int) {
+    TabList->SetTag(1);
+  });
+  TabList->SetOnMouseUp([this](TObject*, TMouseButton, TShiftState, int, int) {
+    TabList->SetTag(0);
+  });
+  TabList->SetOnMouseMove([this](TObject*, TShiftState, int, int) {
+    if (TabList->Tag() == 1) TabListClick();
+  });
+
+  OptControl = new TTntExPageControl(this);
+  OptControl->SetParent(this);
+  OptControl->SetName(L"OptControl");
+  OptControl->SetHideAllTabs(true);
+  const int left = kMargin + 112 + kMargin;
+  OptControl->SetBounds(left, kMargin, 538 - left - kMargin, 351 - 2 * kMargin);
+  OptControl->SetOnChange([this](TObject*) { OptControlChange(); });
+}
+
+void TOptions::TabListDrawItem(int32_t Index, RECT Rect, bool Selected) {
+  TCanvas* canvas = TabList->Canvas();
+  canvas->Brush()->SetColor(Selected ? clHighlight : TabList->Color());
+  canvas->Font()->SetColor(Selected ? clHighlightText : clWindowText);
+  canvas->FillRect(Rect);
+  if (Index < 0 || Index >= TabList->Items()->Count()) return;
+  const std::wstring text = TabList->Items()->Strings(Index);
+  Rect.left += 6;
+  Rect.right -= 2;
+  canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
+  HDC dc = canvas->Handle();
+  SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &Rect,
+            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+}
+
+void TOptions::MakeTabList() {
+  TabList->Items()->BeginUpdate();
+  TabList->Items()->Clear();
+  for (int32_t i = 0; i < OptControl->PageCount(); ++i)
+    TabList->Items()->Add(static_cast<TTntTabSheet*>(OptControl->Pages(i))->Caption());
+  TabList->Items()->EndUpdate();
+  TabList->SetItemIndex(OptControl->ActivePageIndex());
+}
+
+void TOptions::TabListClick() {
+  const int32_t index = TabList->ItemIndex();
+  if (index != -1 && index != OptControl->ActivePageIndex())
+    OptControl->SetActivePageIndex(index);
+}
+
+void TOptions::OptControlChange() {
+  const int32_t index = OptControl->ActivePageIndex();
+  if (index != -1) TabList->SetItemIndex(index);
+}
+
+void TOptions::FormShow() {
+  SkinsTabSheetShow();
+  if (FTabListFirstShow) {
+    MakeTabList();
+    FTabListFirstShow = false;
+  }
+  if (OptControl->ActivePageIndex() == 0) {
+    // Already the page shown: its page event would not run again.
+    GeneralTabSheetShow();
+  } else {
+    OptControl->SetActivePageIndex(0);
+  }
+  TabList->SetItemIndex(0);
+}
+
+// Single-key shortcuts of the main window must not fire while typing here.
+void TOptions::FormActivate() { HostOrNull().SetShortcutsEnabled(false); }
+void TOptions::FormDeactivate() { HostOrNull().SetShortcutsEnabled(true); }

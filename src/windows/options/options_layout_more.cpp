@@ -1,0 +1,279 @@
+// The Sound, File types, Encoding and Appearance pages: their controls, with
+// the texts, ranges and defaults they have as built, and their handlers.
+#include "skin/slider.h"
+#include "unicode_controls/tnt_buttons.h"
+#include "unicode_controls/tnt_check_lst.h"
+#include "unicode_controls/tnt_combo_box.h"
+#include "unicode_controls/tnt_ext_ctrls.h"
+#include "unicode_controls/tnt_grids.h"
+#include "unicode_controls/tnt_labeled_edit.h"
+#include "unicode_controls/tnt_labels.h"
+#include "unicode_controls/tnt_page_control.h"
+#include "unicode_controls/tnt_speed_button.h"
+#include "windows/options/options_controls.h"
+#include "windows/options/options_form.h"
+#include "windows/options/options_layout.h"
+
+using namespace options_controls;
+using namespace options_layout;
+
+namespace {
+
+// A buffer length inside its group: the caption over the value, the slider
+// beside it.
+void NewBufferRow(TOptions* Owner, TWinControl* Group, int Width, const wchar_t* EditName,
+                  const wchar_t* Text, const wchar_t* SliderName, int32_t Min, int32_t Max,
+                  TTntLabeledEdit*& Edit, TSlider*& Slider) {
+  const int top = 18 + kUnderLabel;
+  Edit = NewValueEdit(Owner, Group, EditName, L"Length:", Text, 10, top, 40);
+  Slider = NewSlider(Owner, Group, SliderName, 56, top + 2, Width - 56 - 10, Min, Max, Min);
+}
+
+}  // namespace
+
+void TOptions::CreateSoundPage() {
+  TWinControl* page = NewPage(this, OptControl, SoundTabSheet, L"SoundTabSheet", L"Sound");
+
+  const int deviceWidth = 210;
+  const int leftWidth = kFullWidth - deviceWidth - kMargin;
+  const int bufferHeight = 18 + kUnderLabel + kComboHeight + 10;
+  TTntGroupBox* buffer = NewGroupBox(this, page, L"BufferPanel", L"Playback buffer ", kMargin,
+                                     kMargin, leftWidth, bufferHeight);
+  NewBufferRow(this, buffer, leftWidth, L"BufferLabel", L"2000", L"BufSlider", 2, 16, BufferLabel,
+               BufSlider);
+  BufSlider->SetOnChange([this](TObject*) { BufSliderChange(); });
+  int top = kMargin + bufferHeight + kMargin;
+  TTntGroupBox* net = NewGroupBox(this, page, L"NetBufferPanel", L"Net streams buffer ", kMargin,
+                                  top, leftWidth, bufferHeight);
+  NewBufferRow(this, net, leftWidth, L"NetBufferLabel", L"5000", L"NetBufSlider", 4, 40,
+               NetBufferLabel, NetBufSlider);
+  NetBufSlider->SetHint(
+      "The net buffer length should be larger than the length of the playback buffer");
+  NetBufSlider->SetOnChange([this](TObject*) { NetBufSliderChange(); });
+  top += bufferHeight + kMargin;
+  VolCurveRG = NewRadioGroup(this, page, L"VolCurveRG", L"Volume translation curve ", kMargin, top,
+                             leftWidth, 64, {L"Linear", L"Logarithmic"}, 0);
+  VolCurveRG->SetOnClick([this](TObject*) { VolCurveRGClick(); });
+  top += 64 + 10;
+  UseProxyCB = NewCheckBox(this, page, L"UseProxyCB", L"Use proxy (IE settings)", kMargin + 4, top,
+                           leftWidth - 4);
+  UseProxyCB->SetOnClick([this](TObject*) { UseProxyCBClick(); });
+
+  const int deviceLeft = kMargin + leftWidth + kMargin;
+  auto* device = NewGroupBox(this, page, L"DevicePanel", L"Device", deviceLeft, kMargin,
+                             deviceWidth, 0);
+  DeviceCB = NewComboBox(this, device, L"DeviceCB", 12, 20, deviceWidth - 24, {}, -1);
+  DeviceCB->SetOnChange([this](TObject*) { DeviceCBChange(); });
+  DeviceInfo = new TTntStringGrid(this);
+  DeviceInfo->SetParent(device);
+  DeviceInfo->SetName(L"DeviceInfo");
+  DeviceInfo->SetTag(1);
+  DeviceInfo->SetColCount(2);
+  DeviceInfo->SetRowCount(10);
+  DeviceInfo->SetFixedCols(0);
+  DeviceInfo->SetFixedRows(0);
+  DeviceInfo->SetDefaultRowHeight(17);
+  DeviceInfo->SetColWidths(0, 102);
+  DeviceInfo->SetColWidths(1, 78);
+  DeviceInfo->SetScrollBars(ssNone);
+  DeviceInfo->SetOptions(goVertLine | goHorzLine);
+  const int frame = 2 * GetSystemMetrics(SM_CXEDGE);
+  DeviceInfo->SetBounds(12, 20 + kComboHeight + 8, 102 + 78 + 2 + frame, 10 * 18 + frame);
+  const wchar_t* titles[] = {L"Certified driver",    L"Emulated driver",   L"Min. sample rate",
+                             L"Max. sample rate",    L"Secondary buffers", L"Hardware memory",
+                             L"Free hardware slots", L"Speakers",          L"Driver",
+                             L"DirectSound version"};
+  for (int32_t row = 0; row < 10; ++row) DeviceInfo->SetCells(0, row, std::wstring(titles[row]));
+  device->SetHeight(DeviceInfo->Top() + DeviceInfo->Height() + 10);
+
+  UseSampleFloatCB = NewCheckBox(this, page, L"UseSampleFloatCB",
+                                 L"Increased resolution (improved sound quality)", kMargin + 4,
+                                 kMargin + device->Height() + 10, kFullWidth - 4);
+  UseSampleFloatCB->SetOnClick([this](TObject*) { UseSampleFloatCBClick(); });
+}
+
+void TOptions::CreateFileTypesPage() {
+  TWinControl* page =
+      NewPage(this, OptControl, FileTypesTabSheet, L"FileTypesTabSheet", L"File types");
+  FileTypesTabSheet->SetOnShow([this](TObject*) { FileTypesTabSheetShow(); });
+  FileTypesTabSheet->SetOnHide([this](TObject*) { FileTypesTabSheetHide(); });
+
+  NewLabel(this, page, L"IconSetLabel", L"Icon set:", kMargin, kMargin, kColumnWidth);
+  IconsComboBox = NewComboBox(this, page, L"IconsComboBox", kMargin, kMargin + kUnderLabel,
+                              kColumnWidth, {}, -1);
+  IconsComboBox->SetOnChange([this](TObject*) { IconsComboBoxChange(); });
+  NewLabel(this, page, L"IconSizeLabel", L"Icon size:", kRightColumn, kMargin, kColumnWidth);
+  IconSizeComboBox = NewComboBox(this, page, L"IconSizeComboBox", kRightColumn,
+                                 kMargin + kUnderLabel, kColumnWidth, {L"Small", L"Big"}, 0);
+  IconSizeComboBox->SetOnChange([this](TObject*) { IconSizeComboBoxChange(); });
+
+  const int listTop = kMargin + kUnderLabel + kComboHeight + 10;
+  const int restoreTop = kPageHeight - kMargin - kCheckHeight;
+  const int buttonsTop = restoreTop - 10 - kButtonHeight;
+  FileTypesLB = new TTntCheckListBox(this);
+  FileTypesLB->SetParent(page);
+  FileTypesLB->SetName(L"FileTypesLB");
+  FileTypesLB->SetStyle(lbOwnerDrawFixed);
+  FileTypesLB->SetItemHeight(20);
+  FileTypesLB->SetIntegralHeight(false);
+  FileTypesLB->SetBounds(kMargin, listTop, kFullWidth, buttonsTop - 8 - listTop);
+  FileTypesLB->SetOnDrawItem([this](TWinControl*, int32_t Index, RECT Rect, TOwnerDrawState) {
+    FileTypesLBDrawItem(Index, Rect);
+  });
+
+  const struct {
+    TTntButton*& Button;
+    const wchar_t* Name;
+    const wchar_t* Caption;
+    bool Check;
+  } buttons[] = {{SelAllFTBut, L"SelAllFTBut", L"Select all", true},
+                 {DeselAllFTBut, L"DeselAllFTBut", L"Deselect all", false}};
+  int left = kMargin;
+  for (const auto& b : buttons) {
+    b.Button = new TTntButton(this);
+    b.Button->SetParent(page);
+    b.Button->SetName(b.Name);
+    b.Button->SetCaption(std::wstring(b.Caption));
+    b.Button->SetBounds(left, buttonsTop, 96, kButtonHeight);
+    const bool check = b.Check;
+    b.Button->SetOnClick([this, check](TObject*) { SetFileTypeChecks(check); });
+    left += 96 + kMargin;
+  }
+  RestoreFTCB = NewCheckBox(this, page, L"RestoreFTCB",
+                            L"Restore file associations at Tavrin start-up", kMargin + 4,
+                            restoreTop, kFullWidth - 4);
+}
+
+void TOptions::CreateEncodingPage() {
+  TWinControl* page = NewPage(this, OptControl, EncodingTabSheet, L"EncodingTabSheet", L"Encoding");
+
+  NewLabel(this, page, L"EncodeToLabel", L"Encode to:", kMargin, kMargin, 120);
+  EncodeToCB = NewComboBox(this, page, L"EncodeToCB", kMargin, kMargin + kUnderLabel, 120,
+                           {L"WAV file", L"WMA file", L"MP3 file", L"OGG file"}, 0);
+  const int outputLeft = kMargin + 120 + kMargin;
+  const int browseWidth = 24;
+  EncOutputBox = NewValueEdit(this, page, L"EncOutputBox", L"Output directory:", L"C:\\",
+                              outputLeft, kMargin + kUnderLabel,
+                              kPageWidth - kMargin - browseWidth - 4 - outputLeft);
+  EncOutputBox->SetReadOnly(false);
+  EncOutputBrowse = new TTntSpeedButton(this);
+  EncOutputBrowse->SetParent(page);
+  EncOutputBrowse->SetName(L"EncOutputBrowse");
+  EncOutputBrowse->SetCaption(std::wstring(L"..."));
+  EncOutputBrowse->SetBounds(kPageWidth - kMargin - browseWidth, kMargin + kUnderLabel,
+                             browseWidth, kComboHeight);
+  EncOutputBrowse->SetOnClick([this](TObject*) { EncOutputBrowseClick(); });
+
+  // One group per encoder: the mode and its quality, each under its caption;
+  // the two quality boxes of a group share one place, one shown at a time.
+  const int groupHeight = 18 + 2 * (kUnderLabel + kComboHeight) + 8 + 10;
+  const int row2 = 18 + kUnderLabel + kComboHeight + 8;
+  const int boxWidth = kColumnWidth - 20;
+  auto group = [&](const wchar_t* Name, const wchar_t* Caption, int Left, int Top, int Width) {
+    return NewGroupBox(this, page, Name, Caption, Left, Top, Width, groupHeight);
+  };
+  auto labelled = [&](TWinControl* Group, const wchar_t* LabelName, const wchar_t* Caption,
+                      int Left, int Top) {
+    return NewLabel(this, Group, LabelName, Caption, Left, Top, boxWidth);
+  };
+  const int mp3Top = kMargin + kUnderLabel + kComboHeight + 12;
+  TTntGroupBox* mp3 = group(L"MP3Group", L"MP3", kMargin, mp3Top, kFullWidth);
+  const int right = kColumnWidth + 10;
+  labelled(mp3, L"MP3EncModeLabel", L"Encode using:", 12, 18);
+  MP3EncModeCB = NewComboBox(this, mp3, L"MP3EncModeCB", 12, 18 + kUnderLabel, boxWidth,
+                             {L"Variable bitrate (VBR)", L"Constant Bitrate (CBR)"}, 0);
+  MP3EncModeCB->SetOnChange([this](TObject*) { MP3EncModeCBChange(); });
+  labelled(mp3, L"MP3StereoModeLabel", L"Stereo mode:", right, 18);
+  MP3StereoModeCB = NewComboBox(this, mp3, L"MP3StereoModeCB", right, 18 + kUnderLabel, boxWidth,
+                                {L"Stereo", L"Joint stereo", L"Dual channels", L"Mono"}, 0);
+  MP3StereoModeCB->SetOnChange([this](TObject*) { MakeLameCommandLine(); });
+  MP3CBRQualityLabel = labelled(mp3, L"MP3CBRQualityLabel", L"CBR quality:", 12, row2);
+  MP3CBRQualityCB = NewComboBox(
+      this, mp3, L"MP3CBRQualityCB", 12, row2 + kUnderLabel, boxWidth,
+      {L"8 kbps", L"16 kbps", L"24 kbps", L"32 kbps", L"40 kbps", L"48 kbps", L"56 kbps",
+       L"64 kbps", L"80 kbps", L"96 kbps", L"112 kbps", L"128 kbps", L"160 kbps", L"192 kbps",
+       L"224 kbps", L"256 kbps", L"320 kbps"},
+      -1);
+  MP3CBRQualityCB->SetDropDownCount(12);
+  MP3CBRQualityCB->SetOnChange([this](TObject*) { MakeLameCommandLine(); });
+  MP3VBRQualityLabel = labelled(mp3, L"MP3VBRQualityLabel", L"VBR quality:", 12, row2);
+  MP3VBRQualityCB = NewComboBox(this, mp3, L"MP3VBRQualityCB", 12, row2 + kUnderLabel, boxWidth,
+                                {L"0 (highest)", L"1", L"2", L"3", L"4", L"5 (medium)", L"6",
+                                 L"7", L"8", L"9 (lowest)"},
+                                5);
+  MP3VBRQualityCB->SetOnChange([this](TObject*) { MakeLameCommandLine(); });
+
+  const int lowerTop = mp3Top + groupHeight + kMargin;
+  TTntGroupBox* ogg = group(L"OGGGroup", L"OGG", kMargin, lowerTop, kColumnWidth);
+  labelled(ogg, L"OGGEncModeLabel", L"Encode using:", 12, 18);
+  OGGEncModeCB = NewComboBox(this, ogg, L"OGGEncModeCB", 12, 18 + kUnderLabel, boxWidth,
+                             {L"Quality settings", L"Bitrate settings"}, 0);
+  OGGEncModeCB->SetOnChange([this](TObject*) { OGGEncModeCBChange(); });
+  OGGQualityLabel = labelled(ogg, L"OGGQualityLabel", L"Quality:", 12, row2);
+  OGGQualityCB = NewComboBox(this, ogg, L"OGGQualityCB", 12, row2 + kUnderLabel, boxWidth,
+                             {L"0 (low)", L"1", L"2", L"3", L"4", L"5 (medium)", L"6", L"7", L"8",
+                              L"9", L"10 (high)"},
+                             5);
+  OGGQualityCB->SetOnChange([this](TObject*) { MakeOggEncCommandLine(); });
+  OGGBitrateLabel = labelled(ogg, L"OGGBitrateLabel", L"Bitrate:", 12, row2);
+  OGGBitrateCB = NewComboBox(this, ogg, L"OGGBitrateCB", 12, row2 + kUnderLabel, boxWidth,
+                             {L"48 kbps", L"56 kbps", L"64 kbps", L"80 kbps", L"96 kbps",
+                              L"112 kbps", L"128 kbps", L"144 kbps", L"160 kbps", L"192 kbps",
+                              L"224 kbps", L"256 kbps", L"320 kbps"},
+                             6);
+  OGGBitrateCB->SetOnChange([this](TObject*) { MakeOggEncCommandLine(); });
+
+  TTntGroupBox* wma = group(L"WMAGroup", L"WMA", kRightColumn, lowerTop, kColumnWidth);
+  labelled(wma, L"WMAEncModeLabel", L"Encode using:", 12, 18);
+  WMAEncModeCB = NewComboBox(this, wma, L"WMAEncModeCB", 12, 18 + kUnderLabel, boxWidth,
+                             {L"Variable bitrate (VBR)", L"Constant Bitrate (CBR)"}, 0);
+  WMAEncModeCB->SetOnChange([this](TObject*) { WMAEncModeCBChange(); });
+  WMACBRQualityLabel = labelled(wma, L"WMACBRQualityLabel", L"CBR quality:", 12, row2);
+  WMACBRQualityCB = NewComboBox(this, wma, L"WMACBRQualityCB", 12, row2 + kUnderLabel, boxWidth,
+                                {L"32 kbps", L"48 kbps", L"64 kbps", L"80 kbps", L"96 kbps",
+                                 L"128 kbps", L"160 kbps", L"192 kbps", L"256 kbps", L"320 kbps"},
+                                -1);
+  WMACBRQualityCB->SetOnChange([this](TObject*) { MakeWMAEncCommandLine(); });
+  WMAVBRQualityLabel = labelled(wma, L"WMAVBRQualityLabel", L"VBR quality:", 12, row2);
+  WMAVBRQualityCB = NewComboBox(this, wma, L"WMAVBRQualityCB", 12, row2 + kUnderLabel, boxWidth,
+                                {L"10 (lowest)", L"25", L"50 (medium)", L"75", L"90",
+                                 L"100 (lossless)"},
+                                0);
+  WMAVBRQualityCB->SetOnChange([this](TObject*) { MakeWMAEncCommandLine(); });
+}
+
+void TOptions::CreateAppearancePage() {
+  TWinControl* page =
+      NewPage(this, OptControl, AppearanceTabSheet, L"AppearanceTabSheet", L"Appearance");
+
+  const int valueTop = 18 + kUnderLabel;
+  const int sliderLeft = 12 + 44 + kMargin;
+  const int sliderWidth = kFullWidth - sliderLeft - 12;
+  const int opacityHeight = valueTop + kComboHeight + 10;
+  TTntGroupBox* opacity = NewGroupBox(this, page, L"SkinOpacityGB", L"Skinned windows opacity ",
+                                      kMargin, kMargin, kFullWidth, opacityHeight);
+  OpacityLabel = NewValueEdit(this, opacity, L"OpacityLabel", L"Value:", L"255", 12, valueTop, 44);
+  OpSlider = NewSlider(this, opacity, L"OpSlider", sliderLeft, valueTop + 2, sliderWidth, 25, 255,
+                       25);
+  OpSlider->SetOnChange([this](TObject*) { OpSliderChange(); });
+
+  const int hueTop = kMargin + opacityHeight + kMargin;
+  TTntGroupBox* hue = NewGroupBox(this, page, L"SkinHuePanel", L"Skin hue ", kMargin, hueTop,
+                                  kFullWidth, opacityHeight + kCheckHeight + 8);
+  HueLabel = NewValueEdit(this, hue, L"HueLabel", L"Value:", L"0", 12, valueTop, 44);
+  HueSlider = NewSlider(this, hue, L"HueSlider", sliderLeft, valueTop + 2, sliderWidth, -240, 240,
+                        0);
+  HueSlider->SetEnabled(false);
+  HueSlider->SetOnChange([this](TObject*) { HueSliderChange(); });
+  HueSlider->SetOnStopTracking([this](TObject*) { HueSliderStopTracking(); });
+  HueOnCB = NewCheckBox(this, hue, L"HueOnCB", L"On", 12, valueTop + kComboHeight + 8,
+                        kFullWidth - 24);
+  HueOnCB->SetOnClick([this](TObject*) { HueOnCBClick(); });
+
+  int top = hueTop + hue->Height() + 12;
+  FadeEffectsCB = NewCheckBox(this, page, L"FadeEffectsCB", L"Fade effects", kMargin + 4, top,
+                              kFullWidth - 4);
+  IconsInMenusCB = NewCheckBox(this, page, L"IconsInMenusCB", L"Show icons in menus", kMargin + 4,
+                               top + 22, kFullWidth - 4);
+  IconsInMenusCB->SetOnClick([this](TObject*) { IconsInMenusCBClick(); });
+}
