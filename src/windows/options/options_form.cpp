@@ -58,6 +58,7 @@ class TOptions::TNullHost : public TOptionsHost {
 namespace {
 
 constexpr int kTabItemHeight = 20;
+constexpr int kTabListWidth = 104;
 
 }  // namespace
 
@@ -83,6 +84,11 @@ TOptions::TOptions(TComponent* AOwner, TOptionsHost* Host) : TForm(AOwner), FHos
     CreateEncodingPage();
     CreateAppearancePage();
   }
+  // The frame's size is known once the window exists; the client area is the
+  // fixed one the pages are laid out for.
+  HandleNeeded();
+  SetClientWidth(538);
+  SetClientHeight(351);
   OptControl->SetActivePageIndex(0);
   SetOnShow([this](TObject*) { FormShow(); });
   SetOnActivate([this](TObject*) { FormActivate(); });
@@ -115,7 +121,7 @@ void TOptions::CreatePageList() {
   TabList->SetParent(this);
   TabList->SetName(L"TabList");
   TabList->SetStyle(lbOwnerDrawVariable);
-  TabList->SetBounds(kMargin, kMargin, 112, 351 - 2 * kMargin);
+  TabList->SetBounds(kMargin, kMargin, kTabListWidth, 351 - 2 * kMargin);
   TabList->SetIntegralHeight(false);
   TabList->SetOnMeasureItem([](TWinControl*, int32_t, int& Height) { Height = kTabItemHeight; });
   TabList->SetOnDrawItem([this](TWinControl*, int32_t Index, RECT Rect, TOwnerDrawState State) {
@@ -137,7 +143,7 @@ void TOptions::CreatePageList() {
   OptControl->SetParent(this);
   OptControl->SetName(L"OptControl");
   OptControl->SetHideAllTabs(true);
-  const int left = kMargin + 112 + kMargin;
+  const int left = kMargin + kTabListWidth + kMargin;
   OptControl->SetBounds(left, kMargin, 538 - left - kMargin, 351 - 2 * kMargin);
   OptControl->SetOnChange([this](TObject*) { OptControlChange(); });
 }

@@ -101,10 +101,10 @@ void TOptions::CreateSkinsPage() {
   SkinListLB->SetParent(page);
   SkinListLB->SetName(L"SkinListLB");
   SkinListLB->SetIntegralHeight(false);
-  SkinListLB->SetBounds(kMargin, kMargin + kUnderLabel, kFullWidth, 132);
+  SkinListLB->SetBounds(kMargin, kMargin + kUnderLabel, kFullWidth, 104);
   SkinListLB->SetOnClick([this](TObject*) { SkinListLBClick(); });
 
-  const int infoTop = kMargin + kUnderLabel + 132 + 10;
+  const int infoTop = kMargin + kUnderLabel + 104 + 10;
   NewLabel(this, page, L"SkinInfoLabel", L"Current skin info:", kMargin, infoTop, kFullWidth);
   AboutSkin = NewFactsGrid(this, page, L"AboutSkin", kMargin, infoTop + kUnderLabel, 121, 250,
                            {L"Name", L"Version", L"Author", L"E-mail", L"Homepage", L"Comment"});

@@ -25,8 +25,8 @@ void NewBufferRow(TOptions* Owner, TWinControl* Group, int Width, const wchar_t*
                   const wchar_t* Text, const wchar_t* SliderName, int32_t Min, int32_t Max,
                   TTntLabeledEdit*& Edit, TSlider*& Slider) {
   const int top = 18 + kUnderLabel;
-  Edit = NewValueEdit(Owner, Group, EditName, L"Length:", Text, 10, top, 40);
-  Slider = NewSlider(Owner, Group, SliderName, 56, top + 2, Width - 56 - 10, Min, Max, Min);
+  Edit = NewValueEdit(Owner, Group, EditName, L"Length:", Text, 8, top, 44);
+  Slider = NewSlider(Owner, Group, SliderName, 58, top + 2, Width - 58 - 8, Min, Max, Min);
 }
 
 }  // namespace
@@ -34,7 +34,10 @@ void NewBufferRow(TOptions* Owner, TWinControl* Group, int Width, const wchar_t*
 void TOptions::CreateSoundPage() {
   TWinControl* page = NewPage(this, OptControl, SoundTabSheet, L"SoundTabSheet", L"Sound");
 
-  const int deviceWidth = 210;
+  // The facts' titles get the room translations need; the values are short.
+  const int titleWidth = 120, valueWidth = 74;
+  const int frame = 2 * GetSystemMetrics(SM_CXEDGE);
+  const int deviceWidth = titleWidth + valueWidth + 2 + frame + 16;
   const int leftWidth = kFullWidth - deviceWidth - kMargin;
   const int bufferHeight = 18 + kUnderLabel + kComboHeight + 10;
   TTntGroupBox* buffer = NewGroupBox(this, page, L"BufferPanel", L"Playback buffer ", kMargin,
@@ -62,7 +65,7 @@ void TOptions::CreateSoundPage() {
   const int deviceLeft = kMargin + leftWidth + kMargin;
   auto* device = NewGroupBox(this, page, L"DevicePanel", L"Device", deviceLeft, kMargin,
                              deviceWidth, 0);
-  DeviceCB = NewComboBox(this, device, L"DeviceCB", 12, 20, deviceWidth - 24, {}, -1);
+  DeviceCB = NewComboBox(this, device, L"DeviceCB", 8, 20, deviceWidth - 16, {}, -1);
   DeviceCB->SetOnChange([this](TObject*) { DeviceCBChange(); });
   DeviceInfo = new TTntStringGrid(this);
   DeviceInfo->SetParent(device);
@@ -73,12 +76,12 @@ void TOptions::CreateSoundPage() {
   DeviceInfo->SetFixedCols(0);
   DeviceInfo->SetFixedRows(0);
   DeviceInfo->SetDefaultRowHeight(17);
-  DeviceInfo->SetColWidths(0, 102);
-  DeviceInfo->SetColWidths(1, 78);
+  DeviceInfo->SetColWidths(0, titleWidth);
+  DeviceInfo->SetColWidths(1, valueWidth);
   DeviceInfo->SetScrollBars(ssNone);
   DeviceInfo->SetOptions(goVertLine | goHorzLine);
-  const int frame = 2 * GetSystemMetrics(SM_CXEDGE);
-  DeviceInfo->SetBounds(12, 20 + kComboHeight + 8, 102 + 78 + 2 + frame, 10 * 18 + frame);
+  DeviceInfo->SetBounds(8, 20 + kComboHeight + 8, titleWidth + valueWidth + 2 + frame,
+                        10 * 18 + frame);
   const wchar_t* titles[] = {L"Certified driver",    L"Emulated driver",   L"Min. sample rate",
                              L"Max. sample rate",    L"Secondary buffers", L"Hardware memory",
                              L"Free hardware slots", L"Speakers",          L"Driver",

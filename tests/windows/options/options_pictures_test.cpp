@@ -1,0 +1,49 @@
+// A picture of each page of the options window, filled as in use (set
+// TAVRIN_PICTURE_DIR to keep them).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "globals/program_globals.h"
+#include "options_test_support.h"
+#include "test_forms.h"
+#include "unicode_controls/tnt_check_lst.h"
+#include "unicode_controls/tnt_combo_box.h"
+#include "unicode_controls/tnt_list_box.h"
+#include "unicode_controls/tnt_page_control.h"
+#include "window_picture.h"
+
+namespace {
+
+using namespace options_window_test;
+
+TEST_F(OptionsTest, PicturesOfEveryPage) {
+  AddIconLibrary(L"Classic");
+  CurrentIconSet = L"Classic";
+  for (const wchar_t* type : {L"mp3", L"ogg", L"wav", L"wma", L"mod", L"it", L"xm", L"m3u"})
+    form->FileTypesLB->Items()->Add(type);
+  form->FileTypesLB->SetChecked(0, true);
+  form->FileTypesLB->SetChecked(2, true);
+  form->DeviceCB->SetItemIndex(0);
+  form->DeviceCBChange();
+  form->ShowSkinInfo({L"Default", L"1.0", L"Tavrin", L"", L"", L"The built-in skin"});
+  testing_support::ShowPainted(form.get());
+  const wchar_t* names[] = {L"general", L"skins", L"playlist", L"visualization",
+                            L"sound", L"file_types", L"encoding", L"appearance"};
+  for (int32_t page = 0; page < 8; ++page) {
+    form->TabList->SetItemIndex(page);
+    form->TabListClick();
+    RedrawWindow(form->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    testing_support::Picture picture;
+    EXPECT_TRUE(testing_support::TakeWindowPicture(
+        form->Handle(), std::wstring(L"options_") + names[page] + L".png", picture))
+        << page;
+    EXPECT_GE(picture.Width, 538);
+    EXPECT_EQ(form->ClientWidth(), 538);
+    EXPECT_EQ(form->ClientHeight(), 351);
+  }
+  form->Hide();
+}
+
+}  // namespace
