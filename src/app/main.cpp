@@ -15,6 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // second start ends inside its creation.
   auto* mainForm = new TTavrinMainForm(application);
   mainForm->FormCreate();
+  // The settings' default shows icons in the menus.
+  mainForm->LoadMenuIcons();
   Playlist = new TPlaylist(application, mainForm, nullptr);
   new TOptions(application, mainForm->OptionsHost());
   mainForm->AttachOptions();

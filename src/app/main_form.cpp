@@ -33,6 +33,7 @@
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_controls.h"
 #include "unicode_controls/tnt_dialogs.h"
+#include "unicode_controls/tnt_forms.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"
 #include "windows/playlist/play_list_box.h"
@@ -90,7 +91,7 @@ bool IsEmptyFile(const std::wstring& FileName) {
 
 // ------------------------------------------------------------- creation
 
-TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TForm(AOwner) {
+TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TTntForm(AOwner) {
   TavrinMainForm = this;
   FSkinFontFiles = std::make_unique<TTntStringList>();
   {
@@ -102,6 +103,7 @@ TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TForm(AOwner) {
     SetClientHeight(156);
     CreateControls();
     CreateMenus();
+    AssignMenuImages();
     CreateTransportControls();
   }
   DoCreate();
@@ -325,7 +327,7 @@ void TTavrinMainForm::FormCreate() {
   SpectrumVis->MaxHeight = PaintBox->Height();
   ScopeVis = new TOscilloScope(PaintBox->Width(), PaintBox->Height());
 
-  Application()->SetTitle(WideToAnsi(TavrinVersion));
+  TntApplication()->SetTitle(TavrinVersion);
   Application()->SetHintHidePause(4000);
   SetDoubleBuffered(true);
 

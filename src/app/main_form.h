@@ -18,6 +18,7 @@
 
 #include "framework/actions.h"
 #include "framework/forms.h"
+#include "unicode_controls/tnt_forms.h"
 #include "windows/playlist/playlist_host.h"
 
 class TActionList;
@@ -43,7 +44,7 @@ class TImageList;
 class TOptionsBridge;
 class TOptionsHost;
 
-class TTavrinMainForm : public TForm, public TPlaylistHost {
+class TTavrinMainForm : public TTntForm, public TPlaylistHost {
  public:
   // The window and its controls; the program runs FormCreate next.
   explicit TTavrinMainForm(TComponent* AOwner);
@@ -75,6 +76,13 @@ class TTavrinMainForm : public TForm, public TPlaylistHost {
   // The language Name ("Lang\<Name>.ini") applied to the windows.
   void LoadLanguage(const std::wstring& Name);
   void LoadLanguageFile(const std::wstring& FileName);
+
+  // The menu icons (menu_icons.cpp): MMenuIcons filled from the program's
+  // icons, or emptied; the menus show what it holds.
+  void LoadMenuIcons();
+  void ClearMenuIcons();
+  // ApplyFontOverride on the windows that have one (global_font.cpp).
+  void ApplyGlobalFont(const std::string& FontName);
 
   // The one exit path: saves the settings and the playlist, stops and frees,
   // ends the program.
@@ -240,6 +248,8 @@ class TTavrinMainForm : public TForm, public TPlaylistHost {
  private:
   void CreateControls();
   void CreateMenus();
+  // The menus' image list and the image of each main menu item.
+  void AssignMenuImages();
   void WMCopyData(TMessage& Message);
   // A hand-over received: run once the first showing is through, never inside
   // another one.

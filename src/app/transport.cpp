@@ -24,6 +24,7 @@
 #include "skin/image_but.h"
 #include "skin/slider.h"
 #include "unicode_controls/tnt_actions.h"
+#include "unicode_controls/tnt_forms.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"
 #include "windows/playlist/play_list_box.h"
@@ -61,7 +62,7 @@ int32_t ClampToInt(uint32_t Value) { return static_cast<int32_t>(std::min<uint32
 
 TCompList* PlaylistModel() { return Playlist ? Playlist->List() : nullptr; }
 
-void SetAppTitle(const std::wstring& Text) { Application()->SetTitle(WideToAnsi(Text)); }
+void SetAppTitle(const std::wstring& Text) { TntApplication()->SetTitle(Text); }
 
 }  // namespace
 

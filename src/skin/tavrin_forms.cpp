@@ -5,11 +5,11 @@ void TTavrinForm::Dispatch(TMessage& Message) {
     WMGetMinMaxInfo(Message);
     return;
   }
-  TForm::Dispatch(Message);
+  TTntForm::Dispatch(Message);
 }
 
 void TTavrinForm::WMGetMinMaxInfo(TMessage& Message) {
-  TForm::Dispatch(Message);
+  TTntForm::Dispatch(Message);
   auto* info = reinterpret_cast<MINMAXINFO*>(Message.LParam);
   if (info == nullptr) return;
   info->ptMinTrackSize.x = Constraints()->MinWidth();

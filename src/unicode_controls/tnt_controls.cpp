@@ -281,11 +281,14 @@ void WideHintShowSetUp(THintInfo& HintInfo) {
 
 // ------------------------------------------------------------ window creation
 
-std::wstring RegisterUnicodeClass(const TCreateParams& Params) {
-  const char* ansiName = Params.WinClassName;
-  size_t length = 0;
-  while (length < 63 && ansiName[length]) ++length;
-  std::wstring name = AnsiToWide(std::string(ansiName, length)) + L".UnicodeClass";
+std::wstring RegisterUnicodeClass(const TCreateParams& Params, const std::wstring& ClassName) {
+  std::wstring name = ClassName;
+  if (name.empty()) {
+    const char* ansiName = Params.WinClassName;
+    size_t length = 0;
+    while (length < 63 && ansiName[length]) ++length;
+    name = AnsiToWide(std::string(ansiName, length)) + L".UnicodeClass";
+  }
   HINSTANCE instance = LayerInstance();
   WNDCLASSW existing{};
   if (GetClassInfoW(instance, name.c_str(), &existing)) {
@@ -315,7 +318,7 @@ std::wstring RegisterUnicodeClass(const TCreateParams& Params) {
 }
 
 void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params,
-                         const std::wstring& SystemClassName) {
+                         const std::wstring& SystemClassName, const std::wstring& ClassName) {
   if (!Win32PlatformIsUnicode) {
     HWND wnd = CreateWindowExA(Params.ExStyle, Params.WinClassName, Params.Caption.c_str(),
                                Params.Style, Params.X, Params.Y, Params.Width, Params.Height,
@@ -331,7 +334,7 @@ void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params,
   } else {
     Control->SetDefWndProc(&DefWindowProcW);
   }
-  std::wstring className = RegisterUnicodeClass(Params);
+  std::wstring className = RegisterUnicodeClass(Params, ClassName);
   GUnicodeCreationControl = Control;
   HWND wnd = CreateWindowExW(Params.ExStyle, className.c_str(), nullptr, Params.Style, Params.X,
                              Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr,

@@ -80,11 +80,13 @@ bool IsWideCharAccel(const TMessage& Message, const std::wstring& Caption);
 void WideHintShowSetUp(THintInfo& HintInfo);
 
 // Window creation, from a Unicode control's CreateWindowHandle. SystemClassName
-// is the system class the window subclasses ("EDIT"...), or "".
+// is the system class the window subclasses ("EDIT"...), or "". The window's
+// class is ClassName, or "<framework class>.UnicodeClass" when it is empty.
 void CreateUnicodeHandle(TWinControl* Control, const TCreateParams& Params,
-                         const std::wstring& SystemClassName);
-// Registers (or re-registers) "<framework class>.UnicodeClass"; its name.
-std::wstring RegisterUnicodeClass(const TCreateParams& Params);
+                         const std::wstring& SystemClassName, const std::wstring& ClassName = {});
+// Registers (or re-registers) the Unicode class ClassName, by default
+// "<framework class>.UnicodeClass", from Params; its name.
+std::wstring RegisterUnicodeClass(const TCreateParams& Params, const std::wstring& ClassName = {});
 void SubclassUnicodeControl(TWinControl* Control, const std::string& Caption);
 LRESULT CALLBACK UnicodeInitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <typeinfo>
 
 #include "foundation/tnt_classes.h"
@@ -68,6 +69,28 @@ void InstallGetMessageHook() {
   if (GGetMessageHook) return;
   GGetMessageHook = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
   if (!GGetMessageHook) RaiseLastOSError();
+}
+
+// ------------------------------------------------------------ TTntForm
+
+std::wstring TTntForm::Caption() { return WideGetWindowText(this); }
+
+void TTntForm::SetCaption(const std::wstring& Value) { WideSetWindowText(this, Value); }
+
+void TTntForm::CreateParams(TCreateParams& Params) {
+  TForm::CreateParams(Params);
+  if (!Win32PlatformIsUnicode) return;
+  // The framework registers an ANSI class under this name before it asks for
+  // the window; the form's own class name belongs to the Unicode class, so the
+  // ANSI one, which no window uses, takes another.
+  constexpr char kSuffix[] = ".AnsiClass";
+  std::string name = Params.WinClassName;
+  name = name.substr(0, sizeof Params.WinClassName - sizeof kSuffix) + kSuffix;
+  std::memcpy(Params.WinClassName, name.c_str(), name.size() + 1);
+}
+
+void TTntForm::CreateWindowHandle(const TCreateParams& Params) {
+  CreateUnicodeHandle(this, Params, L"", ClassName().substr(0, 63));
 }
 
 // ------------------------------------------------------------ TTntApplication

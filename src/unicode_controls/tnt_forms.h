@@ -1,6 +1,11 @@
-// The application's Unicode companion: the wide application title and hint,
-// and the thread message hook that hands characters the framework's ANSI
-// message loop would lose straight to Unicode windows.
+// TTntForm, the form whose window is Unicode; and the application's Unicode
+// companion: the wide application title and hint, and the thread message hook
+// that hands characters the framework's ANSI message loop would lose straight
+// to Unicode windows.
+//
+// A TTntForm's window class is the form's own class name ("TTavrinMainForm"),
+// not "<class>.UnicodeClass" as for the controls: programs outside find a form
+// by it, as a second start finds the running main window.
 //
 // Exactly one TTntApplication, made by TntApplication() on first use (which
 // also installs the hook); the hook is removed and the companion freed at exit.
@@ -15,6 +20,21 @@
 #include "framework/forms.h"
 
 class TTntAppIdleEventControl;
+
+class TTntForm : public TForm {
+ public:
+  using TForm::TForm;
+
+  // Wide, kept across a re-creation of the window; the ANSI caption stays
+  // reachable as Text().
+  std::wstring Caption();
+  void SetCaption(const std::wstring& Value);
+  using TForm::SetCaption;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWindowHandle(const TCreateParams& Params) override;
+};
 
 class TTntApplication : public TComponent {
  public:
@@ -35,6 +55,21 @@ class TTntApplication : public TComponent {
 
  private:
   friend class TTntAppIdleEventControl;
+
+class TTntForm : public TForm {
+ public:
+  using TForm::TForm;
+
+  // Wide, kept across a re-creation of the window; the ANSI caption stays
+  // reachable as Text().
+  std::wstring Caption();
+  void SetCaption(const std::wstring& Value);
+  using TForm::SetCaption;
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWindowHandle(const TCreateParams& Params) override;
+};
   bool MainWindowHook(TMessage& Message);
   void ApplyPendingTitle();
   // The idle control's action update: the wide long hint of the control under

@@ -1,0 +1,101 @@
+// The main window's menu icons: the image of each main menu item, and the menu
+// as it is drawn with the icons loaded and cleared.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/main_form.h"
+#include "framework/image_list.h"
+#include "framework/menus.h"
+#include "memory_bitmap.h"
+#include "settings/settings_xml.h"
+#include "test_support.h"
+#include "unicode_controls/tnt_menus.h"
+#include "window_picture.h"
+
+namespace {
+
+using testing_support::MemoryBitmap;
+
+class MenuIcons : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetSettingsFolder(settings.Path());
+    form = new TTavrinMainForm(nullptr);
+  }
+  void TearDown() override {
+    delete form;
+    testing_support::PumpPendingMessages();
+    SetSettingsFolder(std::wstring());
+  }
+
+  // The open main menu with its Play submenu, as the screen shows it, kept as
+  // Name; the pixels that are not grey in the gutter of its first item.
+  int ShowMainMenu(const std::wstring& Name) {
+    static constexpr POINT kAt{20, 20};
+    static int step;
+    static MemoryBitmap* shot;
+    MemoryBitmap bitmap(400, 300);
+    step = 0;
+    shot = &bitmap;
+    UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) {
+      HWND menu = FindWindowW(L"#32768", nullptr);
+      if (!menu) return;
+      // Down to "Play" and into its submenu, then the picture, then away.
+      if (step == 0) {
+        for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RIGHT}) PostMessageW(menu, WM_KEYDOWN, key, 0);
+      } else if (step == 2) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(shot->DC(), 0, 0, shot->Width(), shot->Height(), screen, kAt.x, kAt.y, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+      } else if (step >= 3) {
+        EndMenu();
+      }
+      ++step;
+    });
+    form->MainMenu->Popup(kAt.x, kAt.y);
+    KillTimer(nullptr, timer);
+    testing_support::PumpPendingMessages();
+    const std::wstring file = files.File(Name);
+    EXPECT_TRUE(testing_support::SaveDCPicture(bitmap.DC(), bitmap.Width(), bitmap.Height(), file));
+    testing_support::KeepPicture(file, Name);
+    int coloured = 0;
+    for (int y = 2; y < 20; ++y)
+      for (int x = 2; x < 24; ++x) {
+        const COLORREF c = bitmap.Pixel(x, y);
+        coloured += GetRValue(c) != GetGValue(c) || GetGValue(c) != GetBValue(c);
+      }
+    return coloured;
+  }
+
+  testing_support::TempDir settings;
+  testing_support::TempDir files;
+  TTavrinMainForm* form = nullptr;
+};
+
+TEST_F(MenuIcons, TheItemsShowTheIconsWhileLoaded) {
+  const std::pair<const wchar_t*, int32_t> images[] = {
+      {L"PreferencesMI", 0},  {L"ToggleTextEditorMI", 1}, {L"TogglePlaylistMI", 2},
+      {L"ToggleEqualizerMI", 3}, {L"ToggleSpecialEffectsMI", 4}, {L"CDExtractorMI", 5},
+      {L"PlayMI", 6},         {L"AboutTavrinMI", 7},      {L"ExitMI", 8},
+      {L"SkinsMI", 9},        {L"PlayDirectoryMI", 10},   {L"PlayFileMI", 11},
+      {L"PlayCDMI", 12},      {L"PlayURLMI", 15}};
+  for (const auto& [name, index] : images) {
+    auto* item = dynamic_cast<TMenuItem*>(form->FindComponent(name));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->ImageIndex(), index) << testing::PrintToString(std::wstring(name));
+  }
+  EXPECT_EQ(form->MainMenu->Images(), form->MMenuIcons);
+  EXPECT_EQ(form->RepeatMenu->Images(), form->MMenuIcons);
+
+  form->LoadMenuIcons();
+  form->LoadMenuIcons();  // again: the same sixteen
+  EXPECT_EQ(form->MMenuIcons->Count(), 16);
+  EXPECT_GT(ShowMainMenu(L"main_menu_icons.png"), 20) << "no icon beside \"About\"";
+
+  form->ClearMenuIcons();
+  EXPECT_EQ(form->MMenuIcons->Count(), 0);
+  EXPECT_EQ(ShowMainMenu(L"main_menu_no_icons.png"), 0);
+}
+
+}  // namespace
