@@ -16,7 +16,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   auto* mainForm = new TTavrinMainForm(application);
   mainForm->FormCreate();
   // The settings' default shows icons in the menus.
-  mainForm->LoadMenuIcons();
   Playlist = new TPlaylist(application, mainForm, nullptr);
   new TOptions(application, mainForm->OptionsHost());
   mainForm->AttachOptions();

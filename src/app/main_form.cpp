@@ -446,7 +446,7 @@ void TTavrinMainForm::FormClose(TCloseAction&) {
 }
 
 void TTavrinMainForm::DoClose(TCloseAction& Action) {
-  TForm::DoClose(Action);
+  TTntForm::DoClose(Action);
   if (!FClosing) {
     FClosing = true;
     FormClose(Action);
@@ -464,7 +464,7 @@ void TTavrinMainForm::Dispatch(TMessage& Message) {
       RunHandOvers();
       return;
     case WM_SIZE:
-      TForm::Dispatch(Message);
+      TTntForm::Dispatch(Message);
       if (Message.WParam != SIZE_MINIMIZED) ResumeVisualisation();
       return;
     case WM_MOUSEWHEEL:
@@ -484,22 +484,22 @@ void TTavrinMainForm::Dispatch(TMessage& Message) {
       Message.Result = 0;
       return;
     case WM_SHOWWINDOW:
-      TForm::Dispatch(Message);
+      TTntForm::Dispatch(Message);
       if (Message.WParam && !FShown) FormShow();
       return;
     default:
-      TForm::Dispatch(Message);
+      TTntForm::Dispatch(Message);
   }
 }
 
 void TTavrinMainForm::Activate() {
-  TForm::Activate();
+  TTntForm::Activate();
   Title->SetActive(true);
   for (TImageBut* button : {MainMenuBut, MinimizeBut, CloseBut}) button->SetActive(true);
 }
 
 void TTavrinMainForm::Deactivate() {
-  TForm::Deactivate();
+  TTntForm::Deactivate();
   Title->SetActive(false);
   for (TImageBut* button : {MainMenuBut, MinimizeBut, CloseBut}) button->SetActive(false);
 }

@@ -56,20 +56,6 @@ class TTntApplication : public TComponent {
  private:
   friend class TTntAppIdleEventControl;
 
-class TTntForm : public TForm {
- public:
-  using TForm::TForm;
-
-  // Wide, kept across a re-creation of the window; the ANSI caption stays
-  // reachable as Text().
-  std::wstring Caption();
-  void SetCaption(const std::wstring& Value);
-  using TForm::SetCaption;
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
-  void CreateWindowHandle(const TCreateParams& Params) override;
-};
   bool MainWindowHook(TMessage& Message);
   void ApplyPendingTitle();
   // The idle control's action update: the wide long hint of the control under

@@ -16,12 +16,15 @@ struct FoundChild {
 
 BOOL CALLBACK MatchText(HWND window, LPARAM param) {
   auto* found = reinterpret_cast<FoundChild*>(param);
-  if (WindowText(window) != found->Text) return TRUE;
+  if (!IsWindowVisible(window) ||
+      (WindowText(window) != found->Text && ClassOf(window).rfind(found->Text, 0) != 0))
+    return TRUE;
   found->Window = window;
   return FALSE;
 }
 
-// The descendant of top whose text is text (a check box, a radio button...).
+// The first visible descendant of top whose text is text (a check box, a
+// radio button...) or whose class name begins with it.
 HWND ChildWithText(HWND top, const std::wstring& text) {
   FoundChild found{text};
   EnumChildWindows(top, &MatchText, reinterpret_cast<LPARAM>(&found));
@@ -53,7 +56,7 @@ class Options : public E2ETest {
   }
   // The main menu's "Preferences..." item: the third from the bottom.
   HWND OpenFromMenu() {
-    if (!ClickChildAt(main, skin.Main(L"MainMenuBut"))) return nullptr;
+    if (!ClickChildAt(main, skin.Main(L"MenuBut"))) return nullptr;
     if (!runner.WaitUntil([&] { return !program->Windows(L"#32768").empty(); }, 5000)) return nullptr;
     HWND menu = program->Windows(L"#32768").front();
     for (WORD key : {VK_UP, VK_UP, VK_UP, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 1);
@@ -64,24 +67,31 @@ class Options : public E2ETest {
     runner.WaitUntil([&] { return (window = OptionsWindow()) != nullptr; }, 5000);
     return window;
   }
+  // A click on the page list's item Index.
+  void ShowPage(HWND options, int Index) {
+    HWND list = ChildWithText(options, L"TTntListBox");
+    ASSERT_NE(list, nullptr);
+    PostClick(list, POINT{20, Index * 20 + 10});
+    ASSERT_TRUE(Answers(main));
+  }
   // A click on a check box or radio button, as the mouse gives it.
   void Click(HWND options, const std::wstring& text) {
-    HWND control = ChildWithText(options, text);
+    // A page's controls show once the page list has taken the click.
+    HWND control = nullptr;
+    runner.WaitUntil([&] { return (control = ChildWithText(options, text)) != nullptr; }, 3000);
     ASSERT_NE(control, nullptr) << Narrow(text);
     SendMessageW(control, BM_CLICK, 0, 0);
     ASSERT_TRUE(Answers(main));
   }
-  // Two pictures of the visualisation 300 ms apart: whether it moves.
-  bool VisualisationMoves() {
-    const RECT area = skin.Main(L"PaintBox");
-    testing_support::Picture a, b;
-    if (!testing_support::TakeWindowPicture(main, L"e2e_options_vis_a.png", a)) return false;
-    Sleep(300);
-    if (!testing_support::TakeWindowPicture(main, L"e2e_options_vis_b.png", b)) return false;
+  // The visualisation area of the main window's picture.
+  std::vector<COLORREF> Visualisation(const std::wstring& name) {
+    const RECT area = skin.Main(L"VisWindow");
+    testing_support::Picture picture;
+    std::vector<COLORREF> pixels;
+    if (!testing_support::TakeWindowPicture(main, name, picture)) return pixels;
     for (int y = area.top; y < area.bottom; ++y)
-      for (int x = area.left; x < area.right; ++x)
-        if (a.Pixel(x, y) != b.Pixel(x, y)) return true;
-    return false;
+      for (int x = area.left; x < area.right; ++x) pixels.push_back(picture.Pixel(x, y));
+    return pixels;
   }
   void PressKey(WORD key) {
     INPUT input[2] = {};
@@ -123,27 +133,42 @@ TEST_F(Options, OpensFromTheMenuAndByCtrlPAndQuietsTheSingleKeys) {
 TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   folder.WritePlaylist({{Wav(L"one.wav"), L"one", 1}});
   ASSERT_TRUE(Launch());
+  // Playing (the repeat keeps it going) before the window takes the keys.
+  PostMessageW(main, WM_KEYDOWN, 'R', 1);
+  PostMessageW(main, WM_KEYDOWN, 'X', 1);
+  ASSERT_TRUE(CaptureSounds(L"out.wav"));
   HWND options = OpenFromMenu();
   ASSERT_NE(options, nullptr);
+  // Aside, as the user drags it: it opens over the main window.
+  RECT mainRect{};
+  GetWindowRect(main, &mainRect);
+  SetWindowPos(options, nullptr, mainRect.right + 10, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
   // Sound: the devices the audio library reports.
-  HWND devices = ChildWithText(options, L"Default sound device");
+  ShowPage(options, 4);
+  HWND devices = nullptr;
+  runner.WaitUntil([&] { return (devices = ChildWithText(options, L"Default sound device")) != nullptr; }, 3000);
   ASSERT_NE(devices, nullptr);
   EXPECT_EQ(ComboItems(devices), std::vector<std::wstring>{L"Default sound device"});
 
-  // Visualization: none stops the picture, a painter brings it back.
-  PostMessageW(main, WM_KEYDOWN, 'X', 1);
-  ASSERT_TRUE(CaptureSounds(L"out.wav"));
-  EXPECT_TRUE(runner.WaitUntil([&] { return VisualisationMoves(); }, 5000));
+  // Visualization: none leaves the bare background, which stays; each
+  // painter draws over it.
+  ShowPage(options, 3);
   Click(options, L"No visualization");
-  Sleep(200);
-  EXPECT_FALSE(VisualisationMoves());
-  Click(options, L"Oscilloscope");
-  EXPECT_TRUE(runner.WaitUntil([&] { return VisualisationMoves(); }, 5000));
+  Sleep(300);
+  const std::vector<COLORREF> bare = Visualisation(L"e2e_options_vis_none.png");
+  Sleep(300);
+  EXPECT_EQ(Visualisation(L"e2e_options_vis_none.png"), bare);
+  for (const wchar_t* painter : {L"Spectrum analyzer", L"Oscilloscope"}) {
+    Click(options, painter);
+    EXPECT_TRUE(runner.WaitUntil([&] { return Visualisation(L"e2e_options_vis.png") != bare; }, 5000))
+        << Narrow(painter);
+  }
 
   // Appearance: the hue recolours the main window.
   testing_support::Picture before, after;
   ASSERT_TRUE(testing_support::TakeWindowPicture(main, L"e2e_options_hue_before.png", before));
+  ShowPage(options, 7);
   Click(options, L"On");
   ASSERT_TRUE(runner.WaitUntil(
       [&] {
@@ -153,6 +178,7 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
       5000));
 
   // Playlist: numbers off; the choices are written at exit.
+  ShowPage(options, 2);
   Click(options, L"Show item numbers");
   Click(options, L"Recurse subdirectories when adding a folder to playlist");
   PostMessageW(options, WM_CLOSE, 0, 0);
@@ -170,9 +196,12 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   ASSERT_TRUE(Launch({top}));
   ExitByClick(*program);
   const auto files = FilesOf(folder.ReadPlaylist());
-  EXPECT_EQ(std::count_if(files.begin(), files.end(),
-                          [](const std::wstring& f) { return f.find(L"b.wav") != std::wstring::npos; }),
-            0);
+  auto listed = [&](const wchar_t* name) {
+    return std::count_if(files.begin(), files.end(),
+                         [&](const std::wstring& f) { return f.find(name) != std::wstring::npos; });
+  };
+  EXPECT_EQ(listed(L"a.wav"), 1);
+  EXPECT_EQ(listed(L"b.wav"), 0);
 }
 
 }  // namespace

@@ -62,7 +62,7 @@ constexpr int kTabListWidth = 104;
 
 }  // namespace
 
-TOptions::TOptions(TComponent* AOwner, TOptionsHost* Host) : TForm(AOwner), FHost(Host) {
+TOptions::TOptions(TComponent* AOwner, TOptionsHost* Host) : TTntForm(AOwner), FHost(Host) {
   FolderBrowser = BrowseForFolder;
   {
     TLoadingScope scope(this);

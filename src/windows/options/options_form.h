@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/forms.h"
+#include "unicode_controls/tnt_forms.h"
 #include "windows/options/options_host.h"
 
 class TFontComboBox;
@@ -47,7 +47,7 @@ extern std::wstring WMAEncBitrate;
 class TOptions;
 extern TOptions* Options;
 
-class TOptions : public TForm {
+class TOptions : public TTntForm {
  public:
   // Host is not owned and may be nullptr (every outside call then does
   // nothing); the window registers itself in Options.
