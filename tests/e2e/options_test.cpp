@@ -151,6 +151,18 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   ASSERT_NE(devices, nullptr);
   EXPECT_EQ(ComboItems(devices), std::vector<std::wstring>{L"Default sound device"});
 
+  // File types: the settings' types with the icon libraries the program has.
+  ShowPage(options, 5);
+  HWND types = nullptr;
+  runner.WaitUntil([&] { return (types = ChildWithText(options, L"TTntCheckListBox")) != nullptr; }, 3000);
+  ASSERT_NE(types, nullptr);
+  EXPECT_EQ(SendMessageW(types, LB_GETCOUNT, 0, 0), 14);
+  HWND sets = ChildWithText(options, L"Crystal");
+  ASSERT_NE(sets, nullptr);
+  EXPECT_EQ(ComboItems(sets), (std::vector<std::wstring>{L"Classic", L"Crystal"}));
+  testing_support::Picture page;
+  EXPECT_TRUE(testing_support::TakeWindowPicture(options, L"e2e_options_file_types.png", page));
+
   // Visualization: none leaves the bare background, which stays; each
   // painter draws over it.
   ShowPage(options, 3);

@@ -216,6 +216,7 @@ class TOptions : public TTntForm {
  private:
   class TNullHost;
   TOptionsHost& HostOrNull();
+  void FitDeviceInfoColumns();
   void CreatePageList();
   void CreateGeneralPage();
   void CreateSkinsPage();

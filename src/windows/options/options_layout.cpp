@@ -122,12 +122,17 @@ void TOptions::CreatePlaylistPage() {
   TWinControl* page = NewPage(this, OptControl, PLTabSheet, L"PLTabSheet", L"Playlist");
 
   const int sizeLeft = kPageWidth - kMargin - 72;
+  // The size's caption may be longer than its box: it grows to the left, over
+  // the end of the font box.
+  const int sizeLabelWidth = 100;
   NewLabel(this, page, L"PLFontLabel", L"Playlist item font", kMargin, kMargin,
-           sizeLeft - 2 * kMargin);
+           kPageWidth - kMargin - sizeLabelWidth - 2 * kMargin);
   PLFontComboBox = NewFontBox(this, page, L"PLFontComboBox", kMargin, kMargin + kUnderLabel,
                               sizeLeft - 2 * kMargin);
   PLFontComboBox->SetOnChange([this](TObject*) { PLFontComboBoxChange(); });
-  NewLabel(this, page, L"PLFontSizeLabel", L"Font size", sizeLeft, kMargin, 72);
+  NewLabel(this, page, L"PLFontSizeLabel", L"Font size", kPageWidth - kMargin - sizeLabelWidth,
+           kMargin, sizeLabelWidth)
+      ->SetAlignment(taRightJustify);
   PLFontSizeEdit = new TTntEdit(this);
   PLFontSizeEdit->SetParent(page);
   PLFontSizeEdit->SetName(L"PLFontSizeEdit");

@@ -34,8 +34,11 @@ void NewBufferRow(TOptions* Owner, TWinControl* Group, int Width, const wchar_t*
 void TOptions::CreateSoundPage() {
   TWinControl* page = NewPage(this, OptControl, SoundTabSheet, L"SoundTabSheet", L"Sound");
 
-  // The facts' titles get the room translations need; the values are short.
-  const int titleWidth = 120, valueWidth = 74;
+  // The device's facts take the right-hand column at full height: their
+  // titles come from the language and need the room (GetDeviceInfo shares
+  // the grid's width between titles and values). The buffers stand to the
+  // left, the long captions run across the page below.
+  const int titleWidth = 130, valueWidth = 68;
   const int frame = 2 * GetSystemMetrics(SM_CXEDGE);
   const int deviceWidth = titleWidth + valueWidth + 2 + frame + 16;
   const int leftWidth = kFullWidth - deviceWidth - kMargin;
@@ -53,11 +56,7 @@ void TOptions::CreateSoundPage() {
   NetBufSlider->SetHint(
       "The net buffer length should be larger than the length of the playback buffer");
   NetBufSlider->SetOnChange([this](TObject*) { NetBufSliderChange(); });
-  top += bufferHeight + kMargin;
-  VolCurveRG = NewRadioGroup(this, page, L"VolCurveRG", L"Volume translation curve ", kMargin, top,
-                             leftWidth, 64, {L"Linear", L"Logarithmic"}, 0);
-  VolCurveRG->SetOnClick([this](TObject*) { VolCurveRGClick(); });
-  top += 64 + 10;
+  top += bufferHeight + kMargin + 4;
   UseProxyCB = NewCheckBox(this, page, L"UseProxyCB", L"Use proxy (IE settings)", kMargin + 4, top,
                            leftWidth - 4);
   UseProxyCB->SetOnClick([this](TObject*) { UseProxyCBClick(); });
@@ -89,9 +88,16 @@ void TOptions::CreateSoundPage() {
   for (int32_t row = 0; row < 10; ++row) DeviceInfo->SetCells(0, row, std::wstring(titles[row]));
   device->SetHeight(DeviceInfo->Top() + DeviceInfo->Height() + 10);
 
+  top = kMargin + device->Height() + kMargin;
+  const int curveHeight = 42;
+  VolCurveRG = NewRadioGroup(this, page, L"VolCurveRG", L"Volume translation curve ", kMargin, top,
+                             kFullWidth, curveHeight, {L"Linear", L"Logarithmic"}, 0);
+  VolCurveRG->SetColumns(2);
+  VolCurveRG->SetOnClick([this](TObject*) { VolCurveRGClick(); });
+  top += curveHeight + 6;
   UseSampleFloatCB = NewCheckBox(this, page, L"UseSampleFloatCB",
-                                 L"Increased resolution (improved sound quality)", kMargin + 4,
-                                 kMargin + device->Height() + 10, kFullWidth - 4);
+                                 L"Increased resolution (improved sound quality)", kMargin + 4, top,
+                                 kFullWidth - 4);
   UseSampleFloatCB->SetOnClick([this](TObject*) { UseSampleFloatCBClick(); });
 }
 

@@ -1,11 +1,14 @@
 // The Sound page: buffer lengths that keep their order, the output device and
 // its facts, the volume curve, the proxy and floating-point output.
+#include <algorithm>
+
 #include "globals/program_globals.h"
 #include "localization/localization.h"
 #include "skin/slider.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_ext_ctrls.h"
+#include "unicode_controls/tnt_graphics.h"
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
 #include "windows/options/options_form.h"
@@ -90,6 +93,23 @@ void TOptions::GetDeviceInfo() {
   int32_t row = 0;
   for (const std::wstring& value : rows)
     if (row < DeviceInfo->RowCount()) DeviceInfo->SetCells(1, row++, value);
+  FitDeviceInfoColumns();
+}
+
+// The titles come from the language and the values from the device: the
+// titles get the room their widest one needs, the values keep enough for a
+// rate in Hz.
+void TOptions::FitDeviceInfoColumns() {
+  constexpr int kPadding = 8, kLeastValueWidth = 62;
+  const int total = DeviceInfo->ColWidths(0) + DeviceInfo->ColWidths(1);
+  TCanvas* canvas = DeviceInfo->Canvas();
+  canvas->SetFont(DeviceInfo->Font());
+  int widest = 0;
+  for (int32_t r = 0; r < DeviceInfo->RowCount(); ++r)
+    widest = std::max(widest, WideCanvasTextWidth(canvas, DeviceInfo->Cells(0, r)) + kPadding);
+  const int title = std::clamp(widest, total / 2, total - kLeastValueWidth);
+  DeviceInfo->SetColWidths(0, title);
+  DeviceInfo->SetColWidths(1, total - title);
 }
 
 void TOptions::UseSampleFloatCBClick() {
