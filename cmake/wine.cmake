@@ -14,7 +14,7 @@ function(tavrin_add_wine_test target)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${TAVRIN_TEST_BIN_DIR})
   add_test(NAME ${target}
            COMMAND ${CMAKE_BINARY_DIR}/wine-run $<TARGET_FILE:${target}> ${ARGN})
-  # Every executable finishes in seconds; a stuck one is cut short and run again
-  # once by scripts/test, so a rare hang of Wine itself does not fail the run.
+  # Every executable finishes in seconds; a stuck one is cut short and fails:
+  # a hang is a fault, never run again.
   set_tests_properties(${target} PROPERTIES TIMEOUT 180)
 endfunction()

@@ -20,7 +20,8 @@ void TTavrinMainForm::AttachOptions() {
   // The skins page follows the list of skins and the facts of the one loaded,
   // whoever changes them (the skins menu, the N and M keys, the loader).
   SkinListModel().OnChange = [] {
-    if (!Options) return;
+    // A hidden window's list is filled when it is shown.
+    if (!Options || !Options->Visible()) return;
     const TSkinList& list = SkinListModel();
     TSkinListing listing;
     for (int32_t i = 0; i < list.Count(); ++i) listing.Names.push_back(list.Names(i));

@@ -7,7 +7,6 @@
 #include "globals/program_globals.h"
 #include "skin/slider.h"
 #include "unicode_controls/tnt_buttons.h"
-#include "unicode_controls/tnt_check_lst.h"
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_ext_ctrls.h"
 #include "unicode_controls/tnt_labeled_edit.h"
@@ -120,13 +119,13 @@ void LoadEncodingOptions(TOptions* W, const TXMLNode& Root) {
 
 void LoadFileTypeOptions(TOptions* W, const TXMLNode& Root) {
   const TXMLNode f = Root.ChildNode(L"FileTypes");
-  W->FileTypesLB->Items()->Clear();
+  std::vector<TOptions::TFileTypeChoice> types;
   for (int32_t i = 0; i < f.ChildCount(); ++i) {
     const TXMLNode type = f.Child(i);
     if (type.NodeName() != L"FileType") continue;
-    const int32_t at = W->FileTypesLB->Items()->Add(type.ReadString(L"Ext", std::wstring()));
-    W->FileTypesLB->SetChecked(at, type.ReadBool(L"Checked", false));
+    types.push_back({type.ReadString(L"Ext", std::wstring()), type.ReadBool(L"Checked", false)});
   }
+  W->SetFileTypes(std::move(types));
   CurrentIconSet = f.ReadString(L"IconSet", CurrentIconSet);
   PutItem(W->IconSizeComboBox, f, L"IconSize");
   PutCheck(W, W->RestoreFTCB, f.ReadBool(L"Associate", false));
@@ -222,10 +221,10 @@ void SaveOptionControls(TOptions* W, TXMLNode Root) {
   // By position, and never past the list: a document with more types than
   // the list keeps the rest as they were.
   int32_t item = 0;
-  const int32_t items = W->FileTypesLB->Items()->Count();
+  const int32_t items = W->FileTypeCount();
   for (int32_t i = 0; i < f.ChildCount() && item < items; ++i) {
     TXMLNode type = f.Child(i);
     if (type.NodeName() != L"FileType") continue;
-    type.WriteBool(L"Checked", W->FileTypesLB->Checked(item++));
+    type.WriteBool(L"Checked", W->FileTypeChecked(item++));
   }
 }

@@ -43,9 +43,15 @@ HWND TTntComboBoxStrings::UnicodeWindow() const {
 
 TStrings* TTntComboBoxStrings::AnsiItems() const { return FComboBox->TCustomComboBox::Items(); }
 
-int32_t TTntComboBoxStrings::GetCount() const { return AnsiItems()->Count(); }
+TTntStringList* TTntComboBoxStrings::Windowless() const { return FComboBox->WindowlessItems(); }
+
+int32_t TTntComboBoxStrings::GetCount() const {
+  if (TTntStringList* kept = Windowless()) return kept->Count();
+  return AnsiItems()->Count();
+}
 
 std::wstring TTntComboBoxStrings::Get(int32_t Index) const {
+  if (TTntStringList* kept = Windowless()) return kept->Strings(Index);
   HWND wnd = UnicodeWindow();
   if (wnd == nullptr) return AnsiToWide(AnsiItems()->Strings(Index));
   const LRESULT length = SendMessageW(wnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(Index), 0);
@@ -58,13 +64,18 @@ std::wstring TTntComboBoxStrings::Get(int32_t Index) const {
   return text;
 }
 
-TObject* TTntComboBoxStrings::GetObjectAt(int32_t Index) const { return AnsiItems()->Objects(Index); }
+TObject* TTntComboBoxStrings::GetObjectAt(int32_t Index) const {
+  if (TTntStringList* kept = Windowless()) return kept->Objects(Index);
+  return AnsiItems()->Objects(Index);
+}
 
 void TTntComboBoxStrings::PutObjectAt(int32_t Index, TObject* AObject) {
+  if (TTntStringList* kept = Windowless()) return kept->SetObjects(Index, AObject);
   AnsiItems()->SetObjects(Index, AObject);
 }
 
 int32_t TTntComboBoxStrings::Add(const std::wstring& S) {
+  if (TTntStringList* kept = Windowless()) return kept->Add(S);
   HWND wnd = UnicodeWindow();
   if (wnd == nullptr) return AnsiItems()->Add(WideToAnsi(S));
   const LRESULT index = SendMessageW(wnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(S.c_str()));
@@ -73,6 +84,13 @@ int32_t TTntComboBoxStrings::Add(const std::wstring& S) {
 }
 
 void TTntComboBoxStrings::Insert(int32_t Index, const std::wstring& S) {
+  if (TTntStringList* kept = Windowless()) {
+    // The selection follows its item, as in the window.
+    kept->Insert(Index, S);
+    int32_t& selected = FComboBox->FSavedItemIndex;
+    if (selected >= Index && selected >= 0) ++selected;
+    return;
+  }
   HWND wnd = UnicodeWindow();
   if (wnd == nullptr) {
     AnsiItems()->Insert(Index, WideToAnsi(S));
@@ -84,6 +102,11 @@ void TTntComboBoxStrings::Insert(int32_t Index, const std::wstring& S) {
 }
 
 void TTntComboBoxStrings::Clear() {
+  if (TTntStringList* kept = Windowless()) {
+    kept->Clear();
+    FComboBox->FSavedItemIndex = -1;
+    return;
+  }
   HWND wnd = UnicodeWindow();
   if (wnd == nullptr) {
     AnsiItems()->Clear();
@@ -97,9 +120,21 @@ void TTntComboBoxStrings::Clear() {
   FComboBox->Update();
 }
 
-void TTntComboBoxStrings::Delete(int32_t Index) { AnsiItems()->Delete(Index); }
+void TTntComboBoxStrings::Delete(int32_t Index) {
+  if (TTntStringList* kept = Windowless()) {
+    kept->Delete(Index);
+    int32_t& selected = FComboBox->FSavedItemIndex;
+    if (selected == Index)
+      selected = -1;
+    else if (selected > Index)
+      --selected;
+    return;
+  }
+  AnsiItems()->Delete(Index);
+}
 
 int32_t TTntComboBoxStrings::IndexOf(const std::wstring& S) const {
+  if (TTntStringList* kept = Windowless()) return kept->IndexOf(S);
   HWND wnd = UnicodeWindow();
   if (wnd == nullptr) return AnsiItems()->IndexOf(WideToAnsi(S));
   return static_cast<int32_t>(SendMessageW(wnd, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
@@ -107,6 +142,7 @@ int32_t TTntComboBoxStrings::IndexOf(const std::wstring& S) const {
 }
 
 void TTntComboBoxStrings::SetUpdateState(bool Updating) {
+  if (Windowless()) return;
   if (Updating) {
     AnsiItems()->BeginUpdate();
   } else {
@@ -128,6 +164,38 @@ TTntCustomComboBox::~TTntCustomComboBox() {
 }
 
 void TTntCustomComboBox::SetItems(TTntStrings* Value) { FWideItems->Assign(Value); }
+
+TTntStringList* TTntCustomComboBox::WindowlessItems() {
+  // The ANSI platform and a control on its way out keep the framework's ways.
+  if (!Win32PlatformIsUnicode || HandleAllocated() || ComponentState().Contains(csDestroying))
+    return nullptr;
+  if (FSavedItems == nullptr) FSavedItems = new TTntStringList();
+  return FSavedItems;
+}
+
+int32_t TTntCustomComboBox::ItemIndex() {
+  if (TTntStringList* kept = WindowlessItems())
+    return FSavedItemIndex >= 0 && FSavedItemIndex < kept->Count() ? FSavedItemIndex : -1;
+  return TCustomComboBox::ItemIndex();
+}
+
+void TTntCustomComboBox::SetItemIndex(int32_t Value) {
+  if (TTntStringList* kept = WindowlessItems()) {
+    FSavedItemIndex = Value >= 0 && Value < kept->Count() ? Value : -1;
+    return;
+  }
+  TCustomComboBox::SetItemIndex(Value);
+}
+
+std::wstring TTntCustomComboBox::Text() {
+  if (Style() == csDropDownList || Style() == csOwnerDrawFixed || Style() == csOwnerDrawVariable) {
+    if (TTntStringList* kept = WindowlessItems()) {
+      const int32_t index = ItemIndex();
+      return index >= 0 ? kept->Strings(index) : std::wstring();
+    }
+  }
+  return WideGetWindowText(this);
+}
 
 void TTntCustomComboBox::CreateWindowHandle(const TCreateParams& Params) {
   CreateUnicodeHandle(this, Params, L"COMBOBOX");

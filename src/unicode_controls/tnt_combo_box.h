@@ -56,6 +56,9 @@ class TTntComboBoxStrings : public TTntStrings {
  private:
   HWND UnicodeWindow() const;  // nullptr when the window is not Unicode
   TStrings* AnsiItems() const;
+  // The items kept by the control while it has no window; nullptr when the
+  // window holds them.
+  TTntStringList* Windowless() const;
   TTntCustomComboBox* FComboBox;
 };
 
@@ -71,7 +74,8 @@ class TTntCustomComboBox : public TCustomComboBox, public IWideCustomListControl
   using TCustomComboBox::SetItems;
 
   // Wide; the ANSI ones stay reachable (TControl::Text(), SetText(std::string)).
-  std::wstring Text() { return WideGetWindowText(this); }
+  // A list without a window answers with its selected item.
+  std::wstring Text();
   void SetText(const std::wstring& Value) { WideSetWindowText(this, Value); }
   using TCustomComboBox::SetText;
   std::wstring Hint() { return WideGetHint(this); }
@@ -85,6 +89,11 @@ class TTntCustomComboBox : public TCustomComboBox, public IWideCustomListControl
   void AddItem(const std::wstring& Item, TObject* AObject) override;
   using TCustomComboBox::AddItem;
   void CopySelection(TCustomListControl* Destination) override;
+  // Until the window is made, the items and the selection are kept here (a
+  // hidden window's many lists cost nothing until it is shown) and handed to
+  // the window when it comes.
+  int32_t ItemIndex() override;
+  void SetItemIndex(int32_t Value) override;
 
  protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
@@ -109,6 +118,10 @@ class TTntCustomComboBox : public TCustomComboBox, public IWideCustomListControl
   TTntStringList* SavedWideItems() const { return FSavedItems; }
 
  private:
+  friend class TTntComboBoxStrings;
+  // The list kept while there is no window (made on first use); nullptr while
+  // the window holds the items.
+  TTntStringList* WindowlessItems();
   void WMChar(TMessage& Message);
   void CNCommand(TMessage& Message);
   // The children's procedures, re-installed through the W functions when an

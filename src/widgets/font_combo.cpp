@@ -134,11 +134,24 @@ void TFontComboBox::Loaded() {
 }
 
 void TFontComboBox::CreateWnd() {
+  const std::string pending = std::move(FPendingFontName);
+  FPendingFontName.clear();
   TCustomComboBox::CreateWnd();
-  if (FListDue) KeepFontName();
+  if (!FListDue) return;
+  if (pending.empty()) {
+    KeepFontName();
+  } else {
+    RebuildList();
+    SetFontName(pending);
+  }
 }
 
 void TFontComboBox::SetFontName(const std::string& Value) {
+  if (!HandleAllocated()) {
+    FPendingFontName = Value;
+    FListDue = true;
+    return;
+  }
   if (FListDue) RebuildList();
   int32_t index = Value.empty() ? -1 : Items()->IndexOf(Value);
   if (index < 0 && !Value.empty() && FOptions.Contains(foDisableVerify))
@@ -187,9 +200,9 @@ void TFontComboBox::KeepFontName() {
 
 void TFontComboBox::RebuildList() {
   if (!HandleAllocated()) {
+    // Making the window builds the list (CreateWnd); reading the items makes
+    // the window.
     FListDue = true;
-    // Making the window builds the list (CreateWnd).
-    if (Parent() || ParentWindow()) HandleNeeded();
     return;
   }
   FListDue = false;

@@ -53,7 +53,9 @@ class TFontComboBox : public TCustomComboBox {
 
   // The face shown. Setting selects it; a face not in the list leaves no
   // selection, or with foDisableVerify is added (as TrueType) and selected.
-  std::string FontName() { return Text(); }
+  // Until the window is made the face is only kept: the list is built with
+  // the window.
+  std::string FontName() { return HandleAllocated() ? Text() : FPendingFontName; }
   void SetFontName(const std::string& Value);
   TFontDialogDevice Device() const { return FDevice; }
   void SetDevice(TFontDialogDevice Value);
@@ -99,5 +101,6 @@ class TFontComboBox : public TCustomComboBox {
   bool FUseImages = true;
   TFontComboOptions FOptions;
   bool FListDue = true;  // the list must be (re)built once a window exists
+  std::string FPendingFontName;  // the face chosen while there is no window
   HWND FFontWatcher = nullptr;
 };

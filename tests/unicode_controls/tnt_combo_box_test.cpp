@@ -120,6 +120,30 @@ TEST(TntComboBox, KeepsItemsSelectionAndTextAcrossRecreation) {
   }
 }
 
+TEST(TntComboBox, KeepsItemsAndSelectionUntilItHasAWindow) {
+  ComboHost host;
+  // Hidden, as the combo boxes of a window not shown yet.
+  auto* combo = new TProbeComboBox(host.Panel);
+  combo->SetVisible(false);
+  combo->SetParent(host.Panel);
+  combo->SetStyle(csDropDownList);
+  for (const std::wstring& item : kItems) combo->Items()->Add(item);
+  combo->SetItemIndex(1);
+  combo->Items()->Insert(0, L"first");
+  combo->Items()->Delete(3);
+  EXPECT_EQ(combo->Items()->IndexOf(L"PLAIN"), 2);
+  EXPECT_EQ(combo->Text(), L"plain") << "the selection follows its item, as a window's does";
+  EXPECT_FALSE(combo->HandleAllocated()) << "nothing above needs the window";
+
+  combo->SetVisible(true);
+  HWND wnd = combo->WindowHandle();
+  ASSERT_NE(wnd, nullptr);
+  EXPECT_EQ(SendMessageW(wnd, CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageW(wnd, CB_GETCURSEL, 0, 0), 2);
+  EXPECT_EQ(ItemsOf(combo), (std::vector<std::wstring>{L"first", kItems[0], kItems[1]}));
+  EXPECT_EQ(combo->Text(), L"plain");
+}
+
 TEST(TntComboBox, TypingSearchesADropDownListByTheKeysOfOneBurst) {
   ComboHost host;
   TProbeComboBox* combo = host.Combo(csDropDownList, {L"apple", L"abacus", L"banana", L"Жёлтый"});

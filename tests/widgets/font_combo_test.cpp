@@ -135,6 +135,21 @@ TEST(FontCombo, ListIsBuiltOncePerChangeNotOnDropDown) {
   TComboHost host;
   TCountingFontCombo* combo = host.Combo;
   EXPECT_EQ(combo->Builds, 1);
+
+  // A hidden box makes no window: the chosen face is only kept, and the
+  // window, when it comes, builds the list and shows the face.
+  auto* hidden = new TCountingFontCombo(host.Panel);
+  hidden->SetVisible(false);
+  hidden->SetParent(host.Panel);
+  const std::string face = host.Items().at(host.Items().size() / 2);
+  hidden->SetFontName(face);
+  EXPECT_EQ(hidden->FontName(), face);
+  EXPECT_EQ(hidden->Builds, 0);
+  EXPECT_FALSE(hidden->HandleAllocated());
+  hidden->SetVisible(true);
+  EXPECT_TRUE(hidden->HandleAllocated());
+  EXPECT_EQ(hidden->Builds, 1);
+  EXPECT_EQ(hidden->FontName(), face);
   for (int i = 0; i < 3; ++i) {
     combo->SetDroppedDown(true);
     testing_support::PumpPendingMessages();

@@ -32,7 +32,37 @@ void TOptions::FreeFileTypeIcon() {
   FileTypeIcon = nullptr;
 }
 
+void TOptions::SetFileTypes(std::vector<TFileTypeChoice> Types) {
+  // Without a window the list has no items yet (asking would make one).
+  if (FileTypesLB->HandleAllocated()) FileTypesLB->Items()->Clear();
+  FPendingFileTypes = std::move(Types);
+  FFileTypesPending = true;
+  if (FileTypesLB->HandleAllocated()) ShowPendingFileTypes();
+}
+
+void TOptions::ShowPendingFileTypes() {
+  if (!FFileTypesPending) return;
+  FFileTypesPending = false;
+  for (const TFileTypeChoice& type : FPendingFileTypes) {
+    const int32_t at = FileTypesLB->Items()->Add(type.Text);
+    FileTypesLB->SetChecked(at, type.Checked);
+  }
+  FPendingFileTypes.clear();
+}
+
+int32_t TOptions::FileTypeCount() {
+  if (FFileTypesPending) return static_cast<int32_t>(FPendingFileTypes.size());
+  return FileTypesLB->Items()->Count();
+}
+
+bool TOptions::FileTypeChecked(int32_t Index) {
+  if (FFileTypesPending)
+    return Index >= 0 && Index < FileTypeCount() && FPendingFileTypes[static_cast<size_t>(Index)].Checked;
+  return Index >= 0 && Index < FileTypeCount() && FileTypesLB->Checked(Index);
+}
+
 void TOptions::FileTypesTabSheetShow() {
+  ShowPendingFileTypes();
   FindIconLibs(IconsComboBox, AppDir, CurrentIconSet);
   IconLibraryPath = AppDir + L"Icons\\" + CurrentIconSet + L".icl";
   // Showing again (a new icon set) replaces the icon rather than dropping it.

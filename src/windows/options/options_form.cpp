@@ -84,11 +84,14 @@ TOptions::TOptions(TComponent* AOwner, TOptionsHost* Host) : TTntForm(AOwner), F
     CreateEncodingPage();
     CreateAppearancePage();
   }
-  // The frame's size is known once the window exists; the client area is the
-  // fixed one the pages are laid out for.
-  HandleNeeded();
-  SetClientWidth(538);
-  SetClientHeight(351);
+  // The client area is the fixed one the pages are laid out for; the frame
+  // around it is the system's for this window's style. The window itself is
+  // made when it is first shown.
+  TCreateParams params{};
+  CreateParams(params);
+  RECT frame{0, 0, 538, 351};
+  AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+  SetBounds(Left(), Top(), frame.right - frame.left, frame.bottom - frame.top);
   OptControl->SetActivePageIndex(0);
   SetOnShow([this](TObject*) { FormShow(); });
   SetOnActivate([this](TObject*) { FormActivate(); });

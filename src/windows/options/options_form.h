@@ -209,6 +209,17 @@ class TOptions : public TTntForm {
   TTntCheckBox* FadeEffectsCB = nullptr;
   TTntCheckBox* IconsInMenusCB = nullptr;
 
+  // The settings' file types in their order, with their check marks: kept
+  // until the page is first shown (a hidden list costs nothing at start),
+  // then in FileTypesLB.
+  struct TFileTypeChoice {
+    std::wstring Text;
+    bool Checked = false;
+  };
+  void SetFileTypes(std::vector<TFileTypeChoice> Types);
+  int32_t FileTypeCount();
+  bool FileTypeChecked(int32_t Index);
+
   // Present while the "File types" page is shown.
   TIcon* FileTypeIcon = nullptr;
   std::wstring IconLibraryPath;
@@ -217,6 +228,9 @@ class TOptions : public TTntForm {
   class TNullHost;
   TOptionsHost& HostOrNull();
   void FitDeviceInfoColumns();
+  void ShowPendingFileTypes();
+  std::vector<TFileTypeChoice> FPendingFileTypes;
+  bool FFileTypesPending = false;
   void CreatePageList();
   void CreateGeneralPage();
   void CreateSkinsPage();

@@ -8,7 +8,6 @@
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_ext_ctrls.h"
-#include "unicode_controls/tnt_graphics.h"
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
 #include "windows/options/options_form.h"
@@ -102,11 +101,20 @@ void TOptions::GetDeviceInfo() {
 void TOptions::FitDeviceInfoColumns() {
   constexpr int kPadding = 8, kLeastValueWidth = 62;
   const int total = DeviceInfo->ColWidths(0) + DeviceInfo->ColWidths(1);
-  TCanvas* canvas = DeviceInfo->Canvas();
-  canvas->SetFont(DeviceInfo->Font());
+  // Measured on the screen: the grid's own canvas would make its window, and
+  // a hidden window's grid need not have one.
   int widest = 0;
-  for (int32_t r = 0; r < DeviceInfo->RowCount(); ++r)
-    widest = std::max(widest, WideCanvasTextWidth(canvas, DeviceInfo->Cells(0, r)) + kPadding);
+  if (HDC screen = GetDC(nullptr)) {
+    HGDIOBJ old = SelectObject(screen, DeviceInfo->Font()->Handle());
+    for (int32_t r = 0; r < DeviceInfo->RowCount(); ++r) {
+      const std::wstring title = DeviceInfo->Cells(0, r);
+      SIZE size{};
+      GetTextExtentPoint32W(screen, title.c_str(), static_cast<int>(title.size()), &size);
+      widest = std::max(widest, static_cast<int>(size.cx) + kPadding);
+    }
+    SelectObject(screen, old);
+    ReleaseDC(nullptr, screen);
+  }
   const int title = std::clamp(widest, total / 2, total - kLeastValueWidth);
   DeviceInfo->SetColWidths(0, title);
   DeviceInfo->SetColWidths(1, total - title);

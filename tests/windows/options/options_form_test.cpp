@@ -212,6 +212,7 @@ TEST_F(OptionsTest, TheOutputFolderIsStoredOnlyWhenOneIsChosen) {
     asked.push_back({Title, Flags, Owner});
     Folder = answer;
   };
+  form->HandleNeeded();  // the button is clicked on a window that is there
   form->EncOutputBrowseClick();
   EXPECT_EQ(form->EncOutputBox->Text(), L"C:\\");
   EXPECT_EQ(SettingsDoc, nullptr);
