@@ -23,6 +23,20 @@ BOOL CALLBACK MatchText(HWND window, LPARAM param) {
   return FALSE;
 }
 
+BOOL CALLBACK CollectClass(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<std::pair<std::wstring, std::vector<HWND>>*>(param);
+  if (IsWindowVisible(window) && ClassOf(window).rfind(found->first, 0) == 0)
+    found->second.push_back(window);
+  return TRUE;
+}
+
+// The visible descendants of top whose class name begins with prefix.
+std::vector<HWND> ChildrenOfClass(HWND top, const std::wstring& prefix) {
+  std::pair<std::wstring, std::vector<HWND>> found{prefix, {}};
+  EnumChildWindows(top, &CollectClass, reinterpret_cast<LPARAM>(&found));
+  return found.second;
+}
+
 // The first visible descendant of top whose text is text (a check box, a
 // radio button...) or whose class name begins with it.
 HWND ChildWithText(HWND top, const std::wstring& text) {
@@ -132,6 +146,17 @@ TEST_F(Options, OpensFromTheMenuAndByCtrlPAndQuietsTheSingleKeys) {
 
 TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   folder.WritePlaylist({{Wav(L"one.wav"), L"one", 1}});
+  // A second language ("Settings" in Greek) and a second skin.
+  const std::wstring greek = L"\xFEFF[Options]\r\nOptions=Ρυθμίσεις\r\n";
+  folder.Write(L"Lang\\Polyglot.ini",
+               std::string(reinterpret_cast<const char*>(greek.data()), greek.size() * sizeof(wchar_t)));
+  CreateDirectoryW(folder.File(L"Skins").c_str(), nullptr);
+  CreateDirectoryW(folder.File(L"Skins\\Ember").c_str(), nullptr);
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  const std::wstring ember = std::wstring(exe).substr(0, std::wstring(exe).rfind(L'\\') + 1) + L"skins\\Ember\\";
+  for (const std::wstring& file : testing_support::FilesIn(ember))
+    CopyFileW((ember + file).c_str(), folder.File(L"Skins\\Ember\\" + file).c_str(), FALSE);
   ASSERT_TRUE(Launch());
   // Playing (the repeat keeps it going) before the window takes the keys.
   PostMessageW(main, WM_KEYDOWN, 'R', 1);
@@ -143,6 +168,24 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   RECT mainRect{};
   GetWindowRect(main, &mainRect);
   SetWindowPos(options, nullptr, mainRect.right + 10, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+
+  // General: another language names the window at once.
+  HWND languages = nullptr;
+  runner.WaitUntil([&] { return (languages = ChildWithText(options, L"English")) != nullptr; }, 3000);
+  ASSERT_NE(languages, nullptr);
+  PostMessageW(languages, WM_KEYDOWN, VK_DOWN, 1);
+  EXPECT_TRUE(runner.WaitUntil([&] { return WindowText(options) == L"Ρυθμίσεις"; }, 5000));
+
+  // Encoding: the MP3 mode shows its own quality list.
+  ShowPage(options, 6);
+  HWND mode = nullptr;
+  runner.WaitUntil([&] { return (mode = ChildWithText(options, L"Constant Bitrate (CBR)")) != nullptr; }, 3000);
+  ASSERT_NE(mode, nullptr);
+  EXPECT_NE(ChildWithText(options, L"128 kbps"), nullptr) << "the bit rate, stored";
+  PostMessageW(mode, WM_KEYDOWN, VK_UP, 1);
+  EXPECT_TRUE(runner.WaitUntil([&] { return ChildWithText(options, L"5 (medium)") != nullptr; }, 3000))
+      << "the quality, stored";
+  EXPECT_EQ(ChildWithText(options, L"128 kbps"), nullptr);
 
   // Sound: the devices the audio library reports.
   ShowPage(options, 4);
@@ -189,24 +232,38 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
       },
       5000));
 
+  // Skins: a click on a skin puts it on.
+  ShowPage(options, 1);
+  std::vector<HWND> lists;
+  runner.WaitUntil([&] { return (lists = ChildrenOfClass(options, L"TTntListBox")).size() == 2; }, 3000);
+  ASSERT_EQ(lists.size(), 2u);
+  const int row = static_cast<int>(SendMessageW(lists[1], LB_GETITEMHEIGHT, 0, 0));
+  PostClick(lists[1], POINT{20, row + row / 2});  // "Ember", after the built-in skin
+  EXPECT_TRUE(runner.WaitUntil([&] { return ClientSize(main).cx == 300; }, 5000));
+
   // Playlist: numbers off; the choices are written at exit.
   ShowPage(options, 2);
   Click(options, L"Show item numbers");
   Click(options, L"Recurse subdirectories when adding a folder to playlist");
   PostMessageW(options, WM_CLOSE, 0, 0);
-  ExitByClick(*program);
+  ASSERT_TRUE(ClickChildAt(main, RECT{275, 2, 275 + 17, 2 + 14})) << "Ember's close button";
+  EXPECT_TRUE(runner.WaitForExit(*program));
   const std::wstring settings = folder.ReadSettings();
   EXPECT_EQ(XmlAttribute(settings, L"Playlist", L"ShowNumbers").value_or(L""), L"False");
   EXPECT_EQ(XmlAttribute(settings, L"Playlist", L"RecurseSubdirs").value_or(L""), L"False");
   EXPECT_EQ(XmlAttribute(settings, L"Visualization", L"Style").value_or(L""), L"1");
   EXPECT_EQ(XmlAttribute(settings, L"SkinHue", L"On").value_or(L""), L"True");
+  EXPECT_EQ(XmlAttribute(settings, L"Appearance", L"Language").value_or(L""), L"Polyglot");
+  EXPECT_EQ(XmlAttribute(settings, L"Skin", L"Name").value_or(L""), L"Ember");
+  EXPECT_EQ(XmlAttribute(settings, L"MP3", L"EncMode").value_or(L""), L"0");
 
   // The next start adds a folder without its sub-folders.
   const std::wstring top = FolderOfWavs(L"top", {L"a.wav"});
   CreateDirectoryW((top + L"\\sub").c_str(), nullptr);
   CopyFileW((top + L"\\a.wav").c_str(), (top + L"\\sub\\b.wav").c_str(), FALSE);
   ASSERT_TRUE(Launch({top}));
-  ExitByClick(*program);
+  ASSERT_TRUE(ClickChildAt(main, RECT{275, 2, 275 + 17, 2 + 14})) << "Ember's close button";
+  EXPECT_TRUE(runner.WaitForExit(*program));
   const auto files = FilesOf(folder.ReadPlaylist());
   auto listed = [&](const wchar_t* name) {
     return std::count_if(files.begin(), files.end(),
