@@ -73,6 +73,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void AttachOptions();
   // Shows the options window (Ctrl+P, "Preferences...").
   void ShowPrefsExecute();
+  static constexpr uint32_t kPrepareOptionsDelayMs = 1000;
   // The language Name ("Lang\<Name>.ini") applied to the windows.
   void LoadLanguage(const std::wstring& Name);
   void LoadLanguageFile(const std::wstring& FileName);
@@ -254,6 +255,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // A hand-over received: run once the first showing is through, never inside
   // another one.
   void RunHandOvers();
+  // Makes the options window's own window once the start is over.
+  void PrepareOptionsWhenIdle();
   void EndSession();
   void ShowMainMenu();
   void DockPlaylist();

@@ -4,6 +4,7 @@
 #include "app/options_bridge.h"
 #include "app/skin_list.h"
 #include "app/skin_loading.h"
+#include "framework/timer.h"
 #include "windows/options/options_form.h"
 #include "windows/playlist/playlist_form.h"
 
@@ -19,6 +20,7 @@ void TTavrinMainForm::AttachOptions() {
   SetSkinOptions(bridge->SkinOptions());
   // The skins page follows the list of skins and the facts of the one loaded,
   // whoever changes them (the skins menu, the N and M keys, the loader).
+  PrepareOptionsWhenIdle();
   SkinListModel().OnChange = [] {
     // A hidden window's list is filled when it is shown.
     if (!Options || !Options->Visible()) return;
@@ -29,6 +31,18 @@ void TTavrinMainForm::AttachOptions() {
     Options->ShowSkinListing(listing);
     Options->ShowSkinInfo(list.SkinInfo());
   };
+}
+
+void TTavrinMainForm::PrepareOptionsWhenIdle() {
+  // The options window's frame and first page take a good tenth of a second
+  // to make: made a moment after the start, when nothing waits for them, its
+  // first showing is as quick as any later one.
+  auto* timer = new TTimer(this);
+  timer->SetInterval(kPrepareOptionsDelayMs);
+  timer->SetOnTimer([timer](TObject*) {
+    timer->SetEnabled(false);
+    if (Options && !Options->HandleAllocated()) Options->HandleNeeded();
+  });
 }
 
 void TTavrinMainForm::ShowPrefsExecute() {
