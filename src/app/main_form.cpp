@@ -161,8 +161,13 @@ void TTavrinMainForm::CreateControls() {
   button(PLBut, L"PLBut", 3, [this] { TogglePlaylist(); });
   button(ShuffleToggle, L"ShuffleToggle", 3, nullptr);
   button(RepeatToggle, L"RepeatToggle", 3, nullptr);
-  for (TImageBut* toggle : {EQBut, PLBut, ShuffleToggle, RepeatToggle})
+  // Their light shows what they switch, set by the program: a click only
+  // presses them (a push button's click would put the light out again after
+  // the handler lit it).
+  for (TImageBut* toggle : {EQBut, PLBut, ShuffleToggle, RepeatToggle}) {
+    toggle->SetState(stCheck);
     toggle->SetControlType(ctManual);
+  }
   button(MainMenuBut, L"MainMenuBut", 4, [this] { ShowMainMenu(); });
   MainMenuBut->SetOnDblClick([this](TObject*) { OnProgCloseExecute(); });
   button(MinimizeBut, L"MinimizeBut", 4, [] { Application()->Minimize(); });
@@ -199,6 +204,13 @@ void TTavrinMainForm::CreateControls() {
   options.Include(ofAllowMultiSelect);
   options.Include(ofFileMustExist);
   OpenFile->SetOptions(options);
+  // The kinds the player opens, then everything.
+  OpenFile->SetFilter(
+      L"Audio files|*.mp1;*.mp2;*.mp3;*.wav;*.wma;*.ogg;*.mod;*.mo3;*.it;*.xm;*.s3m;*.mtm;*.umx;*.m3u"
+      L"|MPEG audio (*.mp1, *.mp2, *.mp3)|*.mp1;*.mp2;*.mp3|Wave (*.wav)|*.wav"
+      L"|Windows Media Audio (*.wma)|*.wma|Ogg Vorbis (*.ogg)|*.ogg"
+      L"|Modules (*.mod, *.mo3, *.it, *.xm, *.s3m, *.mtm, *.umx)|*.mod;*.mo3;*.it;*.xm;*.s3m;*.mtm;*.umx"
+      L"|Playlists (*.m3u)|*.m3u|All files (*.*)|*.*");
 
   PosTimer = new TTimer(this);
   PosTimer->SetName(L"PosTimer");

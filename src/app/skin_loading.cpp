@@ -255,8 +255,16 @@ void CutVisBackground(TTavrinMainForm* Form) {
   if (background && !background->Empty())
     CopySkinPiece(VisBackground->Canvas()->Handle(), 0, 0, box->Width(), box->Height(), background,
                   box->Left(), box->Top() - Form->BG->Top());
-  if (SpectrumVis) SpectrumVis->SetBackground(true, VisBackground);
-  if (ScopeVis) ScopeVis->SetBackground(true, VisBackground);
+  // The painters take this skin's display area whole.
+  if (SpectrumVis) {
+    SpectrumVis->SetSize(box->Width(), box->Height());
+    SpectrumVis->MaxHeight = box->Height();
+    SpectrumVis->SetBackground(true, VisBackground);
+  }
+  if (ScopeVis) {
+    ScopeVis->SetSize(box->Width(), box->Height());
+    ScopeVis->SetBackground(true, VisBackground);
+  }
 }
 
 // ---------------------------------------------------------------- outlines

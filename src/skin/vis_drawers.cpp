@@ -341,6 +341,12 @@ TVisPainter::TVisPainter(int32_t Width, int32_t Height)
 
 TVisPainter::~TVisPainter() = default;
 
+void TVisPainter::SetSize(int32_t Width, int32_t Height) {
+  if (FBackBuffer->Width() == Width && FBackBuffer->Height() == Height) return;
+  FBackBuffer = NewBuffer(Width, Height);
+  FBackgroundBmp = NewBuffer(Width, Height);
+}
+
 void TVisPainter::SetBackground(bool Use, TGraphic* Graphic) {
   UseBackground = Use;
   if (Graphic && !FBackgroundBmp->Empty()) FBackgroundBmp->Canvas()->Draw(0, 0, Graphic);

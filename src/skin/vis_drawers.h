@@ -38,6 +38,9 @@ class TVisPainter : public TObject {
   TBitmap* BackgroundBmp() const { return FBackgroundBmp.get(); }
   // UseBackground := Use; Graphic (when given) is drawn at (0, 0) of BackgroundBmp.
   void SetBackground(bool Use, TGraphic* Graphic);
+  // The frame's size: each skin gives the display area its own. The buffers
+  // are made anew (empty) at the new size.
+  void SetSize(int32_t Width, int32_t Height);
 
   TColor BackColor = 0;
   bool ClearBackground = true;

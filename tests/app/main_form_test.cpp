@@ -20,6 +20,7 @@
 #include "skin/slider.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_labels.h"
+#include "windows/playlist/playlist_form.h"
 #include "window_picture.h"
 
 namespace {
@@ -177,6 +178,30 @@ TEST(HandOver, TheRunningWindowIsNeverOurOwn) {
   own->HandleNeeded();
   EXPECT_EQ(FindRunningMainWindow(L"TTavrinMainForm", 0), nullptr);
   delete own;
+}
+
+}  // namespace
+
+namespace {
+
+// The playlist button's light follows the window whichever way it was
+// toggled: a click on the button itself leaves it lit once the window shows.
+TEST_F(MainWindow, ThePlaylistButtonShowsWhetherThePlaylistIsShown) {
+  Playlist = new TPlaylist(nullptr, form, nullptr);
+  form->PLBut->SetBounds(0, 0, 20, 20);  // no skin here
+  auto click = [&] {
+    SendMessageW(form->PLBut->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageW(form->PLBut->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  };
+  for (bool shown : {true, false, true}) {
+    click();
+    EXPECT_EQ(Playlist->Visible(), shown);
+    EXPECT_EQ(form->PLBut->Checked(), shown);
+  }
+  form->TogglePlaylist();
+  EXPECT_FALSE(form->PLBut->Checked());
+  delete Playlist;
+  Playlist = nullptr;
 }
 
 }  // namespace

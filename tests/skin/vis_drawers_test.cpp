@@ -330,3 +330,29 @@ TEST(Visualisation, BuiltInSkinPicture) {
 }
 
 }  // namespace
+
+namespace {
+
+// A skin with a wider display area gives the painters its size: the
+// oscilloscope reaches its right edge, and the spectrum draws on it.
+TEST(Visualisation, PaintersTakeANewDisplaySize) {
+  constexpr int wide = 148, high = 30;
+  TSpectrum spectrum(kWidth, kHeight);
+  TOscilloScope scope(kWidth, kHeight);
+  spectrum.SetSize(wide, high);
+  scope.SetSize(wide, high);
+  for (TVisPainter* painter : std::initializer_list<TVisPainter*>{&spectrum, &scope}) {
+    EXPECT_EQ(painter->BackBuffer()->Width(), wide);
+    EXPECT_EQ(painter->BackBuffer()->Height(), high);
+    EXPECT_EQ(painter->BackgroundBmp()->Width(), wide);
+  }
+  const std::vector<float> wave(512, 0.5f);
+  scope.Draw(nullptr, wave.data(), wave.size(), high / 2, 0);
+  int lastInk = -1;
+  for (int x = 0; x < wide; ++x)
+    for (int y = 0; y < high; ++y)
+      if (PixelOf(scope.BackBuffer(), x, y) != scope.BackColor) lastInk = x;
+  EXPECT_GE(lastInk, wide - 2) << "the line stops where the old size ended";
+}
+
+}  // namespace
