@@ -623,12 +623,15 @@ void TTavrinMainForm::Fwd_5_secExecute() {
   if (!AudioPlayer || AudioPlayer->PlayerMode() != pmPlaying) return;
   SeekingBar->SetValue(ClampToInt(AudioPlayer->GetPosition()) + 5000);
   AudioPlayer->SetPosition(static_cast<uint32_t>(SeekingBar->Value()));
+  // The display follows the jump now, not at the next tick of its timer.
+  UpdateTimeExecute();
 }
 
 void TTavrinMainForm::Back_5_secExecute() {
   if (!AudioPlayer || AudioPlayer->PlayerMode() != pmPlaying) return;
   SeekingBar->SetValue(ClampToInt(AudioPlayer->GetPosition()) - 5000);
   AudioPlayer->SetPosition(static_cast<uint32_t>(SeekingBar->Value()));
+  UpdateTimeExecute();
 }
 
 void TTavrinMainForm::SetPlaybackSpeed(uint8_t Percent) {

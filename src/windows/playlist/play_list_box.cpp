@@ -244,6 +244,8 @@ void TPlayListBox::UpdateScrollRange() {
     try {
       if (int64_t{count} - FSlider->Value() < FVisibleRows) FSlider->SetValue(count - FVisibleRows);
       FSlider->SetMaxValue(FMaxTop);
+      // An empty list has nothing to scroll to: no thumb.
+      if (FSlider->ThumbVisible() != (count > 0)) FSlider->SetThumbVisible(count > 0);
     } catch (...) {
       FSyncingSlider = false;
       throw;

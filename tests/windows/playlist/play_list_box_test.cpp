@@ -179,6 +179,12 @@ TEST_F(PlayListBoxTest, WheelAndSliderScrollInStep) {
   box->SetItemIndex(2);
   box->GoToCurrent();
   EXPECT_EQ(box->TopIndex(), 0);
+  // An empty list shows no thumb; the first entry brings it back.
+  EXPECT_TRUE(slider->ThumbVisible());
+  box->List()->Clear();
+  EXPECT_FALSE(slider->ThumbVisible());
+  Fill(1);
+  EXPECT_TRUE(slider->ThumbVisible());
 }
 
 TEST_F(PlayListBoxTest, FindsATitleIgnoringCase) {
