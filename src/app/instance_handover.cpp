@@ -57,6 +57,9 @@ HWND FindRunningMainWindow(const wchar_t* ClassName, DWORD WaitMs) {
 }
 
 void BringWindowToFront(HWND Window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(Window, &process);
+  if (process) AllowSetForegroundWindow(process);
   if (IsIconic(Window))
     ShowWindowAsync(Window, SW_SHOWNORMAL);
   else
@@ -83,9 +86,13 @@ bool SendCopyDataFileList(HWND Window, HWND Sender, const std::wstring& Text, UI
                              TimeoutMs, &answer) != 0;
 }
 
+bool IsCopyDataFileList(const COPYDATASTRUCT* Data) {
+  return Data && (Data->dwData & 0xFF) == kFileListData;
+}
+
 std::vector<std::wstring> SplitCopyDataFileList(const COPYDATASTRUCT* Data) {
   std::vector<std::wstring> items;
-  if (!Data || (Data->dwData & 0xFF) != kFileListData || !Data->lpData) return items;
+  if (!IsCopyDataFileList(Data) || !Data->lpData) return items;
   const size_t units = std::min<size_t>(Data->cbData / sizeof(wchar_t), kMaxTextUnits);
   const auto* text = static_cast<const wchar_t*>(Data->lpData);
   size_t length = 0;

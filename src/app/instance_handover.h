@@ -19,8 +19,9 @@ bool AnotherInstanceRuns();
 // caption does not hide it. Waits up to WaitMs for it (a first instance that
 // is still starting). nullptr when there is none.
 HWND FindRunningMainWindow(const wchar_t* ClassName, DWORD WaitMs);
-// Brings Window to the front, restoring it when minimised; never blocks on a
-// window that does not answer.
+// Lets Window's process take the foreground and brings Window to the front
+// (the receiver of the hand-over restores itself: a window hidden by the
+// minimise is not iconic); never blocks on a window that does not answer.
 void BringWindowToFront(HWND Window);
 
 // The hand-over text of Params (program arguments 1..n).
@@ -28,6 +29,9 @@ std::wstring BuildCopyDataText(const std::vector<std::wstring>& Params);
 // Sends the hand-over to Window from Sender; false when Window did not answer
 // within TimeoutMs (or refused it).
 bool SendCopyDataFileList(HWND Window, HWND Sender, const std::wstring& Text, UINT TimeoutMs);
+// Whether a received record is a hand-over (dwData's low byte 1), even an
+// empty one.
+bool IsCopyDataFileList(const COPYDATASTRUCT* Data);
 // The items of a received record, read within cbData: the text ends at its
 // zero or at cbData, whichever comes first; a last item without its "|" is
 // taken too; empty items are dropped. Nothing for a record that is not a

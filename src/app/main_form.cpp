@@ -10,6 +10,7 @@
 #include "app/skin_list.h"
 #include "app/skin_loading.h"
 #include "engine/bass_player.h"
+#include "foundation/file_replace.h"
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
@@ -45,6 +46,11 @@ namespace {
 
 // Posted to the main window to run the hand-overs received meanwhile.
 constexpr UINT kRunHandOvers = WM_APP + 0x101;
+// Posted to the main window when a second start asks for the player.
+constexpr UINT kComeToFront = WM_APP + 0x102;
+// A temporary file younger than this may belong to a save still running in
+// another instance.
+constexpr uint32_t kStaleTempFileSeconds = 5 * 60;
 // How long a second start waits for the running window to appear and to
 // take the hand-over before it starts as a full instance itself.
 constexpr DWORD kFindRunningWindowMs = 3000;
@@ -319,6 +325,7 @@ void TTavrinMainForm::FormCreate() {
     }
     // No running window answered: this start becomes a full instance.
   }
+  RemoveStaleReplacingFiles(AppDir, kStaleTempFileSeconds);
 
   CurrentSkin = root.ChildNode(L"Skin").ReadString(L"Name", DefaultSkinName);
   CurrentLanguage = appearance.ReadString(L"Language", L"English");
@@ -405,14 +412,28 @@ void TTavrinMainForm::LoadParams(const std::vector<std::wstring>& Params) {
 
 void TTavrinMainForm::WMCopyData(TMessage& Message) {
   Message.Result = 1;
-  std::vector<std::wstring> items =
-      SplitCopyDataFileList(reinterpret_cast<const COPYDATASTRUCT*>(Message.LParam));
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(Message.LParam);
+  // The sender cannot show a player that the minimise hid, nor always take
+  // the foreground for another process: the player comes back by itself,
+  // once the sender has its answer.
+  if (IsCopyDataFileList(data)) PostMessageW(Handle(), kComeToFront, 0, 0);
+  std::vector<std::wstring> items = SplitCopyDataFileList(data);
   if (items.empty()) return;
   // The sender waits while this runs: take the names and answer at once; the
   // adding runs from the message loop, after the first showing and after any
   // hand-over before it.
   FPendingHandOvers.push_back(std::move(items));
   if (FShown) PostMessageW(Handle(), kRunHandOvers, 0, 0);
+}
+
+void TTavrinMainForm::ComeToFront() {
+  // Before the first showing there is nothing to restore: the showing does it.
+  if (!FShown || FClosing) return;
+  const HWND application = Application()->Handle();
+  if (IsIconic(application) || !IsWindowVisible(application) || IsIconic(Handle()) ||
+      !IsWindowVisible(Handle()))
+    TavrinTrayIcon->RestoreMainForm();
+  SetForegroundWindow(Handle());
 }
 
 void TTavrinMainForm::RunHandOvers() {
@@ -474,6 +495,9 @@ void TTavrinMainForm::Dispatch(TMessage& Message) {
       return;
     case kRunHandOvers:
       RunHandOvers();
+      return;
+    case kComeToFront:
+      ComeToFront();
       return;
     case WM_SIZE:
       TTntForm::Dispatch(Message);

@@ -66,6 +66,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // by FormCreate is saved and closed), saved once at exit with the playlist.
   void LoadOptionsExecute(TObject* Sender);
   void SaveOptionsExecute();
+  // The settings part of SaveOptionsExecute; false when the document could
+  // not be opened, filled or written.
+  bool WriteSettings();
   // The options window's host; the window itself is made after the playlist
   // window, then AttachOptions makes the playlist window, the transport and
   // the skin loader read their options from it.
@@ -255,6 +258,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // A hand-over received: run once the first showing is through, never inside
   // another one.
   void RunHandOvers();
+  // A second start asked for the player: a minimised or hidden one is
+  // restored, and it comes to the front.
+  void ComeToFront();
   // Makes the options window's own window once the start is over.
   void PrepareOptionsWhenIdle();
   void EndSession();

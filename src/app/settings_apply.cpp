@@ -43,6 +43,21 @@ void LoadStoredSkin(TObject* Sender) {
     LoadNewSkin(DefaultSkinName, Sender);
 }
 
+// Settings that cannot be written cost this run's changes, never the run nor
+// the playlist's save: the failure is told by the file it failed to write (the
+// writer's own error would name its temporary file).
+void ReportSettingsNotSaved(HWND Owner) {
+  LocalizedMessageBox(Owner, L"CantSaveSettings", {SettingsFileName()}, MB_ICONERROR, L"Error");
+}
+
+void SaveSettingsOrReport(HWND Owner) {
+  try {
+    SaveSettingsXml();
+  } catch (const std::exception&) {
+    ReportSettingsNotSaved(Owner);
+  }
+}
+
 }  // namespace
 
 void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
@@ -75,15 +90,28 @@ void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
     }
   } catch (...) {
     LoadingOptions = false;
-    SaveSettingsXml();
+    SaveSettingsOrReport(Handle());
     throw;
   }
   LoadingOptions = false;
-  SaveSettingsXml();
+  // A start that cannot write its settings runs on; the exit tries again.
+  SaveSettingsOrReport(Handle());
 }
 
 void TTavrinMainForm::SaveOptionsExecute() {
-  OpenSettingsXml();
+  // Each save runs whatever became of the other, and the playlist is on disk
+  // before any box waits for the user; the playlist reports its own failure.
+  const bool settingsSaved = WriteSettings();
+  if (Playlist && !FKeepLastPlaylist) Playlist->SavePlaylist(DefaultPlaylistFile);
+  if (!settingsSaved) ReportSettingsNotSaved(Handle());
+}
+
+bool TTavrinMainForm::WriteSettings() {
+  try {
+    OpenSettingsXml();
+  } catch (const std::exception&) {
+    return false;
+  }
   try {
     TXMLNode root = SettingsDoc->DocumentElement();
     root.ForceChild(L"Skin").SetAttribute(L"Name", CurrentSkin);
@@ -101,10 +129,14 @@ void TTavrinMainForm::SaveOptionsExecute() {
       size.WriteInteger(L"Width", Playlist->ClientWidth());
       size.WriteInteger(L"Height", Playlist->ClientHeight());
     }
-  } catch (...) {
+  } catch (const std::exception&) {
     DiscardSettingsXml();
-    throw;
+    return false;
   }
-  SaveSettingsXml();
-  if (Playlist && !FKeepLastPlaylist) Playlist->SavePlaylist(DefaultPlaylistFile);
+  try {
+    SaveSettingsXml();
+  } catch (const std::exception&) {
+    return false;
+  }
+  return true;
 }

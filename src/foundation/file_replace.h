@@ -2,6 +2,7 @@
 // temporary file in the same folder, which then replaces the file in one move.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -18,3 +19,13 @@ class TStream;
 void WideWriteFileReplacing(const std::wstring& FileName,
                             const std::function<void(TStream& Stream)>& Write,
                             const std::function<void()>& BeforeReplace = nullptr);
+
+// Whether Name (without folder) is one of the temporary names the rewrites
+// make: "tav", one to four hex digits, ".tmp", in any letter case. The XML
+// document's save makes the same names.
+bool IsReplacingTempName(const std::wstring& Name);
+// Removes the temporary files a rewrite left when its process was killed
+// before the move: files in Folder with those names, last written at least
+// MinAgeSeconds ago, and open nowhere (one still being written by another
+// running instance stays). The number removed.
+int RemoveStaleReplacingFiles(const std::wstring& Folder, uint32_t MinAgeSeconds);

@@ -25,6 +25,17 @@ void WriteDefaultSettings(const std::wstring& FileName) {
   WideWriteFileReplacing(FileName, [&](TStream& Stream) { resource.SaveToStream(&Stream); });
 }
 
+// The built-in default parsed in memory, for a folder that takes no file.
+std::unique_ptr<TXMLDocument> DefaultSettingsDocument() {
+  TTntResourceStream resource(GetModuleHandleW(nullptr), L"TAVRINXML", L"TXT");
+  const auto* bytes = static_cast<const unsigned char*>(resource.Memory());
+  // The resource is plain ASCII.
+  std::wstring text(bytes, bytes + resource.Size());
+  auto document = std::make_unique<TXMLDocument>(nullptr);
+  document->LoadFromXML(text);
+  return document;
+}
+
 void ClearReadOnly(const std::wstring& FileName) {
   uint32_t attributes = WideFileGetAttr(FileName);
   if (attributes == 0xFFFFFFFF) return;
@@ -91,8 +102,18 @@ void OpenSettingsXml() {
     return;
   }
   const std::wstring fileName = SettingsFileName();
-  if (!WideFileExists(fileName)) WriteDefaultSettings(fileName);
-  std::unique_ptr<TXMLDocument> document = LoadSettings(fileName);
+  std::unique_ptr<TXMLDocument> document;
+  if (!WideFileExists(fileName)) {
+    try {
+      WriteDefaultSettings(fileName);
+    } catch (const std::exception&) {
+      // A folder that takes no file (read-only, full, or a folder where the
+      // file should be) still gives the defaults; saving the bracket fails
+      // and is reported there.
+      document = DefaultSettingsDocument();
+    }
+  }
+  if (!document) document = LoadSettings(fileName);
   if (!document) {
     if (!ReplaceWithDefault())
       throw EXMLDocError(L"The settings file \"%s\" is damaged and cannot be replaced.",

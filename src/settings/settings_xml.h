@@ -18,7 +18,8 @@ extern TXMLDocument* SettingsDoc;
 void SetSettingsFolder(const std::wstring& Folder);
 std::wstring SettingsFileName();
 
-// Writes the built-in default first when the file is missing. A file that does
+// Writes the built-in default first when the file is missing; when it cannot
+// be written, the bracket works on the default in memory. A file that does
 // not parse, breaks the XML document's bounds (its size, the attributes of one
 // element) or has no APP root is kept as "Tavrin.xml.bak" and replaced by the
 // default. Raises when the file cannot be read, written or replaced.

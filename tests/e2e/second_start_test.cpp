@@ -66,6 +66,24 @@ TEST_F(E2ETest, SecondStartHandsFolderAndFileToTheFirstWhichPlaysTheFile) {
   EXPECT_EQ(FilesOf(folder.ReadPlaylist()), std::vector<std::wstring>{Lower(song)});
 }
 
+TEST_F(E2ETest, SecondStartBringsAMinimisedPlayerBack) {
+  const std::wstring song = Wav(L"song.wav");
+  Program* first = Start({}, CaptureTo(L"first.wav"));
+  ASSERT_NE(first, nullptr);
+  HWND main = first->MainWindow();
+  ASSERT_TRUE(ClickChildAt(main, skin.Main(L"MinimizeBut")));
+  ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindowVisible(main); }, 5000));
+
+  Program* second = runner.Start(folder.Exe(), {song});
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(runner.WaitForExit(*second, 5000));
+  EXPECT_TRUE(CaptureSounds(L"first.wav"));
+  EXPECT_TRUE(runner.WaitUntil([&] { return GetForegroundWindow() == main; }, 5000))
+      << "the player did not come to the front";
+  EXPECT_TRUE(IsWindowVisible(main) && !IsIconic(GetWindow(main, GW_OWNER)));
+  ExitByClick(*first);
+}
+
 TEST_F(E2ETest, MultiInstanceSettingGivesTwoRunningPrograms) {
   folder.Write(L"Tavrin.xml",
                Replace(DefaultSettings(), "MultiInstance=\"False\"", "MultiInstance=\"True\""));
