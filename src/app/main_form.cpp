@@ -87,6 +87,16 @@ void SortOutParam(const std::wstring& Item, std::vector<std::wstring>& Files) {
     Files.push_back(Item);
 }
 
+// The names for one message: one a line, the first few only, so that a
+// command line of thousands of missing names still gives a box that fits.
+std::wstring MissingNames(const std::vector<std::wstring>& Names) {
+  constexpr size_t kShown = 10;
+  std::wstring text;
+  for (size_t i = 0; i < Names.size() && i < kShown; ++i) text += (i ? L"\r\n" : L"") + Names[i];
+  if (Names.size() > kShown) text += L"\r\n...";
+  return text;
+}
+
 bool IsEmptyFile(const std::wstring& FileName) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   return GetFileAttributesExW(FileName.c_str(), GetFileExInfoStandard, &data) &&
@@ -369,17 +379,12 @@ void TTavrinMainForm::FormCreate() {
 
 void TTavrinMainForm::FormShow() {
   const std::vector<std::wstring> params = CommandLineParams();
-  // Files replace the playlist; folders alone are added to the last one.
-  const bool onlyFolders =
-      std::all_of(params.begin(), params.end(), [](const std::wstring& P) { return WideDirectoryExists(P); });
-  if (params.empty()) {
-    LoadListExecute();
-    LoadOptionsExecute(this);
-  } else {
-    if (onlyFolders) LoadListExecute();
-    LoadOptionsExecute(this);
-    LoadParams(params);
-  }
+  // The last playlist is loaded also when the command line names files: they
+  // replace it only once they give an entry, so a name that does not exist or
+  // a list that cannot be read leaves the user's list, and the exit saves it.
+  LoadListExecute();
+  LoadOptionsExecute(this);
+  if (!params.empty()) LoadParams(params);
   FShown = true;
   if (!FPendingHandOvers.empty()) PostMessageW(Handle(), kRunHandOvers, 0, 0);
 }
@@ -394,8 +399,8 @@ void TTavrinMainForm::LoadListExecute() {
     readable = false;
   }
   if (readable) return;
-  list->Clear();
-  // The user's list is kept aside, where the exit save cannot overwrite it.
+  // What was read before the damage stays in the list; the user's file is
+  // kept aside whole, where the exit save cannot overwrite it.
   const std::wstring aside = DefaultPlaylistFile + L".bak";
   if (!MoveFileExW(DefaultPlaylistFile.c_str(), aside.c_str(), MOVEFILE_REPLACE_EXISTING))
     FKeepLastPlaylist = true;
@@ -406,8 +411,14 @@ void TTavrinMainForm::LoadListExecute() {
 void TTavrinMainForm::LoadParams(const std::vector<std::wstring>& Params) {
   if (!Playlist) return;
   std::vector<std::wstring> files;
-  for (const std::wstring& param : Params) SortOutParam(param, files);
+  std::vector<std::wstring> missing;
+  for (const std::wstring& param : Params) {
+    if (!WideDirectoryExists(param) && !WideFileExists(param)) missing.push_back(param);
+    SortOutParam(param, files);
+  }
   Playlist->AddFileListAndPlayIt(files);
+  if (!missing.empty())
+    LocalizedMessageBox(Handle(), L"CantFindFile", {MissingNames(missing)}, MB_ICONERROR, L"Error");
 }
 
 void TTavrinMainForm::WMCopyData(TMessage& Message) {

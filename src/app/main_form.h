@@ -56,11 +56,13 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void FormCreate();
   void FormShow();
   // Appends the last playlist (DefaultPlaylistFile) when it exists. A file
-  // that cannot be read is moved aside as "<name>.bak" (so the exit save does
-  // not overwrite the user's list) and the playlist starts empty.
+  // that cannot be read to its end is moved aside as "<name>.bak" (so the exit
+  // save does not overwrite the user's list), "PlaylistIsInvalid" says so, and
+  // the playlist holds what was read before the damage.
   void LoadListExecute();
   // The command line's folders go to the playlist at once, its files replace
-  // the playlist and the first of them plays.
+  // the playlist (when they give an entry) and the first of them plays. Names
+  // that do not exist are reported together in one "CantFindFile".
   void LoadParams(const std::vector<std::wstring>& Params);
   // The settings: applied once at the first showing (the document left open
   // by FormCreate is saved and closed), saved once at exit with the playlist.

@@ -58,6 +58,21 @@ bool TTntTextReader::DecodeNextPiece() {
   }
 }
 
+bool TTntTextReader::StoppedEarly() {
+  if (!FEndOfText) return false;
+  auto notZero = [](char c) { return c != 0; };
+  if (FTextAfterNul || std::any_of(FRaw.begin(), FRaw.end(), notZero)) return true;
+  std::string chunk;
+  while (FBytesLeft > 0) {
+    const int32_t size = static_cast<int32_t>(std::min<int64_t>(FBytesLeft, 65536));
+    chunk.resize(static_cast<size_t>(size));
+    FStream->ReadBuffer(chunk.data(), size);
+    FBytesLeft -= size;
+    if (std::any_of(chunk.begin(), chunk.end(), notZero)) return true;
+  }
+  return false;
+}
+
 bool TTntTextReader::ReadLine(std::wstring& Line) {
   Line.clear();
   bool started = false;
@@ -81,6 +96,7 @@ bool TTntTextReader::ReadLine(std::wstring& Line) {
     if (p == end) continue;  // the line goes on in the next piece
     if (*p == L'\0') {
       FEndOfText = true;
+      FTextAfterNul = std::any_of(p + 1, end, [](wchar_t c) { return c != L'\0'; });
       FText.clear();
       FPos = 0;
       return started;

@@ -23,6 +23,12 @@ class TTntTextReader {
   // the stream runs short or a line exceeds MaxLineLength characters.
   bool ReadLine(std::wstring& Line);
 
+  // After the last line: true when a NUL ended the text while something other
+  // than NULs follows it, i.e. the text stopped before the stream's end (a
+  // damaged file) rather than at a terminating zero. Reads what is left of the
+  // stream, in chunks, up to the first byte that is not zero.
+  bool StoppedEarly();
+
   static constexpr size_t MaxLineLength = size_t{1} << 20;
 
  private:
@@ -36,4 +42,5 @@ class TTntTextReader {
   size_t FPos = 0;
   bool FSkipLF = false;     // the last line ended with CR: an LF next belongs to it
   bool FEndOfText = false;  // a NUL was met
+  bool FTextAfterNul = false;  // the piece held more than NULs after it
 };

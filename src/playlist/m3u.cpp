@@ -135,6 +135,10 @@ bool ReadExtendedM3U(const std::wstring& FileName, const std::function<void(TEle
     haveInfo = false;
     if (FileNameFitsElem(elem.FileName)) Add(elem);
   }
+  // A zero in the middle is damage (a crash mid-write, a bad sector), not the
+  // end of the list: a caller that took it for the end would save the cut.
+  if (reader.StoppedEarly())
+    throw EPlaylistError(L"\"%s\" is damaged: its text stops before the end of the file", {playlist});
   return true;
 }
 

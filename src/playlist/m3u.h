@@ -29,9 +29,11 @@ TAVRIN_DECLARE_EXCEPTION(EPlaylistError, Exception);
 
 // Hands each entry to Add in file order; false (nothing read) when the first
 // line does not begin with "#". Raises EFOpenError when the file cannot be
-// opened, EPlaylistError when it has no lines or an empty first line, and
-// EConvertError "'%s' is not a valid integer value" for a bad duration, after
-// the entries before it were handed over.
+// opened, EPlaylistError when it has no lines or an empty first line, or when
+// a NUL ends its text before the end of the file (anything but zeros after
+// it), and EConvertError "'%s' is not a valid integer value" for a bad
+// duration; the last two after the entries before them were handed over, so
+// a caller can tell a list read to its end from one that stopped early.
 bool ReadExtendedM3U(const std::wstring& FileName, const std::function<void(TElem& Elem)>& Add);
 
 // Entry(i) for i in 0..Count-1. Raises EFCreateError "Cannot create file "%s". %s"

@@ -243,11 +243,45 @@ TEST(ExtendedM3U, LinesArePairedByPositionAndBlankLinesSkipped) {
        L"#EXTM3U\r\n#EXTINF:1,a\r\n\r\n#EXTINF:3,c\r\nC:\\c.mp3\r\n", {{L"c", L"C:\\c.mp3", 3}}},
       {"empty path on the last pair", L"#EXTM3U\r\n#EXTINF:1,a\r\nC:\\a.mp3\r\n#EXTINF:2,b\r\n\r\n",
        {{L"a", L"C:\\a.mp3", 1}}},
-      {"text after a NUL is lost",
-       std::wstring(L"#EXTM3U\r\n#EXTINF:1,a\r\nC:\\a.mp3\r\n") + L'\0' + L"#EXTINF:2,b\r\nC:\\b.mp3\r\n",
+      {"zeros after the last line end the text",
+       std::wstring(L"#EXTM3U\r\n#EXTINF:1,a\r\nC:\\a.mp3\r\n") + std::wstring(300, L'\0'),
        {{L"a", L"C:\\a.mp3", 1}}},
   };
   for (const auto& c : cases) EXPECT_EQ(LoadText(dir, c.text), c.rows) << c.what;
+}
+
+// A zero with text after it is damage: the load fails after handing over
+// what came before, so a caller can keep the file rather than save the cut.
+TEST(ExtendedM3U, TextThatStopsBeforeTheEndOfTheFileFails) {
+  TempDir dir;
+  std::wstring pairs = L"#EXTM3U\r\n";
+  for (int i = 0; i < 2000; ++i) pairs += L"#EXTINF:1,t\r\nC:\\" + std::to_wstring(i) + L".mp3\r\n";
+  std::string random = "#EXTM3U\r\n";
+  uint32_t seed = 7;
+  for (int i = 0; i < 100000; ++i) random += static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+  const std::string list = "\xFF\xFE" + Utf16Le(pairs);
+  const struct {
+    const char* what;
+    std::string bytes;
+    bool damaged;
+  } cases[] = {
+      {"4 KB of zeros in the middle", list.substr(0, 40000) + std::string(4096, '\0') + list.substr(40000), true},
+      {"one zero character in the middle", list.substr(0, 40000) + std::string(2, '\0') + list.substr(40000), true},
+      {"a zero then one byte at the end", list + std::string(2, '\0') + "x", true},
+      {"#EXTM3U then random bytes", random, true},
+      {"zeros to the end", list + std::string(70000, '\0'), false},
+      {"an ANSI list ending in a zero", "#EXTM3U\r\n#EXTINF:1,a\r\nC:\\a.mp3\r\n" + std::string(1, '\0'), false},
+  };
+  for (const auto& c : cases) {
+    TCompList loaded;
+    bool failed = false;
+    try {
+      loaded.LoadFromFile(dir.WriteFile(L"list.m3u", c.bytes));
+    } catch (const Exception&) {
+      failed = true;
+    }
+    EXPECT_EQ(failed, c.damaged) << c.what;
+  }
 }
 
 TEST(ExtendedM3U, SavedPlaylistsReadBackEntryForEntry) {

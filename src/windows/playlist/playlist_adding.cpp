@@ -66,6 +66,14 @@ class TPathsBracket {
   bool FOpen = false;
 };
 
+void AppendEntries(TCompList& Target, const TCompList& Entries) {
+  TElem elem;
+  for (int32_t i = 0; i < Entries.Count(); ++i) {
+    Entries.GetElem(i, elem);
+    Target.Add(elem);
+  }
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- the queue
@@ -128,14 +136,7 @@ void TPlaylist::RecurseDir(const std::wstring& Folder) {
 
 void TPlaylist::AddFileListAndPlayIt(const std::vector<std::wstring>& Files) {
   if (Files.empty()) return;
-  RunAdd([this, Files] {
-    List()->Clear();
-    DoAddFiles(Files, true, false);
-    if (List()->Count() == 0) return;
-    FileList->SetItemIndex(0);
-    FileList->GoToCurrent();
-    HostOrNull().Play();
-  });
+  RunAdd([this, Files] { DoAddFiles(Files, true, true); });
 }
 
 void TPlaylist::DropFiles(const std::vector<std::wstring>& Names) {
@@ -154,44 +155,61 @@ void TPlaylist::DropFiles(const std::vector<std::wstring>& Names) {
 
 void TPlaylist::LoadListFile(const std::wstring& FileName) {
   RunAdd([this, FileName] {
-    List()->Clear();
-    LoadPlaylist(FileName);
+    TCompList loaded;
+    if (ReadPlaylist(loaded, FileName)) ReplaceEntries(loaded);
   });
 }
 
 // ---------------------------------------------------------------- the work
 
-void TPlaylist::DoAddFiles(const std::vector<std::wstring>& Files, bool AllowPlaylists,
+// A replacing add reads everything aside first: the list is replaced only by
+// content of at least one entry, so names that do not exist, files of no
+// known kind or a playlist that cannot be read leave the user's list alone.
+bool TPlaylist::DoAddFiles(const std::vector<std::wstring>& Files, bool AllowPlaylists,
                            bool Replace) {
   TCompList* list = List();
-  // Play and the change event close every add, also one that ends early.
-  auto finish = [this, list, Replace] {
-    if (Replace && list->Count() > 0) {
-      FileList->SetItemIndex(0);
-      HostOrNull().Play();
+  if (!Replace) {
+    try {
+      ReadEntries(*list, Files, AllowPlaylists);
+    } catch (...) {
+      list->Changed();
+      throw;
     }
     list->Changed();
-  };
-  try {
-    TEntryReader reader;
-    reader.SetModuleLength(FModuleLength);
-    if (Replace && !Files.empty()) list->Clear();
-    for (const std::wstring& name : Files) {
-      if (!KeepAdding()) break;
-      if (name.empty()) continue;
-      const TEntryKind kind = EntryKindOf(name);
-      if (kind == ekNone || !WideFileExists(name)) continue;
-      if (kind == ekPlaylist) {
-        if (AllowPlaylists) LoadPlaylist(name);
-        continue;
-      }
-      list->Add(reader.Read(name, kind));
-    }
-  } catch (...) {
-    finish();
-    throw;
+    return false;
   }
-  finish();
+  TCompList fresh;
+  if (!ReadEntries(fresh, Files, AllowPlaylists) || fresh.Count() == 0) return false;
+  ReplaceEntries(fresh);
+  FileList->SetItemIndex(0);
+  FileList->GoToCurrent();
+  HostOrNull().Play();
+  return true;
+}
+
+bool TPlaylist::ReadEntries(TCompList& Target, const std::vector<std::wstring>& Files,
+                            bool AllowPlaylists) {
+  TEntryReader reader;
+  reader.SetModuleLength(FModuleLength);
+  for (const std::wstring& name : Files) {
+    if (!KeepAdding()) return false;
+    if (name.empty()) continue;
+    const TEntryKind kind = EntryKindOf(name);
+    if (kind == ekNone || !WideFileExists(name)) continue;
+    if (kind == ekPlaylist) {
+      if (AllowPlaylists) ReadPlaylist(Target, name);
+      continue;
+    }
+    Target.Add(reader.Read(name, kind));
+  }
+  return true;
+}
+
+void TPlaylist::ReplaceEntries(const TCompList& Entries) {
+  TCompList* list = List();
+  list->Clear();
+  AppendEntries(*list, Entries);
+  list->Changed();
 }
 
 void TPlaylist::AddFolderFiles(const std::wstring& Dir, const std::vector<TFolderEntry>& Entries) {
@@ -218,24 +236,29 @@ void TPlaylist::DoRecurseDir(const std::wstring& Folder, TFolderGuard& Guard, in
 
 // ---------------------------------------------------------------- playlists
 
-// Read whole before anything reaches the list, so a file that breaks part-way
-// adds nothing and the list stays as it was.
 bool TPlaylist::LoadPlaylist(const std::wstring& FileName) {
+  TCompList* list = List();
+  const bool read = ReadPlaylist(*list, FileName);
+  list->Changed();
+  return read;
+}
+
+// Read whole before anything reaches Target, so a file that breaks part-way
+// (or is no list this program reads) adds nothing and says so.
+bool TPlaylist::ReadPlaylist(TCompList& Target, const std::wstring& FileName) {
   TCompList loaded;
+  bool read = false;
   try {
-    loaded.LoadFromFile(FileName);
+    read = loaded.LoadFromFile(FileName);
   } catch (const std::exception&) {
+    read = false;
+  }
+  if (!read) {
     LocalizedMessageBox(Handle(), L"PlaylistIsInvalid", {WideExtractFileName(FileName)},
                         MB_ICONERROR, L"Error");
     return false;
   }
-  TCompList* list = List();
-  TElem elem;
-  for (int32_t i = 0; i < loaded.Count(); ++i) {
-    loaded.GetElem(i, elem);
-    list->Add(elem);
-  }
-  list->Changed();
+  AppendEntries(Target, loaded);
   return true;
 }
 

@@ -84,11 +84,13 @@ class TPlaylist : public TTavrinForm {
   // Folder's files, then (when the settings say so) each subfolder's, depth
   // first; links and junctions are not entered, nor a folder seen before.
   void RecurseDir(const std::wstring& Folder);
-  // The hand-over: the list becomes Files and its first entry plays.
+  // The hand-over: the list becomes Files and its first entry plays; when
+  // Files give no entry at all the list stays as it was.
   void AddFileListAndPlayIt(const std::vector<std::wstring>& Files);
   // The names dropped on the list: folders first (recursively), then files.
   void DropFiles(const std::vector<std::wstring>& Names);
-  // "Load list...": the list becomes the playlist FileName.
+  // "Load list...": the list becomes the playlist FileName, or stays as it
+  // was when that cannot be read ("PlaylistIsInvalid").
   void LoadListFile(const std::wstring& FileName);
   // True while an add runs; the number of adds waiting behind it.
   bool Adding() const { return FAdding; }
@@ -193,7 +195,15 @@ class TPlaylist : public TTavrinForm {
 
   // Adding (playlist_adding.cpp).
   void RunAdd(TAddJob Job);
-  void DoAddFiles(const std::vector<std::wstring>& Files, bool AllowPlaylists, bool Replace);
+  // With Replace the files' entries replace the list (and the first plays)
+  // only when there is at least one; true when they did.
+  bool DoAddFiles(const std::vector<std::wstring>& Files, bool AllowPlaylists, bool Replace);
+  // Appends the entries of Files to Target; false when the adding was stopped.
+  bool ReadEntries(TCompList& Target, const std::vector<std::wstring>& Files, bool AllowPlaylists);
+  // Appends the playlist FileName to Target (no change event); when it cannot
+  // be read to its end, "PlaylistIsInvalid" says so and nothing is added.
+  bool ReadPlaylist(TCompList& Target, const std::wstring& FileName);
+  void ReplaceEntries(const TCompList& Entries);
   void DoRecurseDir(const std::wstring& Folder, TFolderGuard& Guard, int32_t Depth);
   void AddFolderFiles(const std::wstring& Dir, const std::vector<TFolderEntry>& Entries);
   TFolderWalker& Walker();

@@ -134,6 +134,56 @@ TEST_F(PlaylistFormTest, APlaylistThatFailsPartWayLeavesTheListAsItWas) {
   EXPECT_EQ(boxes[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
 }
 
+// Content that gives no entry never replaces the list; a list file that
+// cannot be read (also one refused for having no information lines) says so.
+TEST_F(PlaylistFormTest, ReplacingWithNothingReadableLeavesTheListAsItWas) {
+  TempDir dir;
+  const auto files = WavFiles(dir, L"abc");
+  const std::string paths = U8(files[0]) + "\r\n" + U8(files[1]) + "\r\n";
+  const std::wstring plain = dir.WriteFile(L"plain.m3u", paths);
+  const std::wstring marked = dir.WriteFile(L"marked.m3u", "\xEF\xBB\xBF" + paths);
+  const std::wstring bare = dir.WriteFile(L"bare.m3u", "#EXTM3U\r\n" + paths);
+  const std::wstring cut = dir.WriteFile(
+      L"cut.m3u", "#EXTM3U\r\n#EXTINF:1,a\r\n" + U8(files[0]) + "\r\n" + std::string(8, '\0') + "#EXTINF:1,b\r\n");
+  const std::wstring missing = dir.File(L"missing.wav");
+  const struct {
+    std::vector<std::wstring> handedOver;  // empty: "Load list..." of loaded
+    std::wstring loaded;
+    std::wstring box;
+  } cases[] = {
+      {{missing}, L"", L""},
+      {{dir.File(L"no such folder")}, L"", L""},
+      {{plain}, L"", L"plain.m3u"},
+      {{marked}, L"", L"marked.m3u"},
+      {{bare}, L"", L"bare.m3u"},
+      {{cut, missing}, L"", L"cut.m3u"},
+      {{}, plain, L"plain.m3u"},
+      {{}, bare, L"bare.m3u"},
+      {{}, cut, L"cut.m3u"},
+  };
+  for (const auto& c : cases) {
+    const std::string what = U8(c.handedOver.empty() ? c.loaded : c.handedOver[0]);
+    form->List()->Clear();
+    form->AddFilesExecute({files[0], files[1]}, true);
+    boxes.clear();
+    host.PlayedIndexes.clear();
+    if (c.handedOver.empty())
+      form->LoadListFile(c.loaded);
+    else
+      form->AddFileListAndPlayIt(c.handedOver);
+    EXPECT_EQ(FileNames(), (std::vector<std::wstring>{files[0], files[1]})) << what;
+    EXPECT_TRUE(host.PlayedIndexes.empty()) << what;
+    ASSERT_EQ(boxes.size(), c.box.empty() ? 0u : 1u) << what;
+    if (!c.box.empty()) {
+      EXPECT_EQ(boxes[0].Text, L"PlaylistIsInvalid: " + c.box);
+    }
+  }
+  // One name that gives an entry is enough to replace the list.
+  form->AddFileListAndPlayIt({missing, plain, files[2]});
+  EXPECT_EQ(FileNames(), std::vector<std::wstring>{files[2]});
+  EXPECT_EQ(host.PlayedIndexes, std::vector<int32_t>{0});
+}
+
 TEST_F(PlaylistFormTest, ListsSaveAndLoadThroughExtendedM3U) {
   TempDir dir;
   for (int i = 0; i < 3; ++i) {
