@@ -417,8 +417,27 @@ void TTavrinMainForm::LoadParams(const std::vector<std::wstring>& Params) {
     SortOutParam(param, files);
   }
   Playlist->AddFileListAndPlayIt(files);
-  if (!missing.empty())
-    LocalizedMessageBox(Handle(), L"CantFindFile", {MissingNames(missing)}, MB_ICONERROR, L"Error");
+  FMissingNames.insert(FMissingNames.end(), missing.begin(), missing.end());
+  ReportMissingNames();
+}
+
+// Hand-overs that arrive while the box is up add their names to the next box
+// instead of opening one inside it: a burst of starts gives a few boxes, not a
+// stack of hundreds.
+void TTavrinMainForm::ReportMissingNames() {
+  if (FReportingMissing) return;
+  FReportingMissing = true;
+  try {
+    while (!FMissingNames.empty()) {
+      const std::vector<std::wstring> names = std::move(FMissingNames);
+      FMissingNames.clear();
+      LocalizedMessageBox(Handle(), L"CantFindFile", {MissingNames(names)}, MB_ICONERROR, L"Error");
+    }
+  } catch (...) {
+    FReportingMissing = false;
+    throw;
+  }
+  FReportingMissing = false;
 }
 
 void TTavrinMainForm::WMCopyData(TMessage& Message) {

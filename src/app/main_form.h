@@ -263,6 +263,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // A second start asked for the player: a minimised or hidden one is
   // restored, and it comes to the front.
   void ComeToFront();
+  // One "CantFindFile" for the names gathered in FMissingNames.
+  void ReportMissingNames();
   // Makes the options window's own window once the start is over.
   void PrepareOptionsWhenIdle();
   void EndSession();
@@ -287,6 +289,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   std::unique_ptr<TOptionsBridge> FOptionsBridge;
   std::vector<std::vector<std::wstring>> FPendingHandOvers;
   bool FShown = false;
+  std::vector<std::wstring> FMissingNames;
+  bool FReportingMissing = false;
   // The last playlist could not be read nor moved aside: the exit save must
   // not overwrite it.
   bool FKeepLastPlaylist = false;
