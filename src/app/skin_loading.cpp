@@ -384,14 +384,17 @@ void LoadNewSkin(const std::wstring& SkinName, TObject* Sender) {
 }
 
 bool LoadSkinOrDefault(const std::wstring& SkinName, TObject* Sender) {
+  std::wstring reason;
   try {
     LoadNewSkin(SkinName, Sender);
     return true;
-  } catch (const ESkinError&) {
+  } catch (const ESkinError& Error) {
     if (SkinName == DefaultSkinName) throw;
+    reason = Error.Message();
   }
-  LocalizedMessageBox(TavrinMainForm ? TavrinMainForm->Handle() : nullptr, L"SkinIsNotValid", {},
-                      MB_ICONERROR, L"Error");
+  // The user is told what is wrong with it: its files are all there.
+  LocalizedMessageBox(TavrinMainForm ? TavrinMainForm->Handle() : nullptr, L"SkinCannotBeUsed",
+                      {reason}, MB_ICONERROR, L"Error");
   LoadNewSkin(DefaultSkinName, Sender);
   return false;
 }
