@@ -265,18 +265,27 @@ void TTavrinMainForm::CreateMenus() {
   MainMenu = new TTntPopupMenu(this);
   MainMenu->SetName(L"MainMenu");
   TMenuItem* root = MainMenu->Items();
+  // Separators have no name: nothing translates them.
+  auto separator = [this](TMenuItem* Parent) {
+    auto* line = new TTntMenuItem(this);
+    line->SetCaption(L"-");
+    Parent->Add(line);
+  };
   item(root, L"AboutTavrinMI", L"About Tavrin...", nullptr);
+  separator(root);
   TMenuItem* play = item(root, L"PlayMI", L"Play", [] {});
   play->SetEnabled(true);
   item(play, L"PlayFileMI", L"File...", nullptr);
   item(play, L"PlayDirectoryMI", L"Folder...", nullptr);
   item(play, L"PlayURLMI", L"URL...", nullptr);
   item(play, L"PlayCDMI", L"Audio CD", nullptr);
+  separator(root);
   TogglePlaylistMI = item(root, L"TogglePlaylistMI", L"Playlist", [this] { TogglePlaylist(); });
   item(root, L"ToggleEqualizerMI", L"Equalizer", nullptr);
   item(root, L"ToggleSpecialEffectsMI", L"Sound effects", nullptr);
   item(root, L"ToggleTextEditorMI", L"Lyrics editor", nullptr);
   item(root, L"CDExtractorMI", L"CD extractor", nullptr);
+  separator(root);
   ShowPrefs = new TTntAction(this);
   ShowPrefs->SetName(L"ShowPrefs");
   ShowPrefs->SetActionList(Actions);
@@ -287,6 +296,7 @@ void TTavrinMainForm::CreateMenus() {
   DefaultSkinMI = item(SkinsMI, L"DefaultSkinMI", DefaultSkinName, [] {});
   DefaultSkinMI->SetRadioItem(true);
   DefaultSkinMI->SetChecked(true);
+  separator(root);
   ExitMI = item(root, L"ExitMI", L"Exit", [this] { OnProgCloseExecute(); });
 
   RepeatMenu = new TTntPopupMenu(this);
