@@ -310,6 +310,7 @@ TEST_F(Skins, TheSecondSkinAppliesItsDescriptionAndTheBuiltInOneTakesItBack) {
   ShowWindows();
   options.SkinFont = true;
   ASSERT_FALSE(FontInstalled(L"Ember Pixel"));
+  const int32_t ownWidth = Playlist->ClientWidth(), ownHeight = Playlist->ClientHeight();
   LoadNewSkin(L"Ember", form);
   EXPECT_EQ(CurrentSkin, L"Ember");
   EXPECT_EQ(form->ClientWidth() * 1000 + form->ClientHeight(), 300164);
@@ -345,6 +346,9 @@ TEST_F(Skins, TheSecondSkinAppliesItsDescriptionAndTheBuiltInOneTakesItBack) {
   LoadNewSkin(DefaultSkinName, form);
   EXPECT_EQ(form->ClientWidth(), defaultSize.cx);
   EXPECT_EQ(form->ClientHeight(), defaultSize.cy);
+  // The fixed playlist's size went with its skin.
+  EXPECT_EQ(Playlist->ClientWidth(), ownWidth);
+  EXPECT_EQ(Playlist->ClientHeight(), ownHeight);
   EXPECT_EQ(form->VolumeBar->Orientation(), soVertical);
   EXPECT_FALSE(HasRegion(form));
   EXPECT_FALSE(HasRegion(Playlist));

@@ -122,6 +122,11 @@ class TPlaylist : public TTavrinForm {
   void StepFontSize(int32_t Delta);
   // Both fonts of the rows take Size points; rows are twice as high.
   void ApplyFontSize(int32_t Size);
+  // The client size the user gave the window under the last skin that let
+  // them size it; a skin of fixed size sets its own, and the next sizeable
+  // skin brings this one back.
+  SIZE UserClientSize{0, 0};
+  bool SizedBySkin = false;
   // Places the menu buttons, the close button and the find box again from
   // their skin positions.
   void FormResize();

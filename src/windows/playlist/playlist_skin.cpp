@@ -108,8 +108,16 @@ void ApplyPlaylistSkinOptions(TPlaylist* Form, const TCoolIni& Ini, const std::w
   Form->Constraints()->SetMinWidth(minSize.x);
   Form->Constraints()->SetMinHeight(minSize.y);
   if (!resizable) {
+    if (!Form->SizedBySkin)
+      Form->UserClientSize = SIZE{Form->ClientWidth(), Form->ClientHeight()};
+    Form->SizedBySkin = true;
     Form->SetClientWidth(minSize.x);
     Form->SetClientHeight(minSize.y);
+  } else if (Form->SizedBySkin) {
+    // The fixed skin's size goes with it.
+    Form->SizedBySkin = false;
+    Form->SetClientWidth(std::max<int32_t>(Form->UserClientSize.cx, minSize.x));
+    Form->SetClientHeight(std::max<int32_t>(Form->UserClientSize.cy, minSize.y));
   }
 
   const std::pair<TImageBut*, const wchar_t*> buttons[] = {
