@@ -2,7 +2,9 @@
 // as it is drawn with the icons loaded and cleared.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "app/main_form.h"
 #include "framework/image_list.h"
@@ -12,6 +14,7 @@
 #include "test_support.h"
 #include "unicode_controls/tnt_menus.h"
 #include "window_picture.h"
+#include "windows/playlist/playlist_form.h"
 
 namespace {
 
@@ -96,6 +99,56 @@ TEST_F(MenuIcons, TheItemsShowTheIconsWhileLoaded) {
   form->ClearMenuIcons();
   EXPECT_EQ(form->MMenuIcons->Count(), 0);
   EXPECT_EQ(ShowMainMenu(L"main_menu_no_icons.png"), 0);
+}
+
+// The playlist's "Delete" menu as drawn: its shortcut stands apart from its
+// longest caption ("Delete Selected" and "Del" once ran together).
+TEST_F(MenuIcons, ThePlaylistMenusKeepShortcutsApartFromCaptions) {
+  Playlist = new TPlaylist(nullptr, form, nullptr);
+  static MemoryBitmap* shot;
+  static int step;
+  MemoryBitmap bitmap(300, 60);
+  shot = &bitmap;
+  step = 0;
+  UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (!FindWindowW(L"#32768", nullptr)) return;
+    if (step == 1) {
+      HDC screen = GetDC(nullptr);
+      BitBlt(shot->DC(), 0, 0, shot->Width(), shot->Height(), screen, 20, 20, SRCCOPY);
+      ReleaseDC(nullptr, screen);
+    } else if (step >= 2) {
+      EndMenu();
+    }
+    ++step;
+  });
+  Playlist->DelMenu->Popup(20, 20);
+  KillTimer(nullptr, timer);
+  testing_support::PumpPendingMessages();
+  const std::wstring file = files.File(L"playlist_delete_menu.png");
+  EXPECT_TRUE(testing_support::SaveDCPicture(bitmap.DC(), bitmap.Width(), bitmap.Height(), file));
+  testing_support::KeepPicture(file, L"playlist_delete_menu.png");
+  // The first row's ink, column by column; the widest blank run between ink.
+  std::vector<bool> ink(static_cast<size_t>(bitmap.Width()));
+  for (int x = 0; x < bitmap.Width(); ++x)
+    for (int y = 3; y < 16; ++y) {
+      const COLORREF c = bitmap.Pixel(x, y);
+      if (GetRValue(c) < 110 && GetGValue(c) < 110 && GetBValue(c) < 110) ink[x] = true;
+    }
+  // Runs of ink: the menu's left and right frame are the first and the last.
+  std::vector<std::pair<int, int>> runs;
+  for (int x = 0; x < bitmap.Width(); ++x) {
+    if (!ink[x]) continue;
+    if (!runs.empty() && runs.back().second == x - 1)
+      runs.back().second = x;
+    else
+      runs.push_back({x, x});
+  }
+  int widestGap = 0;
+  for (size_t i = 2; i + 1 < runs.size(); ++i)
+    widestGap = std::max(widestGap, runs[i].first - runs[i - 1].second - 1);
+  EXPECT_GE(widestGap, 16);
+  delete Playlist;
+  Playlist = nullptr;
 }
 
 }  // namespace

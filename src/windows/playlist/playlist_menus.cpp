@@ -80,6 +80,10 @@ void TPlaylist::CreateMenus() {
   auto menu = [this](const wchar_t* Name) {
     auto* m = new TTntPopupMenu(this);
     m->SetName(Name);
+    // Drawn by the program, as the main menu: the shortcut column keeps its
+    // distance from the longest caption (the system's own menus under Wine
+    // set it a few pixels after it).
+    m->SetOwnerDraw(true);
     m->SetOnPopup([this](TObject*) { UpdateMenuStates(); });
     return m;
   };
