@@ -8,6 +8,9 @@
 namespace {
 
 constexpr wchar_t kSemaphoreName[] = L"SemaphoreName";
+// The mark of the first instance's main window: second starts have windows
+// of the same class while they hand over, and must never hand over to one.
+constexpr wchar_t kRunningPlayerProp[] = L"Tavrin.RunningPlayer";
 constexpr ULONG_PTR kFileListData = 1;
 // More than any command line can carry (32767 units); a record from another
 // program beyond it is cut there.
@@ -26,7 +29,7 @@ BOOL CALLBACK MatchWindow(HWND Window, LPARAM Param) {
     return TRUE;
   DWORD process = 0;
   GetWindowThreadProcessId(Window, &process);
-  if (process == search->OwnProcess) return TRUE;
+  if (process == search->OwnProcess || !GetPropW(Window, kRunningPlayerProp)) return TRUE;
   search->Found = Window;
   return FALSE;
 }
@@ -44,6 +47,10 @@ bool AnotherInstanceRuns() {
   }
   // The first instance keeps the handle open until it ends.
   return false;
+}
+
+void MarkRunningPlayer(HWND Window) {
+  if (Window) SetPropW(Window, kRunningPlayerProp, reinterpret_cast<HANDLE>(1));
 }
 
 HWND FindRunningMainWindow(const wchar_t* ClassName, DWORD WaitMs) {

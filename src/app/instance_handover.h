@@ -14,9 +14,13 @@
 // The semaphore that marks a running instance. False when this is the first
 // instance (it then keeps the semaphore for its lifetime).
 bool AnotherInstanceRuns();
+// Marks Window as the running player's main window, the one second starts
+// hand over to. The first instance marks its window at once.
+void MarkRunningPlayer(HWND Window);
 // The main window of another instance: a top-level window of the class that
-// belongs to another process. Found by its class alone, so a translated
-// caption does not hide it. Waits up to WaitMs for it (a first instance that
+// belongs to another process and carries the running player's mark. Found by
+// its class and mark, so a translated caption does not hide it, and another
+// second start's window is never taken for it. Waits up to WaitMs for it (a first instance that
 // is still starting). nullptr when there is none.
 HWND FindRunningMainWindow(const wchar_t* ClassName, DWORD WaitMs);
 // Lets Window's process take the foreground and brings Window to the front

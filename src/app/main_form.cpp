@@ -55,6 +55,7 @@ constexpr uint32_t kStaleTempFileSeconds = 5 * 60;
 // take the hand-over before it starts as a full instance itself.
 constexpr DWORD kFindRunningWindowMs = 3000;
 constexpr UINT kHandOverTimeoutMs = 5000;
+constexpr DWORD kHandOverDeadlineMs = 20000;
 
 // Windows 2000 (NT 5.0) or later. The real version comes from ntdll, since
 // GetVersionEx answers according to the manifest.
@@ -334,16 +335,25 @@ void TTavrinMainForm::FormCreate() {
   // The window exists whenever the semaphore does, so a second start that
   // finds the semaphore finds the window too.
   HandleNeeded();
-  if (!appearance.ReadBool(L"MultiInstance", false) && AnotherInstanceRuns()) {
-    if (HWND running = FindRunningMainWindow(L"TTavrinMainForm", kFindRunningWindowMs)) {
-      BringWindowToFront(running);
-      if (SendCopyDataFileList(running, Handle(), BuildCopyDataText(CommandLineParams()),
-                               kHandOverTimeoutMs)) {
-        DiscardSettingsXml();
-        Halt();
+  if (!appearance.ReadBool(L"MultiInstance", false)) {
+    if (AnotherInstanceRuns()) {
+      // The player may be busy starting, or answering many second starts at
+      // once: it is asked again until the time is up.
+      const std::wstring text = BuildCopyDataText(CommandLineParams());
+      const DWORD start = GetTickCount();
+      while (GetTickCount() - start < kHandOverDeadlineMs) {
+        HWND running = FindRunningMainWindow(L"TTavrinMainForm", kFindRunningWindowMs);
+        if (!running) break;
+        BringWindowToFront(running);
+        if (SendCopyDataFileList(running, Handle(), text, kHandOverTimeoutMs)) {
+          DiscardSettingsXml();
+          Halt();
+        }
       }
+      // No running window answered: this start becomes a full instance.
+    } else {
+      MarkRunningPlayer(Handle());
     }
-    // No running window answered: this start becomes a full instance.
   }
   RemoveStaleReplacingFiles(AppDir, kStaleTempFileSeconds);
 

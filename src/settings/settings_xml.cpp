@@ -9,6 +9,7 @@
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_sysutils.h"
 #include "framework/dialogs.h"
+#include "framework/exceptions.h"
 #include "globals/version.h"
 
 TXMLDocument* SettingsDoc = nullptr;
@@ -63,10 +64,20 @@ bool ReplaceWithDefault() {
 // has another root. Read errors pass on.
 std::unique_ptr<TXMLDocument> LoadSettings(const std::wstring& FileName) {
   auto document = std::make_unique<TXMLDocument>(nullptr);
-  try {
-    document->LoadFromFile(FileName);
-  } catch (const EXMLDocError&) {
-    return nullptr;
+  // Another start of the program may be replacing the file this moment:
+  // a file that cannot be opened is tried again for a while.
+  constexpr DWORD kBusyFileMs = 2000;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    try {
+      document->LoadFromFile(FileName);
+      break;
+    } catch (const EXMLDocError&) {
+      return nullptr;
+    } catch (const EFOpenError&) {
+      if (GetTickCount() - start >= kBusyFileMs) throw;
+      Sleep(50);
+    }
   }
   if (document->DocumentElement().NodeName() != L"APP") return nullptr;
   return document;

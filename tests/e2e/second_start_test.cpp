@@ -99,3 +99,35 @@ TEST_F(E2ETest, MultiInstanceSettingGivesTwoRunningPrograms) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// Several files opened together from a file manager: ten second starts at
+// the same moment, each with a folder of one file (folders append). They end
+// as one player, which got every one of them.
+TEST_F(E2ETest, TenSimultaneousSecondStartsEndAsOnePlayerWithEveryFile) {
+  Program* first = Start();
+  ASSERT_NE(first, nullptr);
+  std::vector<Program*> seconds;
+  for (int i = 0; i < 10; ++i) {
+    const std::wstring name = L"set" + std::to_wstring(i);
+    const std::wstring set = FolderOfWavs(name, {name + L".wav"});
+    seconds.push_back(runner.Start(folder.Exe(), {set}));
+  }
+  for (Program* second : seconds) {
+    ASSERT_NE(second, nullptr);
+    EXPECT_TRUE(runner.WaitForExit(*second, 30000));
+  }
+  EXPECT_TRUE(first->Running());
+  // The folders are read off the message loop: a moment for the ten, then the
+  // exit writes the list.
+  ASSERT_TRUE(Answers(first->MainWindow()));
+  Sleep(2000);
+  ExitByClick(*first);
+  const auto files = FilesOf(folder.ReadPlaylist());
+  EXPECT_EQ(files.size(), 10u);
+}
+
+}  // namespace
+}  // namespace e2e
