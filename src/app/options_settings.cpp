@@ -43,6 +43,48 @@ void PutItem(TTntComboBox* Box, const TXMLNode& Node, const wchar_t* Name) {
   PutItem(Box, Node.ReadInteger(Name, Box->ItemIndex()));
 }
 
+// The Playlist element's check boxes, in the order they are applied, with
+// their defaults and the handler run after each.
+struct TPlaylistBox {
+  const wchar_t* Attribute;
+  TTntCheckBox* TOptions::*Box;
+  bool Default;
+  THandler Handler;
+};
+constexpr TPlaylistBox kPlaylistBoxes[] = {
+    {L"ShowNumbers", &TOptions::PlaylistNumbersCB, true, &TOptions::PlaylistNumbersCBClick},
+    {L"ShowDuration", &TOptions::PlaylistDurCB, true, &TOptions::PlaylistDurCBClick},
+    // A change reloads the skin for its playlist font (the box's own click).
+    {L"UseSkinFont", &TOptions::UseSkinFontCB, false, nullptr},
+    {L"RecurseSubdirs", &TOptions::RecurseSubDirsCB, true, nullptr},
+    {L"ClearOnCDAdd", &TOptions::PLClearCDCB, false, nullptr},
+    {L"SaveCurrentPos", &TOptions::SaveCurrentPosCB, false, nullptr},
+    {L"SortOnLoad", &TOptions::SortPLOnLoadCB, false, nullptr},
+    {L"ManualAndvance", &TOptions::ManualPLAdvCB, false, nullptr},
+    {L"SmoothResize", &TOptions::SmoothResizeCB, true, &TOptions::SmoothResizeCBClick},
+};
+
+// The Encoding element's list choices: item indexes, in its children
+// (nullptr: the element itself).
+struct TEncodingList {
+  const wchar_t* Child;
+  const wchar_t* Attribute;
+  TTntComboBox* TOptions::*Box;
+};
+constexpr TEncodingList kEncodingLists[] = {
+    {nullptr, L"EncodeTo", &TOptions::EncodeToCB},
+    {L"MP3", L"EncMode", &TOptions::MP3EncModeCB},
+    {L"MP3", L"VBRQuality", &TOptions::MP3VBRQualityCB},
+    {L"MP3", L"CBRQuality", &TOptions::MP3CBRQualityCB},
+    {L"MP3", L"StereoMode", &TOptions::MP3StereoModeCB},
+    {L"OGG", L"EncMode", &TOptions::OGGEncModeCB},
+    {L"OGG", L"Quality", &TOptions::OGGQualityCB},
+    {L"OGG", L"Bitrate", &TOptions::OGGBitrateCB},
+    {L"WMA", L"EncMode", &TOptions::WMAEncModeCB},
+    {L"WMA", L"VBRQuality", &TOptions::WMAVBRQualityCB},
+    {L"WMA", L"CBRQuality", &TOptions::WMACBRQualityCB},
+};
+
 }  // namespace
 
 void LoadAppearanceOptions(TOptions* W, const TXMLNode& Root) {
@@ -97,23 +139,12 @@ void LoadSoundOptions(TOptions* W, const TXMLNode& Root) {
 
 void LoadEncodingOptions(TOptions* W, const TXMLNode& Root) {
   const TXMLNode e = Root.ChildNode(L"Encoding");
-  PutItem(W->EncodeToCB, e, L"EncodeTo");
+  for (const TEncodingList& list : kEncodingLists)
+    PutItem(W->*list.Box, list.Child ? e.ChildNode(list.Child) : e, list.Attribute);
   W->EncOutputBox->SetText(e.ReadString(L"OutputFolder", L"C:\\"));
-  const TXMLNode mp3 = e.ChildNode(L"MP3");
-  PutItem(W->MP3EncModeCB, mp3, L"EncMode");
-  PutItem(W->MP3VBRQualityCB, mp3, L"VBRQuality");
-  PutItem(W->MP3CBRQualityCB, mp3, L"CBRQuality");
-  PutItem(W->MP3StereoModeCB, mp3, L"StereoMode");
+  // The mode handlers show each group's list and build its option string.
   W->MP3EncModeCBChange();
-  const TXMLNode ogg = e.ChildNode(L"OGG");
-  PutItem(W->OGGEncModeCB, ogg, L"EncMode");
-  PutItem(W->OGGQualityCB, ogg, L"Quality");
-  PutItem(W->OGGBitrateCB, ogg, L"Bitrate");
   W->OGGEncModeCBChange();
-  const TXMLNode wma = e.ChildNode(L"WMA");
-  PutItem(W->WMAEncModeCB, wma, L"EncMode");
-  PutItem(W->WMAVBRQualityCB, wma, L"VBRQuality");
-  PutItem(W->WMACBRQualityCB, wma, L"CBRQuality");
   W->WMAEncModeCBChange();
 }
 
@@ -133,16 +164,8 @@ void LoadFileTypeOptions(TOptions* W, const TXMLNode& Root) {
 
 void LoadPlaylistOptions(TOptions* W, const TXMLNode& Root) {
   const TXMLNode p = Root.ChildNode(L"Playlist");
-  PutCheck(W, W->PlaylistNumbersCB, p.ReadBool(L"ShowNumbers", true),
-           &TOptions::PlaylistNumbersCBClick);
-  PutCheck(W, W->PlaylistDurCB, p.ReadBool(L"ShowDuration", true), &TOptions::PlaylistDurCBClick);
-  PutCheck(W, W->UseSkinFontCB, p.ReadBool(L"UseSkinFont", false));
-  PutCheck(W, W->RecurseSubDirsCB, p.ReadBool(L"RecurseSubdirs", true));
-  PutCheck(W, W->PLClearCDCB, p.ReadBool(L"ClearOnCDAdd", false));
-  PutCheck(W, W->SaveCurrentPosCB, p.ReadBool(L"SaveCurrentPos", false));
-  PutCheck(W, W->SortPLOnLoadCB, p.ReadBool(L"SortOnLoad", false));
-  PutCheck(W, W->ManualPLAdvCB, p.ReadBool(L"ManualAndvance", false));
-  PutCheck(W, W->SmoothResizeCB, p.ReadBool(L"SmoothResize", true), &TOptions::SmoothResizeCBClick);
+  for (const TPlaylistBox& box : kPlaylistBoxes)
+    PutCheck(W, W->*box.Box, p.ReadBool(box.Attribute, box.Default), box.Handler);
   const TXMLNode font = p.ChildNode(L"Font");
   W->PLFontComboBox->SetFontName(WideToAnsi(font.ReadString(L"Name", L"Tahoma")));
   W->PLFontComboBoxChange();
@@ -165,15 +188,7 @@ void SaveOptionControls(TOptions* W, TXMLNode Root) {
   hue.WriteInteger(L"Value", W->HueSlider->Value());
 
   TXMLNode p = Root.ForceChild(L"Playlist");
-  p.WriteBool(L"SaveCurrentPos", W->SaveCurrentPosCB->Checked());
-  p.WriteBool(L"ShowNumbers", W->PlaylistNumbersCB->Checked());
-  p.WriteBool(L"ShowDuration", W->PlaylistDurCB->Checked());
-  p.WriteBool(L"UseSkinFont", W->UseSkinFontCB->Checked());
-  p.WriteBool(L"RecurseSubdirs", W->RecurseSubDirsCB->Checked());
-  p.WriteBool(L"ClearOnCDAdd", W->PLClearCDCB->Checked());
-  p.WriteBool(L"SortOnLoad", W->SortPLOnLoadCB->Checked());
-  p.WriteBool(L"ManualAndvance", W->ManualPLAdvCB->Checked());
-  p.WriteBool(L"SmoothResize", W->SmoothResizeCB->Checked());
+  for (const TPlaylistBox& box : kPlaylistBoxes) p.WriteBool(box.Attribute, (W->*box.Box)->Checked());
   TXMLNode font = p.ForceChild(L"Font");
   font.SetAttribute(L"Name", AnsiToWide(W->PLFontComboBox->FontName()));
   font.WriteInteger(L"Size", W->PLFontSize->Position());
@@ -198,21 +213,9 @@ void SaveOptionControls(TOptions* W, TXMLNode Root) {
   s.WriteBool(L"UseSampleFloat", W->UseSampleFloatCB->Checked());
 
   TXMLNode e = Root.ForceChild(L"Encoding");
-  e.WriteInteger(L"EncodeTo", W->EncodeToCB->ItemIndex());
+  for (const TEncodingList& list : kEncodingLists)
+    (list.Child ? e.ForceChild(list.Child) : e).WriteInteger(list.Attribute, (W->*list.Box)->ItemIndex());
   e.SetAttribute(L"OutputFolder", W->EncOutputBox->Text());
-  TXMLNode mp3 = e.ForceChild(L"MP3");
-  mp3.WriteInteger(L"EncMode", W->MP3EncModeCB->ItemIndex());
-  mp3.WriteInteger(L"VBRQuality", W->MP3VBRQualityCB->ItemIndex());
-  mp3.WriteInteger(L"CBRQuality", W->MP3CBRQualityCB->ItemIndex());
-  mp3.WriteInteger(L"StereoMode", W->MP3StereoModeCB->ItemIndex());
-  TXMLNode ogg = e.ForceChild(L"OGG");
-  ogg.WriteInteger(L"EncMode", W->OGGEncModeCB->ItemIndex());
-  ogg.WriteInteger(L"Quality", W->OGGQualityCB->ItemIndex());
-  ogg.WriteInteger(L"Bitrate", W->OGGBitrateCB->ItemIndex());
-  TXMLNode wma = e.ForceChild(L"WMA");
-  wma.WriteInteger(L"EncMode", W->WMAEncModeCB->ItemIndex());
-  wma.WriteInteger(L"VBRQuality", W->WMAVBRQualityCB->ItemIndex());
-  wma.WriteInteger(L"CBRQuality", W->WMACBRQualityCB->ItemIndex());
 
   TXMLNode f = Root.ForceChild(L"FileTypes");
   f.WriteBool(L"Associate", W->RestoreFTCB->Checked());

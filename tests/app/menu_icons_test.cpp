@@ -32,21 +32,21 @@ class MenuIcons : public testing::Test {
     SetSettingsFolder(std::wstring());
   }
 
-  // The open main menu with its Play submenu, as the screen shows it, kept as
-  // Name; the pixels that are not grey in the gutter of its first item.
-  int ShowMainMenu(const std::wstring& Name) {
-    static constexpr POINT kAt{20, 20};
-    static int step;
+  // Menu opened at (20, 20) as the screen shows it, after the keys Keys
+  // were pressed in it, kept as Name.
+  void CaptureMenu(TPopupMenu* Menu, std::vector<WPARAM> Keys, MemoryBitmap& Shot,
+                   const std::wstring& Name) {
+    static std::vector<WPARAM> keys;
     static MemoryBitmap* shot;
-    MemoryBitmap bitmap(400, 300);
+    static int step;
+    keys = std::move(Keys);
+    shot = &Shot;
     step = 0;
-    shot = &bitmap;
     UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) {
       HWND menu = FindWindowW(L"#32768", nullptr);
       if (!menu) return;
-      // Down to "Play" and into its submenu, then the picture, then away.
       if (step == 0) {
-        for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RIGHT}) PostMessageW(menu, WM_KEYDOWN, key, 0);
+        for (WPARAM key : keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
       } else if (step == 2) {
         HDC screen = GetDC(nullptr);
         BitBlt(shot->DC(), 0, 0, shot->Width(), shot->Height(), screen, kAt.x, kAt.y, SRCCOPY);
@@ -56,12 +56,20 @@ class MenuIcons : public testing::Test {
       }
       ++step;
     });
-    form->MainMenu->Popup(kAt.x, kAt.y);
+    Menu->Popup(kAt.x, kAt.y);
     KillTimer(nullptr, timer);
     testing_support::PumpPendingMessages();
     const std::wstring file = files.File(Name);
-    EXPECT_TRUE(testing_support::SaveDCPicture(bitmap.DC(), bitmap.Width(), bitmap.Height(), file));
+    EXPECT_TRUE(testing_support::SaveDCPicture(Shot.DC(), Shot.Width(), Shot.Height(), file));
     testing_support::KeepPicture(file, Name);
+  }
+
+  // The open main menu with its Play submenu; the pixels that are not grey in
+  // the gutter of its first item.
+  int ShowMainMenu(const std::wstring& Name) {
+    MemoryBitmap bitmap(400, 300);
+    // Down to "Play" and into its submenu.
+    CaptureMenu(form->MainMenu, {VK_DOWN, VK_DOWN, VK_RIGHT}, bitmap, Name);
     int coloured = 0;
     for (int y = 2; y < 20; ++y)
       for (int x = 2; x < 24; ++x) {
@@ -71,6 +79,7 @@ class MenuIcons : public testing::Test {
     return coloured;
   }
 
+  static constexpr POINT kAt{20, 20};
   testing_support::TempDir settings;
   testing_support::TempDir files;
   TTavrinMainForm* form = nullptr;
@@ -105,28 +114,8 @@ TEST_F(MenuIcons, TheItemsShowTheIconsWhileLoaded) {
 // longest caption ("Delete Selected" and "Del" once ran together).
 TEST_F(MenuIcons, ThePlaylistMenusKeepShortcutsApartFromCaptions) {
   Playlist = new TPlaylist(nullptr, form, nullptr);
-  static MemoryBitmap* shot;
-  static int step;
   MemoryBitmap bitmap(300, 60);
-  shot = &bitmap;
-  step = 0;
-  UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) {
-    if (!FindWindowW(L"#32768", nullptr)) return;
-    if (step == 1) {
-      HDC screen = GetDC(nullptr);
-      BitBlt(shot->DC(), 0, 0, shot->Width(), shot->Height(), screen, 20, 20, SRCCOPY);
-      ReleaseDC(nullptr, screen);
-    } else if (step >= 2) {
-      EndMenu();
-    }
-    ++step;
-  });
-  Playlist->DelMenu->Popup(20, 20);
-  KillTimer(nullptr, timer);
-  testing_support::PumpPendingMessages();
-  const std::wstring file = files.File(L"playlist_delete_menu.png");
-  EXPECT_TRUE(testing_support::SaveDCPicture(bitmap.DC(), bitmap.Width(), bitmap.Height(), file));
-  testing_support::KeepPicture(file, L"playlist_delete_menu.png");
+  CaptureMenu(Playlist->DelMenu, {}, bitmap, L"playlist_delete_menu.png");
   // The first row's ink, column by column; the widest blank run between ink.
   std::vector<bool> ink(static_cast<size_t>(bitmap.Width()));
   for (int x = 0; x < bitmap.Width(); ++x)

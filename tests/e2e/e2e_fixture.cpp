@@ -78,6 +78,18 @@ std::wstring E2ETest::FolderOfWavs(const std::wstring& name, const std::vector<s
   return data.File(name);
 }
 
+void E2ETest::InstallSkin(const std::wstring& name, const std::wstring& without) {
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  const std::wstring tests = exe;
+  const std::wstring from = tests.substr(0, tests.rfind(L'\\') + 1) + L"skins\\Ember\\";
+  CreateDirectoryW(folder.File(L"Skins").c_str(), nullptr);
+  const std::wstring to = folder.File(L"Skins\\" + name + L"\\");
+  CreateDirectoryW(to.c_str(), nullptr);
+  for (const std::wstring& file : testing_support::FilesIn(from))
+    if (file != without) CopyFileW((from + file).c_str(), (to + file).c_str(), FALSE);
+}
+
 Environment E2ETest::CaptureTo(const std::wstring& name) const {
   return {{L"TAVRIN_BASS_OUTPUT", L"capture:" + data.File(name)}};
 }

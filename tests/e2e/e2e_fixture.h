@@ -40,6 +40,9 @@ class E2ETest : public ::testing::Test {
   // Whether the capture file has sound within timeoutMs.
   bool CaptureSounds(const std::wstring& name, unsigned timeoutMs = 10000);
 
+  // The test skin "Ember" (built beside the tests) as the program folder's
+  // Skins\<name>, less the file Without.
+  void InstallSkin(const std::wstring& name, const std::wstring& without = L"");
   // Starts tavrin.exe in the folder and waits for its main window and for it
   // to answer.
   Program* Start(const std::vector<std::wstring>& args = {}, const Environment& extra = {});

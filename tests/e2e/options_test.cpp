@@ -88,11 +88,16 @@ class Options : public E2ETest {
     PostClick(list, POINT{20, Index * 20 + 10});
     ASSERT_TRUE(Answers(main));
   }
-  // A click on a check box or radio button, as the mouse gives it.
-  void Click(HWND options, const std::wstring& text) {
-    // A page's controls show once the page list has taken the click.
+  // The control of that text (or class), once its page shows it: a page's
+  // controls show once the page list has taken the click.
+  HWND WaitForChild(HWND options, const std::wstring& text) {
     HWND control = nullptr;
     runner.WaitUntil([&] { return (control = ChildWithText(options, text)) != nullptr; }, 3000);
+    return control;
+  }
+  // A click on a check box or radio button, as the mouse gives it.
+  void Click(HWND options, const std::wstring& text) {
+    HWND control = WaitForChild(options, text);
     ASSERT_NE(control, nullptr) << Narrow(text);
     SendMessageW(control, BM_CLICK, 0, 0);
     ASSERT_TRUE(Answers(main));
@@ -150,13 +155,7 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   const std::wstring greek = L"\xFEFF[Options]\r\nOptions=Ρυθμίσεις\r\n";
   folder.Write(L"Lang\\Polyglot.ini",
                std::string(reinterpret_cast<const char*>(greek.data()), greek.size() * sizeof(wchar_t)));
-  CreateDirectoryW(folder.File(L"Skins").c_str(), nullptr);
-  CreateDirectoryW(folder.File(L"Skins\\Ember").c_str(), nullptr);
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  const std::wstring ember = std::wstring(exe).substr(0, std::wstring(exe).rfind(L'\\') + 1) + L"skins\\Ember\\";
-  for (const std::wstring& file : testing_support::FilesIn(ember))
-    CopyFileW((ember + file).c_str(), folder.File(L"Skins\\Ember\\" + file).c_str(), FALSE);
+  InstallSkin(L"Ember");
   ASSERT_TRUE(Launch());
   // Playing (the repeat keeps it going) before the window takes the keys.
   PostMessageW(main, WM_KEYDOWN, 'R', 1);
@@ -170,16 +169,14 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   SetWindowPos(options, nullptr, mainRect.right + 10, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
   // General: another language names the window at once.
-  HWND languages = nullptr;
-  runner.WaitUntil([&] { return (languages = ChildWithText(options, L"English")) != nullptr; }, 3000);
+  HWND languages = WaitForChild(options, L"English");
   ASSERT_NE(languages, nullptr);
   PostMessageW(languages, WM_KEYDOWN, VK_DOWN, 1);
   EXPECT_TRUE(runner.WaitUntil([&] { return WindowText(options) == L"Ρυθμίσεις"; }, 5000));
 
   // Encoding: the MP3 mode shows its own quality list.
   ShowPage(options, 6);
-  HWND mode = nullptr;
-  runner.WaitUntil([&] { return (mode = ChildWithText(options, L"Constant Bitrate (CBR)")) != nullptr; }, 3000);
+  HWND mode = WaitForChild(options, L"Constant Bitrate (CBR)");
   ASSERT_NE(mode, nullptr);
   EXPECT_NE(ChildWithText(options, L"128 kbps"), nullptr) << "the bit rate, stored";
   PostMessageW(mode, WM_KEYDOWN, VK_UP, 1);
@@ -189,15 +186,13 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
 
   // Sound: the devices the audio library reports.
   ShowPage(options, 4);
-  HWND devices = nullptr;
-  runner.WaitUntil([&] { return (devices = ChildWithText(options, L"Default sound device")) != nullptr; }, 3000);
+  HWND devices = WaitForChild(options, L"Default sound device");
   ASSERT_NE(devices, nullptr);
   EXPECT_EQ(ComboItems(devices), std::vector<std::wstring>{L"Default sound device"});
 
   // File types: the settings' types with the icon libraries the program has.
   ShowPage(options, 5);
-  HWND types = nullptr;
-  runner.WaitUntil([&] { return (types = ChildWithText(options, L"TTntCheckListBox")) != nullptr; }, 3000);
+  HWND types = WaitForChild(options, L"TTntCheckListBox");
   ASSERT_NE(types, nullptr);
   EXPECT_EQ(SendMessageW(types, LB_GETCOUNT, 0, 0), 14);
   HWND sets = ChildWithText(options, L"Crystal");

@@ -14,13 +14,6 @@ const SIZE kEmberPlaylist{300, 200};
 
 bool operator==(SIZE a, SIZE b) { return a.cx == b.cx && a.cy == b.cy; }
 
-std::wstring SecondSkinFiles() {
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring folder = exe;
-  return folder.substr(0, folder.rfind(L'\\') + 1) + L"skins\\Ember\\";
-}
-
 bool HasRegion(HWND window) {
   HRGN region = CreateRectRgn(0, 0, 0, 0);
   const bool has = GetWindowRgn(window, region) != ERROR;
@@ -30,14 +23,6 @@ bool HasRegion(HWND window) {
 
 class Skins : public E2ETest {
  protected:
-  // The second skin as Skins\<name>, less one file.
-  void Install(const std::wstring& name, const std::wstring& without = L"") {
-    CreateDirectoryW(folder.File(L"Skins").c_str(), nullptr);
-    const std::wstring to = folder.File(L"Skins\\" + name + L"\\");
-    CreateDirectoryW(to.c_str(), nullptr);
-    for (const std::wstring& file : testing_support::FilesIn(SecondSkinFiles()))
-      if (file != without) CopyFileW((SecondSkinFiles() + file).c_str(), (to + file).c_str(), FALSE);
-  }
   // Presses key (again after the program's 333 ms guard) until the main
   // window has the size and the program is idle again: the size changes
   // while the skin is still being applied.
@@ -84,7 +69,7 @@ class Skins : public E2ETest {
 };
 
 TEST_F(Skins, TheKeysSwitchSkinsAndTheChoiceOutlivesARestart) {
-  Install(L"Ember");
+  InstallSkin(L"Ember");
   Program* program = Start();
   ASSERT_NE(program, nullptr);
   HWND main = program->MainWindow();
@@ -121,7 +106,7 @@ TEST_F(Skins, TheKeysSwitchSkinsAndTheChoiceOutlivesARestart) {
 }
 
 TEST_F(Skins, AStoredSkinLackingAFileIsReportedOnceAndTheBuiltInOneShown) {
-  Install(L"Broken", L"PL.bmp");
+  InstallSkin(L"Broken", L"PL.bmp");
   folder.Write(L"Tavrin.xml", Replace(DefaultSettings(), "<Skin Name=\"Default\"/>", "<Skin Name=\"Broken\"/>"));
   Program* program = runner.Start(folder.Exe());
   ASSERT_NE(program, nullptr);
