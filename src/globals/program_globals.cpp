@@ -10,5 +10,6 @@ TBASSPlayer* AudioPlayer = nullptr;
 TBitmap* VisBackground = nullptr;
 TSpectrum* SpectrumVis = nullptr;
 TOscilloScope* ScopeVis = nullptr;
+std::array<float, 10> EQGains{};
 bool LoadingOptions = false;
 uint32_t LastActionTick = 0;

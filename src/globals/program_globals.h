@@ -3,6 +3,7 @@
 // settings document with its bracket routines.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -29,6 +30,9 @@ extern TBASSPlayer* AudioPlayer;
 extern TBitmap* VisBackground;
 extern TSpectrum* SpectrumVis;
 extern TOscilloScope* ScopeVis;
+// The equaliser's band gains in dB, lowest band first, as the player has
+// them: set by the equaliser window's bands and by a loaded preset.
+extern std::array<float, 10> EQGains;
 // True while the stored settings are applied at start.
 extern bool LoadingOptions;
 // GetTickCount of the last timed action (a docked window's fade-in, the
