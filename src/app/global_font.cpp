@@ -1,9 +1,10 @@
 // The font override on every window of the program that has one.
 #include "app/main_form.h"
 #include "localization/localization.h"
+#include "windows/equalizer/eq_form.h"
 #include "windows/options/options_form.h"
 #include "windows/playlist/playlist_form.h"
 
 void TTavrinMainForm::ApplyGlobalFont(const std::string& FontName) {
-  ::ApplyGlobalFont({Options, this, Playlist}, FontName);
+  ::ApplyGlobalFont({Options, this, Playlist, EQ}, FontName);
 }

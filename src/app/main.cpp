@@ -5,6 +5,7 @@
 #include "app/main_form.h"
 #include "framework/forms.h"
 #include "shell/drop_source.h"
+#include "windows/equalizer/eq_form.h"
 #include "windows/options/options_form.h"
 #include "windows/playlist/playlist_form.h"
 
@@ -18,6 +19,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // The settings' default shows icons in the menus.
   Playlist = new TPlaylist(application, mainForm, nullptr);
   new TOptions(application, mainForm->OptionsHost());
+  new TEQ(application, mainForm->EQHost());
   mainForm->AttachOptions();
   application->Run();
   FinalizeDropSource();

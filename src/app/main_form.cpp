@@ -37,6 +37,7 @@
 #include "unicode_controls/tnt_forms.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"
+#include "windows/equalizer/eq_presets.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
 
@@ -130,6 +131,7 @@ TTavrinMainForm::~TTavrinMainForm() {
   if (TavrinMainForm == this) TavrinMainForm = nullptr;
   DestroyComponents();
   FOptionsBridge.reset();
+  FEQBridge.reset();
 }
 
 void TTavrinMainForm::CreateControls() {
@@ -174,7 +176,7 @@ void TTavrinMainForm::CreateControls() {
   button(Fwd, L"Fwd", 3, nullptr);
   button(Open, L"Open", 3, nullptr);
   button(AboutBut, L"AboutBut", 3, nullptr);
-  button(EQBut, L"EQBut", 3, nullptr);
+  button(EQBut, L"EQBut", 3, [this] { ShowEQExecute(); });
   button(PLBut, L"PLBut", 3, [this] { TogglePlaylist(); });
   button(ShuffleToggle, L"ShuffleToggle", 3, nullptr);
   button(RepeatToggle, L"RepeatToggle", 3, nullptr);
@@ -282,7 +284,7 @@ void TTavrinMainForm::CreateMenus() {
   item(play, L"PlayCDMI", L"Audio CD", nullptr);
   separator(root);
   TogglePlaylistMI = item(root, L"TogglePlaylistMI", L"Playlist", [this] { TogglePlaylist(); });
-  item(root, L"ToggleEqualizerMI", L"Equalizer", nullptr);
+  ToggleEqualizerMI = item(root, L"ToggleEqualizerMI", L"Equalizer", [this] { ShowEQExecute(); });
   item(root, L"ToggleSpecialEffectsMI", L"Sound effects", nullptr);
   item(root, L"ToggleTextEditorMI", L"Lyrics editor", nullptr);
   item(root, L"CDExtractorMI", L"CD extractor", nullptr);
@@ -403,6 +405,7 @@ void TTavrinMainForm::FormShow() {
   // replace it only once they give an entry, so a name that does not exist or
   // a list that cannot be read leaves the user's list, and the exit saves it.
   LoadListExecute();
+  FStartedWithFiles = !params.empty();
   LoadOptionsExecute(this);
   if (!params.empty()) LoadParams(params);
   FShown = true;
@@ -499,6 +502,9 @@ void TTavrinMainForm::RunHandOvers() {
 void TTavrinMainForm::OnProgCloseExecute() {
   if (FClosing) return;
   FClosing = true;
+  // The presets dialog's bracket is closed first, so that the exit's own is
+  // the one that writes the file.
+  if (EQPresets) EQPresets->CloseSettings();
   try {
     SaveOptionsExecute();
   } catch (...) {

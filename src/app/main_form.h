@@ -18,7 +18,9 @@
 
 #include "framework/actions.h"
 #include "framework/forms.h"
+#include "framework/xml_document.h"
 #include "unicode_controls/tnt_forms.h"
+#include "windows/equalizer/eq_host.h"
 #include "windows/playlist/playlist_host.h"
 
 class TActionList;
@@ -71,6 +73,18 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The settings part of SaveOptionsExecute; false when the document could
   // not be opened, filled or written.
   bool WriteSettings();
+  // A preset element's B1 .. B10 into the equaliser's bands and the player
+  // (each clamped by its band); the song line shows the title again.
+  void LoadEQPreset(const TXMLNode& Node);
+  // The bands into Node's B1 .. B10 (Name empty), or into a new "Preset"
+  // child of Node named Name.
+  void SaveEQPreset(TXMLNode Node, const std::wstring& Name);
+  // The equaliser window shown docked above this one, or hidden
+  // (EQBut, the menu, its close button).
+  void ShowEQExecute();
+  // Docks the equaliser window above this one, centred, keeping its size.
+  void EQPosExecute();
+  TEQHost* EQHost();
   // The options window's host; the window itself is made after the playlist
   // window, then AttachOptions makes the playlist window, the transport and
   // the skin loader read their options from it.
@@ -212,6 +226,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
 
   // Menu items of MainMenu and RepeatMenu.
   TMenuItem* TogglePlaylistMI = nullptr;
+  TMenuItem* ToggleEqualizerMI = nullptr;
   TMenuItem* SkinsMI = nullptr;
   TMenuItem* DefaultSkinMI = nullptr;
   TMenuItem* ExitMI = nullptr;
@@ -265,6 +280,18 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void ComeToFront();
   // One "CantFindFile" for the names gathered in FMissingNames.
   void ReportMissingNames();
+  // The steps of LoadOptionsExecute and WriteSettings (settings_apply.cpp,
+  // settings_save.cpp).
+  void LoadPositions(const TXMLNode& Positions);
+  void LoadPlayback(const TXMLNode& Playback);
+  void LoadPlaylistSettings(const TXMLNode& Node);
+  // The stored song selected, and played from its stored place when the
+  // options keep it; never when the command line brought files.
+  void ResumeStoredSong(const TXMLNode& Node);
+  void WriteSettingsTo(TXMLNode Root);
+  void WritePlaylistState(TXMLNode Node);
+  // The playing (or paused) entry's index; -1 when none or gone.
+  int32_t PlayingEntryIndex();
   // Makes the options window's own window once the start is over.
   void PrepareOptionsWhenIdle();
   void EndSession();
@@ -287,6 +314,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
 
   std::unique_ptr<TTntStringList> FSkinFontFiles;
   std::unique_ptr<TOptionsBridge> FOptionsBridge;
+  std::unique_ptr<TEQHost> FEQBridge;
+  // The command line named files: the stored song is not resumed.
+  bool FStartedWithFiles = false;
   std::vector<std::vector<std::wstring>> FPendingHandOvers;
   bool FShown = false;
   std::vector<std::wstring> FMissingNames;

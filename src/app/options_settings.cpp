@@ -5,6 +5,7 @@
 #include "framework/format.h"
 #include "framework/up_down.h"
 #include "globals/program_globals.h"
+#include "localization/localization.h"
 #include "skin/slider.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_combo_box.h"
@@ -129,12 +130,17 @@ void LoadSoundOptions(TOptions* W, const TXMLNode& Root) {
   PutCheck(W, W->UseSampleFloatCB, s.ReadBool(L"UseSampleFloat", false),
            &TOptions::UseSampleFloatCBClick);
   PutRadio(W, W->VolCurveRG, s.ReadInteger(L"VolumeCurve", 0), &TOptions::VolCurveRGClick);
-  // A device that is gone leaves the one in use.
+  // A device that is gone (unplugged, or a number from another machine)
+  // gives the first one, the system's default, and the user is told once.
+  const int32_t devices = W->DeviceCB->Items()->Count();
+  if (devices == 0) return;
   const int32_t device = s.ReadInteger(L"Device", 0);
-  if (device >= 0 && device < W->DeviceCB->Items()->Count()) {
-    W->DeviceCB->SetItemIndex(device);
-    W->DeviceCBChange();
-  }
+  const bool known = device >= 0 && device < devices;
+  W->DeviceCB->SetItemIndex(known ? device : 0);
+  W->DeviceCBChange();
+  // (A fallback that fails too was told by the handler.)
+  if (!known && W->DeviceCB->ItemIndex() == 0)
+    LocalizedMessageBox(nullptr, L"DeviceDriverInvalid", {}, MB_ICONINFORMATION, L"Information");
 }
 
 void LoadEncodingOptions(TOptions* W, const TXMLNode& Root) {
@@ -162,11 +168,13 @@ void LoadFileTypeOptions(TOptions* W, const TXMLNode& Root) {
   PutCheck(W, W->RestoreFTCB, f.ReadBool(L"Associate", false));
 }
 
-void LoadPlaylistOptions(TOptions* W, const TXMLNode& Root) {
-  const TXMLNode p = Root.ChildNode(L"Playlist");
+void LoadPlaylistBoxes(TOptions* W, const TXMLNode& Node) {
   for (const TPlaylistBox& box : kPlaylistBoxes)
-    PutCheck(W, W->*box.Box, p.ReadBool(box.Attribute, box.Default), box.Handler);
-  const TXMLNode font = p.ChildNode(L"Font");
+    PutCheck(W, W->*box.Box, Node.ReadBool(box.Attribute, box.Default), box.Handler);
+}
+
+void LoadPlaylistFont(TOptions* W, const TXMLNode& Node) {
+  const TXMLNode font = Node.ChildNode(L"Font");
   W->PLFontComboBox->SetFontName(WideToAnsi(font.ReadString(L"Name", L"Tahoma")));
   W->PLFontComboBoxChange();
   W->PLFontSize->SetPosition(std::clamp(font.ReadInteger(L"Size", 8), 8, 30));

@@ -1,5 +1,9 @@
-// The settings document turned into the running state at the first showing,
-// and written back at exit together with the last playlist.
+// The settings document turned into the running state at the first showing.
+// Each value goes into the control that shows it and that control's handler
+// runs, so a stored value and one the user picks take the same path; the
+// steps keep the order in which they depend on each other (the language
+// before the texts it translates, the skin before the playlist's size, the
+// windows shown last).
 #include <windows.h>
 
 #include <algorithm>
@@ -7,12 +11,16 @@
 #include "app/main_form.h"
 #include "app/options_settings.h"
 #include "app/skin_loading.h"
+#include "engine/bass_player.h"
 #include "framework/app_exceptions.h"
-#include "globals/program_globals.h"
 #include "localization/localization.h"
+#include "unicode_controls/tnt_buttons.h"
+#include "globals/program_globals.h"
 #include "playlist/comp_list.h"
 #include "settings/settings_xml.h"
 #include "skin/image_but.h"
+#include "skin/slider.h"
+#include "windows/equalizer/eq_form.h"
 #include "windows/options/options_form.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
@@ -21,17 +29,14 @@ namespace {
 
 // A window placed by stored coordinates stays reachable: a position left
 // from a screen that is gone brings it back onto the desktop.
-POINT OnScreen(TControl* Window, int32_t X, int32_t Y) {
+void PlaceOnScreen(TControl* Window, const TXMLNode& Node) {
   RECT desktop{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
   const int32_t maxX = std::max<int32_t>(desktop.left, desktop.right - Window->Width());
   const int32_t maxY = std::max<int32_t>(desktop.top, desktop.bottom - Window->Height());
-  return POINT{std::clamp<int32_t>(X, desktop.left, maxX), std::clamp<int32_t>(Y, desktop.top, maxY)};
-}
-
-void WritePoint(TXMLNode Node, int32_t X, int32_t Y) {
-  Node.WriteInteger(L"X", X);
-  Node.WriteInteger(L"Y", Y);
+  Window->SetBounds(std::clamp<int32_t>(Node.ReadInteger(L"X", Window->Left()), desktop.left, maxX),
+                    std::clamp<int32_t>(Node.ReadInteger(L"Y", Window->Top()), desktop.top, maxY),
+                    Window->Width(), Window->Height());
 }
 
 // The stored skin, or the built-in one when it fails its check (a skin that
@@ -43,19 +48,16 @@ void LoadStoredSkin(TObject* Sender) {
     LoadNewSkin(DefaultSkinName, Sender);
 }
 
-// Settings that cannot be written cost this run's changes, never the run nor
-// the playlist's save: the failure is told by the file it failed to write (the
-// writer's own error would name its temporary file).
-void ReportSettingsNotSaved(HWND Owner) {
-  LocalizedMessageBox(Owner, L"CantSaveSettings", {SettingsFileName()}, MB_ICONERROR, L"Error");
-}
-
-void SaveSettingsOrReport(HWND Owner) {
-  try {
-    SaveSettingsXml();
-  } catch (const std::exception&) {
-    ReportSettingsNotSaved(Owner);
-  }
+// A stored client size the screen can show; the window's own limits stop it
+// from going smaller.
+void PutPlaylistSize(const TXMLNode& Size) {
+  RECT desktop{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
+  const int32_t maxWidth = std::max<int32_t>(1, desktop.right - desktop.left);
+  const int32_t maxHeight = std::max<int32_t>(1, desktop.bottom - desktop.top);
+  Playlist->SetClientWidth(std::clamp(Size.ReadInteger(L"Width", Playlist->ClientWidth()), 1, maxWidth));
+  Playlist->SetClientHeight(
+      std::clamp(Size.ReadInteger(L"Height", Playlist->ClientHeight()), 1, maxHeight));
 }
 
 }  // namespace
@@ -65,29 +67,27 @@ void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
   LoadingOptions = true;
   try {
     const TXMLNode root = SettingsDoc->DocumentElement();
-    const TXMLNode positions = root.ChildNode(L"Positions");
-    const TXMLNode main = positions.ChildNode(L"Main");
-    const POINT at = OnScreen(this, main.ReadInteger(L"X", Left()), main.ReadInteger(L"Y", Top()));
-    SetBounds(at.x, at.y, Width(), Height());
-
+    LoadPositions(root.ChildNode(L"Positions"));
+    LoadPlayback(root.ChildNode(L"Playback"));
     LoadLanguage(root.ChildNode(L"Appearance").ReadString(L"Language", CurrentLanguage));
+    if (Options) LoadAppearanceOptions(Options, root);
+    if (EQ) {
+      if (root.ChildNode(L"Equalizer").ReadBool(L"On", false) != EQ->EQON->Checked()) EQ->EQONClick();
+      LoadEQPreset(root.ChildNode(L"Equalizer").ChildNode(L"Bands"));
+    }
     if (Options) {
-      LoadAppearanceOptions(Options, root);
       LoadVisualizationOptions(Options, root);
       LoadSoundOptions(Options, root);
+      // The lyrics editor's place and size wait for that window.
       LoadEncodingOptions(Options, root);
       LoadFileTypeOptions(Options, root);
     }
     LoadStoredSkin(Sender);
-
-    const TXMLNode playlist = root.ChildNode(L"Playlist");
-    if (Options) LoadPlaylistOptions(Options, root);
-    if (Playlist) {
-      const TXMLNode size = playlist.ChildNode(L"Size");
-      Playlist->SetClientWidth(size.ReadInteger(L"Width", Playlist->ClientWidth()));
-      Playlist->SetClientHeight(size.ReadInteger(L"Height", Playlist->ClientHeight()));
-      if (root.ChildNode(L"VisibleWindows").ReadBool(L"PL", true)) TogglePlaylist();
-    }
+    LoadPlaylistSettings(root.ChildNode(L"Playlist"));
+    const TXMLNode visible = root.ChildNode(L"VisibleWindows");
+    if (Playlist && visible.ReadBool(L"PL", true) && !Playlist->Visible()) TogglePlaylist();
+    LastActionTick = 0;
+    if (EQ && visible.ReadBool(L"EQ", true) && !EQ->Visible()) ShowEQExecute();
   } catch (...) {
     LoadingOptions = false;
     SaveSettingsOrReport(Handle());
@@ -98,45 +98,80 @@ void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
   SaveSettingsOrReport(Handle());
 }
 
-void TTavrinMainForm::SaveOptionsExecute() {
-  // Each save runs whatever became of the other, and the playlist is on disk
-  // before any box waits for the user; the playlist reports its own failure.
-  const bool settingsSaved = WriteSettings();
-  if (Playlist && !FKeepLastPlaylist) Playlist->SavePlaylist(DefaultPlaylistFile);
-  if (!settingsSaved) ReportSettingsNotSaved(Handle());
+void TTavrinMainForm::LoadPositions(const TXMLNode& Positions) {
+  PlaceOnScreen(this, Positions.ChildNode(L"Main"));
+  if (Playlist) PlaceOnScreen(Playlist, Positions.ChildNode(L"PL"));
+  if (EQ) PlaceOnScreen(EQ, Positions.ChildNode(L"EQ"));
 }
 
-bool TTavrinMainForm::WriteSettings() {
-  try {
-    OpenSettingsXml();
-  } catch (const std::exception&) {
-    return false;
+void TTavrinMainForm::LoadPlayback(const TXMLNode& Playback) {
+  if (AudioPlayer) {
+    // The player refuses what it cannot take; the bars show what it kept.
+    AudioPlayer->SetVolume(static_cast<uint32_t>(std::clamp(Playback.ReadInteger(L"Volume", 100), 0, 100)));
+    VolumeBar->SetValue(static_cast<int32_t>(AudioPlayer->Volume()));
+    AudioPlayer->SetPan(std::clamp(Playback.ReadInteger(L"Pan", 0), -100, 100));
+    // Set from here, the balance bar leaves the player alone.
+    if (EQ) EQ->PanningBar->SetValue(AudioPlayer->Pan());
   }
-  try {
-    TXMLNode root = SettingsDoc->DocumentElement();
-    root.ForceChild(L"Skin").SetAttribute(L"Name", CurrentSkin);
-    WritePoint(root.ForceChild(L"Pos"), Left(), Top());
-    TXMLNode positions = root.ForceChild(L"Positions");
-    WritePoint(positions.ForceChild(L"Main"), Left(), Top());
-    root.ForceChild(L"Appearance").SetAttribute(L"Language", CurrentLanguage);
-    if (Options) SaveOptionControls(Options, root);
-    if (Playlist) {
-      WritePoint(positions.ForceChild(L"PL"), Playlist->Left(), Playlist->Top());
-      root.ForceChild(L"VisibleWindows").WriteBool(L"PL", Playlist->Visible());
-      TXMLNode playlist = root.ForceChild(L"Playlist");
-      playlist.WriteInteger(L"CurrentSong", Playlist->FileList->ItemIndex());
-      TXMLNode size = playlist.ForceChild(L"Size");
-      size.WriteInteger(L"Width", Playlist->ClientWidth());
-      size.WriteInteger(L"Height", Playlist->ClientHeight());
-    }
-  } catch (const std::exception&) {
-    DiscardSettingsXml();
-    return false;
+  if (Playback.ReadBool(L"Repeat", false) != RepeatToggle->Checked()) ToggleRepeatExecute();
+  switch (Playback.ReadInteger(L"RepeatMode", 0)) {
+    case 0: RepeatPlaylistMI->SetChecked(true); break;
+    case 1: RepeatTrackMI->SetChecked(true); break;
+    default: break;
   }
-  try {
-    SaveSettingsXml();
-  } catch (const std::exception&) {
-    return false;
+  if (Playback.ReadBool(L"Shuffle", false) != ShuffleToggle->Checked()) ToggleShuffleExecute();
+  TimeLabel->SetShowRemaining(Playback.ReadBool(L"InvertTime", false));
+}
+
+void TTavrinMainForm::LoadPlaylistSettings(const TXMLNode& Node) {
+  if (Options) LoadPlaylistBoxes(Options, Node);
+  ResumeStoredSong(Node);
+  if (Playlist) PutPlaylistSize(Node.ChildNode(L"Size"));
+  if (Options) LoadPlaylistFont(Options, Node);
+}
+
+void TTavrinMainForm::ResumeStoredSong(const TXMLNode& Node) {
+  if (FStartedWithFiles || !Playlist) return;
+  TCompList* list = Playlist->List();
+  const int32_t song = Node.ReadInteger(L"CurrentSong", -1);
+  if (!list->IsValidIndex(song)) return;
+  // The entry must still be the song that was saved: a list changed since
+  // (or read only in part) would otherwise resume another file at its place.
+  const std::wstring stored = Node.ReadString(L"CurrentFile", std::wstring());
+  if (!stored.empty()) {
+    TElem entry;
+    list->GetElem(song, entry);
+    if (entry.FileName != stored) return;
   }
-  return true;
+  Playlist->FileList->SetItemIndex(song);
+  Playlist->FileList->GoToCurrent();
+  const int32_t position = Node.ReadInteger(L"CurrentPos", 0);
+  if (position <= 0 || !Options || !Options->SaveCurrentPosCB->Checked()) return;
+  PlayTheSong(-1);
+  if (!AudioPlayer || AudioPlayer->PlayerMode() != pmPlaying) return;
+  // A position the song no longer reaches (the file was cut since) plays it
+  // from its start rather than skipping it as if it had ended.
+  SeekingBar->SetValue(position < SeekingBar->MaxValue() ? position : 0);
+  SeekingBarStopTracking();
+}
+
+void TTavrinMainForm::LoadEQPreset(const TXMLNode& Node) {
+  if (!EQ) return;
+  for (int32_t n = 1; n <= 10; ++n) {
+    TSlider* band = EQ->Band(n);
+    band->SetValue(Node.ReadInteger(L"B" + std::to_wstring(n), 0));
+    EQGains[static_cast<size_t>(n - 1)] = static_cast<float>(band->Value());
+  }
+  if (AudioPlayer) AudioPlayer->SetEQGains(EQGains);
+  SongInfoLabel->SetText(CurrentTitle);
+}
+
+void TTavrinMainForm::SaveEQPreset(TXMLNode Node, const std::wstring& Name) {
+  if (!EQ || Node.IsNull()) return;
+  TXMLNode target = Node;
+  if (!Name.empty()) {
+    target = Node.AddChild(L"Preset");
+    target.SetAttribute(L"Name", Name);
+  }
+  for (int32_t n = 1; n <= 10; ++n) target.WriteInteger(L"B" + std::to_wstring(n), EQ->Band(n)->Value());
 }

@@ -23,6 +23,8 @@
 #include "skin/slider.h"
 #include "skin/vis_drawers.h"
 #include "unicode_controls/tnt_labels.h"
+#include "windows/equalizer/eq_form.h"
+#include "windows/equalizer/eq_skin.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
 #include "windows/playlist/playlist_skin.h"
@@ -59,8 +61,9 @@ struct TMainCell {
   void (*Apply)(TTavrinMainForm*, TBitmap*);
 };
 
-const TCell& CellOf(const TCell& Cell) { return Cell; }
-const TCell& CellOf(const TMainCell& Main) { return Main.Cell; }
+TCell CellOf(const TCell& Cell) { return Cell; }
+TCell CellOf(const TMainCell& Main) { return Main.Cell; }
+TCell CellOf(const TEQSheetCell& EQ) { return {EQ.Row, EQ.Column, EQ.MinWidth, EQ.MinHeight}; }
 
 template <TImageBut* TTavrinMainForm::*Field>
 void Button(TTavrinMainForm* Form, TBitmap* Cell) {
@@ -155,11 +158,11 @@ void LoadSheet(const std::wstring& SkinName, const wchar_t* Resource, const wcha
 
 // Every cell of the table, cut before anything is applied; ESkinError names
 // the first one missing or too small.
-template <typename Use, size_t N>
-std::vector<TBitmap> CutCells(TBitmap* Sheet, const Use (&Cells)[N], const wchar_t* File) {
-  std::vector<TBitmap> cut(N);
-  for (size_t i = 0; i < N; ++i) {
-    const TCell& use = CellOf(Cells[i]);
+template <typename Cells>
+std::vector<TBitmap> CutCells(TBitmap* Sheet, const Cells& Table, const wchar_t* File) {
+  std::vector<TBitmap> cut(std::size(Table));
+  for (size_t i = 0; i < cut.size(); ++i) {
+    const TCell use = CellOf(Table[i]);
     if (!ExtractSkinCell(Sheet, &cut[i], use.Row, use.Column) || cut[i].Width() < use.MinWidth ||
         cut[i].Height() < use.MinHeight)
       throw ESkinError(std::wstring(File) + L" lacks its cell " + std::to_wstring(use.Row) + L"," +
@@ -374,11 +377,18 @@ void LoadNewSkin(const std::wstring& SkinName, TObject* Sender) {
     LoadSheet(SkinName, L"PL", L"PL.bmp", &playlistSheet);
     CutCells(&playlistSheet, kPlaylistCells, L"PL.bmp");
   }
-  // Both windows are painted once, whole, when the skin is in place.
+  TBitmap eqSheet;
+  if (EQ) {
+    LoadSheet(SkinName, L"EQ", L"EQ.bmp", &eqSheet);
+    CutCells(&eqSheet, EQSheetCells, L"EQ.bmp");
+  }
+  // The windows are painted once, whole, when the skin is in place.
   const TFreezePainting freezeMain(TavrinMainForm);
   const TFreezePainting freezePlaylist(Playlist);
+  const TFreezePainting freezeEQ(EQ);
   for (size_t i = 0; i < mainCells.size(); ++i) kMainCells[i].Apply(TavrinMainForm, &mainCells[i]);
   if (Playlist) ApplyPlaylistSheet(Playlist, &playlistSheet);
+  if (EQ) ApplyEQSheet(EQ, &eqSheet);
   LoadSkinOpt(SkinFolder(SkinName), SkinName == DefaultSkinName, Sender);
   CurrentSkin = SkinName;
 }
@@ -426,7 +436,13 @@ void LoadSkinOpt(const std::wstring& Folder, bool BuiltIn, TObject* Sender) {
   CutVisBackground(form);
   ShapeWindow(form, ini.ReadBool(L"MWFlags", L"CalculateRegion", false),
               form->BG->Picture()->Bitmap(), form->BG->Top());
-  // The equaliser window's outline ([EQFlags]) waits for that window.
+  if (EQ) {
+    ApplyEQSkinOptions(EQ, ini);
+    ShapeWindow(EQ, ini.ReadBool(L"EQFlags", L"CalculateRegion", false),
+                EQ->EQBG->Picture()->Bitmap(), EQ->EQBG->Top());
+    form->EQPosExecute();
+    RepaintWhole(EQ);
+  }
   if (Playlist) {
     ShapeWindow(Playlist, !ini.ReadBool(L"PLFlags", L"PLResizable", true), nullptr, 0);
     DockPlaylist(form);

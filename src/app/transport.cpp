@@ -523,6 +523,11 @@ void TTavrinMainForm::ToggleShuffleExecute() {
   FTransport->ShuffleRound.clear();
 }
 
+int32_t TTavrinMainForm::PlayingEntryIndex() {
+  TCompList* list = PlaylistModel();
+  return list && FTransport->PlayingEntry ? list->IndexOfEntry(FTransport->PlayingEntry) : -1;
+}
+
 void TTavrinMainForm::ToggleRepeatExecute() { RepeatToggle->SetChecked(!RepeatToggle->Checked()); }
 
 void TTavrinMainForm::RepeatTrackMIClick() {

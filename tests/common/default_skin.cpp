@@ -106,6 +106,30 @@ SIZE DefaultSkin::MainSize() const {
   return {background.cx, title.cy + background.cy};
 }
 
+RECT DefaultSkin::EQ(const std::wstring& key) const {
+  const POINT at = Point(L"EQPositions", key);
+  const std::wstring k = Lower(key);
+  SIZE size{};
+  if (k == L"closebut") {
+    size = SizeOf(Cell(L"EQ", L"CloseBut"));
+    size.cy /= 4;
+  } else if (k == L"activetoggle" || k == L"presetsbut") {
+    size = SizeOf(Cell(L"EQ", k == L"activetoggle" ? L"EQON" : L"PresetsBut"));
+    size.cy /= 3;
+  } else if (k == L"panningbar") {
+    size = {Number(L"EQSizes", key), SizeOf(Cell(L"EQ", L"PanningRuler")).cy};
+  } else {
+    size = {SizeOf(Cell(L"EQ", L"BandRuler")).cx, Number(L"EQSizes", key)};
+  }
+  return {at.x, at.y, at.x + size.cx, at.y + size.cy};
+}
+
+SIZE DefaultSkin::EQSize() const {
+  const SIZE title = SizeOf(Cell(L"EQ", L"TitleActive"));
+  const SIZE background = SizeOf(Cell(L"EQ", L"Background"));
+  return {background.cx, title.cy + background.cy};
+}
+
 POINT DefaultSkin::Point(const std::wstring& section, const std::wstring& key) const {
   POINT point{};
   const std::wstring* value = Value(section, key);

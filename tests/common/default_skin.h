@@ -26,6 +26,11 @@ class DefaultSkin {
   RECT Main(const std::wstring& key) const;
   // The main window's client size: the title bar over the background.
   SIZE MainSize() const;
+  // An equaliser-window control by its [EQPositions] key ("CloseBut",
+  // "ActiveToggle", "PresetsBut", "PanningBar", "Band1".."Band10"), in that
+  // window's client coordinates; and that window's client size.
+  RECT EQ(const std::wstring& key) const;
+  SIZE EQSize() const;
 
   // "x,y" and number values of the description; sections and keys without
   // regard to case. A missing key fails the test and reads as zero.

@@ -70,6 +70,20 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
+std::string WithAttribute(std::string xml, const std::string& element, const std::string& attribute,
+                          const std::string& value) {
+  const size_t tag = xml.find("<" + element + " ");
+  const size_t end = xml.find('>', tag);
+  const size_t at = xml.find(" " + attribute + "=\"", tag);
+  if (tag == std::string::npos || at == std::string::npos || at > end) {
+    ADD_FAILURE() << "no " << attribute << " in <" << element << ">";
+    return xml;
+  }
+  const size_t from = at + attribute.size() + 3;
+  xml.replace(from, xml.find('"', from) - from, value);
+  return xml;
+}
+
 std::wstring E2ETest::Wav(const std::wstring& name) { return data.WriteFile(name, SineWav()); }
 
 std::wstring E2ETest::FolderOfWavs(const std::wstring& name, const std::vector<std::wstring>& files) {

@@ -24,6 +24,10 @@ std::vector<std::wstring> FilesOf(const std::optional<std::vector<PlaylistEntry>
 std::wstring Lower(std::wstring text);
 // The built-in default settings document, as the program ships it.
 std::string DefaultSettings();
+// The XML text with attribute of the first <element ...> tag set to value
+// (the attribute must be there).
+std::string WithAttribute(std::string xml, const std::string& element, const std::string& attribute,
+                          const std::string& value);
 // text with every `from` replaced by `to`.
 std::string Replace(std::string text, const std::string& from, const std::string& to);
 

@@ -9,42 +9,6 @@
 namespace e2e {
 namespace {
 
-struct FoundChild {
-  std::wstring Text;
-  HWND Window = nullptr;
-};
-
-BOOL CALLBACK MatchText(HWND window, LPARAM param) {
-  auto* found = reinterpret_cast<FoundChild*>(param);
-  if (!IsWindowVisible(window) ||
-      (WindowText(window) != found->Text && ClassOf(window).rfind(found->Text, 0) != 0))
-    return TRUE;
-  found->Window = window;
-  return FALSE;
-}
-
-BOOL CALLBACK CollectClass(HWND window, LPARAM param) {
-  auto* found = reinterpret_cast<std::pair<std::wstring, std::vector<HWND>>*>(param);
-  if (IsWindowVisible(window) && ClassOf(window).rfind(found->first, 0) == 0)
-    found->second.push_back(window);
-  return TRUE;
-}
-
-// The visible descendants of top whose class name begins with prefix.
-std::vector<HWND> ChildrenOfClass(HWND top, const std::wstring& prefix) {
-  std::pair<std::wstring, std::vector<HWND>> found{prefix, {}};
-  EnumChildWindows(top, &CollectClass, reinterpret_cast<LPARAM>(&found));
-  return found.second;
-}
-
-// The first visible descendant of top whose text is text (a check box, a
-// radio button...) or whose class name begins with it.
-HWND ChildWithText(HWND top, const std::wstring& text) {
-  FoundChild found{text};
-  EnumChildWindows(top, &MatchText, reinterpret_cast<LPARAM>(&found));
-  return found.Window;
-}
-
 std::vector<std::wstring> ComboItems(HWND box) {
   std::vector<std::wstring> items;
   const LRESULT count = SendMessageW(box, CB_GETCOUNT, 0, 0);

@@ -535,4 +535,41 @@ std::wstring CopyDataRecord(const std::vector<std::wstring>& items) {
   return record;
 }
 
+namespace {
+
+struct FoundChild {
+  std::wstring Text;
+  HWND Window = nullptr;
+};
+
+BOOL CALLBACK MatchText(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<FoundChild*>(param);
+  if (!IsWindowVisible(window) ||
+      (WindowText(window) != found->Text && ClassOf(window).rfind(found->Text, 0) != 0))
+    return TRUE;
+  found->Window = window;
+  return FALSE;
+}
+
+BOOL CALLBACK CollectClass(HWND window, LPARAM param) {
+  auto* found = reinterpret_cast<std::pair<std::wstring, std::vector<HWND>>*>(param);
+  if (IsWindowVisible(window) && ClassOf(window).rfind(found->first, 0) == 0)
+    found->second.push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> ChildrenOfClass(HWND top, const std::wstring& prefix) {
+  std::pair<std::wstring, std::vector<HWND>> found{prefix, {}};
+  EnumChildWindows(top, &CollectClass, reinterpret_cast<LPARAM>(&found));
+  return found.second;
+}
+
+HWND ChildWithText(HWND top, const std::wstring& text) {
+  FoundChild found{text};
+  EnumChildWindows(top, &MatchText, reinterpret_cast<LPARAM>(&found));
+  return found.Window;
+}
+
 }  // namespace e2e

@@ -138,6 +138,11 @@ bool PressDialogButton(HWND dialog, int id);
 // The deepest visible descendant of top whose rectangle, in top's client
 // coordinates, is exactly rect; nullptr when none.
 HWND FindChildAt(HWND top, const RECT& rect);
+// The visible descendants of top whose class name begins with prefix.
+std::vector<HWND> ChildrenOfClass(HWND top, const std::wstring& prefix);
+// The first visible descendant of top whose text is text (a check box, a
+// button...) or whose class name begins with it.
+HWND ChildWithText(HWND top, const std::wstring& text);
 // Posts a left click (button down with MK_LBUTTON, then up) at a client point.
 void PostClick(HWND window, POINT clientPoint);
 // The window's client size.

@@ -48,6 +48,10 @@ class TEQPresets : public TTntForm {
   void DeleteButClick();
   void PresetListDblClick();
   void CloseButClick();
+  // Closes the settings bracket this dialog opened, once: at its closing,
+  // or earlier when the program ends under it (its changes are on disk
+  // before the exit's own save; what it is asked afterwards does nothing).
+  void CloseSettings();
 
   TTntListBox* PresetList = nullptr;
   TTntEdit* PresetName = nullptr;
@@ -65,9 +69,6 @@ class TEQPresets : public TTntForm {
   // APP/Equalizer/Presets; made when Create and missing. Null without a
   // document (it could not be opened).
   TXMLNode PresetsNode(bool Create) const;
-  // Closes the settings bracket this dialog opened, once.
-  void CloseSettings();
-
   TEQHost* FHost;
   bool FSettingsOpen = false;
 };

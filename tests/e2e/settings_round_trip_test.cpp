@@ -1,0 +1,150 @@
+// The settings a user chose come back after an exit and a start exactly, and
+// a settings file with values no control can show starts with the nearest
+// ones instead of failing.
+#include "e2e_fixture.h"
+
+namespace e2e {
+namespace {
+
+struct Setting {
+  const char* Element;
+  const char* Attribute;
+  const char* Value;
+};
+
+// A value other than the default for every attribute the program applies and
+// writes back (the lyrics editor's and the file associations' wait for their
+// windows).
+constexpr Setting kChosen[] = {
+    {"Playback", "Volume", "37"},         {"Playback", "Pan", "-40"},
+    {"Playback", "Repeat", "True"},       {"Playback", "RepeatMode", "1"},
+    {"Playback", "Shuffle", "True"},      {"Playback", "InvertTime", "True"},
+    {"Appearance", "MinToTray", "True"},  {"Appearance", "Tooltips", "False"},
+    {"Appearance", "FadeEffects", "False"}, {"Appearance", "IconsInMenus", "False"},
+    {"Appearance", "TavrinOpacity", "200"}, {"Appearance", "GlobalFont", "Tahoma"},
+    {"Appearance", "OverrideFonts", "True"}, {"SkinHue", "On", "True"},
+    {"SkinHue", "Value", "40"},           {"Main", "X", "200"},
+    {"Main", "Y", "420"},                 {"VisibleWindows", "PL", "False"},
+    {"VisibleWindows", "EQ", "False"},    {"Equalizer", "On", "True"},
+    {"Bands", "B1", "-15"},               {"Bands", "B2", "-3"},
+    {"Bands", "B5", "4"},                 {"Bands", "B8", "0"},
+    {"Bands", "B10", "15"},               {"Visualization", "Style", "1"},
+    {"Visualization", "RefreshRate", "2"}, {"Spectrum", "Style", "0"},
+    {"Spectrum", "DrawPeaks", "False"},   {"Oscilloscope", "Style", "2"},
+    {"Oscilloscope", "Sens", "33"},       {"Playlist", "ShowNumbers", "False"},
+    {"Playlist", "ShowDuration", "False"}, {"Playlist", "SmoothResize", "False"},
+    {"Playlist", "ManualAndvance", "True"}, {"Playlist", "SortOnLoad", "True"},
+    {"Playlist", "RecurseSubdirs", "False"}, {"Playlist", "ClearOnCDAdd", "True"},
+    {"Playlist", "SaveCurrentPos", "True"}, {"Size", "Width", "400"},
+    {"Size", "Height", "250"},            {"Font", "Size", "12"},
+    {"Sound", "VolumeCurve", "1"},        {"Sound", "BufferLength", "8"},
+    {"Sound", "NetBufferLength", "30"},   {"Sound", "UseProxy", "True"},
+    {"Sound", "UseSampleFloat", "True"},  {"Encoding", "EncodeTo", "2"},
+    {"Encoding", "OutputFolder", "C:\\Music\\"}, {"MP3", "EncMode", "0"},
+    {"MP3", "VBRQuality", "3"},           {"MP3", "CBRQuality", "14"},
+    {"MP3", "StereoMode", "1"},           {"OGG", "EncMode", "0"},
+    {"OGG", "Quality", "4"},              {"OGG", "Bitrate", "5"},
+    {"WMA", "EncMode", "1"},              {"WMA", "VBRQuality", "2"},
+    {"WMA", "CBRQuality", "7"},           {"FileTypes", "IconSet", "Classic"},
+    {"FileTypes", "IconSize", "0"},       {"FileType", "Checked", "True"},
+};
+
+// Values outside every control's range, and what the next save holds.
+constexpr Setting kOutOfRange[] = {
+    {"Playback", "Volume", "120"},       {"Playback", "Pan", "-300"},
+    {"Bands", "B1", "40"},               {"Bands", "B2", "-99"},
+    {"Appearance", "TavrinOpacity", "0"}, {"Font", "Size", "999"},
+    {"Visualization", "RefreshRate", "9"}, {"Oscilloscope", "Sens", "1"},
+    {"Sound", "BufferLength", "100"},    {"SkinHue", "Value", "-5000"},
+    {"Visualization", "Style", "17"},
+};
+constexpr Setting kClamped[] = {
+    {"Playback", "Volume", "100"},       {"Playback", "Pan", "-100"},
+    {"Bands", "B1", "15"},               {"Bands", "B2", "-15"},
+    {"Appearance", "TavrinOpacity", "25"}, {"Font", "Size", "30"},
+    {"Visualization", "RefreshRate", "4"}, {"Oscilloscope", "Sens", "10"},
+    {"Sound", "BufferLength", "16"},     {"SkinHue", "Value", "-240"},
+    {"Visualization", "Style", "2"},
+};
+
+template <size_t N>
+std::string SettingsWith(const Setting (&settings)[N]) {
+  std::string xml = DefaultSettings();
+  for (const Setting& s : settings) xml = WithAttribute(xml, s.Element, s.Attribute, s.Value);
+  return xml;
+}
+
+class SettingsRoundTrip : public E2ETest {
+ protected:
+  // Starts on the settings, exits by the close button, and compares what
+  // was saved with expected.
+  template <size_t N>
+  void ExpectSaved(const std::string& settings, const Setting (&expected)[N]) {
+    folder.Write(L"Tavrin.xml", settings);
+    Program* tavrin = Start();
+    ASSERT_NE(tavrin, nullptr);
+    ExitByClick(*tavrin);
+    const std::wstring saved = folder.ReadSettings();
+    for (const Setting& s : expected) {
+      const std::optional<std::wstring> value =
+          XmlAttribute(saved, Widen(s.Element), Widen(s.Attribute));
+      EXPECT_EQ(value.value_or(L"<none>"), Widen(s.Value)) << s.Element << "/" << s.Attribute;
+    }
+  }
+  static std::wstring Widen(const char* text) { return std::wstring(text, text + strlen(text)); }
+};
+
+TEST_F(SettingsRoundTrip, EveryChosenValueComesBackAfterAnExitAndAStart) {
+  ExpectSaved(SettingsWith(kChosen), kChosen);
+}
+
+TEST_F(SettingsRoundTrip, ValuesNoControlCanShowStartAsTheNearestOnes) {
+  ExpectSaved(SettingsWith(kOutOfRange), kClamped);
+}
+
+TEST_F(SettingsRoundTrip, AnOutputDeviceThatIsGoneGivesTheDefaultOneAndSaysSo) {
+  folder.Write(L"Tavrin.xml", WithAttribute(DefaultSettings(), "Sound", "Device", "7"));
+  Program* tavrin = runner.Start(folder.Exe());
+  ASSERT_NE(tavrin, nullptr);
+  HWND box = runner.WaitForMessageBox(*tavrin);
+  ASSERT_NE(box, nullptr) << "the lost device was not reported";
+  PressDialogButton(box, IDOK);
+  ASSERT_NE(runner.WaitForMainWindow(*tavrin), nullptr);
+  ExitByClick(*tavrin);
+  EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Sound", L"Device").value_or(L""), L"0");
+}
+
+// The stored song resumes only while the list still holds it at its place,
+// and a stored position past its end plays it from the start.
+class Resume : public E2ETest {
+ protected:
+  std::wstring StartResuming(const std::string& storedFile, const char* position) {
+    const std::wstring song = Wav(L"song.wav");
+    folder.WritePlaylist({{song, L"Song", 1}});
+    std::string xml = WithAttribute(DefaultSettings(), "Playlist", "SaveCurrentPos", "True");
+    xml = WithAttribute(xml, "Playlist", "CurrentSong", "0");
+    xml = WithAttribute(xml, "Playlist", "CurrentPos", position);
+    xml = Replace(xml, "<Playlist ", "<Playlist CurrentFile=\"" + storedFile + "\" ");
+    folder.Write(L"Tavrin.xml", xml);
+    return song;
+  }
+};
+
+TEST_F(Resume, APositionPastTheSongsEndPlaysItFromTheStart) {
+  const std::wstring song = StartResuming("", "999999");
+  Program* tavrin = Start({}, CaptureTo(L"out.wav"));
+  ASSERT_NE(tavrin, nullptr);
+  EXPECT_TRUE(CaptureSounds(L"out.wav")) << "the stored song did not play";
+  ExitByClick(*tavrin);
+}
+
+TEST_F(Resume, AnotherFileAtTheStoredPlaceIsNotResumed) {
+  StartResuming("C:\\elsewhere\\other.wav", "300");
+  Program* tavrin = Start({}, CaptureTo(L"out.wav"));
+  ASSERT_NE(tavrin, nullptr);
+  EXPECT_FALSE(CaptureSounds(L"out.wav", 1500)) << "another song was resumed";
+  ExitByClick(*tavrin);
+}
+
+}  // namespace
+}  // namespace e2e
