@@ -285,6 +285,11 @@ void TTavrinMainForm::CreateMenus() {
   separator(root);
   TogglePlaylistMI = item(root, L"TogglePlaylistMI", L"Playlist", [this] { TogglePlaylist(); });
   ToggleEqualizerMI = item(root, L"ToggleEqualizerMI", L"Equalizer", [this] { ShowEQExecute(); });
+  ShowEQ = new TTntAction(this);
+  ShowEQ->SetName(L"ShowEQ");
+  ShowEQ->SetActionList(Actions);
+  ShowEQ->SetShortCut(ShortCut('G', ssAlt));
+  ShowEQ->SetOnExecute([this](TObject*) { ShowEQExecute(); });
   item(root, L"ToggleSpecialEffectsMI", L"Sound effects", nullptr);
   item(root, L"ToggleTextEditorMI", L"Lyrics editor", nullptr);
   item(root, L"CDExtractorMI", L"CD extractor", nullptr);

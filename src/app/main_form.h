@@ -257,6 +257,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   TTntAction* InvertTime = nullptr;
   TTntAction* PlayCD = nullptr;
   TTntAction* ShowPrefs = nullptr;
+  TTntAction* ShowEQ = nullptr;
 
   // The font files registered for the current skin.
   TTntStringList* SkinFontFiles() const { return FSkinFontFiles.get(); }

@@ -223,6 +223,13 @@ TEST_F(EqualizerWindow, DocksCentredAboveThePlayerInBothSkins) {
     EXPECT_LE(std::abs((e.left + e.right) - (m.left + m.right)), 1) << name;
     const std::wstring skinName(name, name + strlen(name));
     KeepDockedPicture(eq, main, L"e2e_eq_docked_" + skinName + L".png");
+    if (skinName == L"Default") {
+      // Its close button hides it, the main window's button brings it back.
+      ASSERT_TRUE(ClickChildAt(eq, skin.EQ(L"CloseBut")));
+      EXPECT_TRUE(Gone(eq));
+      ASSERT_TRUE(ClickChildAt(main, skin.Main(L"EQToggle")));
+      EXPECT_TRUE(runner.WaitUntil([&] { return IsWindowVisible(eq) != FALSE; }, 5000));
+    }
     // Moved away by another program, it stands alone.
     SetWindowPos(eq, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     testing_support::Picture picture;

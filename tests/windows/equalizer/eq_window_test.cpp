@@ -1,6 +1,6 @@
 // The equaliser window and its presets dialog: the band and balance texts,
 // the gains and effect bits reaching the host, the presets in the settings
-// file, the settings bracket however the dialog ends, and pictures.
+// file, the settings bracket however the dialog ends, and the dialog's picture.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,16 +11,12 @@
 #include <vector>
 
 #include "foundation/tnt_ini_files.h"
-#include "framework/bitmaps.h"
 #include "framework/dialogs.h"
-#include "framework/images.h"
 #include "globals/program_globals.h"
 #include "language_components.h"
 #include "localization/localization.h"
 #include "settings/settings_xml.h"
-#include "skin/form_title.h"
 #include "skin/image_but.h"
-#include "skin/skin_description.h"
 #include "skin/slider.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_buttons.h"
@@ -29,7 +25,6 @@
 #include "window_picture.h"
 #include "windows/equalizer/eq_form.h"
 #include "windows/equalizer/eq_presets.h"
-#include "windows/equalizer/eq_skin.h"
 
 namespace {
 
@@ -184,14 +179,6 @@ TEST_F(EQTest, TheSwitchTurnsOnlyTheEqualiserBit) {
   }
 }
 
-TEST_F(EQTest, RightClicksOnTheTitleAndTheBackgroundPopTheMainMenu) {
-  PostMessageW(form->Title->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(40, 5));
-  PostMessageW(form->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(5, form->EQBG->Top() + 5));
-  PostMessageW(form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, form->EQBG->Top() + 5));
-  testing_support::PumpPendingMessages();
-  EXPECT_EQ(host.Take(), Calls(2, L"Menu"));
-}
-
 TEST_F(EQTest, PresetsAreSavedLoadedAndDeletedInTheSettingsFile) {
   enum Action { Save, Load, Delete, Again };
   const std::wstring same = L"Rock=- Pop=- Jazz=- Rock=- ",
@@ -274,35 +261,8 @@ TEST_F(EQTest, TheWindowsHoldToTheirLanguageSections) {
   EXPECT_EQ(CompareFormWithSection(&presets, *FindSection(sections, L"EQPresets"), english), "");
 }
 
-TEST_F(EQTest, PicturesOfBothSkinsAndTheDialog) {
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  std::wstring ember = exe;
-  ember = ember.substr(0, ember.rfind(L'\\') + 1) + L"skins\\Ember\\";
-  form->SetBounds(40, 40, form->Width(), form->Height());
-  form->Band(2)->SetValue(9);
-  form->Band(7)->SetValue(-6);
-  form->PanningBar->SetValue(-30);
-  form->EQON->SetChecked(true);
+TEST_F(EQTest, PictureOfThePresetsDialog) {
   testing_support::Picture picture;
-  for (const std::wstring skin : {L"builtin", L"ember"}) {
-    if (skin == L"builtin") {
-      EXPECT_TRUE(ApplyBuiltInEQSkin(form.get()));
-    } else {
-      TBitmap sheet;
-      sheet.LoadFromFile(ember + L"EQ.bmp");
-      EXPECT_TRUE(ApplyEQSheet(form.get(), &sheet));
-      ApplyEQSkinOptions(form.get(), TSkinDescription(ember, false).Ini());
-    }
-    EXPECT_EQ(form->ClientWidth(), 291);
-    EXPECT_EQ(form->ClientHeight(), 164);
-    EXPECT_EQ(form->Band(3)->Left(), 85);
-    EXPECT_EQ(form->PanningBar->Width(), 105);
-    form->Show();
-    testing_support::PumpPendingMessages();
-    EXPECT_TRUE(
-        testing_support::TakeWindowPicture(form->Handle(), L"eq_" + skin + L".png", picture));
-  }
   RunDialog([&](TEQPresets& d) {
     testing_support::PumpPendingMessages();
     EXPECT_TRUE(testing_support::TakeWindowPicture(d.Handle(), L"eq_presets.png", picture));
