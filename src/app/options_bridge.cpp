@@ -18,6 +18,7 @@
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_ext_ctrls.h"
 #include "widgets/font_combo.h"
+#include "windows/equalizer/eq_form.h"
 #include "windows/options/options_form.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
@@ -142,7 +143,8 @@ void TOptionsBridge::ApplyGlobalFont(const std::string& FontName) {
 
 void TOptionsBridge::SetSkinnedWindowsOpacity(int32_t Value) {
   const auto alpha = static_cast<uint8_t>(std::clamp(Value, 0, 255));
-  for (TCustomForm* window : {static_cast<TCustomForm*>(FForm), static_cast<TCustomForm*>(Playlist)}) {
+  for (TCustomForm* window : {static_cast<TCustomForm*>(FForm), static_cast<TCustomForm*>(Playlist),
+                              static_cast<TCustomForm*>(EQ)}) {
     if (!window) continue;
     window->SetAlphaBlendValue(alpha);
     window->SetAlphaBlend(alpha != 255);
