@@ -82,17 +82,6 @@ double ChannelDb(const std::vector<float>& x) {
 
 class EqualizerSound : public E2ETest {
  protected:
-  // The default settings with each `from` replaced by its `to`; a `from`
-  // the default lacks fails the test rather than leaving a setting unset.
-  static std::string Settings(const std::vector<std::pair<std::string, std::string>>& edits) {
-    std::string text = DefaultSettings();
-    for (const auto& [from, to] : edits) {
-      EXPECT_NE(text.find(from), std::string::npos) << "not in the default settings: " << from;
-      text = Replace(text, from, to);
-    }
-    return text;
-  }
-
   // The noise's steady part as played with these settings, the program
   // started with the noise file and closed once enough is heard.
   Stereo Hear(const std::string& settings) {
@@ -119,9 +108,8 @@ TEST_F(EqualizerSound, ARaisedBandIsHeardOnlyWhileTheEqualiserIsOn) {
   // Band 5 (1 kHz) at +12 dB, the rest flat: the default's +1 dB on band 8
   // (10 kHz) would move the far band measured below.
   auto equalizer = [](const char* on) {
-    return Settings({{"<Equalizer On=\"False\">", std::string("<Equalizer On=\"") + on + "\">"},
-                     {"B5=\"0\" B6=\"0\" B7=\"0\" B8=\"1\" B9=\"0\" B10=\"0\"/>",
-                      "B5=\"12\" B6=\"0\" B7=\"0\" B8=\"0\" B9=\"0\" B10=\"0\"/>"}});
+    const std::string xml = WithAttribute(DefaultSettings(), "Equalizer", "On", on);
+    return WithAttribute(WithAttribute(xml, "Bands", "B5", "12"), "Bands", "B8", "0");
   };
   const Stereo on = Hear(equalizer("True")), off = Hear(equalizer("False"));
   ASSERT_FALSE(on.left.empty() || off.left.empty());
@@ -142,8 +130,8 @@ TEST_F(EqualizerSound, ARaisedBandIsHeardOnlyWhileTheEqualiserIsOn) {
 // A balance, not a panner: full right silences the left and leaves the right
 // as it was (a constant-power law would raise it by 3 dB at most).
 TEST_F(EqualizerSound, TheBalanceMovesTheSoundToOneChannel) {
-  const Stereo right = Hear(Settings({{"Pan=\"0\"", "Pan=\"100\""}}));
-  const Stereo centre = Hear(Settings({}));
+  const Stereo right = Hear(WithAttribute(DefaultSettings(), "Playback", "Pan", "100"));
+  const Stereo centre = Hear(DefaultSettings());
   ASSERT_FALSE(right.left.empty() || centre.left.empty());
   EXPECT_LE(ChannelDb(right.left), ChannelDb(right.right) - 20) << "full right";
   EXPECT_GE(ChannelDb(right.right), ChannelDb(centre.right) - 1) << "the right channel keeps its level";
