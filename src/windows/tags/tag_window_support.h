@@ -1,0 +1,29 @@
+// What the four tag windows share: the information grids, the unit words,
+// the error boxes, the numbers typed into a tag, and their start.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TCustomForm;
+class TTagHost;
+class TTntStringGrid;
+
+// Column 1 of an information grid emptied, then filled from the top with
+// Values (one a row; rows past the grid are dropped).
+void FillInfoColumn(TTntStringGrid* Grid, const std::vector<std::wstring>& Values);
+// A unit or state word of the language file ("Yes", "bytes", "kbps", a
+// channel mode by its English name...).
+std::wstring Word(const wchar_t* Key);
+// "<Value> <unit word>", e.g. "1024 bytes".
+std::wstring WithUnit(const std::wstring& Value, const wchar_t* UnitKey);
+// The error box of a tag window: Key ("CantSaveTag"...) naming FileName.
+void ReportTagError(TCustomForm* Window, const wchar_t* Key, const std::wstring& FileName);
+// A track or year typed by the user: its value when the text is a whole
+// number in [Min, Max] (blanks around it allowed); std::nullopt otherwise.
+// An empty text is 0 (no number).
+std::optional<int32_t> ParseTagNumber(const std::wstring& Text, int32_t Min, int32_t Max);
+// The font override and the language section, as every tag window starts.
+void StartTagWindow(TCustomForm* Window, TTagHost* Host, const wchar_t* Section);
