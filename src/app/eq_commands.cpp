@@ -5,12 +5,9 @@
 #include "framework/menus.h"
 #include "globals/program_globals.h"
 #include "skin/image_but.h"
-#include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_menus.h"
-#include "widgets/font_combo.h"
 #include "windows/equalizer/eq_form.h"
 #include "windows/equalizer/eq_host.h"
-#include "windows/options/options_form.h"
 
 namespace {
 
@@ -36,10 +33,7 @@ class TEQBridge : public TEQHost {
   void SaveEQPreset(TXMLNode Node, const std::wstring& Name) override {
     FForm->SaveEQPreset(Node, Name);
   }
-  std::string OverrideFontName() override {
-    if (!Options || !Options->EnableGlobalFontCB->Checked()) return std::string();
-    return Options->GlobalFontComboBox->FontName();
-  }
+  std::string OverrideFontName() override { return FForm->OverrideFontName(); }
 
  private:
   TTavrinMainForm* FForm;

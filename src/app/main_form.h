@@ -127,6 +127,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void SetShortcutsEnabled(bool Value) override;
   bool ExecuteOpenDialog(const std::wstring& InitialDir, std::vector<std::wstring>& Files) override;
   void ShowText(const std::wstring& FileName) override;
+  // The face the options override every window's font with; empty when they
+  // do not.
+  std::string OverrideFontName();
 
   // The transport (transport.cpp). PlayTheSong's Index: -2 the playlist's
   // first selected entry, else its current one; -1 the current entry;

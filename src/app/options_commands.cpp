@@ -5,6 +5,8 @@
 #include "app/skin_list.h"
 #include "app/skin_loading.h"
 #include "framework/timer.h"
+#include "unicode_controls/tnt_buttons.h"
+#include "widgets/font_combo.h"
 #include "windows/options/options_form.h"
 #include "windows/playlist/playlist_form.h"
 
@@ -49,4 +51,9 @@ void TTavrinMainForm::ShowPrefsExecute() {
   if (!Options) return;
   Options->Show();
   Options->BringToFront();
+}
+
+std::string TTavrinMainForm::OverrideFontName() {
+  if (!Options || !Options->EnableGlobalFontCB->Checked()) return std::string();
+  return Options->GlobalFontComboBox->FontName();
 }

@@ -222,6 +222,8 @@ class TPlaylist : public TTavrinForm {
   void EncodeMIClick();
   void EntryDialogFor(int32_t Index);
   void UpdateMenuStates();
+  // Whether entry Index is a local file one of the tag windows shows.
+  bool HasInfoWindow(int32_t Index);
   void FileListDblClick();
   void FileListMouseDown(TMouseButton Button);
   void FindBoxEnter();

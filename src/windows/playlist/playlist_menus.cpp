@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "foundation/tnt_sysutils.h"
 #include "framework/actions.h"
 #include "framework/shortcuts.h"
 #include "playlist/comp_list.h"
@@ -11,6 +12,7 @@
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_menus.h"
+#include "windows/playlist/entry_reader.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
 
@@ -164,13 +166,28 @@ void TPlaylist::CreateMenus() {
 // window; until it offers them their items stay disabled.
 void TPlaylist::UpdateMenuStates() {
   TPlaylistHost& host = HostOrNull();
-  const bool info = host.InfoWindowsAvailable();
   const bool entry = host.EntryDialogAvailable();
-  FFileInfoButMI->SetEnabled(info);
-  FFileInfoMI->SetEnabled(info);
+  FFileInfoButMI->SetEnabled(HasInfoWindow(List()->FirstSelected()));
+  FFileInfoMI->SetEnabled(HasInfoWindow(SelectedOrCurrentIndex()));
   FPlaylistEntryButMI->SetEnabled(entry);
   FPlaylistEntryMI->SetEnabled(entry);
   FEncodeMI->SetEnabled(host.EncoderAvailable());
+}
+
+bool TPlaylist::HasInfoWindow(int32_t Index) {
+  if (!List()->IsValidIndex(Index) || !HostOrNull().InfoWindowsAvailable()) return false;
+  TElem elem;
+  List()->GetElem(Index, elem);
+  if (TCompList::IsURL(elem.FileName)) return false;
+  switch (EntryKindOf(elem.FileName)) {
+    case ekMPEG:
+    case ekWAV:
+    case ekWMA:
+    case ekOgg:
+      return WideFileExists(elem.FileName);
+    default:
+      return false;
+  }
 }
 
 void TPlaylist::PopupAt(TImageBut* Button, TTntPopupMenu* Menu) {
