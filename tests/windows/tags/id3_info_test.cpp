@@ -1,0 +1,283 @@
+// The ID3 tag window driven through its handlers on small MP3 files: what it
+// shows, what a save or removal writes and leaves alone, the entry's title,
+// the error boxes, its language section and its pictures.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/tnt_ini_files.h"
+#include "foundation/tnt_string_list.h"
+#include "framework/dialogs.h"
+#include "globals/program_globals.h"
+#include "language_components.h"
+#include "localization/localization.h"
+#include "tag_bytes.h"
+#include "test_forms.h"
+#include "test_support.h"
+#include "unicode_controls/tnt_buttons.h"
+#include "unicode_controls/tnt_combo_box.h"
+#include "unicode_controls/tnt_grids.h"
+#include "unicode_controls/tnt_labeled_edit.h"
+#include "window_picture.h"
+#include "windows/tags/id3_info.h"
+#include "windows/tags/tag_host.h"
+
+namespace {
+
+using namespace tag_bytes;
+using Calls = std::vector<std::wstring>;
+
+struct FakeHost : TTagHost {
+  Calls titles;
+  void SetEntryTitle(const std::wstring& Title) override { titles.push_back(Title); }
+  std::string OverrideFontName() override { return ""; }
+};
+
+std::string V1(const std::string& Title, const std::string& Artist, uint8_t Track, uint8_t Genre) {
+  auto field = [](std::string s, size_t n) { return s.resize(n, '\0'), s; };
+  return "TAG" + field(Title, 30) + field(Artist, 30) + field("Disc", 30) + "2001" +
+         field("Note", 28) + '\0' + char(Track) + char(Genre);
+}
+
+// Twenty silent MPEG 1 Layer III frames: 128 kbit/s, 44100 Hz, joint stereo, original.
+const std::string kAudio = [] {
+  std::string frame = "\xFF\xFB\x90\x64" + std::string(413, '\0'), s;
+  for (int i = 0; i < 20; ++i) s += frame;
+  return s;
+}();
+
+const std::string kV2Frames = Frame23("TIT2", Latin("Song2")) + Frame23("TPE1", Latin("Singer")) +
+                              Frame23("TALB", Latin("Album2")) + Frame23("TRCK", Latin("3/12")) +
+                              Frame23("TYER", Latin("1999")) + Frame23("TCON", Latin("Jazz")) +
+                              Frame23("COMM", Latin(std::string("eng\0Words", 9))) +
+                              Frame23("TCOM", Latin("Comp")) + Frame23("TCOP", Latin("Copy")) +
+                              Frame23("TENC", Latin("Enc")) + Frame23("TLAN", Latin("eng")) +
+                              Frame23("WXXX", Latin(std::string(1, '\0') + "http://x.example/"));
+const std::string kV2 = Tag(3, 0, kV2Frames, 200);
+const std::string kV1 = V1("Song", "Band", 5, 17);
+
+class ID3InfoTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    savedLanguage = LanguageFile;
+    LanguageFile = language_test::EnglishLanguageFile();
+    SetMessageBoxSink([this](HWND, const std::wstring& Text, const std::wstring& Caption, UINT) {
+      boxes.push_back(Caption + L": " + Text);
+      return IDOK;
+    });
+  }
+  void TearDown() override {
+    form.reset();
+    SetMessageBoxSink(nullptr);
+    LanguageFile = savedLanguage;
+  }
+  TID3_Info& Open(const std::string& Bytes) {
+    form.reset();
+    file = dir.WriteFile(L"song.mp3", Bytes);
+    form = std::make_unique<TID3_Info>(nullptr, &host);
+    form->Init(file);
+    host.titles.clear();
+    return *form;
+  }
+  std::string Bytes() const { return testing_support::ReadFileBytes(file); }
+  // The texts of edits and combo boxes, each followed by "|".
+  static std::wstring Texts(std::initializer_list<TControl*> Controls) {
+    std::wstring texts;
+    for (TControl* c : Controls) {
+      auto* edit = dynamic_cast<TTntCustomEdit*>(c);
+      texts += (edit ? edit->Text() : static_cast<TTntComboBox*>(c)->Text()) + L"|";
+    }
+    return texts;
+  }
+  std::wstring Box(const wchar_t* Key) const {
+    return L"Error: " + FormatLocalizedText(GetLocalizedMessage(Key), {file});
+  }
+
+  testing_support::TempDir dir;
+  FakeHost host;
+  std::unique_ptr<TID3_Info> form;
+  std::wstring file, savedLanguage;
+  std::vector<std::wstring> boxes;
+};
+
+TEST_F(ID3InfoTest, LoadShowsBothTagsAndTheHeader) {
+  TID3_Info& w = Open(kV2 + kAudio + kV1);
+  EXPECT_EQ(Texts({w.TagExv1, w.TagVerv1, w.Titlev1, w.Artistv1, w.Albumv1, w.TrackNumv1, w.Yearv1,
+                   w.Genrev1, w.Commentv1}),
+            L"Yes|1.1|Song|Band|Disc|5|2001|Rock|Note|");
+  const std::wstring v2Size = std::to_wstring(kV2.size()) + L" bytes";
+  EXPECT_EQ(Texts({w.TagExv2, w.TagVerv2, w.TagSize, w.Titlev2, w.Artistv2, w.Albumv2, w.TrackNumv2,
+                   w.Yearv2, w.Genrev2, w.Commentv2, w.Composer, w.Copyright, w.Encoder, w.Language,
+                   w.Link}),
+            L"Yes|2.3|" + v2Size + L"|Song2|Singer|Album2|3|1999|Jazz|Words|Comp|Copy|Enc|eng|" +
+                L"http://x.example/|");
+  std::wstring rows;
+  for (int32_t row = 0; row < 14; ++row) rows += w.MpegInfo->Cells(1, row) + L"|";
+  EXPECT_EQ(rows, L"Yes|" + std::to_wstring(Bytes().size()) +
+                      L" bytes|Joint Stereo|MPEG 1 Layer III|CBR 128 kbps|44100 Hz|Yes|None|Xing|"
+                      L"0.5 sec|" +
+                      v2Size + L"|20|No|No|");
+  EXPECT_EQ(w.MpegInfo->Cells(0, 12), L"Protected (CRC)");
+}
+
+TEST_F(ID3InfoTest, SavingV1ChangesOnlyWhatWasEdited) {
+  // Genre 200 is past the table: the box cannot show it, and it stays.
+  struct Case {
+    std::string bytes;
+    Calls titles;
+  } cases[] = {{kAudio + V1("Song", "Band", 5, 200), {L"New - Song"}},
+               {kV2 + kAudio + V1("Song", "Band", 5, 200), {}}};
+  for (const Case& c : cases) {
+    TID3_Info& w = Open(c.bytes);
+    w.Artistv1->SetText(std::wstring(L"New"));
+    w.SaveButClick();
+    EXPECT_EQ(host.titles, c.titles);
+    EXPECT_TRUE(Bytes() == c.bytes.substr(0, c.bytes.size() - 128) + V1("Song", "New", 5, 200));
+  }
+}
+
+TEST_F(ID3InfoTest, UnchangedV2FieldsSurviveByteForByte) {
+  const std::string title = Frame23("TIT2", "\x01" + Utf16(L"\x6771\x4EAC \x266B") + '\0' + '\0');
+  const std::string picture = Frame23("APIC", std::string("\0image/png\0\x03\0PNG", 16));
+  Open(Tag(3, 0, title + picture + Frame23("TPE1", Latin("Singer")), 50) + kAudio);
+  form->Commentv2->SetText(std::wstring(L"New words"));
+  form->SaveBut2Click();
+  const std::string bytes = Bytes();
+  EXPECT_NE(bytes.find(title), std::string::npos);
+  EXPECT_NE(bytes.find(picture), std::string::npos);
+  EXPECT_NE(bytes.find("New words"), std::string::npos);
+  EXPECT_EQ(boxes, std::vector<std::wstring>{});
+}
+
+TEST_F(ID3InfoTest, NoGenreIsWrittenAs255) {
+  const std::pair<int32_t, uint8_t> cases[] = {{0, 255}, {-1, 255}, {18, 17}, {148, 147}};
+  for (const auto& [item, genre] : cases) {
+    Open(kAudio + kV1).Genrev1->SetItemIndex(item);
+    form->SaveButClick();
+    EXPECT_EQ(uint8_t(Bytes().back()), genre) << item;
+  }
+}
+
+TEST_F(ID3InfoTest, NumbersTheTagCannotHoldAreRefusedAndTheRestSaved) {
+  struct Case {
+    TTntLabeledEdit* TID3_Info::*field;
+    std::wstring typed, shown;
+  } cases[] = {{&TID3_Info::TrackNumv1, L"abc", L"5"}, {&TID3_Info::TrackNumv1, L"0", L"5"},
+               {&TID3_Info::TrackNumv1, L"256", L"5"}, {&TID3_Info::TrackNumv1, L"7", L"7"},
+               {&TID3_Info::TrackNumv1, L"", L""},     {&TID3_Info::Yearv1, L"12345", L"2001"},
+               {&TID3_Info::TrackNumv2, L"abc", L"3"}, {&TID3_Info::TrackNumv2, L"300", L"300"},
+               {&TID3_Info::Yearv2, L"19x9", L"1999"}};
+  for (const Case& c : cases) {
+    TID3_Info& w = Open(kV2 + kAudio + kV1);
+    (w.*c.field)->SetText(c.typed);
+    w.Titlev1->SetText(std::wstring(L"Other"));
+    w.Titlev2->SetText(std::wstring(L"Other2"));
+    w.SaveButClick();
+    w.SaveBut2Click();
+    w.UndoClick();  // what the file holds now
+    EXPECT_EQ((w.*c.field)->Text(), c.shown) << c.typed;
+    EXPECT_EQ(Texts({w.Titlev1, w.Titlev2}), L"Other|Other2|") << c.typed;
+  }
+}
+
+TEST_F(ID3InfoTest, RemovingBothTagsGivesTheEntryItsFileNameTitle) {
+  TID3_Info& w = Open(kV2 + kAudio + kV1);
+  w.RemoveButClick();
+  EXPECT_EQ(host.titles, Calls{});
+  w.RemoveBut2Click();
+  ASSERT_FALSE(host.titles.empty());
+  EXPECT_EQ(host.titles.back(), L"");
+  EXPECT_TRUE(Bytes() == kAudio);
+  EXPECT_EQ(Texts({w.TagExv1, w.TagExv2}), L"No|No|");
+  EXPECT_EQ(boxes, std::vector<std::wstring>{});
+}
+
+// The tag writers lift a read-only attribute themselves; what stops them is a
+// file another program holds open, or one that has gone.
+TEST_F(ID3InfoTest, AFileThatCannotBeWrittenIsLeftAsItWasAndTheFailureTold) {
+  const std::pair<void (TID3_Info::*)(), const wchar_t*> actions[] = {
+      {&TID3_Info::SaveButClick, L"CantSaveTag"},
+      {&TID3_Info::SaveBut2Click, L"CantSaveTag"},
+      {&TID3_Info::RemoveButClick, L"CantDeleteTag"},
+      {&TID3_Info::RemoveBut2Click, L"CantDeleteTag"}};
+  const std::string before = kV2 + kAudio + kV1;
+  for (const bool locked : {true, false}) {
+    for (const auto& [handler, key] : actions) {
+      TID3_Info& w = Open(before);
+      HANDLE holder = locked ? CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, 0, nullptr)
+                             : INVALID_HANDLE_VALUE;
+      if (!locked) DeleteFileW(file.c_str());
+      w.Titlev1->SetText(std::wstring(L"Other"));
+      w.Titlev2->SetText(std::wstring(L"Other2"));
+      boxes.clear();
+      (w.*handler)();
+      if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+      EXPECT_EQ(boxes, std::vector<std::wstring>{Box(key)}) << locked;
+      EXPECT_TRUE(Bytes() == (locked ? before : "")) << key << locked;
+      EXPECT_EQ(host.titles, Calls{}) << key << locked;
+    }
+  }
+}
+
+TEST_F(ID3InfoTest, CopyFromV2ClearsTheV1StateUntilSaved) {
+  TID3_Info& w = Open(kV2 + kAudio + kV1);
+  w.CopyFrom2Click();
+  EXPECT_EQ(Texts({w.TagExv1, w.TagVerv1, w.Titlev1, w.Artistv1, w.TrackNumv1, w.Genrev1}),
+            L"||Song2|Singer|3||");
+  EXPECT_FALSE(w.RemoveBut->Enabled());
+  EXPECT_FALSE(w.CopyFrom1->Enabled());
+  w.SaveButClick();
+  EXPECT_EQ(Texts({w.TagExv1, w.Albumv1, w.Yearv1, w.Commentv1}), L"Yes|Album2|1999|Words|");
+  EXPECT_EQ(uint8_t(Bytes().back()), 255);
+  EXPECT_TRUE(w.RemoveBut->Enabled());
+}
+
+TEST_F(ID3InfoTest, TheWindowHoldsToItsLanguageSection) {
+  using namespace language_test;
+  const auto sections = ReadComponentList(ComponentListFile());
+  const TTntIniFile english(EnglishLanguageFile());
+  EXPECT_EQ(CompareFormWithSection(&Open(kAudio), *FindSection(sections, L"ID3TagEditor"), english),
+            "");
+}
+
+// The window's section and the messages in letters of other scripts, each
+// text (and item of a list) a letter longer than English: what a translation
+// would clip shows.
+std::wstring WriteTestLanguage(const testing_support::TempDir& Folder) {
+  static const std::wstring latin = L"aceopxyABEHKMOPTXaeiou", other = L"асеорхуΑΒΕΗΚΜΟΡΤΧαειου";
+  TTntIniFile english(language_test::EnglishLanguageFile());
+  TTntStringList lines, keys;
+  for (const wchar_t* section : {L"ID3TagEditor", L"Messages"}) {
+    english.ReadSection(section, &keys);
+    lines.Add(std::wstring(L"[") + section + L"]");
+    for (int32_t i = 0; i < keys.Count(); ++i) {
+      std::wstring text;
+      for (wchar_t c : english.ReadString(section, keys.Strings(i), L"") + L"|") {
+        if (c == L'|' && !text.empty() && text.back() != L'|') text += L'Ж';
+        text += latin.find(c) < other.size() ? other[latin.find(c)] : c;
+      }
+      lines.Add(keys.Strings(i) + L"=" + text.substr(0, text.size() - 1));
+    }
+  }
+  lines.SaveToFile(Folder.File(L"Polyglot.ini"));
+  return Folder.File(L"Polyglot.ini");
+}
+
+TEST_F(ID3InfoTest, PicturesInEnglishAndAnotherLanguage) {
+  for (const std::wstring language : {L"", L"_test_language"}) {
+    if (!language.empty()) LanguageFile = WriteTestLanguage(dir);
+    TID3_Info& w = Open(kV2 + kAudio + kV1);
+    testing_support::ShowPainted(&w);
+    testing_support::Picture picture;
+    EXPECT_TRUE(
+        testing_support::TakeWindowPicture(w.Handle(), L"id3_info" + language + L".png", picture));
+    w.Hide();
+  }
+}
+
+}  // namespace
