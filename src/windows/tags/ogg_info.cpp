@@ -1,0 +1,210 @@
+#include "windows/tags/ogg_info.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "formats/ogg_vorbis.h"
+#include "foundation/tnt_system.h"
+#include "unicode_controls/tnt_buttons.h"
+#include "unicode_controls/tnt_labeled_edit.h"
+#include "windows/tags/tag_host.h"
+#include "windows/tags/tag_info_controls.h"
+#include "windows/tags/tag_window_support.h"
+
+using namespace tag_info_controls;
+
+TOGG_Info* OGG_Info = nullptr;
+
+namespace {
+
+constexpr int kColumnWidth = 250;
+constexpr int kRows = 7;
+constexpr int kClientWidth = 2 * kMargin + 2 * kColumnWidth + kColumnGap;
+constexpr int kButtonsTop =
+    kMargin + (kRows - 1) * kRowPitch + kLabelBand + kEditHeight + 2 * kMargin;
+constexpr int kClientHeight = kButtonsTop + kButtonHeight + kMargin;
+// TRACKNUMBER is a text; the reader keeps it in 16 bits, and four digits is
+// what every player shows.
+constexpr int32_t kMaxTrack = 9999;
+
+// In the order of TOGG_Info::Editable().
+constexpr TOggField kFieldOf[] = {ogTitle, ogArtist, ogAlbum, ogTrack, ogDate, ogGenre, ogComment};
+
+std::wstring Decimals3(double Value) {
+  wchar_t text[64];
+  std::swprintf(text, 64, L"%.3f", Value);
+  return text;
+}
+
+}  // namespace
+
+TOGG_Info::TOGG_Info(TComponent* AOwner, TTagHost* Host) : TTntForm(AOwner), FHost(Host) {
+  FOgg = std::make_unique<TOggVorbis>();
+  {
+    TLoadingScope scope(this);
+    SetName(L"OGG_Info");
+    SetCaption(L"OGG Vorbis tag editor");
+    MakeFixedDialog(this);
+    CreateControls();
+  }
+  TCreateParams params{};
+  CreateParams(params);
+  FitClient(this, params, kClientWidth, kClientHeight);
+  OGG_Info = this;
+  DoCreate();
+}
+
+TOGG_Info::~TOGG_Info() {
+  if (OGG_Info == this) OGG_Info = nullptr;
+  DestroyComponents();
+}
+
+void TOGG_Info::CreateParams(TCreateParams& Params) {
+  TTntForm::CreateParams(Params);
+  DropSizeBoxes(Params);
+}
+
+void TOGG_Info::CreateControls() {
+  int top = kMargin;
+  auto info = [&](const wchar_t* Name, const wchar_t* Caption) {
+    auto* edit = NewLabeledEdit(this, Name, Caption, kMargin, top, kColumnWidth, true);
+    top += kRowPitch;
+    return edit;
+  };
+  OggValidHeader = info(L"OggValidHeader", L"Valid header");
+  OggDuration = info(L"OggDuration", L"Duration");
+  OggChannelMode = info(L"OggChannelMode", L"Channel mode");
+  OggBitRate = info(L"OggBitRate", L"Bit rate");
+  OggSampleRate = info(L"OggSampleRate", L"Sample rate");
+  OggFileSize = info(L"OggFileSize", L"File size");
+  OggVendor = info(L"OggVendor", L"Vendor");
+
+  top = kMargin;
+  auto field = [&](const wchar_t* Name, const wchar_t* Caption) {
+    auto* edit = NewLabeledEdit(this, Name, Caption, kMargin + kColumnWidth + kColumnGap, top,
+                                kColumnWidth, false);
+    top += kRowPitch;
+    return edit;
+  };
+  OggTitle = field(L"OggTitle", L"Title");
+  OggArtist = field(L"OggArtist", L"Artist");
+  OggAlbum = field(L"OggAlbum", L"Album");
+  OggTrack = field(L"OggTrack", L"Track");
+  OggDate = field(L"OggDate", L"Date");
+  OggGenre = field(L"OggGenre", L"Genre");
+  OggComment = field(L"OggComment", L"Comment");
+
+  int left = kMargin;
+  auto button = [&](const wchar_t* Name, const wchar_t* Caption, std::function<void()> OnClick) {
+    auto* b = NewButton(this, Name, Caption, left, kButtonsTop, std::move(OnClick));
+    left += kButtonWidth + kButtonGap;
+    return b;
+  };
+  SaveOgg = button(L"SaveOgg", L"Save", [this] { SaveOggClick(); });
+  RemoveOgg = button(L"RemoveOgg", L"Remove", [this] { RemoveOggClick(); });
+  UndoOgg = button(L"UndoOgg", L"Undo changes", [this] { UndoOggClick(); });
+  left = kClientWidth - kMargin - kButtonWidth;
+  CloseBut = button(L"CloseBut", L"Close", [this] { CloseButClick(); });
+  CloseBut->SetCancel(true);
+  SetActiveControl(OggTitle);
+}
+
+std::array<TTntLabeledEdit*, TOGG_Info::kFields> TOGG_Info::Editable() const {
+  return {OggTitle, OggArtist, OggAlbum, OggTrack, OggDate, OggGenre, OggComment};
+}
+
+void TOGG_Info::RememberShown() {
+  const auto edits = Editable();
+  for (size_t i = 0; i < kFields; ++i) FShown[i] = edits[i]->Text();
+}
+
+void TOGG_Info::ShowInfo(const std::wstring& FileName) {
+  StartTagWindow(this, FHost, L"OGGTagEditor");
+  FFileName = FileName;
+  GetOggInfo();
+}
+
+void TOGG_Info::GetOggInfo() {
+  if (!FOgg->ReadFromFile(FFileName)) ReportTagError(this, L"CantReadHeader", FFileName);
+  if (!FOgg->IsValid()) {
+    OggValidHeader->SetText(Word(L"No"));
+    return;
+  }
+  OggValidHeader->SetText(Word(L"Yes") + (FOgg->HasID3v2() ? L", ID3v2 tag found" : L""));
+  OggFileSize->SetText(WithUnit(std::to_wstring(FOgg->FileSize()), L"bytes"));
+  OggChannelMode->SetText(Word(UTF8ToWideString(FOgg->GetChannelMode()).c_str()));
+  OggSampleRate->SetText(WithUnit(std::to_wstring(FOgg->SampleRate()), L"Hz"));
+  OggDuration->SetText(WithUnit(Decimals3(FOgg->GetDuration()), L"sec"));
+  OggBitRate->SetText(WithUnit(std::to_wstring(FOgg->GetBitRate()), L"kbps") + L" (" +
+                      Word(L"Nominal") + L" " + std::to_wstring(FOgg->BitRateNominal()) + L")");
+  OggVendor->SetText(FOgg->Text(ogVendor));
+  const auto edits = Editable();
+  for (size_t i = 0; i < kFields; ++i)
+    if (kFieldOf[i] != ogTrack) edits[i]->SetText(FOgg->Text(kFieldOf[i]));
+  OggTrack->SetText(FOgg->Track() != 0 ? std::to_wstring(FOgg->Track()) : std::wstring());
+  RememberShown();
+}
+
+void TOGG_Info::SaveOggClick() {
+  // The changes go onto the file as it is now, and the window's reader takes
+  // them only once they are written: a failed save leaves nothing pending.
+  TOggVorbis edited;
+  if (!TagWritable(FFileName) || !edited.ReadFromFile(FFileName)) {
+    ReportTagError(this, L"CantSaveTag", FFileName);
+    return;
+  }
+  const auto edits = Editable();
+  for (size_t i = 0; i < kFields; ++i) {
+    const std::wstring text = edits[i]->Text();
+    if (text == FShown[i]) continue;
+    if (kFieldOf[i] != ogTrack) {
+      edited.SetText(kFieldOf[i], text);
+      continue;
+    }
+    if (const auto track = ParseTagNumber(text, 1, kMaxTrack)) {
+      edited.SetTrack(static_cast<uint16_t>(*track));
+    } else {
+      // Not a number the tag holds: the old one stays, the other fields go.
+      MessageBeep(MB_ICONWARNING);
+      edits[i]->SetText(FShown[i]);
+    }
+  }
+  if (!edited.SaveToFile(FFileName)) {
+    ReportTagError(this, L"CantSaveTag", FFileName);
+    return;
+  }
+  *FOgg = edited;
+  RememberShown();
+  UpdateOgg();
+}
+
+void TOGG_Info::UpdateOgg() {
+  TOggVorbis written;
+  if (!written.ReadFromFile(FFileName) || !written.IsValid() || !FHost) return;
+  const std::wstring artist = OggArtist->Text(), title = OggTitle->Text();
+  FHost->SetEntryTitle(artist.empty() && title.empty() ? std::wstring() : artist + L" - " + title);
+}
+
+void TOGG_Info::RemoveOggClick() {
+  TOggVorbis removed = *FOgg;
+  if (!TagWritable(FFileName) || !removed.RemoveFromFile(FFileName)) {
+    ReportTagError(this, L"CantDeleteTag", FFileName);
+    return;
+  }
+  *FOgg = removed;
+  OggClearAll();
+  RememberShown();
+  if (FHost) FHost->SetEntryTitle(std::wstring());
+}
+
+void TOGG_Info::UndoOggClick() { GetOggInfo(); }
+
+void TOGG_Info::OggClearAll() {
+  for (TTntLabeledEdit* edit : {OggValidHeader, OggDuration, OggChannelMode, OggBitRate,
+                                OggSampleRate, OggFileSize, OggVendor})
+    edit->SetText(std::wstring());
+  for (TTntLabeledEdit* edit : Editable()) edit->SetText(std::wstring());
+}
+
+void TOGG_Info::CloseButClick() { Close(); }
