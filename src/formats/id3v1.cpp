@@ -104,6 +104,11 @@ std::string TID3v1::Artist() const { return FExtArtist.empty() ? FArtist : FExtA
 std::string TID3v1::Album() const { return FExtAlbum.empty() ? FAlbum : FExtAlbum; }
 std::string TID3v1::Comment() const { return FInformation.empty() ? FComment : FInformation; }
 
+void TID3v1::SetGenreIndex(int32_t Index) {
+  const bool named = Index >= 0 && Index < static_cast<int32_t>(ID3v1GenreNames.size());
+  FGenreID = named ? static_cast<uint8_t>(Index) : 255;
+}
+
 std::string TID3v1::Genre() const {
   return FGenreID < ID3v1GenreNames.size() ? std::string(ID3v1GenreNames[FGenreID]) : std::string();
 }

@@ -43,7 +43,7 @@ class TID3v1 {
   std::string Comment() const;
   const std::string& Year() const { return FYear; }
   uint8_t Track() const { return FTrack; }
-  uint8_t GenreID() const { return FGenreID; }
+  uint8_t GenreID() const { return FGenreID; }  // 255: no genre
   std::string Genre() const;  // empty for numbers past the table
   // A value of 31 characters or more is also kept whole in the extended field.
   void SetTitle(const std::string& Value);
@@ -53,6 +53,11 @@ class TID3v1 {
   void SetYear(const std::string& Value);
   void SetTrack(uint8_t Value) { FTrack = Value; }
   void SetGenreID(uint8_t Value) { FGenreID = Value; }
+  // Through the byte overload a signed "none" would wrap, -2 becoming genre
+  // 254; here anything outside 0..255 is no genre.
+  void SetGenreID(int32_t Value) { FGenreID = Value < 0 || Value > 255 ? 255 : static_cast<uint8_t>(Value); }
+  // An index into ID3v1GenreNames (a list's item index); any other is no genre.
+  void SetGenreIndex(int32_t Index);
 
   bool Lyrics3Present() const { return FLyrics3Present; }
   // Bytes of the whole Lyrics3 block on disk (0 when there is none), and of

@@ -49,6 +49,33 @@ TEST(ID3v1, GenreTable) {
   }
 }
 
+// "No genre" asked for by a signed number, as a list's item index gives it,
+// is stored as 255 whatever the number; -2 must not wrap to genre 254.
+TEST(ID3v1, NoGenreIsStoredAs255) {
+  const struct {
+    const char* what;
+    void (*set)(TID3v1&);
+    uint8_t stored;
+  } cases[] = {
+      {"SetGenreID(-1)", [](TID3v1& t) { t.SetGenreID(-1); }, 255},
+      {"SetGenreID(-2)", [](TID3v1& t) { t.SetGenreID(-2); }, 255},
+      {"SetGenreID(256)", [](TID3v1& t) { t.SetGenreID(256); }, 255},
+      {"SetGenreID(byte 254)", [](TID3v1& t) { t.SetGenreID(uint8_t(254)); }, 254},
+      {"SetGenreIndex(-2)", [](TID3v1& t) { t.SetGenreIndex(-2); }, 255},
+      {"SetGenreIndex(148)", [](TID3v1& t) { t.SetGenreIndex(148); }, 255},
+      {"SetGenreIndex(147)", [](TID3v1& t) { t.SetGenreIndex(147); }, 147},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    const std::wstring song = dir.WriteFile(L"a.mp3", Audio() + Block("T", "", 17));
+    TID3v1 tag;
+    ASSERT_TRUE(tag.ReadFromFile(song));
+    c.set(tag);
+    ASSERT_TRUE(tag.SaveToFile(song)) << c.what;
+    EXPECT_EQ(static_cast<uint8_t>(ReadFileBytes(song).back()), c.stored) << c.what;
+  }
+}
+
 TEST(ID3v1, ReadsBothVersionsFromFileAndMemory) {
   const struct {
     const char* what;
