@@ -1,13 +1,18 @@
 // The ID3v2 tag at the start of an audio file: read in versions 2.2 to 2.4,
-// written as version 2.3, removed. Texts are 8-bit strings in the system code
-// page. A save replaces only the frames of values that changed; every other
-// frame is carried over as it was.
+// written back in its own version (2.3 for a new tag or a 2.2 one), removed.
+// Each text is held twice: as written (Text) and as an 8-bit string in the
+// system code page for the older callers. A save rebuilds only the frames of
+// fields that were changed; every other frame is carried over byte for byte.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
 #include "formats/id3v1.h"
+
+enum TID3v2Field : uint8_t { v2Title, v2Artist, v2Album, v2Track, v2Year, v2Genre, v2Comment,
+                             v2Composer, v2Encoder, v2Copyright, v2Language, v2Link };
 
 class TID3v2 {
  public:
@@ -16,6 +21,10 @@ class TID3v2 {
 
   // Reset and read; true when the first 10 bytes could be read, tag or not.
   bool ReadFromFile(const std::wstring& FileName);
+  // Frames of changed fields are rebuilt, ISO-8859-1 when every character
+  // fits, else UTF-16 (2.3) or UTF-8 (2.4); the tag keeps its version. The
+  // audio after the tag is copied unchanged, or not moved at all when the new
+  // tag fits the old one's room.
   bool SaveToFile(const std::wstring& FileName);
   // True only when a tag was there and is gone.
   bool RemoveFromFile(const std::wstring& FileName);
@@ -25,39 +34,54 @@ class TID3v2 {
   bool Exists() const { return FExists; }
   uint8_t VersionID() const { return FVersionID; }
   int32_t Size() const { return FSize; }  // whole tag in bytes, 0 when unusable
-  const std::string& Title() const { return FTitle; }
-  const std::string& Artist() const { return FArtist; }
-  const std::string& Album() const { return FAlbum; }
-  uint16_t Track() const { return FTrack; }
-  const std::string& TrackString() const { return FTrackString; }
-  const std::string& Year() const { return FYear; }
-  const std::string& Genre() const { return FGenre; }
-  const std::string& Comment() const { return FComment; }
-  const std::string& Composer() const { return FComposer; }
-  const std::string& Encoder() const { return FEncoder; }
-  const std::string& Copyright() const { return FCopyright; }
-  const std::string& Language() const { return FLanguage; }
-  const std::string& Link() const { return FLink; }
-  // Store the value without characters below 33 at either end.
-  void SetTitle(const std::string& Value);
-  void SetArtist(const std::string& Value);
-  void SetAlbum(const std::string& Value);
-  void SetYear(const std::string& Value);
-  void SetGenre(const std::string& Value);
-  void SetComment(const std::string& Value);
-  void SetComposer(const std::string& Value);
-  void SetEncoder(const std::string& Value);
-  void SetCopyright(const std::string& Value);
-  void SetLanguage(const std::string& Value);
-  void SetLink(const std::string& Value);
-  void SetTrack(uint16_t Value) { FTrack = Value; }
+
+  // The field decoded from its frame's encoding, without characters below 33
+  // at either end; v2Track is the track text as written ("3/12").
+  std::wstring Text(TID3v2Field Field) const;
+  // Stores Value so trimmed; a value other than the one held marks the field
+  // changed, so the next save rebuilds its frame.
+  void SetText(TID3v2Field Field, const std::wstring& Value);
+
+  const std::string& Title() const { return FAnsi[v2Title]; }
+  const std::string& Artist() const { return FAnsi[v2Artist]; }
+  const std::string& Album() const { return FAnsi[v2Album]; }
+  uint16_t Track() const { return FTrack; }  // the number before "/", 0 for none
+  const std::string& TrackString() const { return FAnsi[v2Track]; }
+  const std::string& Year() const { return FAnsi[v2Year]; }
+  const std::string& Genre() const { return FAnsi[v2Genre]; }
+  const std::string& Comment() const { return FAnsi[v2Comment]; }
+  const std::string& Composer() const { return FAnsi[v2Composer]; }
+  const std::string& Encoder() const { return FAnsi[v2Encoder]; }
+  const std::string& Copyright() const { return FAnsi[v2Copyright]; }
+  const std::string& Language() const { return FAnsi[v2Language]; }
+  const std::string& Link() const { return FAnsi[v2Link]; }
+  // Store the value without characters below 33 at either end. A value equal
+  // to what the getter shows changes nothing, so text the code page cannot
+  // hold survives being set back through these.
+  void SetTitle(const std::string& Value) { SetAnsi(v2Title, Value); }
+  void SetArtist(const std::string& Value) { SetAnsi(v2Artist, Value); }
+  void SetAlbum(const std::string& Value) { SetAnsi(v2Album, Value); }
+  void SetYear(const std::string& Value) { SetAnsi(v2Year, Value); }
+  void SetGenre(const std::string& Value) { SetAnsi(v2Genre, Value); }
+  void SetComment(const std::string& Value) { SetAnsi(v2Comment, Value); }
+  void SetComposer(const std::string& Value) { SetAnsi(v2Composer, Value); }
+  void SetEncoder(const std::string& Value) { SetAnsi(v2Encoder, Value); }
+  void SetCopyright(const std::string& Value) { SetAnsi(v2Copyright, Value); }
+  void SetLanguage(const std::string& Value) { SetAnsi(v2Language, Value); }
+  void SetLink(const std::string& Value) { SetAnsi(v2Link, Value); }
+  void SetTrack(uint16_t Value);
 
  private:
+  static constexpr size_t kFieldCount = v2Link + 1;
+
+  void SetAnsi(TID3v2Field Field, const std::string& Value);
+  void Store(TID3v2Field Field, std::wstring Wide, std::string Ansi);
+
   bool FExists;
   uint8_t FVersionID;
   int32_t FSize;
-  std::string FTitle, FArtist, FAlbum;
+  std::array<std::wstring, kFieldCount> FText;
+  std::array<std::string, kFieldCount> FAnsi;
+  std::array<bool, kFieldCount> FChanged;
   uint16_t FTrack;
-  std::string FTrackString, FYear, FGenre, FComment, FComposer, FEncoder, FCopyright,
-      FLanguage, FLink;
 };

@@ -83,68 +83,6 @@ std::string Utf16WithMark(const std::wstring& w) {
   return out;
 }
 
-// Version 2.3 knows only encodings 0 and 1. Layout of the frames whose texts
-// are re-encoded (after the encoding byte): '3'/'1' raw bytes, 'L' a 8-bit
-// text with terminator, 'E' an encoded text with terminator, 'S' encoded texts
-// to the end, 'U' raw bytes to the end.
-const char* EncodingLayout(const std::string& id) {
-  if (id == "WXXX") return "EU";
-  if (id == "APIC") return "L1EU";
-  if (id == "GEOB") return "LEEU";
-  if (id == "COMM" || id == "USLT" || id == "USER") return "3S";
-  if (id[0] == 'T') return "S";
-  return nullptr;
-}
-
-std::string ReencodedAsUtf16(const std::string& id, const std::string& content) {
-  const char* layout = content.empty() ? nullptr : EncodingLayout(id);
-  const uint8_t encoding = content.empty() ? 0 : Byte(content, 0);
-  if (!layout || (encoding != 2 && encoding != 3)) return content;
-  std::string_view in(content);
-  std::string out = "\x01";
-  size_t pos = 1;
-  auto encodedText = [&]() {
-    const size_t end = FindID3v2Terminator(encoding, in, pos);
-    out += Utf16WithMark(DecodeWide(encoding, in.substr(pos, end - pos)));
-    if (end == std::string_view::npos) {
-      pos = in.size();
-    } else {
-      out += std::string(2, '\0');
-      pos = end + ID3v2TerminatorSize(encoding);
-    }
-  };
-  for (const char* part = layout; *part; ++part) {
-    switch (*part) {
-      case '3':
-      case '1': {
-        const size_t n = *part == '3' ? 3 : 1;
-        if (in.size() - pos < n) return content;
-        out += in.substr(pos, n);
-        pos += n;
-        break;
-      }
-      case 'L': {
-        const size_t end = in.find('\0', pos);
-        const size_t stop = end == std::string_view::npos ? in.size() : end + 1;
-        out += in.substr(pos, stop - pos);
-        pos = stop;
-        break;
-      }
-      case 'E':
-        encodedText();
-        break;
-      case 'S':
-        while (pos < in.size()) encodedText();
-        break;
-      case 'U':
-        out += in.substr(pos);
-        pos = in.size();
-        break;
-    }
-  }
-  return out;
-}
-
 // The 2.2 frames that have a 2.3 counterpart of the same layout (PIC aside).
 // Not carried: CRM (encrypted meta frame), LNK (links by three-letter id) and
 // ids no standard defines beyond the iTunes sort and compilation frames.
@@ -185,37 +123,6 @@ bool PictureFrom22(std::string_view data, std::string& out) {
     mime = "image/" + format;
   }
   out = std::string(data.substr(0, 1)) + mime + '\0' + std::string(data.substr(4));
-  return true;
-}
-
-bool ConvertFrom24(const TID3v2Header& header, const TID3v2Frame& frame, TID3v2Frame& out) {
-  const uint8_t flags = frame.FormatFlags;
-  const bool grouped = flags & 0x40, compressed = flags & 0x08, encrypted = flags & 0x04;
-  const bool unsynchronised = (flags & 0x02) || (header.Flags & 0x80);
-  const bool hasLength = flags & 0x01;
-  std::string_view data = frame.Data;
-  const size_t extra = (grouped ? 1 : 0) + (encrypted ? 1 : 0) + (hasLength ? 4 : 0);
-  if (data.size() < extra) return false;
-  size_t pos = 0;
-  const std::string_view group = grouped ? data.substr(pos++, 1) : std::string_view();
-  const std::string_view method = encrypted ? data.substr(pos++, 1) : std::string_view();
-  const uint32_t length = hasLength ? Syncsafe(data.substr(pos, 4)) : 0;
-  pos += hasLength ? 4 : 0;
-  std::string content = unsynchronised ? Resynchronised(data.substr(pos)) : std::string(data.substr(pos));
-  // 2.3 states the size of compressed data itself; without 2.4's length field it is unknown.
-  if (compressed && !hasLength) return false;
-  if (!compressed && !encrypted) content = ReencodedAsUtf16(frame.ID, content);
-
-  out.ID = frame.ID;
-  // 2.4 moved the preservation and read-only bits one place to the right.
-  out.StatusFlags = static_cast<uint8_t>((frame.StatusFlags << 1) & 0xE0);
-  out.FormatFlags = static_cast<uint8_t>((compressed ? 0x80 : 0) | (encrypted ? 0x40 : 0) |
-                                         (grouped ? 0x20 : 0));
-  out.Data.clear();
-  if (compressed) out.Data += BigEndianBytes(length);
-  out.Data += method;
-  out.Data += group;
-  out.Data += content;
   return true;
 }
 
@@ -319,12 +226,31 @@ std::string ID3v2TextToAnsi(uint8_t Encoding, std::string_view Bytes) {
   return WideToAnsi(DecodeWide(Encoding, Bytes));
 }
 
+std::wstring ID3v2TextToWide(uint8_t Encoding, std::string_view Bytes) {
+  if (Encoding > 3) return {};
+  Bytes = Bytes.substr(0, FindID3v2Terminator(Encoding, Bytes, 0));
+  if (Encoding != 0) return DecodeWide(Encoding, Bytes);
+  std::wstring w;
+  w.reserve(Bytes.size());
+  for (char c : Bytes) w += static_cast<wchar_t>(static_cast<uint8_t>(c));
+  return w;
+}
+
+std::string ID3v2TextBytes(uint8_t Encoding, const std::wstring& Text) {
+  if (Encoding == 1) return Utf16WithMark(Text);
+  if (Encoding == 3) return WideStringToUTF8(Text);
+  std::string bytes;
+  bytes.reserve(Text.size());
+  for (wchar_t c : Text) bytes += static_cast<char>(c);
+  return bytes;
+}
+
 bool ConvertID3v2FrameTo23(const TID3v2Header& Header, const TID3v2Frame& Frame, TID3v2Frame& Out) {
   if (Header.Version == 3) {
     Out = Frame;
     return true;
   }
-  if (Header.Version == 4) return ConvertFrom24(Header, Frame, Out);
+  if (Header.Version != 2) return false;
   const std::string_view id = Id23Of22(Frame.ID);
   if (id.empty()) return false;
   Out = TID3v2Frame();
@@ -334,9 +260,10 @@ bool ConvertID3v2FrameTo23(const TID3v2Header& Header, const TID3v2Frame& Frame,
   return true;
 }
 
-void AppendID3v2Frame23(std::string& Tag, const TID3v2Frame& Frame) {
+void AppendID3v2Frame(std::string& Tag, const TID3v2Frame& Frame, uint8_t Version) {
+  const auto size = static_cast<uint32_t>(Frame.Data.size());
   Tag += Frame.ID;
-  Tag += BigEndianBytes(static_cast<uint32_t>(Frame.Data.size()));
+  Tag += Version == 4 ? ID3v2SyncsafeBytes(size) : BigEndianBytes(size);
   Tag += static_cast<char>(Frame.StatusFlags);
   Tag += static_cast<char>(Frame.FormatFlags);
   Tag += Frame.Data;

@@ -1,5 +1,6 @@
 // The frames of an ID3v2 tag, versions 2.2 to 2.4: finding them in a tag image,
-// reading their text, and carrying them over into a version 2.3 tag.
+// reading and encoding their text, and carrying 2.2 frames over into a
+// version 2.3 tag.
 #pragma once
 
 #include <cstdint>
@@ -39,14 +40,20 @@ bool ID3v2FrameContent(const TID3v2Header& Header, const TID3v2Frame& Frame, std
 // byte, or for UTF-16 two at an even distance from From; npos when none.
 size_t FindID3v2Terminator(uint8_t Encoding, std::string_view Bytes, size_t From);
 size_t ID3v2TerminatorSize(uint8_t Encoding);
-// The text at the start of Bytes up to its terminator, in the system code page.
+// The text at the start of Bytes up to its terminator, in the system code
+// page; encoding 0 is taken as that code page's bytes, as 8-bit writers meant it.
 std::string ID3v2TextToAnsi(uint8_t Encoding, std::string_view Bytes);
+// The same text as written; encoding 0 is ISO-8859-1.
+std::wstring ID3v2TextToWide(uint8_t Encoding, std::string_view Bytes);
+// Text in Encoding (0 ISO-8859-1, 1 UTF-16 little-endian with byte-order
+// mark, 3 UTF-8), without terminator. Encoding 0 needs every character below 256.
+std::string ID3v2TextBytes(uint8_t Encoding, const std::wstring& Text);
 
-// The frame as a version 2.3 tag holds it: 2.2 ids and pictures translated,
-// 2.4 sizes, flags and encodings translated. False for a frame that cannot be
-// carried over.
+// The frame as a version 2.3 tag holds it: a 2.3 frame as it is, a 2.2 frame
+// with its id (and a picture's format) translated. False for a frame of
+// another version, or one 2.3 has no counterpart for.
 bool ConvertID3v2FrameTo23(const TID3v2Header& Header, const TID3v2Frame& Frame, TID3v2Frame& Out);
 
-// Appends Frame with a version 2.3 header (plain 32-bit size).
-void AppendID3v2Frame23(std::string& Tag, const TID3v2Frame& Frame);
+// Appends Frame with a header of Version 3 (plain 32-bit size) or 4 (syncsafe size).
+void AppendID3v2Frame(std::string& Tag, const TID3v2Frame& Frame, uint8_t Version);
 std::string ID3v2SyncsafeBytes(uint32_t Value);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "foundation/tnt_system.h"
 #include "tag_bytes.h"
 #include "test_support.h"
 
@@ -240,73 +241,120 @@ TEST(ID3v2, TagSizeOnSave) {
   }
 }
 
-// Frames the class does not edit survive a save byte for byte; values it
-// cannot hold in 8 bits keep their bytes while unchanged.
-TEST(ID3v2, SaveKeepsOtherFramesAndUnchangedValues) {
+const std::wstring kGreek = L"\u0395\u03BB\u03BB\u03AC\u03B4\u03B1";
+const std::wstring kCyrillic = L"\u041C\u043E\u0441\u043A\u0432\u0430";
+const std::wstring kCjk = L"\u65E5\u672C\u8A9E";
+
+TEST(ID3v2, TextIsDecodedFromTheFramesOwnEncoding) {
+  const std::string noDescription = Utf16(L"") + std::string(2, '\0');
+  const struct {
+    const char* what;
+    std::string tag;
+    TID3v2Field field;
+    std::wstring text;
+  } cases[] = {
+      {"UTF-16 with mark", Tag(3, 0, Frame23("TIT2", "\x01" + Utf16(kGreek))), v2Title, kGreek},
+      {"UTF-16BE", Tag(4, 0, Frame24("TPE1", "\x02" + Utf16(kCyrillic, true, false))), v2Artist, kCyrillic},
+      {"UTF-8", Tag(4, 0, Frame24("TALB", "\x03" + WideStringToUTF8(kCjk))), v2Album, kCjk},
+      {"ISO-8859-1", Tag(3, 0, Frame23("TIT2", Latin(" caf\xE9 "))), v2Title, L"caf\u00E9"},
+      {"2.2 UTF-16", Tag(2, 0, Frame22("TT2", "\x01" + Utf16(kCjk))), v2Title, kCjk},
+      {"genre reference", Tag(3, 0, Frame23("TCON", "\x01" + Utf16(L"(17)" + kCyrillic))), v2Genre, kCyrillic},
+      {"track text as written", Tag(3, 0, Frame23("TRCK", Latin("3/12"))), v2Track, L"3/12"},
+      {"the plain comment, not a later player's one",
+       Tag(3, 0, Frame23("COMM", "\x01" "eng" + noDescription + Utf16(kGreek)) +
+                     Frame23("COMM", std::string("\0engiTunNORM\0 0000 0001", 23))),
+       v2Comment, kGreek},
+  };
+  TempDir dir;
+  for (const auto& c : cases) {
+    TID3v2 tag;
+    ASSERT_TRUE(tag.ReadFromFile(dir.WriteFile(L"a.mp3", c.tag + Audio()))) << c.what;
+    EXPECT_EQ(tag.Text(c.field), c.text) << c.what;
+  }
+}
+
+// Frames the class does not edit, and fields not changed, survive a save byte
+// for byte; changed fields get ISO-8859-1 when it holds them, else UTF-16.
+TEST(ID3v2, SaveRebuildsOnlyChangedFields) {
   TempDir dir;
   const std::string picture = Frame23("APIC", std::string("\0image/png\0\x03\0", 13) + std::string(300, '\x89'));
   const std::string kept = picture + Frame23("USLT", std::string("\0eng\0words", 10)) +
                            Frame23("TXXX", Latin(std::string("key\0value", 9))) +
-                           Frame23("TPOS", Latin("1/2"), 0x40, 0);
-  const std::string cjkTitle = Frame23("TIT2", "\x01" + Utf16(L"\u65E5\u672C"));
+                           Frame23("TPOS", Latin("1/2"), 0x40, 0) +
+                           Frame23("COMM", std::string("\0deuNotiz\0Hallo", 15));
+  const std::string greekTitle = Frame23("TIT2", "\x01" + Utf16(kGreek));
   const std::string longComment = Frame23("COMM", std::string("\0eng\0", 5) + std::string(700, 'c'));
   const std::string otherComment = Frame23("COMM", std::string("\0eng\0", 5) + "first");
+  const std::string audio = Audio();
   const std::wstring song = dir.WriteFile(
-      L"a.mp3", Tag(3, 0, otherComment + cjkTitle + kept + longComment + Frame23("TPE1", Latin("Old"))) +
-                    Audio());
+      L"a.mp3", Tag(3, 0, otherComment + greekTitle + kept + longComment + Frame23("TPE1", Latin("Old"))) + audio);
 
   TID3v2 tag;
   ASSERT_TRUE(tag.ReadFromFile(song));
+  EXPECT_EQ(tag.Text(v2Title), kGreek);
   EXPECT_NE(tag.Title().find('?'), std::string::npos);  // the code page cannot hold it
-  tag.SetArtist("New");
+  tag.SetTitle(tag.Title());                              // and setting that back changes nothing
+  tag.SetText(v2Album, L" ");
+  tag.SetText(v2Artist, kCyrillic);
   ASSERT_TRUE(tag.SaveToFile(song));
   std::string bytes = ReadFileBytes(song);
-  for (const std::string& frame : {picture, kept, cjkTitle, longComment, otherComment})
+  for (const std::string& frame : {picture, kept, greekTitle, longComment, otherComment})
     EXPECT_NE(bytes.find(frame), std::string::npos);
+  EXPECT_NE(bytes.find(Frame23("TPE1", "\x01" + Utf16(kCyrillic))), std::string::npos);
   EXPECT_EQ(bytes.find("Old"), std::string::npos);
+  EXPECT_EQ(bytes.find("TALB"), std::string::npos);
+  EXPECT_EQ(bytes.substr(bytes.size() - audio.size()), audio);
 
   TID3v2 back;
   ASSERT_TRUE(back.ReadFromFile(song));
-  EXPECT_EQ(back.Artist(), "New");
-  EXPECT_EQ(back.Title(), tag.Title());
+  EXPECT_EQ(bytes.size(), back.Size() + audio.size());
+  EXPECT_EQ(back.Text(v2Artist), kCyrillic);
+  EXPECT_EQ(back.Text(v2Title), kGreek);
   back.SetComment("changed");
+  back.SetText(v2Title, L"caf\u00E9");
   ASSERT_TRUE(back.SaveToFile(song));
   bytes = ReadFileBytes(song);
   EXPECT_EQ(bytes.find(longComment), std::string::npos);
-  EXPECT_NE(bytes.find(otherComment), std::string::npos);
+  for (const std::string& frame : {kept, otherComment, Frame23("TIT2", Latin("caf\xE9"))})
+    EXPECT_NE(bytes.find(frame), std::string::npos);
   ASSERT_TRUE(back.ReadFromFile(song));
   EXPECT_EQ(back.Comment(), "changed");
 }
 
-TEST(ID3v2, Version24FramesAreCarriedOverAs23) {
+TEST(ID3v2, Version24TagKeepsItsVersionAndFrames) {
   TempDir dir;
-  const std::string picture = std::string("\0image/png\0\x03\0", 13) + std::string(300, '\x89');
-  const std::string tag24 = Tag(
-      4, 0,
-      Frame24("APIC", picture, 0x40, 0) +
-          Frame24("TXXX", std::string("\x03k\0v\xC3\xA9", 6)) +
-          // Grouping byte, then a length field, then unsynchronised text.
-          Frame24("TPE2", std::string("\x07\0\0\0\x04\0\xFF\0\x41", 9), 0, 0x43) +
-          Frame24("TCOP", std::string("\x78\x9C", 2), 0, 0x08) +  // compressed, no length: dropped
-          Frame24("TDRC", Latin("2004-05-06")));
-  const std::wstring song = dir.WriteFile(L"a.mp3", tag24 + Audio());
+  const std::string kept =
+      Frame24("APIC", std::string("\0image/png\0\x03\0", 13) + std::string(300, '\x89'), 0x40, 0) +
+      Frame24("TXXX", std::string("\x03k\0v\xC3\xA9", 6)) +
+      // Grouping byte, then a length field, then unsynchronised text.
+      Frame24("TPE2", std::string("\x07\0\0\0\x04\0\xFF\0\x41", 9), 0, 0x43) +
+      Frame24("TCOP", std::string("\x78\x9C", 2), 0, 0x08);  // compressed, no length field
+  const std::string audio = Audio();
+  const std::wstring song = dir.WriteFile(
+      L"a.mp3", Tag(4, 0, Frame24("TIT2", Latin("Old")) + kept + Frame24("TDRC", Latin("2004-05-06"))) + audio);
   TID3v2 tag;
   ASSERT_TRUE(tag.ReadFromFile(song));
-  tag.SetTitle("New");
+  tag.SetText(v2Title, kGreek);
   ASSERT_TRUE(tag.SaveToFile(song));
-
-  const std::string bytes = ReadFileBytes(song);
-  EXPECT_EQ(bytes.substr(0, 4), "ID3\3");
-  EXPECT_NE(bytes.find(Frame23("APIC", picture, 0x80, 0)), std::string::npos);
-  EXPECT_NE(bytes.find(Frame23("TXXX", "\x01" + Utf16(L"k") + std::string(2, '\0') + Utf16(L"v\u00E9"))),
-            std::string::npos);
-  EXPECT_NE(bytes.find(Frame23("TPE2", std::string("\x07\0\xFF\x41", 4), 0, 0x20)), std::string::npos);
-  EXPECT_EQ(bytes.find("TCOP"), std::string::npos);
-  EXPECT_NE(bytes.find(Frame23("TYER", Latin("2004"))), std::string::npos);
+  std::string bytes = ReadFileBytes(song);
+  EXPECT_EQ(bytes.substr(0, 6), std::string("ID3\4\0\0", 6));
+  EXPECT_NE(bytes.find(Frame24("TIT2", "\x03" + WideStringToUTF8(kGreek)) + kept), std::string::npos);
+  EXPECT_EQ(bytes.find("TYER"), std::string::npos);
+  EXPECT_EQ(bytes.substr(bytes.size() - audio.size()), audio);
   TID3v2 back;
   ASSERT_TRUE(back.ReadFromFile(song));
+  EXPECT_EQ(back.Text(v2Title), kGreek);
   EXPECT_EQ(back.Year(), "2004");
-  EXPECT_EQ(back.Title(), "New");
+
+  // The year is the recording time's; unsynchronisation the header declared
+  // moves into each frame, as the header is written anew.
+  dir.WriteFile(L"a.mp3", Tag(4, 0x80, Frame24("TPE1", Latin("A")) + Frame24("TDRC", Latin("2004-05-06"))) + audio);
+  ASSERT_TRUE(tag.ReadFromFile(song));
+  tag.SetYear("2010");
+  ASSERT_TRUE(tag.SaveToFile(song));
+  bytes = ReadFileBytes(song);
+  EXPECT_EQ(bytes.substr(0, 6), std::string("ID3\4\0\0", 6));
+  EXPECT_NE(bytes.find(Frame24("TPE1", Latin("A"), 0, 0x02) + Frame24("TDRC", Latin("2010"))), std::string::npos);
 }
 
 TEST(ID3v2, Version22FramesAreCarriedOverOrDropped) {
