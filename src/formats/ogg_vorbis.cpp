@@ -17,10 +17,12 @@
 
 namespace {
 
+// The comment names read, the first seven in the order of TOggField.
 enum TField { kTitle, kArtist, kAlbum, kTrackNumber, kDate, kGenre, kComment, kPerformer,
               kDescription, kFieldCount };
-// The fields before kPerformer are the ones a save writes.
 constexpr int kWrittenFields = kPerformer;
+static_assert(kWrittenFields == int(ogVendor) && int(kComment) == int(ogComment) &&
+              int(kTrackNumber) == int(ogTrack));
 constexpr std::string_view kFieldNames[kFieldCount] = {
     "TITLE", "ARTIST", "ALBUM", "TRACKNUMBER", "DATE", "GENRE", "COMMENT", "PERFORMER",
     "DESCRIPTION"};
@@ -171,50 +173,48 @@ bool GetInfo(TStream& stream, TOggFileInfo& info) {
   return true;
 }
 
-std::string Utf8ToAnsi(const std::string& utf8) {
-  return WideToAnsiInCodePage(UTF8ToWideString(utf8), DefaultSystemCodePage);
-}
+// The name a field is read from when its own is missing or empty.
+int FallbackOf(int field) { return field == kArtist ? kPerformer : field == kComment ? kDescription : -1; }
+int OwnerOf(int name) { return name == kPerformer ? kArtist : name == kDescription ? kComment : name; }
 
-std::string AnsiToUtf8(const std::string& ansi) {
-  return WideStringToUTF8(AnsiToWideInCodePage(ansi, DefaultSystemCodePage));
-}
-
-// A value set back to what its getter shows keeps the UTF-8 text behind it.
-void SetText(std::string& field, const std::string& value) {
-  if (value != Utf8ToAnsi(field)) field = AnsiToUtf8(value);
-}
-
-// The comment list to write: every item kept in its place, except that a field
-// whose value changed takes the place of its first item (its other items go),
-// emptied fields lose theirs, and PERFORMER and DESCRIPTION, which the reader
-// folds into ARTIST and COMMENT, are dropped.
-std::vector<std::string> MergeComments(const TOggFileInfo& info, const std::string (&values)[kWrittenFields],
-                                       uint16_t track) {
-  bool keep[kWrittenFields], written[kWrittenFields] = {};
-  for (int i = 0; i < kWrittenFields; ++i) keep[i] = values[i] == info.FieldData[i];
-  // "3/12" reads as 3 and would be written back as "3" if only the texts were compared.
-  keep[kTrackNumber] = ParseTrack(info.FieldData[kTrackNumber]) == track;
-
+// The comment list to write: every item kept in its place, except that a
+// changed field takes the place of its first item (its other items go). The
+// fallback name goes with it when the value was read from there, or when the
+// field is emptied, as the fallback would show through otherwise.
+std::vector<std::string> MergeComments(const TOggFileInfo& info, const std::wstring* values,
+                                       const bool* changed) {
+  bool drop[kFieldCount] = {}, placed[kWrittenFields] = {};
+  for (int i = 0; i < kWrittenFields; ++i) {
+    if (!changed[i]) continue;
+    drop[i] = true;
+    const int fallback = FallbackOf(i);
+    if (fallback >= 0 && (info.FieldData[i].empty() || values[i].empty())) drop[fallback] = true;
+  }
   std::vector<std::string> items;
-  auto write = [&](int i) {
-    items.push_back(std::string(kFieldNames[i]) + "=" + values[i]);
-    written[i] = true;
+  auto place = [&](int i) {
+    if (!placed[i] && !values[i].empty())
+      items.push_back(std::string(kFieldNames[i]) + "=" + WideStringToUTF8(values[i]));
+    placed[i] = true;
   };
   for (const auto& item : info.Comments.Items) {
-    const int i = FieldIndex(VorbisCommentName(item));
-    if (i < 0) {
+    const int name = FieldIndex(VorbisCommentName(item));
+    if (name < 0 || !drop[name])
       items.push_back(item);
-    } else if (i < kWrittenFields && keep[i]) {
-      items.push_back(item);
-      written[i] = true;
-    } else if (i < kWrittenFields && !written[i] && !values[i].empty()) {
-      write(i);
-    }
+    else
+      place(OwnerOf(name));
   }
   for (int i = 0; i < kWrittenFields; ++i)
-    if (!written[i] && !keep[i] && !values[i].empty()) write(i);
+    if (changed[i]) place(i);
   return items;
 }
+
+std::wstring Trim(std::wstring_view s) {
+  while (!s.empty() && s.front() < 33) s.remove_prefix(1);
+  while (!s.empty() && s.back() < 33) s.remove_suffix(1);
+  return std::wstring(s);
+}
+
+std::wstring TrimmedText(const std::string& utf8) { return Trim(UTF8ToWideString(utf8)); }
 
 // The second page with the new comment packet in place of the old one.
 bool BuildSecondPage(const TOggFileInfo& info, const std::string& packet, TOggPage& page) {
@@ -246,9 +246,9 @@ void TOggVorbis::ResetData() {
   FBitRateNominal = 0;
   FSamples = 0;
   FID3v2Size = 0;
-  FTitle.clear(), FArtist.clear(), FAlbum.clear();
+  for (auto& text : FText) text.clear();
+  FChanged.fill(false);
   FTrack = 0;
-  FDate.clear(), FGenre.clear(), FComment.clear(), FVendor.clear();
 }
 
 bool TOggVorbis::ReadFromFile(const std::wstring& FileName) {
@@ -268,34 +268,24 @@ bool TOggVorbis::ReadFromFile(const std::wstring& FileName) {
   FSamples = info.Samples;
   FID3v2Size = info.ID3v2Size;
   const auto& f = info.FieldData;
-  FTitle = f[kTitle];
-  FArtist = f[kArtist].empty() ? f[kPerformer] : f[kArtist];
-  FAlbum = f[kAlbum];
+  for (int i = 0; i < kWrittenFields; ++i) {
+    const int fallback = FallbackOf(i);
+    FText[i] = TrimmedText(f[i].empty() && fallback >= 0 ? f[fallback] : f[i]);
+  }
+  FText[ogVendor] = TrimmedText(info.Comments.Vendor);
   FTrack = ParseTrack(f[kTrackNumber]);
-  FDate = f[kDate];
-  FGenre = f[kGenre];
-  FComment = f[kComment].empty() ? f[kDescription] : f[kComment];
-  FVendor = Trim(info.Comments.Vendor);
   return true;
 }
 
 bool TOggVorbis::SaveToFile(const std::wstring& FileName) {
-  std::string values[kWrittenFields];
-  values[kTitle] = Trim(FTitle);
-  values[kArtist] = Trim(FArtist);
-  values[kAlbum] = Trim(FAlbum);
-  values[kTrackNumber] = FTrack ? std::to_string(FTrack) : std::string();
-  values[kDate] = Trim(FDate);
-  values[kGenre] = Trim(FGenre);
-  values[kComment] = Trim(FComment);
   return RewriteFile(FileName, [&](TStream& source, TStream& target) {
     TOggFileInfo info;
     if (!GetInfo(source, info) || !info.HasSPage || !info.HasComments ||
         !info.Comments.Complete || !info.PacketEndsOnSPage)
       return false;
     const std::string tail = info.Packet.substr(info.Comments.End);
-    const std::string packet =
-        BuildVorbisComments(info.Comments.Vendor, MergeComments(info, values, FTrack), tail);
+    const std::string packet = BuildVorbisComments(
+        info.Comments.Vendor, MergeComments(info, FText.data(), FChanged.data()), tail);
     TOggPage page;
     if (!BuildSecondPage(info, packet, page)) return false;
     const int64_t after = info.SPagePos + static_cast<int64_t>(info.SPage.Size());
@@ -307,25 +297,36 @@ bool TOggVorbis::SaveToFile(const std::wstring& FileName) {
 }
 
 bool TOggVorbis::RemoveFromFile(const std::wstring& FileName) {
-  FTitle.clear(), FArtist.clear(), FAlbum.clear();
+  for (size_t i = 0; i < kEditableCount; ++i) FText[i].clear();
+  FChanged.fill(true);
   FTrack = 0;
-  FDate.clear(), FGenre.clear(), FComment.clear();
   return SaveToFile(FileName);
 }
 
-std::string TOggVorbis::Title() const { return Utf8ToAnsi(FTitle); }
-std::string TOggVorbis::Artist() const { return Utf8ToAnsi(FArtist); }
-std::string TOggVorbis::Album() const { return Utf8ToAnsi(FAlbum); }
-std::string TOggVorbis::Date() const { return Utf8ToAnsi(FDate); }
-std::string TOggVorbis::Genre() const { return Utf8ToAnsi(FGenre); }
-std::string TOggVorbis::Comment() const { return Utf8ToAnsi(FComment); }
-std::string TOggVorbis::Vendor() const { return Utf8ToAnsi(FVendor); }
-void TOggVorbis::SetTitle(const std::string& Value) { SetText(FTitle, Value); }
-void TOggVorbis::SetArtist(const std::string& Value) { SetText(FArtist, Value); }
-void TOggVorbis::SetAlbum(const std::string& Value) { SetText(FAlbum, Value); }
-void TOggVorbis::SetDate(const std::string& Value) { SetText(FDate, Value); }
-void TOggVorbis::SetGenre(const std::string& Value) { SetText(FGenre, Value); }
-void TOggVorbis::SetComment(const std::string& Value) { SetText(FComment, Value); }
+std::wstring TOggVorbis::Text(TOggField Field) const {
+  return Field <= ogVendor ? FText[Field] : std::wstring();
+}
+
+void TOggVorbis::SetText(TOggField Field, const std::wstring& Value) {
+  if (Field >= kEditableCount) return;
+  std::wstring text = Trim(Value);
+  if (text == FText[Field]) return;
+  if (Field == ogTrack) FTrack = ParseTrack(WideStringToUTF8(text));
+  FText[Field] = std::move(text);
+  FChanged[Field] = true;
+}
+
+void TOggVorbis::SetTrack(uint16_t Value) {
+  if (Value != FTrack) SetText(ogTrack, Value ? std::to_wstring(Value) : std::wstring());
+}
+
+std::string TOggVorbis::Ansi(TOggField Field) const {
+  return WideToAnsiInCodePage(FText[Field], DefaultSystemCodePage);
+}
+
+void TOggVorbis::SetAnsi(TOggField Field, const std::string& Value) {
+  if (Value != Ansi(Field)) SetText(Field, AnsiToWideInCodePage(Value, DefaultSystemCodePage));
+}
 
 std::string TOggVorbis::GetChannelMode() const {
   switch (FChannelModeID) {

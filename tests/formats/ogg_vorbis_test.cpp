@@ -37,6 +37,37 @@ std::vector<std::string> StoredComments(const std::string& file) {
   return comments;
 }
 
+size_t AfterSecondPage(const std::string& file) { return PageSize(file, 0) + PageSize(file, PageSize(file, 0)); }
+
+TEST(OggVorbis, TextIsUtf8BothWays) {
+  const std::wstring greek = L"\u0395\u03BB\u03BB\u03AC\u03B4\u03B1";
+  const std::wstring cyrillic = L"\u041C\u043E\u0441\u043A\u0432\u0430";
+  File f;
+  f.comments = {"TITLE=" + WideStringToUTF8(greek), "X_NOTE=\xE6\x97\xA5 kept", "ARTIST=Old", "TRACKNUMBER=3/12"};
+  const std::string original = Make(f);
+  TempDir dir;
+  const std::wstring name = dir.WriteFile(L"a.ogg", original);
+  TOggVorbis ogg;
+  ASSERT_TRUE(ogg.ReadFromFile(name));
+  EXPECT_EQ(ogg.Text(ogTitle), greek);
+  EXPECT_EQ(ogg.Text(ogTrack), L"3/12");
+  EXPECT_EQ(ogg.Text(ogVendor), L"Test vendor");
+  ogg.SetText(ogTitle, greek + L" ");  // the same once trimmed: not a change
+  ogg.SetText(ogVendor, L"Mine");     // read-only
+  ogg.SetText(ogArtist, cyrillic);
+  ASSERT_TRUE(ogg.SaveToFile(name));
+
+  const std::string saved = ReadFileBytes(name);
+  EXPECT_EQ(StoredComments(saved),
+            (std::vector<std::string>{"TITLE=" + WideStringToUTF8(greek), "X_NOTE=\xE6\x97\xA5 kept",
+                                      "ARTIST=" + WideStringToUTF8(cyrillic), "TRACKNUMBER=3/12"}));
+  EXPECT_NE(saved.find("Test vendor"), std::string::npos);
+  EXPECT_EQ(saved.substr(AfterSecondPage(saved)), original.substr(AfterSecondPage(original)));
+  TOggVorbis back;
+  ASSERT_TRUE(back.ReadFromFile(name));
+  EXPECT_EQ(back.Text(ogArtist), cyrillic);
+}
+
 TEST(OggVorbis, ChecksumOfTheCheckString) {
   EXPECT_EQ(OggChecksum("123456789", 9), 0x89A1897Fu);  // CRC-32/POSIX before its final inversion
   const std::string page = Make({});
@@ -142,15 +173,13 @@ TEST(OggVorbis, SaveKeepsWhatItDoesNotEdit) {
 
   const std::string saved = ReadFileBytes(name);
   EXPECT_TRUE(ChecksumsHold(saved));
+  // PERFORMER and DESCRIPTION stand in for artist and comment, which did not change.
   const std::vector<std::string> expected = {
-      "REPLAYGAIN_TRACK_GAIN=-3 dB", "TITLE=New", "ALBUMARTIST=Various", "TRACKNUMBER=3/12",
-      "ARTIST=\xE6\x97\xA5\xE6\x9C\xAC", "METADATA_BLOCK_PICTURE=AAAA", "DATE=1999",
-      "COMMENT=D"};  // the description, read as the comment, now written as one
+      "REPLAYGAIN_TRACK_GAIN=-3 dB", "TITLE=New", "ALBUMARTIST=Various", "PERFORMER=P", "TRACKNUMBER=3/12",
+      "ARTIST=\xE6\x97\xA5\xE6\x9C\xAC", "DESCRIPTION=D", "METADATA_BLOCK_PICTURE=AAAA", "DATE=1999"};
   EXPECT_EQ(StoredComments(saved), expected);
   // Vendor, framing byte, setup packet and the audio page are untouched.
-  const size_t oldEnd = PageSize(original, 0) + PageSize(original, PageSize(original, 0));
-  const size_t newEnd = PageSize(saved, 0) + PageSize(saved, PageSize(saved, 0));
-  EXPECT_EQ(saved.substr(newEnd), original.substr(oldEnd));
+  EXPECT_EQ(saved.substr(AfterSecondPage(saved)), original.substr(AfterSecondPage(original)));
   EXPECT_NE(saved.find("Test vendor"), std::string::npos);
   EXPECT_NE(saved.find("\x01\x05vorbis" + std::string(40, '\x42')), std::string::npos);
 

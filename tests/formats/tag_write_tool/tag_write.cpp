@@ -12,20 +12,16 @@
 
 namespace {
 
-std::string Ansi(const std::wstring& s) { return WideToAnsiInCodePage(s, DefaultSystemCodePage); }
-
 bool EditOgg(const std::wstring& file, const std::map<std::wstring, std::wstring>& fields) {
+  const std::map<std::wstring, TOggField> known = {
+      {L"Title", ogTitle}, {L"Artist", ogArtist}, {L"Album", ogAlbum}, {L"Track", ogTrack},
+      {L"Date", ogDate},   {L"Genre", ogGenre},   {L"Comment", ogComment}};
   TOggVorbis ogg;
   if (!ogg.ReadFromFile(file)) return false;
   for (const auto& [name, value] : fields) {
-    if (name == L"Title") ogg.SetTitle(Ansi(value));
-    else if (name == L"Artist") ogg.SetArtist(Ansi(value));
-    else if (name == L"Album") ogg.SetAlbum(Ansi(value));
-    else if (name == L"Track") ogg.SetTrack(static_cast<uint16_t>(std::stoi(value)));
-    else if (name == L"Date") ogg.SetDate(Ansi(value));
-    else if (name == L"Genre") ogg.SetGenre(Ansi(value));
-    else if (name == L"Comment") ogg.SetComment(Ansi(value));
-    else return false;
+    const auto it = known.find(name);
+    if (it == known.end()) return false;
+    ogg.SetText(it->second, value);
   }
   return ogg.SaveToFile(file);
 }
