@@ -32,6 +32,7 @@ std::wstring JoinedTitle(const std::wstring& Artist, const std::wstring& Title,
   return JoinWithDash(Artist, Title);
 }
 
+// ID3v1 text is 8-bit in the system code page by definition.
 std::wstring TagTitle(const std::string& Artist, const std::string& Title,
                       const std::wstring& FileName) {
   return JoinedTitle(AnsiToWide(Artist), AnsiToWide(Title), FileName);
@@ -107,7 +108,7 @@ TElem TEntryReader::Read(const std::wstring& FileName, TEntryKind Kind) {
       break;
     case ekOgg:
       if (FOggVorbis->ReadFromFile(FileName)) {
-        elem.Title = TagTitle(FOggVorbis->Artist(), FOggVorbis->Title(), FileName);
+        elem.Title = JoinedTitle(FOggVorbis->Text(ogArtist), FOggVorbis->Text(ogTitle), FileName);
         elem.Duration = WholeSeconds(FOggVorbis->GetDuration());
       } else {
         elem.Title = TitleFromFileName(FileName);
@@ -140,7 +141,7 @@ void TEntryReader::ReadMPEG(const std::wstring& FileName, TElem& Elem) {
     if (!v2->Exists()) v1->ReadFromFile(FileName);
   }
   if (v2->Exists())
-    Elem.Title = TagTitle(v2->Artist(), v2->Title(), FileName);
+    Elem.Title = JoinedTitle(v2->Text(v2Artist), v2->Text(v2Title), FileName);
   else if (v1->Exists())
     Elem.Title = TagTitle(v1->Artist(), v1->Title(), FileName);
   else

@@ -94,6 +94,12 @@ TEST_F(PlaylistFormTest, AFolderOfEveryKindGivesTitlesAndLengthsAndItsSubfolderL
   dir.WriteFile(L"j.txt", "not audio");
   ASSERT_TRUE(CreateDirectoryW(dir.File(L"sub").c_str(), nullptr));
   dir.WriteFile(L"sub\\k.mp3", Id3v2("K Artist", "K Song") + frames);
+  // Texts beyond the code page: UTF-16 in the ID3v2 tag, UTF-8 in the comments.
+  const std::string utf16Tag =
+      tag_bytes::Tag(3, 0, tag_bytes::Frame23("TPE1", "\x01" + tag_bytes::Utf16(L"\u041C\u0438\u0440")) +
+                               tag_bytes::Frame23("TIT2", "\x01" + tag_bytes::Utf16(L"\u0395\u03BB\u03BB\u03AC\u03B4\u03B1")));
+  dir.WriteFile(L"l.mp3", utf16Tag + frames);
+  dir.WriteFile(L"m.ogg", Ogg({"ARTIST=\xE6\x97\xA5\xE6\x9C\xAC", "TITLE=\xCE\x9D\xCE\xAD\xCE\xBF"}, 5));
 
   form->RecurseDir(WideExcludeTrailingBackslash(dir.Path()));
 
@@ -102,6 +108,8 @@ TEST_F(PlaylistFormTest, AFolderOfEveryKindGivesTitlesAndLengthsAndItsSubfolderL
       {L"c.mp1", {L"Only Title", 3}},            {L"d.mp3", {L"d", 3}},
       {L"e.wav", {L"e", 2}},                     {L"f.ogg", {L"Ogg Artist - Ogg Song", 5}},
       {L"g.wma", {L"Wma Artist - Wma Song", 61}}, {L"h.mod", {L"h", 7}},
+      {L"l.mp3", {L"\u041C\u0438\u0440 - \u0395\u03BB\u03BB\u03AC\u03B4\u03B1", 3}},
+      {L"m.ogg", {L"\u65E5\u672C - \u039D\u03AD\u03BF", 5}},
       {L"sub\\k.mp3", {L"K Artist - K Song", 3}}};
   const std::vector<TElem> entries = Entries();
   ASSERT_EQ(entries.size(), expected.size());
