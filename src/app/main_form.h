@@ -127,6 +127,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void SetShortcutsEnabled(bool Value) override;
   bool ExecuteOpenDialog(const std::wstring& InitialDir, std::vector<std::wstring>& Files) override;
   void ShowText(const std::wstring& FileName) override;
+  // The tag windows (tag_commands.cpp).
+  bool InfoWindowsAvailable() override;
+  void ShowInfoWindow(TInfoWindowKind Kind) override;
   // The face the options override every window's font with; empty when they
   // do not.
   std::string OverrideFontName();

@@ -182,10 +182,6 @@ TTagValues DeriveValues(const TID3v2Header& header, const std::vector<TID3v2Fram
   return values;
 }
 
-bool FitsLatin1(const std::wstring& s) {
-  return std::all_of(s.begin(), s.end(), [](wchar_t c) { return c < 256; });
-}
-
 // A link is 8-bit text: characters past Latin-1 go as escaped UTF-8.
 std::string UrlBytes(const std::wstring& url) {
   std::string bytes;
@@ -214,8 +210,9 @@ TID3v2Frame NewFrame(TID3v2Field field, const std::wstring& value, uint8_t versi
   const bool described = field == v2Comment || field == v2Link;
   const std::wstring description =
       replaced.empty() ? std::wstring() : Description(replaced, field == v2Comment);
-  const bool latin1 = FitsLatin1(description) && (field == v2Link || FitsLatin1(value));
-  const uint8_t encoding = latin1 ? 0 : version == 4 ? 3 : 1;
+  const bool eightBit =
+      ID3v2FitsEncodingZero(description) && (field == v2Link || ID3v2FitsEncodingZero(value));
+  const uint8_t encoding = eightBit ? 0 : version == 4 ? 3 : 1;
 
   TID3v2Frame frame;
   frame.ID = version == 4 && field == v2Year ? "TDRC" : kFieldFrames[field].Id23;

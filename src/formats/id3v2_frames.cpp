@@ -230,19 +230,15 @@ std::wstring ID3v2TextToWide(uint8_t Encoding, std::string_view Bytes) {
   if (Encoding > 3) return {};
   Bytes = Bytes.substr(0, FindID3v2Terminator(Encoding, Bytes, 0));
   if (Encoding != 0) return DecodeWide(Encoding, Bytes);
-  std::wstring w;
-  w.reserve(Bytes.size());
-  for (char c : Bytes) w += static_cast<wchar_t>(static_cast<uint8_t>(c));
-  return w;
+  return AnsiToWide(std::string(Bytes));
 }
+
+bool ID3v2FitsEncodingZero(const std::wstring& Text) { return AnsiToWide(WideToAnsi(Text)) == Text; }
 
 std::string ID3v2TextBytes(uint8_t Encoding, const std::wstring& Text) {
   if (Encoding == 1) return Utf16WithMark(Text);
   if (Encoding == 3) return WideStringToUTF8(Text);
-  std::string bytes;
-  bytes.reserve(Text.size());
-  for (wchar_t c : Text) bytes += static_cast<char>(c);
-  return bytes;
+  return WideToAnsi(Text);
 }
 
 bool ConvertID3v2FrameTo23(const TID3v2Header& Header, const TID3v2Frame& Frame, TID3v2Frame& Out) {

@@ -43,11 +43,14 @@ size_t ID3v2TerminatorSize(uint8_t Encoding);
 // The text at the start of Bytes up to its terminator, in the system code
 // page; encoding 0 is taken as that code page's bytes, as 8-bit writers meant it.
 std::string ID3v2TextToAnsi(uint8_t Encoding, std::string_view Bytes);
-// The same text as written; encoding 0 is ISO-8859-1.
+// The same text as written. Encoding 0 is read in the system code page, as
+// the 8-bit text above: the 8-bit taggers of this platform wrote it so.
 std::wstring ID3v2TextToWide(uint8_t Encoding, std::string_view Bytes);
-// Text in Encoding (0 ISO-8859-1, 1 UTF-16 little-endian with byte-order
-// mark, 3 UTF-8), without terminator. Encoding 0 needs every character below 256.
+// Text in Encoding (0 the system code page, 1 UTF-16 little-endian with
+// byte-order mark, 3 UTF-8), without terminator. Encoding 0 needs text the
+// code page holds (ID3v2FitsEncodingZero).
 std::string ID3v2TextBytes(uint8_t Encoding, const std::wstring& Text);
+bool ID3v2FitsEncodingZero(const std::wstring& Text);
 
 // The frame as a version 2.3 tag holds it: a 2.3 frame as it is, a 2.2 frame
 // with its id (and a picture's format) translated. False for a frame of

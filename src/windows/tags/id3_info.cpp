@@ -11,11 +11,14 @@
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
 #include "windows/tags/tag_host.h"
+#include "windows/tags/tag_info_controls.h"
 #include "windows/tags/tag_window_support.h"
 
 TID3_Info* ID3_Info = nullptr;
 
 namespace {
+
+using tag_info_controls::TagWritable;
 
 constexpr int32_t kGenreCount = static_cast<int32_t>(ID3v1GenreNames.size());
 
@@ -209,7 +212,8 @@ void TID3_Info::SaveButClick() {
   if (Genrev1->ItemIndex() != FLoadedGenre1)
     FID3v1.SetGenreID(GenreByteOfItem(Genrev1->ItemIndex()));
   // A failed save keeps what the user typed, for another try.
-  if (!FID3v1.SaveToFile(FFileName)) return ReportTagError(this, L"CantSaveTag", FFileName);
+  if (!TagWritable(FFileName) || !FID3v1.SaveToFile(FFileName))
+    return ReportTagError(this, L"CantSaveTag", FFileName);
   Update1();
   LoadID3v1();
 }
@@ -230,13 +234,14 @@ void TID3_Info::SaveBut2Click() {
   if (Changed(TrackNumv2))
     if (const std::optional<int32_t> track = TakeNumber(TrackNumv2, 1, 9999))
       FID3v2.SetTrack(static_cast<uint16_t>(*track));
-  if (!FID3v2.SaveToFile(FFileName)) return ReportTagError(this, L"CantSaveTag", FFileName);
+  if (!TagWritable(FFileName) || !FID3v2.SaveToFile(FFileName))
+    return ReportTagError(this, L"CantSaveTag", FFileName);
   Update2();
   LoadID3v2();
 }
 
 void TID3_Info::RemoveButClick() {
-  if (FID3v1.RemoveFromFile(FFileName)) {
+  if (TagWritable(FFileName) && FID3v1.RemoveFromFile(FFileName)) {
     // What the reader still holds (the Lyrics3 fields the window does not
     // show) must not come back with the next save.
     FID3v1.ResetData();
@@ -250,7 +255,7 @@ void TID3_Info::RemoveButClick() {
 }
 
 void TID3_Info::RemoveBut2Click() {
-  if (FID3v2.RemoveFromFile(FFileName)) {
+  if (TagWritable(FFileName) && FID3v2.RemoveFromFile(FFileName)) {
     FID3v2.ResetData();
     ClearID3v2Fields();
     TagExv2->SetText(Word(L"No"));

@@ -1,0 +1,110 @@
+// The tag windows as a user meets them: opened from the playlist's menu for
+// the entry clicked, a title and an artist typed and saved, the playlist
+// showing the new title and the file holding it; a window closed without
+// saving leaves the file as it was.
+#include "e2e_fixture.h"
+
+namespace e2e {
+namespace {
+
+struct Kind {
+  const wchar_t* Fixture;  // folder, file
+  const wchar_t* Window;   // the window's class
+  std::string Stored;      // the new title as the file stores it
+  bool Renames;            // the playlist entry takes "artist - title"
+};
+
+std::string Utf16(const std::wstring& text) {
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+}
+
+const std::wstring kTitle = L"Ny\x00e5 Tittel", kArtist = L"Artist";
+
+class TagWindows : public E2ETest {
+ protected:
+  // The entry's "File info..." from the list's own menu: a click on the
+  // row, a right click, and the menu's third item.
+  void OpenFileInfo(Program& program) {
+    std::vector<HWND> playlists;
+    ASSERT_TRUE(runner.WaitUntil([&] { return !(playlists = program.Windows(L"TPlaylist")).empty(); }, 5000));
+    const std::vector<HWND> lists = ChildrenOfClass(playlists.front(), L"TPlayListBox");
+    ASSERT_FALSE(lists.empty());
+    for (UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_RBUTTONUP})
+      PostMessageW(lists.front(), message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(30, 6));
+    ASSERT_TRUE(runner.WaitUntil([&] { return !program.Windows(L"#32768").empty(); }, 5000));
+    HWND menu = program.Windows(L"#32768").front();
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 1);
+  }
+  HWND WaitForWindow(Program& program, const std::wstring& className) {
+    HWND found = nullptr;
+    runner.WaitUntil([&] {
+      const std::vector<HWND> windows = program.Windows(className);
+      return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
+    }, 10000);
+    return found;
+  }
+  // The window's first two boxes the user can type in: its title and artist.
+  void TypeTitleAndArtist(HWND window) {
+    std::vector<HWND> boxes;
+    for (HWND edit : ChildrenOfClass(window, L"TTnt"))
+      if (ClassOf(edit).find(L"Edit") != std::wstring::npos &&
+          !(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY))
+        boxes.push_back(edit);
+    ASSERT_GE(boxes.size(), 2u);
+    SendMessageW(boxes[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kTitle.c_str()));
+    SendMessageW(boxes[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kArtist.c_str()));
+  }
+  void Press(HWND window, const std::wstring& caption) {
+    HWND button = ChildWithText(window, caption);
+    ASSERT_NE(button, nullptr) << Narrow(caption);
+    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, nullptr);
+  }
+  // Opens the window for a copy of the fixture; saves what was typed or
+  // closes without saving; ends the program. The copy's name.
+  std::wstring EditCopy(const Kind& kind, bool save) {
+    const std::wstring fixture = kind.Fixture;
+    const std::wstring name = fixture.substr(fixture.rfind(L'\\') + 1);
+    const std::wstring copy = data.File(name);
+    EXPECT_TRUE(CopyFileW(fixture.c_str(), copy.c_str(), FALSE)) << Narrow(fixture);
+    folder.WritePlaylist({{copy, L"Before", 3}});
+    Program* program = Start();
+    if (!program) return copy;
+    OpenFileInfo(*program);
+    HWND window = WaitForWindow(*program, kind.Window);
+    EXPECT_NE(window, nullptr) << "no " << Narrow(kind.Window);
+    if (window) {
+      TypeTitleAndArtist(window);
+      if (save) Press(window, L"Save");
+      Press(window, L"Close");
+      EXPECT_TRUE(runner.WaitUntil([&] { return !IsWindow(window); }, 5000));
+    }
+    ExitByClick(*program);
+    return copy;
+  }
+};
+
+TEST_F(TagWindows, ATitleTypedAndSavedIsInTheFileAndThePlaylistAndCancelChangesNothing) {
+  const std::wstring mpeg = TAVRIN_MPEG_FIXTURES, oggwma = TAVRIN_OGGWMA_FIXTURES;
+  const std::wstring id3 = mpeg + L"\\cbr128.mp3", ogg = oggwma + L"\\plain.ogg", wma = oggwma + L"\\plain.wma";
+  const Kind kinds[] = {
+      {id3.c_str(), L"TID3_Info", "Ny\xE5 Tittel", true},
+      {ogg.c_str(), L"TOGG_Info", "Ny\xC3\xA5 Tittel", true},
+      {wma.c_str(), L"TWMA_Info", Utf16(kTitle), false},
+  };
+  for (const Kind& kind : kinds) {
+    SCOPED_TRACE(Narrow(kind.Window));
+    const std::string before = testing_support::ReadFileBytes(kind.Fixture);
+    const std::wstring kept = EditCopy(kind, false);
+    EXPECT_EQ(testing_support::ReadFileBytes(kept), before) << "closing without saving changed the file";
+
+    const std::wstring saved = EditCopy(kind, true);
+    EXPECT_NE(testing_support::ReadFileBytes(saved).find(kind.Stored), std::string::npos)
+        << "the file does not hold the new title";
+    const auto list = folder.ReadPlaylist();
+    ASSERT_TRUE(list && list->size() == 1);
+    EXPECT_EQ(list->front().Title, kind.Renames ? kArtist + L" - " + kTitle : L"Before");
+  }
+}
+
+}  // namespace
+}  // namespace e2e
