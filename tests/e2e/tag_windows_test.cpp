@@ -106,5 +106,32 @@ TEST_F(TagWindows, ATitleTypedAndSavedIsInTheFileAndThePlaylistAndCancelChangesN
   }
 }
 
+// A list replaced while the window is open: the save still goes to the file
+// the window was opened for, and no entry of the new list takes its title.
+TEST_F(TagWindows, TheWindowKeepsItsFileWhenTheListChangesUnderIt) {
+  const std::wstring mp3 = data.File(L"song.mp3");
+  ASSERT_TRUE(CopyFileW((std::wstring(TAVRIN_MPEG_FIXTURES) + L"\\cbr128.mp3").c_str(), mp3.c_str(), FALSE));
+  folder.WritePlaylist({{mp3, L"Song", 3}});
+  Program* tavrin = Start();
+  ASSERT_NE(tavrin, nullptr);
+  OpenFileInfo(*tavrin);
+  HWND window = WaitForWindow(*tavrin, L"TID3_Info");
+  ASSERT_NE(window, nullptr);
+  const std::wstring other = Wav(L"other.wav");
+  Program* second = runner.Start(folder.Exe(), {other});
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(runner.WaitForExit(*second, 20000));
+  TypeTitleAndArtist(window);
+  Press(window, L"Save");
+  Press(window, L"Close");
+  EXPECT_TRUE(runner.WaitUntil([&] { return !IsWindow(window); }, 5000));
+  ExitByClick(*tavrin);
+  EXPECT_NE(testing_support::ReadFileBytes(mp3).find("Ny\xE5 Tittel"), std::string::npos);
+  const auto list = folder.ReadPlaylist();
+  ASSERT_TRUE(list && list->size() == 1);
+  EXPECT_EQ(Lower(list->front().File), Lower(other));
+  EXPECT_EQ(list->front().Title, L"other");
+}
+
 }  // namespace
 }  // namespace e2e
