@@ -386,6 +386,25 @@ void TSpectrum::SetNumBars(int32_t N) {
   Step = (DrawMode == 1 ? 300 : 400) / N;
 }
 
+std::pair<int64_t, int64_t> TSpectrum::Column(int32_t Index, int32_t Bars, int32_t Width,
+                                              int32_t X) const {
+  // The bars' own pitch (a pixel's gap after each bar, lines side by side)
+  // while the area is about as wide as they are; an area wider by an eighth
+  // or more spreads them over its whole width, so every skin's display is
+  // filled.
+  const bool barMode = DrawMode == 1;
+  const int64_t pitch = barMode ? int64_t(BarWidth) + 1 : 1;
+  const int64_t count = int64_t(Bars) + 1;
+  const int64_t gap = barMode ? 1 : 0;
+  if (int64_t(Width) * 8 < count * pitch * 9 || Bars < 0) {
+    const int64_t left = pitch * Index + X;
+    return {left, left + pitch - gap};
+  }
+  const int64_t left = int64_t(Index) * Width / count + X;
+  const int64_t next = (int64_t(Index) + 1) * Width / count + X;
+  return {left, std::max(left + 1, next - gap)};
+}
+
 void TSpectrum::Draw(HDC DC, const float* FFT, size_t Count, int32_t Y, int32_t X) {
   HDC buffer = BeginFrame();
   if (buffer == nullptr) return;
@@ -405,19 +424,17 @@ void TSpectrum::Draw(HDC DC, const float* FFT, size_t Count, int32_t Y, int32_t 
     if (!ShowPeaks) continue;
     const int64_t y = base - Peaks[i];
     RECT mark;
-    const int64_t x = barMode ? (int64_t(BarWidth) + 1) * i + X : int64_t(X) + i;
-    if (ClipToBuffer(x, y, barMode ? x + BarWidth : x + 1, y + 1, width, height, mark))
-      FillSolid(buffer, mark, peakColour);
+    const auto [left, right] = Column(i, bars, width, X);
+    if (ClipToBuffer(left, y, right, y + 1, width, height, mark)) FillSolid(buffer, mark, peakColour);
   }
 
   for (int i = 0; i <= bars; ++i) {
-    if (barMode) {
-      const int64_t x = (int64_t(BarWidth) + 1) * i + X;
+    const auto [left, right] = Column(i, bars, width, X);
+    if (barMode || right - left > 1) {
       RECT bar;
-      if (ClipToBuffer(x, base - Bars[i], x + BarWidth, base, width, height, bar))
-        FPainter->AddBar(bar);
+      if (ClipToBuffer(left, base - Bars[i], right, base, width, height, bar)) FPainter->AddBar(bar);
     } else {
-      const int64_t x = int64_t(X) + i;
+      const int64_t x = left;
       const int64_t top = base - Bars[i];
       if (x < 0 || x >= width || top >= height || base < 0) continue;
       // Ends beyond the buffer are pulled in to just outside it.

@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <array>
+#include <utility>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -67,6 +68,9 @@ class TSpectrum : public TVisPainter {
   // N outside 10..128 is ignored. Step follows from N and the current DrawMode,
   // so set the mode first.
   void SetNumBars(int32_t N);
+  // The columns [first, last) of bar Index out of Bars + 1 in an area Width
+  // wide from X.
+  std::pair<int64_t, int64_t> Column(int32_t Index, int32_t Bars, int32_t Width, int32_t X) const;
   // FFT holds Count magnitudes; a value the bars would read past Count (or
   // before 0) counts as silence. Draws NumBars + 1 bars and copies the frame to
   // (0, 0) of DC.

@@ -70,6 +70,19 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
+// Three seconds of white noise, the same in every run and different in the
+// two channels, peaking at -20 dBFS so that a band raised by 12 dB is far
+// from clipping.
+std::string NoiseWav() {
+  std::vector<float> samples(2 * 3 * 44100);
+  uint32_t state = 20240601;
+  for (float& s : samples) {
+    state = state * 1664525u + 1013904223u;
+    s = 0.1f * (static_cast<float>(state >> 8) / float(1 << 23) - 1);
+  }
+  return testing_support::WavBytes({.rate = 44100}, samples);
+}
+
 std::string WithAttribute(std::string xml, const std::string& element, const std::string& attribute,
                           const std::string& value) {
   const size_t tag = xml.find("<" + element + " ");

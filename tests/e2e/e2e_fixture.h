@@ -14,6 +14,9 @@ namespace e2e {
 
 // UTF-8 of a wide text, for test messages.
 std::string Narrow(const std::wstring& text);
+// Three seconds of white noise at -20 dBFS, 44.1 kHz 16-bit stereo, the same
+// in every run and different in the two channels.
+std::string NoiseWav();
 // A second of a 440 Hz sine, 44.1 kHz 16-bit stereo.
 std::string SineWav();
 // Non-zero samples in the data chunk of a capture file (read to its end: its

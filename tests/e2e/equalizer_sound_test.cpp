@@ -12,19 +12,6 @@ namespace {
 
 constexpr uint32_t kRate = 44100;
 
-// Three seconds of white noise, the same in every run and different in the
-// two channels, peaking at -20 dBFS so that a band raised by 12 dB is far
-// from clipping.
-std::string NoiseWav() {
-  std::vector<float> samples(2 * 3 * kRate);
-  uint32_t state = 20240601;
-  for (float& s : samples) {
-    state = state * 1664525u + 1013904223u;
-    s = 0.1f * (static_cast<float>(state >> 8) / float(1 << 23) - 1);
-  }
-  return testing_support::WavBytes({.rate = kRate}, samples);
-}
-
 struct Stereo {
   std::vector<float> left, right;
 };

@@ -181,12 +181,24 @@ TEST(Spectrum, HostileValuesAndSettingsStayInBounds) {
   spectrum.Draw(nullptr, loud.data() + 200, 6, 0, 0);
   EXPECT_EQ(spectrum.Bars[1], kHeight);  // index 2
   EXPECT_EQ(spectrum.Bars[2], 0);        // index -1
-  // A bar count past its range draws the 129 bars kept, no more.
+  // A bar count past its range draws the 129 bars kept, no more: spread over
+  // the 200 columns, the last one ends at the area's edge.
   spectrum.Step = 0;
   spectrum.Draw(nullptr, loud.data() + 200, 6, 0, 0);
   EXPECT_EQ(spectrum.Bars[128], kHeight);
-  EXPECT_EQ(PixelOf(spectrum.BackBuffer(), 128, kHeight - 1), 0xFFFFFF);
-  EXPECT_EQ(PixelOf(spectrum.BackBuffer(), 129, kHeight - 1), 0);
+  EXPECT_EQ(PixelOf(spectrum.BackBuffer(), 199, kHeight - 1), 0xFFFFFF);
+  EXPECT_EQ(spectrum.Column(128, 128, 200, 0), (std::pair<int64_t, int64_t>{198, 200}));
+}
+
+// An area wider than the bars' own pitch is filled: every column of a
+// skin's display belongs to a bar (less the gap after each bar).
+TEST(Spectrum, AWiderAreaIsFilledEdgeToEdge) {
+  TSpectrum spectrum(148, kHeight);
+  spectrum.DrawMode = 1;
+  spectrum.SetNumBars(25);
+  EXPECT_EQ(spectrum.Column(0, 25, 148, 0), (std::pair<int64_t, int64_t>{0, 4}));
+  EXPECT_EQ(spectrum.Column(25, 25, 148, 0), (std::pair<int64_t, int64_t>{142, 147}));
+  EXPECT_EQ(spectrum.Column(25, 25, 104, 0), (std::pair<int64_t, int64_t>{100, 103}));  // built-in
 }
 
 // A 104 x 60 area with the zero line at row 30; every second float (one
