@@ -125,3 +125,38 @@ TEST_F(Skins, AStoredSkinLackingAFileIsReportedOnceAndTheBuiltInOneShown) {
 
 }  // namespace
 }  // namespace e2e
+
+namespace e2e {
+namespace {
+
+// The playlist button's picture follows the window it shows: hidden and shown
+// again by the button itself, it lights as it did at the start.
+TEST_F(E2ETest, ThePlaylistButtonLightsWhileThePlaylistShows) {
+  Program* tavrin = Start();
+  ASSERT_NE(tavrin, nullptr);
+  HWND main = tavrin->MainWindow();
+  const RECT rect = skin.Main(L"PLToggle");
+  HWND button = FindChildAt(main, rect);
+  ASSERT_NE(button, nullptr);
+  auto picture = [&](const wchar_t* name) {
+    testing_support::Picture shot, last;
+    runner.WaitUntil([&] {
+      last = std::move(shot);
+      return testing_support::TakeWindowPicture(button, name, shot) && last.Rgb == shot.Rgb;
+    }, 3000);
+    return shot.Rgb;
+  };
+  auto playlistShown = [&] { return !tavrin->Windows(L"TPlaylist").empty(); };
+  ASSERT_TRUE(runner.WaitUntil(playlistShown, 5000));
+  const std::vector<uint8_t> lit = picture(L"e2e_pl_lit.png");
+  ASSERT_TRUE(ClickChildAt(main, rect));
+  ASSERT_TRUE(runner.WaitUntil([&] { return !playlistShown(); }, 5000));
+  EXPECT_NE(picture(L"e2e_pl_dark.png"), lit) << "the button stays lit over a hidden playlist";
+  ASSERT_TRUE(ClickChildAt(main, rect));
+  ASSERT_TRUE(runner.WaitUntil(playlistShown, 5000));
+  EXPECT_EQ(picture(L"e2e_pl_lit_again.png"), lit) << "the button's light stays off";
+  ExitByClick(*tavrin);
+}
+
+}  // namespace
+}  // namespace e2e
