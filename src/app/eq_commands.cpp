@@ -47,15 +47,7 @@ TEQHost* TTavrinMainForm::EQHost() {
 }
 
 void TTavrinMainForm::ShowEQExecute() {
-  if (!EQ) return;
-  if (EQ->Visible()) {
-    EQ->Hide();
-  } else {
-    EQPosExecute();
-    EQ->Show();
-  }
-  EQBut->SetChecked(EQ->Visible());
-  if (ToggleEqualizerMI) ToggleEqualizerMI->SetChecked(EQ->Visible());
+  ToggleDocked(EQ, EQBut, ToggleEqualizerMI, &TTavrinMainForm::EQPosExecute);
 }
 
 void TTavrinMainForm::EQPosExecute() {

@@ -623,15 +623,21 @@ void TTavrinMainForm::ClearPlaylist() {
 }
 
 void TTavrinMainForm::TogglePlaylist() {
-  if (!Playlist) return;
-  if (Playlist->Visible()) {
-    Playlist->Hide();
+  ToggleDocked(Playlist, PLBut, TogglePlaylistMI, &TTavrinMainForm::DockPlaylist);
+}
+
+void TTavrinMainForm::ToggleDocked(TCustomForm* Window, TImageBut* Button, TMenuItem* Item,
+                                   void (TTavrinMainForm::*Dock)()) {
+  if (!Window) return;
+  if (Window->Visible()) {
+    Window->Hide();
   } else {
-    DockPlaylist();
-    Playlist->Show();
+    (this->*Dock)();
+    Window->Show();
   }
-  PLBut->SetChecked(Playlist->Visible());
-  TogglePlaylistMI->SetChecked(Playlist->Visible());
+  // The button and the menu follow the window, whichever of them toggled it.
+  Button->SetChecked(Window->Visible());
+  if (Item) Item->SetChecked(Window->Visible());
 }
 
 void TTavrinMainForm::DockPlaylist() {

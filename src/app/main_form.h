@@ -304,6 +304,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void EndSession();
   void ShowMainMenu();
   void DockPlaylist();
+  // A docked window shown (docked first by Dock) or hidden.
+  void ToggleDocked(TCustomForm* Window, TImageBut* Button, TMenuItem* Item,
+                    void (TTavrinMainForm::*Dock)());
   // Transport (transport.cpp): the actions, events and menu items it wires
   // at construction, and the player's events once the player exists.
   void CreateTransportControls();

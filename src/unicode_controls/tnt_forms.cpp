@@ -89,6 +89,24 @@ void TTntForm::CreateParams(TCreateParams& Params) {
   std::memcpy(Params.WinClassName, name.c_str(), name.size() + 1);
 }
 
+void TTntForm::SizeForClient(int32_t Width, int32_t Height) {
+  TCreateParams params{};
+  CreateParams(params);
+  RECT frame{0, 0, Width, Height};
+  AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
+  SetBounds(Left(), Top(), frame.right - frame.left, frame.bottom - frame.top);
+}
+
+TTntFixedDialog::TTntFixedDialog(TComponent* AOwner) : TTntForm(AOwner) {
+  SetBorderStyle(bsSingle);
+  SetPosition(poOwnerFormCenter);
+}
+
+void TTntFixedDialog::CreateParams(TCreateParams& Params) {
+  TTntForm::CreateParams(Params);
+  Params.Style &= ~static_cast<DWORD>(WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
+}
+
 void TTntForm::CreateWindowHandle(const TCreateParams& Params) {
   CreateUnicodeHandle(this, Params, L"", ClassName().substr(0, 63));
 }

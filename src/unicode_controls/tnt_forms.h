@@ -34,6 +34,20 @@ class TTntForm : public TForm {
  protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWindowHandle(const TCreateParams& Params) override;
+  // The window made as large as the frame its style gives around a client
+  // area Width x Height; also before the window exists, when the framework
+  // cannot know the frame yet.
+  void SizeForClient(int32_t Width, int32_t Height);
+};
+
+// A fixed-size window with a single border and only the system menu,
+// centred on its owner: the tool dialogs.
+class TTntFixedDialog : public TTntForm {
+ public:
+  explicit TTntFixedDialog(TComponent* AOwner);
+
+ protected:
+  void CreateParams(TCreateParams& Params) override;
 };
 
 class TTntApplication : public TComponent {

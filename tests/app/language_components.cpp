@@ -7,6 +7,7 @@
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_system.h"
 #include "localization/localization.h"
+#include "test_support.h"
 
 namespace language_test {
 
@@ -114,6 +115,43 @@ std::string CompareFormWithSection(TCustomForm* Form, const TListedSection& Sect
     if (!key.Value.empty() && !known.count(TntWideUpperCase(key.Key)))
       report += "not listed: " + U8(key.Key) + " (\"" + U8(key.Value) + "\")\n";
   return report;
+}
+
+namespace {
+
+std::wstring TestLanguageText(const std::wstring& English) {
+  static const std::wstring latin = L"aceopxyABEHKMOPTXaeiou";
+  static const std::wstring other = L"\u0430\u0441\u0435\u043e\u0440\u0445\u0443\u0391\u0392\u0395\u0397\u039a\u039c\u039f\u03a1\u03a4\u03a7\u03b1\u03b5\u03b9\u03bf\u03c5";
+  std::wstring text;
+  for (wchar_t c : English) {
+    const size_t at = latin.find(c);
+    text += at == std::wstring::npos || at >= other.size() ? c : other[at];
+  }
+  return text.empty() ? text : text + L"\u0416";
+}
+
+}  // namespace
+
+std::wstring WriteTestLanguage(const testing_support::TempDir& Folder,
+                               std::initializer_list<const wchar_t*> Sections) {
+  TTntIniFile english(EnglishLanguageFile());
+  TTntStringList lines;
+  for (const wchar_t* section : Sections) {
+    TTntStringList keys;
+    english.ReadSection(section, &keys);
+    lines.Add(std::wstring(L"[") + section + L"]");
+    for (int32_t i = 0; i < keys.Count(); ++i) {
+      const std::wstring value = english.ReadString(section, keys.Strings(i), L"");
+      std::wstring translated;
+      size_t from = 0;
+      for (size_t bar; (bar = value.find(L'|', from)) != std::wstring::npos; from = bar + 1)
+        translated += TestLanguageText(value.substr(from, bar - from)) + L"|";
+      lines.Add(keys.Strings(i) + L"=" + translated + TestLanguageText(value.substr(from)));
+    }
+  }
+  const std::wstring file = Folder.File(L"Polyglot.ini");
+  lines.SaveToFile(file);
+  return file;
 }
 
 }  // namespace language_test

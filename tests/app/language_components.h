@@ -4,11 +4,15 @@
 // apart as windows are added.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 class TCustomForm;
 class TTntCustomIniFile;
+namespace testing_support {
+class TempDir;
+}
 
 namespace language_test {
 
@@ -43,5 +47,12 @@ std::vector<std::wstring> KeysOf(const TListedSection& Section, bool Runtime);
 // knows, and a built-in text that differs from the language file's.
 std::string CompareFormWithSection(TCustomForm* Form, const TListedSection& Section,
                                    const TTntCustomIniFile& Language);
+
+// Sections of English.ini in a test language: Cyrillic and Greek letters in
+// place of the Latin ones that look alike, each text (each item of a "|"
+// list) a letter longer, so that what a translation would clip or crowd
+// shows in a window's picture. Written as Folder's "Polyglot.ini"; its name.
+std::wstring WriteTestLanguage(const testing_support::TempDir& Folder,
+                               std::initializer_list<const wchar_t*> Sections);
 
 }  // namespace language_test

@@ -14,6 +14,7 @@
 #include "framework/images.h"
 #include "globals/program_globals.h"
 #include "language_components.h"
+#include "main_window_fixture.h"
 #include "settings/settings_xml.h"
 #include "skin/form_title.h"
 #include "skin/image_but.h"
@@ -28,20 +29,7 @@ namespace {
 using testing_support::TempDir;
 
 // Showing the window applies the settings: they live in a folder of the test's.
-class MainWindow : public testing::Test {
- protected:
-  void SetUp() override {
-    SetSettingsFolder(settings.Path());
-    form = new TTavrinMainForm(nullptr);
-  }
-  void TearDown() override {
-    delete form;
-    testing_support::PumpPendingMessages();
-    SetSettingsFolder(std::wstring());
-  }
-  TempDir settings;
-  TTavrinMainForm* form = nullptr;
-};
+using MainWindow = MainWindowTest;
 
 TEST_F(MainWindow, ItsTextsAreThoseOfTheLanguageFile) {
   using namespace language_test;

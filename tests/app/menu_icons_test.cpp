@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/main_form.h"
+#include "main_window_fixture.h"
 #include "framework/image_list.h"
 #include "framework/menus.h"
 #include "memory_bitmap.h"
@@ -20,17 +21,8 @@ namespace {
 
 using testing_support::MemoryBitmap;
 
-class MenuIcons : public testing::Test {
+class MenuIcons : public MainWindowTest {
  protected:
-  void SetUp() override {
-    SetSettingsFolder(settings.Path());
-    form = new TTavrinMainForm(nullptr);
-  }
-  void TearDown() override {
-    delete form;
-    testing_support::PumpPendingMessages();
-    SetSettingsFolder(std::wstring());
-  }
 
   // Menu opened at (20, 20) as the screen shows it, after the keys Keys
   // were pressed in it, kept as Name.
@@ -80,9 +72,7 @@ class MenuIcons : public testing::Test {
   }
 
   static constexpr POINT kAt{20, 20};
-  testing_support::TempDir settings;
   testing_support::TempDir files;
-  TTavrinMainForm* form = nullptr;
 };
 
 TEST_F(MenuIcons, TheItemsShowTheIconsWhileLoaded) {

@@ -146,6 +146,23 @@ void E2ETest::ExitByClick(Program& program) {
   EXPECT_TRUE(runner.WaitForExit(program));
 }
 
+HWND E2ETest::WaitForWindow(Program& program, const std::wstring& className) {
+  HWND found = nullptr;
+  runner.WaitUntil(
+      [&] {
+        const std::vector<HWND> windows = program.Windows(className);
+        return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
+      },
+      10000);
+  return found;
+}
+
+void E2ETest::Press(HWND window, const std::wstring& caption) {
+  HWND button = ChildWithText(window, caption);
+  ASSERT_NE(button, nullptr) << "no button " << Narrow(caption);
+  PostMessageW(button, BM_CLICK, 0, 0);
+}
+
 bool E2ETest::ClickChildAt(HWND main, const RECT& rect) {
   HWND child = FindChildAt(main, rect);
   if (!child) {

@@ -58,6 +58,11 @@ class E2ETest : public ::testing::Test {
   // Clicks the middle of the child window the rectangle of main's client area
   // holds; false (reported) when there is none.
   bool ClickChildAt(HWND main, const RECT& rect);
+  // The program's first visible window of the class, once there is one;
+  // nullptr after ten seconds.
+  HWND WaitForWindow(Program& program, const std::wstring& className);
+  // Clicks the button of a window whose caption is caption.
+  void Press(HWND window, const std::wstring& caption);
   // Ends a program without saving (WM_CLOSE) and waits.
   void CloseWithoutSaving(Program& program);
 

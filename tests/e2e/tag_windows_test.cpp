@@ -35,14 +35,6 @@ class TagWindows : public E2ETest {
     HWND menu = program.Windows(L"#32768").front();
     for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 1);
   }
-  HWND WaitForWindow(Program& program, const std::wstring& className) {
-    HWND found = nullptr;
-    runner.WaitUntil([&] {
-      const std::vector<HWND> windows = program.Windows(className);
-      return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
-    }, 10000);
-    return found;
-  }
   // The window's first two boxes the user can type in: its title and artist.
   void TypeTitleAndArtist(HWND window) {
     std::vector<HWND> boxes;
@@ -53,11 +45,6 @@ class TagWindows : public E2ETest {
     ASSERT_GE(boxes.size(), 2u);
     SendMessageW(boxes[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kTitle.c_str()));
     SendMessageW(boxes[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kArtist.c_str()));
-  }
-  void Press(HWND window, const std::wstring& caption) {
-    HWND button = ChildWithText(window, caption);
-    ASSERT_NE(button, nullptr) << Narrow(caption);
-    SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, nullptr);
   }
   // Opens the window for a copy of the fixture; saves what was typed or
   // closes without saving; ends the program. The copy's name.

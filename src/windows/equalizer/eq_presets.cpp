@@ -63,20 +63,14 @@ void ShowEQPresets(TEQHost* Host) {
   dialog->ShowModal();
 }
 
-TEQPresets::TEQPresets(TComponent* AOwner, TEQHost* Host) : TTntForm(AOwner), FHost(Host) {
+TEQPresets::TEQPresets(TComponent* AOwner, TEQHost* Host) : TTntFixedDialog(AOwner), FHost(Host) {
   {
     TLoadingScope scope(this);
     SetName(L"EQPresets");
     SetCaption(L"EQ presets");
-    SetBorderStyle(bsSingle);
-    SetPosition(poOwnerFormCenter);
     CreateControls();
   }
-  TCreateParams params{};
-  CreateParams(params);
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
-  SetBounds(Left(), Top(), frame.right - frame.left, frame.bottom - frame.top);
+  SizeForClient(kClientWidth, kClientHeight);
   SetOnShow([this](TObject*) { FormShow(); });
   EQPresets = this;
   DoCreate();
@@ -88,11 +82,6 @@ TEQPresets::~TEQPresets() {
   CloseSettings();
   if (EQPresets == this) EQPresets = nullptr;
   DestroyComponents();
-}
-
-void TEQPresets::CreateParams(TCreateParams& Params) {
-  TTntForm::CreateParams(Params);
-  Params.Style &= ~static_cast<DWORD>(WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
 }
 
 void TEQPresets::CreateControls() {

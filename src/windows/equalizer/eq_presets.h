@@ -34,7 +34,7 @@ std::wstring CleanPresetName(const std::wstring& Name);
 // the failure told) however the dialog ends.
 void ShowEQPresets(TEQHost* Host);
 
-class TEQPresets : public TTntForm {
+class TEQPresets : public TTntFixedDialog {
  public:
   // Host may be nullptr: loading and saving then do nothing.
   TEQPresets(TComponent* AOwner, TEQHost* Host);
@@ -61,7 +61,6 @@ class TEQPresets : public TTntForm {
   TTntButton* CloseBut = nullptr;
 
  protected:
-  void CreateParams(TCreateParams& Params) override;
   void DoClose(TCloseAction& Action) override;
 
  private:

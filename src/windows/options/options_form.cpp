@@ -87,11 +87,7 @@ TOptions::TOptions(TComponent* AOwner, TOptionsHost* Host) : TTntForm(AOwner), F
   // The client area is the fixed one the pages are laid out for; the frame
   // around it is the system's for this window's style. The window itself is
   // made when it is first shown.
-  TCreateParams params{};
-  CreateParams(params);
-  RECT frame{0, 0, 538, 351};
-  AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
-  SetBounds(Left(), Top(), frame.right - frame.left, frame.bottom - frame.top);
+  SizeForClient(538, 351);
   OptControl->SetActivePageIndex(0);
   SetOnShow([this](TObject*) { FormShow(); });
   SetOnActivate([this](TObject*) { FormActivate(); });

@@ -52,23 +52,15 @@ uint8_t GenreByteOfItem(int32_t ItemIndex) {
   return ItemIndex >= 1 && ItemIndex <= kGenreCount ? static_cast<uint8_t>(ItemIndex - 1) : 255;
 }
 
-TID3_Info::TID3_Info(TComponent* AOwner, TTagHost* Host) : TTntForm(AOwner), FHost(Host) {
+TID3_Info::TID3_Info(TComponent* AOwner, TTagHost* Host) : TTntFixedDialog(AOwner), FHost(Host) {
   SIZE client;
   {
     TLoadingScope scope(this);
     SetName(L"ID3_Info");
     SetCaption(L"MPEG Tag Editor + File info box");
-    SetBorderStyle(bsSingle);
-    SetPosition(poOwnerFormCenter);
     client = CreateControls();
   }
-  // Until the window exists the frame is not known to the control: the
-  // window's size comes from its style instead.
-  TCreateParams params{};
-  CreateParams(params);
-  RECT frame{0, 0, client.cx, client.cy};
-  AdjustWindowRectEx(&frame, params.Style, FALSE, params.ExStyle);
-  SetBounds(Left(), Top(), frame.right - frame.left, frame.bottom - frame.top);
+  SizeForClient(client.cx, client.cy);
   ID3_Info = this;
   FormCreate();
   DoCreate();
@@ -77,11 +69,6 @@ TID3_Info::TID3_Info(TComponent* AOwner, TTagHost* Host) : TTntForm(AOwner), FHo
 TID3_Info::~TID3_Info() {
   if (ID3_Info == this) ID3_Info = nullptr;
   DestroyComponents();
-}
-
-void TID3_Info::CreateParams(TCreateParams& Params) {
-  TTntForm::CreateParams(Params);
-  Params.Style &= ~static_cast<DWORD>(WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
 }
 
 void TID3_Info::FormCreate() {

@@ -42,7 +42,7 @@ extern TID3_Info* ID3_Info;
 // genre g; the empty first item and no selection at all are "no genre" (255).
 uint8_t GenreByteOfItem(int32_t ItemIndex);
 
-class TID3_Info : public TTntForm {
+class TID3_Info : public TTntFixedDialog {
  public:
   // Host may be nullptr: the entry is then never renamed.
   TID3_Info(TComponent* AOwner, TTagHost* Host);
@@ -93,9 +93,6 @@ class TID3_Info : public TTntForm {
   TTntLabel* MpegInfoLabel = nullptr;
   TTntStringGrid* MpegInfo = nullptr;
   TTntButton *Undo = nullptr, *CloseBut = nullptr;
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
 
  private:
   // Makes the controls; answers the client size they need (id3_info_layout.cpp).

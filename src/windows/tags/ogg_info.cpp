@@ -39,18 +39,15 @@ std::wstring Decimals3(double Value) {
 
 }  // namespace
 
-TOGG_Info::TOGG_Info(TComponent* AOwner, TTagHost* Host) : TTntForm(AOwner), FHost(Host) {
+TOGG_Info::TOGG_Info(TComponent* AOwner, TTagHost* Host) : TTntFixedDialog(AOwner), FHost(Host) {
   FOgg = std::make_unique<TOggVorbis>();
   {
     TLoadingScope scope(this);
     SetName(L"OGG_Info");
     SetCaption(L"OGG Vorbis tag editor");
-    MakeFixedDialog(this);
     CreateControls();
   }
-  TCreateParams params{};
-  CreateParams(params);
-  FitClient(this, params, kClientWidth, kClientHeight);
+  SizeForClient(kClientWidth, kClientHeight);
   OGG_Info = this;
   DoCreate();
 }
@@ -58,11 +55,6 @@ TOGG_Info::TOGG_Info(TComponent* AOwner, TTagHost* Host) : TTntForm(AOwner), FHo
 TOGG_Info::~TOGG_Info() {
   if (OGG_Info == this) OGG_Info = nullptr;
   DestroyComponents();
-}
-
-void TOGG_Info::CreateParams(TCreateParams& Params) {
-  TTntForm::CreateParams(Params);
-  DropSizeBoxes(Params);
 }
 
 void TOGG_Info::CreateControls() {

@@ -22,7 +22,7 @@ class TOGG_Info;
 // The window while it exists; nullptr otherwise.
 extern TOGG_Info* OGG_Info;
 
-class TOGG_Info : public TTntForm {
+class TOGG_Info : public TTntFixedDialog {
  public:
   TOGG_Info(TComponent* AOwner, TTagHost* Host);
   ~TOGG_Info() override;
@@ -57,9 +57,6 @@ class TOGG_Info : public TTntForm {
   TTntButton* RemoveOgg = nullptr;
   TTntButton* UndoOgg = nullptr;
   TTntButton* CloseBut = nullptr;
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
 
  private:
   // The editable edits, in the order of FShown.

@@ -37,21 +37,6 @@ TTntButton* NewButton(TWinControl* Parent, const wchar_t* Name, const wchar_t* C
   return button;
 }
 
-void FitClient(TCustomForm* Form, const TCreateParams& Params, int Width, int Height) {
-  RECT frame{0, 0, Width, Height};
-  AdjustWindowRectEx(&frame, Params.Style, FALSE, Params.ExStyle);
-  Form->SetBounds(Form->Left(), Form->Top(), frame.right - frame.left, frame.bottom - frame.top);
-}
-
-void MakeFixedDialog(TCustomForm* Form) {
-  Form->SetBorderStyle(bsSingle);
-  Form->SetPosition(poOwnerFormCenter);
-}
-
-void DropSizeBoxes(TCreateParams& Params) {
-  Params.Style &= ~static_cast<DWORD>(WS_MINIMIZEBOX | WS_MAXIMIZEBOX);
-}
-
 bool TagWritable(const std::wstring& FileName) {
   const DWORD attributes = GetFileAttributesW(FileName.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES &&

@@ -1,12 +1,10 @@
-// The pieces the Ogg Vorbis, WMA and WAV windows are built from: labelled
-// edits with their label above, buttons, and the window's frame around a
-// client area of a given size, at the spacing the three share.
+// The pieces the Ogg Vorbis, WMA and WAV windows are built from (labelled
+// edits with their label above, and buttons, at the spacing the three share),
+// and the check every tag window makes before it writes.
 #pragma once
 
 #include <functional>
 #include <string>
-
-#include "framework/forms.h"
 
 class TTntButton;
 class TTntLabeledEdit;
@@ -30,15 +28,6 @@ TTntLabeledEdit* NewLabeledEdit(TWinControl* Parent, const wchar_t* Name, const 
                                 int Left, int Top, int Width, bool ReadOnly);
 TTntButton* NewButton(TWinControl* Parent, const wchar_t* Name, const wchar_t* Caption, int Left,
                       int Top, std::function<void()> OnClick);
-// The window made as large as its frame (Params' styles) around a client area
-// of Width x Height.
-void FitClient(TCustomForm* Form, const TCreateParams& Params, int Width, int Height);
-// A fixed window of a single border with only the system menu, centred on its
-// owner.
-void MakeFixedDialog(TCustomForm* Form);
-// Params without the minimise and maximise boxes.
-void DropSizeBoxes(TCreateParams& Params);
-
 // True when the file is there and not marked read-only. The tag writers would
 // lift the mark for a while to write; a tag window takes it as the user's
 // word that the file is not to change.

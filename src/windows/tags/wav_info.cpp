@@ -32,17 +32,14 @@ std::wstring Number(uint64_t Value) { return std::to_wstring(Value); }
 
 }  // namespace
 
-TWAV_Info::TWAV_Info(TComponent* AOwner, TTagHost* Host) : TTntForm(AOwner), FHost(Host) {
+TWAV_Info::TWAV_Info(TComponent* AOwner, TTagHost* Host) : TTntFixedDialog(AOwner), FHost(Host) {
   {
     TLoadingScope scope(this);
     SetName(L"WAV_Info");
     SetCaption(L"WAV file info");
-    MakeFixedDialog(this);
     CreateControls();
   }
-  TCreateParams params{};
-  CreateParams(params);
-  FitClient(this, params, kClientWidth, kClientHeight);
+  SizeForClient(kClientWidth, kClientHeight);
   WAV_Info = this;
   DoCreate();
 }
@@ -50,11 +47,6 @@ TWAV_Info::TWAV_Info(TComponent* AOwner, TTagHost* Host) : TTntForm(AOwner), FHo
 TWAV_Info::~TWAV_Info() {
   if (WAV_Info == this) WAV_Info = nullptr;
   DestroyComponents();
-}
-
-void TWAV_Info::CreateParams(TCreateParams& Params) {
-  TTntForm::CreateParams(Params);
-  DropSizeBoxes(Params);
 }
 
 void TWAV_Info::CreateControls() {

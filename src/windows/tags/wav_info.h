@@ -16,7 +16,7 @@ class TWAV_Info;
 // The window while it exists; nullptr otherwise.
 extern TWAV_Info* WAV_Info;
 
-class TWAV_Info : public TTntForm {
+class TWAV_Info : public TTntFixedDialog {
  public:
   TWAV_Info(TComponent* AOwner, TTagHost* Host);
   ~TWAV_Info() override;
@@ -30,9 +30,6 @@ class TWAV_Info : public TTntForm {
 
   TTntStringGrid* WAVInfo = nullptr;
   TTntButton* CloseBut = nullptr;
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
 
  private:
   void CreateControls();

@@ -38,18 +38,15 @@ void SetTextOf(TWinControl* Control, const std::wstring& Text) {
 
 }  // namespace
 
-TWMA_Info::TWMA_Info(TComponent* AOwner, TTagHost* Host) : TTntForm(AOwner), FHost(Host) {
+TWMA_Info::TWMA_Info(TComponent* AOwner, TTagHost* Host) : TTntFixedDialog(AOwner), FHost(Host) {
   FEditor = std::make_unique<TWMATagEditor>();
   {
     TLoadingScope scope(this);
     SetName(L"WMA_Info");
     SetCaption(L"WMA info");
-    MakeFixedDialog(this);
     CreateControls();
   }
-  TCreateParams params{};
-  CreateParams(params);
-  FitClient(this, params, kClientWidth, kClientHeight);
+  SizeForClient(kClientWidth, kClientHeight);
   WMA_Info = this;
   DoCreate();
 }
@@ -57,11 +54,6 @@ TWMA_Info::TWMA_Info(TComponent* AOwner, TTagHost* Host) : TTntForm(AOwner), FHo
 TWMA_Info::~TWMA_Info() {
   if (WMA_Info == this) WMA_Info = nullptr;
   DestroyComponents();
-}
-
-void TWMA_Info::CreateParams(TCreateParams& Params) {
-  TTntForm::CreateParams(Params);
-  DropSizeBoxes(Params);
 }
 
 void TWMA_Info::CreateControls() {

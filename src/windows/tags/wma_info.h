@@ -26,7 +26,7 @@ class TWMA_Info;
 // The window while it exists; nullptr otherwise.
 extern TWMA_Info* WMA_Info;
 
-class TWMA_Info : public TTntForm {
+class TWMA_Info : public TTntFixedDialog {
  public:
   TWMA_Info(TComponent* AOwner, TTagHost* Host);
   ~TWMA_Info() override;
@@ -60,9 +60,6 @@ class TWMA_Info : public TTntForm {
   TTntButton* UndoBut = nullptr;
   TTntButton* SaveBut = nullptr;
   TTntButton* CloseBut = nullptr;
-
- protected:
-  void CreateParams(TCreateParams& Params) override;
 
  private:
   static constexpr size_t kFields = 11;

@@ -21,46 +21,6 @@ namespace {
 
 using namespace options_window_test;
 
-// A language of Cyrillic and Greek letters in place of the Latin ones that
-// look alike, each text a letter longer than English: a text that is clipped
-// or runs into its neighbour in another language shows here.
-std::wstring TestLanguageText(const std::wstring& English) {
-  static const std::wstring latin = L"aceopxyABEHKMOPTXaeiou";
-  static const std::wstring other = L"асеорхуΑΒΕΗΚΜΟΡΤΧαειου";
-  std::wstring text;
-  for (wchar_t c : English) {
-    const size_t at = latin.find(c);
-    text += at == std::wstring::npos || at >= other.size() ? c : other[at];
-  }
-  if (text.empty() || text.find(L'|') != std::wstring::npos) return text;
-  return text + L"Ж";
-}
-
-// The window's section and the messages of English.ini in the test
-// language, as a UTF-16 file.
-std::wstring WriteTestLanguage(const testing_support::TempDir& Folder) {
-  TTntIniFile english(language_test::EnglishLanguageFile());
-  TTntStringList lines;
-  for (const wchar_t* section : {L"Options", L"Messages"}) {
-    TTntStringList keys;
-    english.ReadSection(section, &keys);
-    lines.Add(std::wstring(L"[") + section + L"]");
-    for (int32_t i = 0; i < keys.Count(); ++i) {
-      const std::wstring value = english.ReadString(section, keys.Strings(i), L"");
-      std::wstring translated;
-      // Pipe lists keep their items apart.
-      size_t from = 0;
-      for (size_t bar; (bar = value.find(L'|', from)) != std::wstring::npos; from = bar + 1)
-        translated += TestLanguageText(value.substr(from, bar - from)) + L"|";
-      translated += TestLanguageText(value.substr(from));
-      lines.Add(keys.Strings(i) + L"=" + translated);
-    }
-  }
-  const std::wstring file = Folder.File(L"Polyglot.ini");
-  lines.SaveToFile(file);
-  return file;
-}
-
 TEST_F(OptionsTest, PicturesOfEveryPage) {
   AddIconLibrary(L"Classic");
   CurrentIconSet = L"Classic";
@@ -77,7 +37,7 @@ TEST_F(OptionsTest, PicturesOfEveryPage) {
   testing_support::TempDir languages;
   for (const std::wstring language : {L"", L"_test_language"}) {
   if (!language.empty()) {
-    LanguageFile = WriteTestLanguage(languages);
+    LanguageFile = language_test::WriteTestLanguage(languages, {L"Options", L"Messages"});
     LoadFormLanguage(form.get(), LanguageFile, L"Options");
     form->MakeTabList();
     form->GetDeviceInfo();

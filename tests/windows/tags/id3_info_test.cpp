@@ -24,18 +24,13 @@
 #include "unicode_controls/tnt_labeled_edit.h"
 #include "window_picture.h"
 #include "windows/tags/id3_info.h"
-#include "windows/tags/tag_host.h"
+#include "tag_test_support.h"
 
 namespace {
 
 using namespace tag_bytes;
-using Calls = std::vector<std::wstring>;
-
-struct FakeHost : TTagHost {
-  Calls titles;
-  void SetEntryTitle(const std::wstring& Title) override { titles.push_back(Title); }
-  std::string OverrideFontName() override { return ""; }
-};
+using namespace tag_window_test;
+using Calls = Texts;
 
 std::string V1(const std::string& Title, const std::string& Artist, uint8_t Track, uint8_t Genre) {
   auto field = [](std::string s, size_t n) { return s.resize(n, '\0'), s; };
@@ -60,20 +55,11 @@ const std::string kV2Frames = Frame23("TIT2", Latin("Song2")) + Frame23("TPE1", 
 const std::string kV2 = Tag(3, 0, kV2Frames, 200);
 const std::string kV1 = V1("Song", "Band", 5, 17);
 
-class ID3InfoTest : public testing::Test {
+class ID3InfoTest : public TagWindowTest {
  protected:
-  void SetUp() override {
-    savedLanguage = LanguageFile;
-    LanguageFile = language_test::EnglishLanguageFile();
-    SetMessageBoxSink([this](HWND, const std::wstring& Text, const std::wstring& Caption, UINT) {
-      boxes.push_back(Caption + L": " + Text);
-      return IDOK;
-    });
-  }
   void TearDown() override {
     form.reset();
-    SetMessageBoxSink(nullptr);
-    LanguageFile = savedLanguage;
+    TagWindowTest::TearDown();
   }
   TID3_Info& Open(const std::string& Bytes) {
     form.reset();
@@ -97,11 +83,8 @@ class ID3InfoTest : public testing::Test {
     return L"Error: " + FormatLocalizedText(GetLocalizedMessage(Key), {file});
   }
 
-  testing_support::TempDir dir;
-  FakeHost host;
   std::unique_ptr<TID3_Info> form;
-  std::wstring file, savedLanguage;
-  std::vector<std::wstring> boxes;
+  std::wstring file;
 };
 
 TEST_F(ID3InfoTest, LoadShowsBothTagsAndTheHeader) {
@@ -245,32 +228,10 @@ TEST_F(ID3InfoTest, TheWindowHoldsToItsLanguageSection) {
             "");
 }
 
-// The window's section and the messages in letters of other scripts, each
-// text (and item of a list) a letter longer than English: what a translation
-// would clip shows.
-std::wstring WriteTestLanguage(const testing_support::TempDir& Folder) {
-  static const std::wstring latin = L"aceopxyABEHKMOPTXaeiou", other = L"асеорхуΑΒΕΗΚΜΟΡΤΧαειου";
-  TTntIniFile english(language_test::EnglishLanguageFile());
-  TTntStringList lines, keys;
-  for (const wchar_t* section : {L"ID3TagEditor", L"Messages"}) {
-    english.ReadSection(section, &keys);
-    lines.Add(std::wstring(L"[") + section + L"]");
-    for (int32_t i = 0; i < keys.Count(); ++i) {
-      std::wstring text;
-      for (wchar_t c : english.ReadString(section, keys.Strings(i), L"") + L"|") {
-        if (c == L'|' && !text.empty() && text.back() != L'|') text += L'Ж';
-        text += latin.find(c) < other.size() ? other[latin.find(c)] : c;
-      }
-      lines.Add(keys.Strings(i) + L"=" + text.substr(0, text.size() - 1));
-    }
-  }
-  lines.SaveToFile(Folder.File(L"Polyglot.ini"));
-  return Folder.File(L"Polyglot.ini");
-}
-
 TEST_F(ID3InfoTest, PicturesInEnglishAndAnotherLanguage) {
   for (const std::wstring language : {L"", L"_test_language"}) {
-    if (!language.empty()) LanguageFile = WriteTestLanguage(dir);
+    if (!language.empty())
+      LanguageFile = language_test::WriteTestLanguage(dir, {L"ID3TagEditor", L"Messages"});
     TID3_Info& w = Open(kV2 + kAudio + kV1);
     testing_support::ShowPainted(&w);
     testing_support::Picture picture;

@@ -25,20 +25,14 @@
 #include "wav_bytes.h"
 #include "window_picture.h"
 #include "windows/tags/ogg_info.h"
-#include "windows/tags/tag_host.h"
+#include "tag_test_support.h"
 #include "windows/tags/wav_info.h"
 #include "windows/tags/wma_info.h"
 
 namespace {
 
 using testing_support::ReadFileBytes;
-using Texts = std::vector<std::wstring>;
-
-struct FakeHost : TTagHost {
-  Texts titles;
-  void SetEntryTitle(const std::wstring& Title) override { titles.push_back(Title); }
-  std::string OverrideFontName() override { return ""; }
-};
+using namespace tag_window_test;
 
 const std::wstring kJapanese = L"\u65E5\u672C title";  // outside the test's code page
 
@@ -51,30 +45,13 @@ std::string WmaFixture() {
   return ReadFileBytes(std::wstring(TAVRIN_OGGWMA_FIXTURES) + L"\\tagged.wma");
 }
 
-class TagInfoTest : public testing::Test {
+class TagInfoTest : public TagWindowTest {
  protected:
-  void SetUp() override {
-    savedLanguage = LanguageFile;
-    LanguageFile = language_test::EnglishLanguageFile();
-    SetMessageBoxSink([this](HWND, const std::wstring& Text, const std::wstring& Caption, UINT) {
-      boxes.push_back(Caption + L": " + Text);
-      return IDOK;
-    });
-  }
-  void TearDown() override {
-    SetMessageBoxSink(nullptr);
-    LanguageFile = savedLanguage;
-  }
   std::unique_ptr<TOGG_Info> Ogg(const std::wstring& File) {
     auto w = std::make_unique<TOGG_Info>(nullptr, &host);
     w->ShowInfo(File);
     return w;
   }
-
-  testing_support::TempDir dir;
-  FakeHost host;
-  Texts boxes;
-  std::wstring savedLanguage;
 };
 
 TEST_F(TagInfoTest, OggShowsItsStreamOrOnlyNo) {
@@ -281,33 +258,6 @@ TEST_F(TagInfoTest, TheWindowsHoldToTheirLanguageSections) {
   EXPECT_EQ(CompareFormWithSection(&wav, *FindSection(sections, L"WaveFileInfo"), english), "");
 }
 
-// Cyrillic and Greek look-alikes for Latin letters and a letter more in every
-// text: what is clipped or runs into its neighbour in another language shows.
-std::wstring WriteTestLanguage(const testing_support::TempDir& Folder) {
-  const std::wstring latin = L"aceopxyABEHKMOPTXaeiou", other = L"асеорхуΑΒΕΗΚΜΟΡΤΧαειου";
-  auto translate = [&](const std::wstring& English) {
-    std::wstring text;
-    for (wchar_t c : English) text += latin.find(c) < other.size() ? other[latin.find(c)] : c;
-    return text.empty() || text.back() == L'|' ? text : text + L"Ж";
-  };
-  TTntIniFile english(language_test::EnglishLanguageFile());
-  TTntStringList lines;
-  for (const wchar_t* section : {L"OGGTagEditor", L"WMATagEditor", L"WaveFileInfo", L"Messages"}) {
-    TTntStringList keys;
-    english.ReadSection(section, &keys);
-    lines.Add(std::wstring(L"[") + section + L"]");
-    for (int32_t i = 0; i < keys.Count(); ++i) {
-      std::wstring value = english.ReadString(section, keys.Strings(i), L""), translated;
-      for (size_t bar; (bar = value.find(L'|')) != std::wstring::npos; value.erase(0, bar + 1))
-        translated += translate(value.substr(0, bar)) + L"|";
-      lines.Add(keys.Strings(i) + L"=" + translated + translate(value));
-    }
-  }
-  const std::wstring file = Folder.File(L"Polyglot.ini");
-  lines.SaveToFile(file);
-  return file;
-}
-
 TEST_F(TagInfoTest, PicturesOfTheWindows) {
   const std::wstring ogg = dir.WriteFile(L"a.ogg", tag_bytes::Tag(3, 0, "", 20) + TaggedOgg());
   const std::wstring wma = dir.WriteFile(L"a.wma", WmaFixture());
@@ -315,7 +265,8 @@ TEST_F(TagInfoTest, PicturesOfTheWindows) {
       dir.WriteFile(L"a.wav", testing_support::WavBytes({}, 44100, [](uint32_t) { return 0; }));
   testing_support::TempDir languages;
   for (const std::wstring language : {L"", L"_test_language"}) {
-    if (!language.empty()) LanguageFile = WriteTestLanguage(languages);
+    if (!language.empty()) LanguageFile = language_test::WriteTestLanguage(
+        languages, {L"OGGTagEditor", L"WMATagEditor", L"WaveFileInfo", L"Messages"});
     auto* o = new TOGG_Info(nullptr, &host);
     auto* m = new TWMA_Info(nullptr, &host);
     auto* v = new TWAV_Info(nullptr, &host);
