@@ -28,6 +28,7 @@ class TEQBridge : public TEQHost {
   void ShowInfoText(const std::wstring& Text) override { FForm->SongInfoLabel->SetText(Text); }
   void RestoreInfoText() override { FForm->SongInfoLabel->SetText(CurrentTitle); }
   void ToggleEQ() override { FForm->ShowEQExecute(); }
+  bool ForwardShortCut(TMessage& Message) override { return FForm->ForwardShortCut(Message); }
   void PopupMainMenu(int32_t X, int32_t Y) override { FForm->MainMenu->Popup(X, Y); }
   void LoadEQPreset(const TXMLNode& Node) override { FForm->LoadEQPreset(Node); }
   void SaveEQPreset(TXMLNode Node, const std::wstring& Name) override {
@@ -50,9 +51,3 @@ void TTavrinMainForm::ShowEQExecute() {
   ToggleDocked(EQ, EQBut, ToggleEqualizerMI, &TTavrinMainForm::EQPosExecute);
 }
 
-void TTavrinMainForm::EQPosExecute() {
-  if (!EQ) return;
-  // Centred over the main window; the halving rounds toward zero.
-  EQ->SetBounds(Left() - (EQ->Width() - Width()) / 2, Top() - EQ->Height(), EQ->Width(),
-                EQ->Height());
-}

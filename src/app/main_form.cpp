@@ -123,6 +123,7 @@ TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TTntForm(AOwner) {
     CreateMenus();
     AssignMenuImages();
     CreateTransportControls();
+    CreateWindowCommands();
   }
   DoCreate();
 }
@@ -560,6 +561,10 @@ void TTavrinMainForm::Dispatch(TMessage& Message) {
     case kComeToFront:
       ComeToFront();
       return;
+    case WM_MOVE:
+      TTntForm::Dispatch(Message);
+      WMMove();
+      return;
     case WM_SIZE:
       TTntForm::Dispatch(Message);
       if (Message.WParam != SIZE_MINIMIZED) ResumeVisualisation();
@@ -591,14 +596,12 @@ void TTavrinMainForm::Dispatch(TMessage& Message) {
 
 void TTavrinMainForm::Activate() {
   TTntForm::Activate();
-  Title->SetActive(true);
-  for (TImageBut* button : {MainMenuBut, MinimizeBut, CloseBut}) button->SetActive(true);
+  ShowActiveLook(true);
 }
 
 void TTavrinMainForm::Deactivate() {
   TTntForm::Deactivate();
-  Title->SetActive(false);
-  for (TImageBut* button : {MainMenuBut, MinimizeBut, CloseBut}) button->SetActive(false);
+  ShowActiveLook(false);
 }
 
 void TTavrinMainForm::ShowMainMenu() {
@@ -622,27 +625,7 @@ void TTavrinMainForm::ClearPlaylist() {
   if (Playlist) Playlist->List()->Clear();
 }
 
-void TTavrinMainForm::TogglePlaylist() {
-  ToggleDocked(Playlist, PLBut, TogglePlaylistMI, &TTavrinMainForm::DockPlaylist);
-}
-
-void TTavrinMainForm::ToggleDocked(TCustomForm* Window, TImageBut* Button, TMenuItem* Item,
-                                   void (TTavrinMainForm::*Dock)()) {
-  if (!Window) return;
-  if (Window->Visible()) {
-    Window->Hide();
-  } else {
-    (this->*Dock)();
-    Window->Show();
-  }
-  // The button and the menu follow the window, whichever of them toggled it.
-  Button->SetChecked(Window->Visible());
-  if (Item) Item->SetChecked(Window->Visible());
-}
-
-void TTavrinMainForm::DockPlaylist() {
-  if (Playlist) Playlist->SetBounds(Left(), Top() + Height(), Playlist->Width(), Playlist->Height());
-}
+void TTavrinMainForm::TogglePlaylist() { ShowPlaylistExecute(); }
 
 bool TTavrinMainForm::ShortcutsEnabled() { return FShortcutsEnabled; }
 void TTavrinMainForm::SetShortcutsEnabled(bool Value) {

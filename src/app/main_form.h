@@ -42,6 +42,7 @@ class TTntOpenDialog;
 class TTntPopupMenu;
 class TTntStringList;
 class TCoolTrayIcon;
+class TFadeIO;
 class TImageList;
 class TOptionsBridge;
 class TOptionsHost;
@@ -82,8 +83,31 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The equaliser window shown docked above this one, or hidden
   // (EQBut, the menu, its close button).
   void ShowEQExecute();
-  // Docks the equaliser window above this one, centred, keeping its size.
+  // The playlist window shown docked below this one, or hidden (PLBut, the
+  // menu, Alt+E, its close button).
+  void ShowPlaylistExecute();
+  // Dock the playlist window below this one at its left edge, and the
+  // equaliser window above it, centred, each keeping its size. A window that
+  // would end up off every monitor is pulled back until a strip of it shows.
+  void PlaylistPosExecute();
   void EQPosExecute();
+  // A suspended fade-in of Form up to its current opacity.
+  void CreateFormFader(TFadeIO*& Fader, TForm* Form);
+  // T: the skinned windows opaque, or at 150 when they are opaque already;
+  // ignored within 250 ms of the last timed action.
+  void MakeTransparentExecute();
+  // A left press on the background or the labels moves the window.
+  void BGMouseDown(TMouseButton Button);
+  void TavrinTrayIconClick();
+  // The application's activation: the title bars' active look follows it.
+  void ActivateAllExecute();
+  void DeactivateAllExecute();
+  // The single-key shortcuts given back, or taken away while a window types.
+  void EnableShortcuts();
+  void DisableShortcuts();
+  // A key pressed in the playlist or equaliser window that the window itself
+  // has no use for: true when one of this window's shortcuts took it.
+  bool ForwardShortCut(TMessage& Message) override;
   TEQHost* EQHost();
   // The options window's host; the window itself is made after the playlist
   // window, then AttachOptions makes the playlist window, the transport and
@@ -264,6 +288,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   TTntAction* PlayCD = nullptr;
   TTntAction* ShowPrefs = nullptr;
   TTntAction* ShowEQ = nullptr;
+  TTntAction* ShowPlaylist = nullptr;
+  TTntAction* MakeTransparent = nullptr;
 
   // The font files registered for the current skin.
   TTntStringList* SkinFontFiles() const { return FSkinFontFiles.get(); }
@@ -303,10 +329,17 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void PrepareOptionsWhenIdle();
   void EndSession();
   void ShowMainMenu();
-  void DockPlaylist();
-  // A docked window shown (docked first by Dock) or hidden.
-  void ToggleDocked(TCustomForm* Window, TImageBut* Button, TMenuItem* Item,
+  // A docked window shown (docked first by Dock, faded in when the options
+  // want fades and no timed action came just before) or hidden.
+  void ToggleDocked(TForm* Window, TImageBut* Button, TMenuItem* Item,
                     void (TTavrinMainForm::*Dock)());
+  // The window management's actions, events and hooks (window_management.cpp).
+  void CreateWindowCommands();
+  // The title bar and its three buttons in their active or inactive look.
+  void ShowActiveLook(bool Active);
+  // The docked windows follow the main window's every move.
+  void WMMove();
+  RECT ScreenBounds();
   // Transport (transport.cpp): the actions, events and menu items it wires
   // at construction, and the player's events once the player exists.
   void CreateTransportControls();

@@ -332,12 +332,6 @@ class TFreezePainting {
   HWND FWindow;
 };
 
-void DockPlaylist(TTavrinMainForm* Form) {
-  if (Playlist)
-    Playlist->SetBounds(Form->Left(), Form->Top() + Form->Height(), Playlist->Width(),
-                        Playlist->Height());
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -445,7 +439,7 @@ void LoadSkinOpt(const std::wstring& Folder, bool BuiltIn, TObject* Sender) {
   }
   if (Playlist) {
     ShapeWindow(Playlist, !ini.ReadBool(L"PLFlags", L"PLResizable", true), nullptr, 0);
-    DockPlaylist(form);
+    form->PlaylistPosExecute();
     RepaintWhole(Playlist);
   }
   RepaintWhole(form);

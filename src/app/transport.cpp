@@ -46,8 +46,6 @@ struct TTransportState {
   // Counts starts and stops: a start that let messages run learns from it
   // that another command took over meanwhile.
   uint32_t Generation = 0;
-  // Shuffle: the entries played in the running round.
-  std::unordered_set<TElemId> ShuffleRound;
   std::mt19937 Random{static_cast<uint32_t>(
       std::chrono::steady_clock::now().time_since_epoch().count())};
 };
@@ -123,31 +121,15 @@ std::wstring SeekText(int32_t Value, const std::string& DurationText, uint32_t L
          std::to_wstring(percent) + L"%)";
 }
 
-int32_t DrawShuffleEntry(int32_t Count, int32_t Current, std::unordered_set<TElemId>& Round,
-                         const std::function<TElemId(int32_t)>& IdOf, std::mt19937& Random) {
+int32_t DrawShuffleEntry(int32_t Count, int32_t Current, std::mt19937& Random) {
   if (Count <= 0) return -1;
   if (Count == 1) return 0;
+  // One draw among the others: the entry that plays is skipped over, so the
+  // draw always ends.
   const bool hasCurrent = Current >= 0 && Current < Count;
-  if (hasCurrent) Round.insert(IdOf(Current));
-  auto fresh = [&](int32_t I) { return I != Current && !Round.count(IdOf(I)); };
-  int32_t candidates = 0;
-  for (int32_t i = 0; i < Count; ++i) candidates += fresh(i);
-  if (candidates == 0) {
-    // Every entry has had its turn: a new round, which does not begin with
-    // the entry that has just played.
-    Round.clear();
-    if (hasCurrent) Round.insert(IdOf(Current));
-    candidates = hasCurrent ? Count - 1 : Count;
-  }
-  int32_t pick = std::uniform_int_distribution<int32_t>(0, candidates - 1)(Random);
-  for (int32_t i = 0; i < Count; ++i) {
-    if (!fresh(i)) continue;
-    if (pick-- == 0) {
-      Round.insert(IdOf(i));
-      return i;
-    }
-  }
-  return -1;
+  const int32_t pick =
+      std::uniform_int_distribution<int32_t>(0, Count - (hasCurrent ? 2 : 1))(Random);
+  return hasCurrent && pick >= Current ? pick + 1 : pick;
 }
 
 // -------------------------------------------------------------- wiring
@@ -481,8 +463,7 @@ void TTavrinMainForm::RandomSongExecute() {
     return;
   }
   const int32_t index =
-      DrawShuffleEntry(list->Count(), Playlist->FileList->ItemIndex(), FTransport->ShuffleRound,
-                       [list](int32_t I) { return list->IdOf(I); }, FTransport->Random);
+      DrawShuffleEntry(list->Count(), Playlist->FileList->ItemIndex(), FTransport->Random);
   Playlist->FileList->SetItemIndex(index);
   list->HistoryAdd(index);
   SeekingBar->SetValue(0);
@@ -520,7 +501,6 @@ void TTavrinMainForm::ToggleShuffleExecute() {
   ShuffleToggle->SetChecked(!ShuffleToggle->Checked());
   if (ShuffleToggle->Checked()) return;
   if (TCompList* list = PlaylistModel()) list->HistoryClear();
-  FTransport->ShuffleRound.clear();
 }
 
 int32_t TTavrinMainForm::PlayingEntryIndex() {

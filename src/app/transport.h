@@ -9,9 +9,7 @@
 #include <functional>
 #include <random>
 #include <string>
-#include <unordered_set>
 
-#include "playlist/elem.h"
 
 struct TStreamInfo;
 
@@ -71,9 +69,6 @@ int32_t VisIntervalForRate(int32_t Rate);
 // The position timer's period at a playback speed in percent.
 uint32_t PosTimerIntervalFor(uint8_t Speed);
 // The index of a random entry for shuffle play among Count entries, Current
-// being the one that plays (or -1). Entries whose identity is in Round were
-// played in this round and are drawn only when every entry has been: the
-// round then starts again without Current. With one entry that entry comes
-// again. -1 for an empty list. IdOf gives an entry's identity.
-int32_t DrawShuffleEntry(int32_t Count, int32_t Current, std::unordered_set<TElemId>& Round,
-                         const std::function<TElemId(int32_t)>& IdOf, std::mt19937& Random);
+// being the one that plays (or -1): any entry but Current, each as likely.
+// With one entry that entry comes again; -1 for an empty list.
+int32_t DrawShuffleEntry(int32_t Count, int32_t Current, std::mt19937& Random);

@@ -61,6 +61,29 @@ std::vector<std::wstring> FilesOf(const std::optional<std::vector<PlaylistEntry>
   return files;
 }
 
+std::vector<HWND> AllWindows(Program& program, const std::wstring& className) {
+  struct Search {
+    DWORD Id;
+    const std::wstring& Class;
+    std::vector<HWND> Found;
+  } search{program.Id(), className, {}};
+  EnumWindows(
+      [](HWND w, LPARAM p) {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == s->Id && ClassOf(w) == s->Class) s->Found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Found;
+}
+
+std::wstring AppTitle(Program& program) {
+  const std::vector<HWND> windows = AllWindows(program, L"TApplication");
+  return windows.empty() ? L"" : WindowText(windows.front());
+}
+
 std::string DefaultSettings() { return testing_support::ReadFileBytes(TAVRIN_DEFAULT_SETTINGS); }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {

@@ -31,6 +31,10 @@ std::string DefaultSettings();
 // (the attribute must be there).
 std::string WithAttribute(std::string xml, const std::string& element, const std::string& attribute,
                           const std::string& value);
+// The application window's title: "<song> - Tavrin" while a song plays.
+std::wstring AppTitle(Program& program);
+// Visible or not, the program's top-level windows of the class.
+std::vector<HWND> AllWindows(Program& program, const std::wstring& className);
 // text with every `from` replaced by `to`.
 std::string Replace(std::string text, const std::string& from, const std::string& to);
 

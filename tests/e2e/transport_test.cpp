@@ -55,21 +55,6 @@ std::vector<int> Songs(const std::vector<int16_t>& samples) {
   return songs;
 }
 
-// The application window's title: "<song> - Tavrin" while a song plays.
-std::wstring AppTitle(Program& program) {
-  std::pair<DWORD, HWND> search{program.Id(), nullptr};
-  EnumWindows(
-      [](HWND w, LPARAM p) {
-        auto* s = reinterpret_cast<std::pair<DWORD, HWND>*>(p);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == s->first && ClassOf(w) == L"TApplication") s->second = w;
-        return s->second ? FALSE : TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.second ? WindowText(search.second) : L"";
-}
-
 // The time display read off the screen: left to right, each place where one
 // of the twelve glyphs of the built-in sheet ("0".."9", ":", "-") stands
 // pixel for pixel. The sheet is the one in the program's own resources.

@@ -381,7 +381,9 @@ bool TPlaylist::IsShortCut(TMessage& Message) {
     const TShortCut key = ShortCutFromMessage(Message);
     if (key == ShortCut(VK_DELETE, 0) || key == ShortCut(VK_DELETE, ssShift)) return false;
   }
-  return TTavrinForm::IsShortCut(Message);
+  // The window's own keys first (the arrows select here); the rest are the
+  // main window's.
+  return TTavrinForm::IsShortCut(Message) || HostOrNull().ForwardShortCut(Message);
 }
 
 void TPlaylist::FileListDblClick() {
@@ -428,15 +430,23 @@ void TPlaylist::FindBoxKeyUp(uint16_t& Key) {
 
 // ---------------------------------------------------------------- window
 
-void TPlaylist::Activate() {
+void TPlaylist::FormActivate() {
   Title->SetActive(true);
   CloseBut->SetActive(true);
+}
+
+void TPlaylist::FormDeactivate() {
+  Title->SetActive(false);
+  CloseBut->SetActive(false);
+}
+
+void TPlaylist::Activate() {
+  FormActivate();
   TTavrinForm::Activate();
 }
 
 void TPlaylist::Deactivate() {
-  Title->SetActive(false);
-  CloseBut->SetActive(false);
+  FormDeactivate();
   // By now the system focus may have left already, so the form's own record
   // of its active control says whether the find box had it.
   if (!HostOrNull().ShortcutsEnabled() && ActiveControl() == FindBox) {

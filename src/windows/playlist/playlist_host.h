@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+struct TMessage;
+
 // The tag and header windows, by file kind.
 enum TInfoWindowKind : uint8_t { iwID3, iwWAV, iwWMA, iwOgg };
 
@@ -37,6 +39,8 @@ class TPlaylistHost {
   // The main window's single-key shortcuts.
   virtual bool ShortcutsEnabled() = 0;
   virtual void SetShortcutsEnabled(bool Value) = 0;
+  // A key the window has no shortcut for; true when the host's took it.
+  virtual bool ForwardShortCut(TMessage&) { return false; }
   // The main window's open dialog, started in InitialDir; false on cancel.
   virtual bool ExecuteOpenDialog(const std::wstring& InitialDir,
                                  std::vector<std::wstring>& Files) = 0;

@@ -1,0 +1,225 @@
+// The main window carries the playlist and equaliser windows: they dock to it
+// and follow its moves, and their toggles fade them in. Also here: moving the
+// borderless window by its background, the transparency key, the tray icon's
+// click, the title bars' active look, and the single-key shortcuts that the
+// docked windows hand on to this one.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+
+#include "app/main_form.h"
+#include "framework/actions.h"
+#include "framework/menus.h"
+#include "framework/shortcuts.h"
+#include "globals/program_globals.h"
+#include "shell/cool_tray_icon.h"
+#include "skin/form_title.h"
+#include "skin/image_but.h"
+#include "skin/slider.h"
+#include "unicode_controls/tnt_actions.h"
+#include "unicode_controls/tnt_buttons.h"
+#include "unicode_controls/tnt_controls.h"
+#include "unicode_controls/tnt_labels.h"
+#include "widgets/fade_io.h"
+#include "windows/equalizer/eq_form.h"
+#include "windows/options/options_form.h"
+#include "windows/playlist/play_list_box.h"
+#include "windows/playlist/playlist_form.h"
+
+namespace {
+
+// A fade within this time of the last timed action is skipped: two quick
+// toggles show the window at once the second time.
+constexpr uint32_t kFadeGuardMs = 333;
+constexpr uint32_t kTransparencyGuardMs = 250;
+constexpr uint8_t kTransparentOpacity = 150;
+constexpr uint8_t kOpaque = 255;
+// What of a docked window stays on a monitor at least, in each direction.
+constexpr int64_t kVisibleStrip = 32;
+constexpr WPARAM kMoveByDragging = 0xF012;
+
+// Unsigned: the difference is right across the tick count's wrap.
+bool WithinGuard(uint32_t GuardMs) { return GetTickCount() - LastActionTick <= GuardMs; }
+
+int32_t ToInt(int64_t Value) {
+  return static_cast<int32_t>(std::clamp<int64_t>(Value, INT32_MIN, INT32_MAX));
+}
+
+// Left/Top moved just enough that a strip of a Width x Height window lies on
+// a monitor; untouched when it shows on one already.
+void KeepOnAMonitor(int64_t& Left, int64_t& Top, int64_t Width, int64_t Height) {
+  const RECT wanted{ToInt(Left), ToInt(Top), ToInt(Left + Width), ToInt(Top + Height)};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &info)) return;
+  const RECT& area = info.rcWork;
+  const int64_t stripX = std::min(kVisibleStrip, Width);
+  const int64_t stripY = std::min(kVisibleStrip, Height);
+  RECT shown{};
+  if (IntersectRect(&shown, &wanted, &area) && shown.right - shown.left >= stripX &&
+      shown.bottom - shown.top >= stripY)
+    return;
+  Left = std::clamp<int64_t>(Left, area.left - Width + stripX, std::max<int64_t>(area.left, area.right - stripX));
+  Top = std::clamp<int64_t>(Top, area.top - Height + stripY, std::max<int64_t>(area.top, area.bottom - stripY));
+}
+
+void MoveDocked(TForm* Window, int64_t Left, int64_t Top) {
+  const int64_t width = Window->Width(), height = Window->Height();
+  KeepOnAMonitor(Left, Top, width, height);
+  if (Left == Window->Left() && Top == Window->Top()) return;
+  Window->SetBounds(ToInt(Left), ToInt(Top), Window->Width(), Window->Height());
+}
+
+}  // namespace
+
+void TTavrinMainForm::CreateWindowCommands() {
+  ShowPlaylist = new TTntAction(this);
+  ShowPlaylist->SetName(L"ShowPlaylist");
+  ShowPlaylist->SetActionList(Actions);
+  ShowPlaylist->SetShortCut(ShortCut('E', ssAlt));
+  ShowPlaylist->SetOnExecute([this](TObject*) { ShowPlaylistExecute(); });
+  MakeTransparent = new TTntAction(this);
+  MakeTransparent->SetName(L"MakeTransparent");
+  MakeTransparent->SetActionList(Actions);
+  MakeTransparent->SetOnExecute([this](TObject*) { MakeTransparentExecute(); });
+  AddSingleKeyShortcut(MakeTransparent, ShortCut('T', 0));
+
+  for (TControl* surface : {static_cast<TControl*>(BG), static_cast<TControl*>(BitRateLabel),
+                            static_cast<TControl*>(SongInfoLabel)})
+    surface->SetOnMouseDown(
+        [this](TObject*, TMouseButton Button, TShiftState, int, int) { BGMouseDown(Button); });
+  TavrinTrayIcon->SetOnClick([this](TObject*) { TavrinTrayIconClick(); });
+  TApplication* application = Application();
+  application->SetOnActivate([this](TObject*) { ActivateAllExecute(); });
+  application->SetOnRestore([this](TObject*) { ActivateAllExecute(); });
+  application->SetOnDeactivate([this](TObject*) { DeactivateAllExecute(); });
+}
+
+// ------------------------------------------------------------------ docking
+
+// The window's place on the screen. Asked of the window itself: during a move
+// the form's own record of it is brought up to date only after WM_MOVE.
+RECT TTavrinMainForm::ScreenBounds() {
+  RECT r{Left(), Top(), Left() + Width(), Top() + Height()};
+  if (HandleAllocated()) GetWindowRect(Handle(), &r);
+  return r;
+}
+
+void TTavrinMainForm::PlaylistPosExecute() {
+  if (!Playlist) return;
+  const RECT main = ScreenBounds();
+  MoveDocked(Playlist, main.left, main.bottom);
+}
+
+void TTavrinMainForm::EQPosExecute() {
+  if (!EQ) return;
+  const RECT main = ScreenBounds();
+  // Centred over the main window; the halving rounds toward zero.
+  const int64_t overhang = (int64_t{EQ->Width()} - (int64_t{main.right} - main.left)) / 2;
+  MoveDocked(EQ, int64_t{main.left} - overhang, int64_t{main.top} - EQ->Height());
+}
+
+void TTavrinMainForm::WMMove() {
+  // Hidden docked windows move too, so they show up docked.
+  if (!Visible() || IsIconic(Handle())) return;
+  PlaylistPosExecute();
+  EQPosExecute();
+}
+
+void TTavrinMainForm::ShowPlaylistExecute() {
+  ToggleDocked(Playlist, PLBut, TogglePlaylistMI, &TTavrinMainForm::PlaylistPosExecute);
+}
+
+void TTavrinMainForm::CreateFormFader(TFadeIO*& Fader, TForm* Form) {
+  Fader = new TFadeIO(true);
+  Fader->SetForm(Form);
+  Fader->SetFadeIn(true);
+  Fader->SetTarget(Form->AlphaBlendValue());
+}
+
+void TTavrinMainForm::ToggleDocked(TForm* Window, TImageBut* Button, TMenuItem* Item,
+                                   void (TTavrinMainForm::*Dock)()) {
+  if (!Window) return;
+  if (Window->Visible()) {
+    Window->Hide();
+  } else {
+    (this->*Dock)();
+    const bool fade = !WithinGuard(kFadeGuardMs) && !LoadingOptions && Options &&
+                      Options->FadeEffectsCB->Checked();
+    if (fade) {
+      LastActionTick = GetTickCount();
+      TFadeIO* fader = nullptr;
+      CreateFormFader(fader, Window);
+      const uint8_t target = fader->Target();
+      // The fade steps the window's own opacity; the form learns the end of
+      // it here, and gives up translucency again when none is wanted.
+      const bool opaque = Options->OpSlider->Value() == kOpaque;
+      fader->SetFreeOnTerminate(true);
+      fader->SetOnTerminate([target, opaque](TObject* Sender) {
+        TForm* form = static_cast<TFadeIO*>(Sender)->Form();
+        if (!form) return;
+        form->SetAlphaBlendValue(target);
+        if (opaque) form->SetAlphaBlend(false);
+      });
+      Window->SetAlphaBlend(true);
+      Window->SetAlphaBlendValue(0);
+      Window->Show();
+      fader->Resume();
+    } else {
+      Window->Show();
+    }
+    if (Window == Playlist && Playlist->FileList->CanFocus()) Playlist->FileList->SetFocus();
+  }
+  // The button and the menu follow the window, whichever of them toggled it.
+  Button->SetChecked(Window->Visible());
+  if (Item) Item->SetChecked(Window->Visible());
+}
+
+// ------------------------------------------------------- transparency, moving
+
+void TTavrinMainForm::MakeTransparentExecute() {
+  if (WithinGuard(kTransparencyGuardMs) || !Options) return;
+  LastActionTick = GetTickCount();
+  TSlider* slider = Options->OpSlider;
+  slider->SetValue(slider->Value() == kOpaque ? kTransparentOpacity : kOpaque);
+}
+
+void TTavrinMainForm::BGMouseDown(TMouseButton Button) {
+  if (Button != mbLeft) return;
+  ReleaseCapture();
+  SendMessageW(Handle(), WM_SYSCOMMAND, kMoveByDragging, 0);
+}
+
+// ------------------------------------------------------------ tray, activation
+
+void TTavrinMainForm::TavrinTrayIconClick() {
+  TavrinTrayIcon->RestoreMainForm();
+  TavrinTrayIcon->SetIconVisible(false);
+}
+
+void TTavrinMainForm::ActivateAllExecute() {
+  TCustomForm* active = Screen()->ActiveForm();
+  if (active == this) ShowActiveLook(true);
+  if (Playlist && active == Playlist) Playlist->FormActivate();
+}
+
+void TTavrinMainForm::DeactivateAllExecute() {
+  ShowActiveLook(false);
+  if (Playlist) Playlist->FormDeactivate();
+}
+
+void TTavrinMainForm::ShowActiveLook(bool Active) {
+  Title->SetActive(Active);
+  for (TImageBut* button : {MainMenuBut, MinimizeBut, CloseBut}) button->SetActive(Active);
+}
+
+// ---------------------------------------------------------------- shortcuts
+
+void TTavrinMainForm::EnableShortcuts() { SetShortcutsEnabled(true); }
+
+void TTavrinMainForm::DisableShortcuts() { SetShortcutsEnabled(false); }
+
+bool TTavrinMainForm::ForwardShortCut(TMessage& Message) {
+  return !FClosing && TTntForm::IsShortCut(Message);
+}

@@ -1,0 +1,219 @@
+// The main window carrying the docked windows: they follow its moves (also
+// while hidden, and never off the screen), their toggles fade them in without
+// leaving them half transparent, the keys work from the docked windows but
+// not while the find box types, T makes the windows translucent, and the
+// tray icon brings a player minimised to the tray back.
+#include "e2e_fixture.h"
+#include "window_picture.h"
+
+namespace e2e {
+namespace {
+
+constexpr UINT kTrayNotify = WM_USER + 1024;
+
+RECT WindowRect(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+// The opacity the window is drawn with: 255 when it is not layered.
+int Opacity(HWND window) {
+  if (!(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED)) return 255;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) || !(flags & LWA_ALPHA)) return 255;
+  return alpha;
+}
+
+void PressKey(HWND window, WORD key) {
+  PostMessageW(window, WM_KEYDOWN, key, 1);
+  PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
+class WindowManagement : public E2ETest {
+ protected:
+  bool Launch(const std::string& settings = DefaultSettings()) {
+    folder.Write(L"Tavrin.xml", settings);
+    program = Start({}, CaptureTo(L"out.wav"));
+    if (!program) return false;
+    main = program->MainWindow();
+    playlist = WaitForWindow(*program, L"TPlaylist");
+    eq = WaitForWindow(*program, L"TEQ");
+    return main && playlist && eq;
+  }
+  // Whether the playlist and the equaliser sit where the docking puts them.
+  bool Docked() {
+    const RECT m = WindowRect(main), p = WindowRect(playlist), e = WindowRect(eq);
+    const int eqWidth = e.right - e.left, mainWidth = m.right - m.left;
+    return p.left == m.left && p.top == m.bottom && e.bottom == m.top &&
+           e.left == m.left - (eqWidth - mainWidth) / 2;
+  }
+  std::string Where() {
+    std::string text;
+    for (HWND w : {main, playlist, eq}) {
+      const RECT r = WindowRect(w);
+      text += Narrow(ClassOf(w)) + " " + std::to_string(r.left) + "," + std::to_string(r.top) + "-" +
+              std::to_string(r.right) + "," + std::to_string(r.bottom) + "; ";
+    }
+    return text;
+  }
+  void MoveMain(int x, int y) {
+    SetWindowPos(main, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  void ClickPlaylistButton() { ClickChildAt(main, skin.Main(L"PLToggle")); }
+
+  Program* program = nullptr;
+  HWND main = nullptr, playlist = nullptr, eq = nullptr;
+};
+
+TEST_F(WindowManagement, DockedWindowsFollowEveryMoveAndStayOnTheScreen) {
+  ASSERT_TRUE(Launch());
+  // Dragged by its background, as a user does.
+  const RECT before = WindowRect(main);
+  SetForegroundWindow(main);
+  POINT grip = testing_support::Centre(skin.Main(L"VisWindow"));
+  grip.y += 30;
+  ClientToScreen(main, &grip);
+  SetCursorPos(grip.x, grip.y);
+  INPUT input[5] = {};
+  for (INPUT& i : input) i.type = INPUT_MOUSE;
+  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  for (int k = 1; k <= 3; ++k) input[k].mi.dx = 20, input[k].mi.dy = 15, input[k].mi.dwFlags = MOUSEEVENTF_MOVE;
+  input[4].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& i : input) {
+    SendInput(1, &i, sizeof i);
+    Sleep(100);
+  }
+  EXPECT_TRUE(runner.WaitUntil([&] { return WindowRect(main).left > before.left; }, 5000))
+      << "not dragged: " << Where();
+  EXPECT_TRUE(runner.WaitUntil([&] { return Docked(); }, 5000)) << "after a drag: " << Where();
+  MoveMain(420, 330);
+  EXPECT_TRUE(runner.WaitUntil([&] { return Docked(); }, 5000)) << "after a move: " << Where();
+  testing_support::Picture picture;
+  Sleep(300);  // the moved windows repaint
+  for (auto [window, name] : {std::pair{main, L"e2e_docked_main.png"}, std::pair{playlist, L"e2e_docked_playlist.png"},
+                              std::pair{eq, L"e2e_docked_eq.png"}})
+    EXPECT_TRUE(testing_support::TakeWindowPicture(window, name, picture)) << Narrow(name);
+
+  // Hidden, the playlist still follows, so it shows up docked.
+  ClickPlaylistButton();
+  ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindowVisible(playlist); }, 5000));
+  MoveMain(300, 200);
+  Sleep(400);  // past the fade guard
+  ClickPlaylistButton();
+  ASSERT_TRUE(runner.WaitUntil([&] { return IsWindowVisible(playlist) && Docked(); }, 5000));
+
+  // Dragged to the screen's edges, the docked windows keep a strip on it.
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  for (POINT at : {POINT{300, screen.bottom - 40}, POINT{300, 0}, POINT{screen.right - 20, 300},
+                   POINT{-250, 300}}) {
+    MoveMain(at.x, at.y);
+    ASSERT_TRUE(Answers(main));
+    for (HWND docked : {playlist, eq}) {
+      RECT shown{};
+      const RECT r = WindowRect(docked);
+      EXPECT_TRUE(IntersectRect(&shown, &r, &screen) && shown.bottom - shown.top >= 32 &&
+                  shown.right - shown.left >= 32)
+          << "main at " << at.x << "," << at.y << ": " << Narrow(ClassOf(docked)) << " at " << r.left
+          << "," << r.top;
+    }
+  }
+  CloseWithoutSaving(*program);
+}
+
+TEST_F(WindowManagement, FadesEndOpaqueAndQuickTogglesShowAtOnce) {
+  ASSERT_TRUE(Launch());
+  Sleep(400);
+  // Faded in: layered and translucent on the way, opaque at the end.
+  ClickPlaylistButton();
+  ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindowVisible(playlist); }, 5000));
+  Sleep(400);
+  ClickPlaylistButton();
+  bool seenFading = false;
+  runner.WaitUntil([&] { return (seenFading = seenFading || Opacity(playlist) < 200), seenFading; }, 2000);
+  EXPECT_TRUE(seenFading) << "no fade was seen";
+  EXPECT_TRUE(runner.WaitUntil([&] { return Opacity(playlist) == 255; }, 5000)) << Opacity(playlist);
+
+  // Hidden half-way through its fade, then shown at once within the guard:
+  // no half-transparent window is left.
+  Sleep(400);
+  ClickPlaylistButton();
+  ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindowVisible(playlist); }, 5000));
+  Sleep(400);
+  ClickPlaylistButton();
+  ClickPlaylistButton();
+  ClickPlaylistButton();
+  ASSERT_TRUE(runner.WaitUntil([&] { return IsWindowVisible(playlist); }, 5000));
+  EXPECT_TRUE(runner.WaitUntil([&] { return Opacity(playlist) == 255; }, 5000)) << Opacity(playlist);
+
+  // Without fades the window shows opaque at once.
+  CloseWithoutSaving(*program);
+  ASSERT_TRUE(Launch(WithAttribute(DefaultSettings(), "Appearance", "FadeEffects", "False")));
+  Sleep(400);
+  ClickPlaylistButton();
+  ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindowVisible(playlist); }, 5000));
+  ClickPlaylistButton();
+  ASSERT_TRUE(runner.WaitUntil([&] { return IsWindowVisible(playlist); }, 5000));
+  EXPECT_EQ(Opacity(playlist), 255);
+  CloseWithoutSaving(*program);
+}
+
+TEST_F(WindowManagement, KeysWorkFromEveryWindowButNotWhileTheFindBoxTypes) {
+  folder.WritePlaylist({{Wav(L"one.wav"), L"one", 1}, {Wav(L"two.wav"), L"two", 1}});
+  ASSERT_TRUE(Launch(WithAttribute(DefaultSettings(), "Playback", "Repeat", "True")));
+  const std::wstring idle = AppTitle(*program);
+  auto playing = [&] { return AppTitle(*program) != idle; };
+  // X plays and V stops, from each of the three windows.
+  for (HWND window : {main, playlist, eq}) {
+    PressKey(window, 'X');
+    EXPECT_TRUE(runner.WaitUntil(playing, 5000)) << "X in " << Narrow(ClassOf(window));
+    PressKey(window, 'V');
+    EXPECT_TRUE(runner.WaitUntil([&] { return !playing(); }, 5000)) << "V in " << Narrow(ClassOf(window));
+  }
+  // T: translucent, a second T within the guard changes nothing, the next
+  // one makes the windows opaque again.
+  PressKey(eq, 'T');
+  PressKey(eq, 'T');
+  EXPECT_TRUE(runner.WaitUntil([&] { return Opacity(main) == 150 && Opacity(playlist) == 150; }, 5000))
+      << Opacity(main);
+  Sleep(400);
+  PressKey(playlist, 'T');
+  EXPECT_TRUE(runner.WaitUntil([&] { return Opacity(main) == 255 && Opacity(eq) == 255; }, 5000))
+      << Opacity(main);
+
+  // The find box takes the letter; nothing plays.
+  const std::vector<HWND> edits = ChildrenOfClass(playlist, L"TTntEdit");
+  ASSERT_FALSE(edits.empty()) << "no find box";
+  HWND find = edits.front();
+  PostClick(find, POINT{5, 5});
+  ASSERT_TRUE(runner.WaitUntil([&] { return WindowText(find).empty(); }, 5000));
+  PostMessageW(find, WM_KEYDOWN, 'X', 1);
+  PostMessageW(find, WM_KEYUP, 'X', 0xC0000001);
+  EXPECT_TRUE(runner.WaitUntil([&] { return WindowText(find) == L"x"; }, 5000)) << Narrow(WindowText(find));
+  Sleep(500);
+  EXPECT_FALSE(playing()) << "X in the find box played";
+  CloseWithoutSaving(*program);
+}
+
+TEST_F(WindowManagement, MinimisedToTheTrayEveryWindowHidesAndTheIconBringsThemBack) {
+  ASSERT_TRUE(Launch(WithAttribute(DefaultSettings(), "Appearance", "MinToTray", "True")));
+  ClickChildAt(main, skin.Main(L"MinimizeBut"));
+  ASSERT_TRUE(runner.WaitUntil(
+      [&] { return !IsWindowVisible(main) && !IsWindowVisible(playlist) && !IsWindowVisible(eq); }, 5000))
+      << "still showing after the minimise";
+  // The shell's click on the icon, as it reaches the program's tray window.
+  const std::vector<HWND> all = AllWindows(*program, L"TPUtilWindow");
+  ASSERT_FALSE(all.empty()) << "no tray window";
+  for (HWND tray : all) {
+    PostMessageW(tray, kTrayNotify, 1, WM_LBUTTONDOWN);
+    PostMessageW(tray, kTrayNotify, 1, WM_LBUTTONUP);
+  }
+  EXPECT_TRUE(runner.WaitUntil(
+      [&] { return IsWindowVisible(main) && IsWindowVisible(playlist) && IsWindowVisible(eq); }, 5000))
+      << "the icon's click did not bring the windows back";
+  CloseWithoutSaving(*program);
+}
+
+}  // namespace
+}  // namespace e2e
