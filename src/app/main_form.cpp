@@ -124,6 +124,7 @@ TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TTntForm(AOwner) {
     AssignMenuImages();
     CreateTransportControls();
     CreateWindowCommands();
+    CreateEffectsCommands();
   }
   DoCreate();
 }

@@ -20,6 +20,7 @@
 #include "framework/forms.h"
 #include "framework/xml_document.h"
 #include "unicode_controls/tnt_forms.h"
+#include "windows/effects/effects_host.h"
 #include "windows/equalizer/eq_host.h"
 #include "windows/playlist/playlist_host.h"
 
@@ -83,6 +84,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The equaliser window shown docked above this one, or hidden
   // (EQBut, the menu, its close button).
   void ShowEQExecute();
+  // The sound effects window made and shown, or closed (the menu, Alt+S).
+  void ShowSEExecute();
   // The playlist window shown docked below this one, or hidden (PLBut, the
   // menu, Alt+E, its close button).
   void ShowPlaylistExecute();
@@ -257,6 +260,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // Menu items of MainMenu and RepeatMenu.
   TMenuItem* TogglePlaylistMI = nullptr;
   TMenuItem* ToggleEqualizerMI = nullptr;
+  TMenuItem* ToggleSpecialEffectsMI = nullptr;
+  TMenuItem* ToggleTextEditorMI = nullptr;
   TMenuItem* SkinsMI = nullptr;
   TMenuItem* DefaultSkinMI = nullptr;
   TMenuItem* ExitMI = nullptr;
@@ -290,6 +295,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   TTntAction* ShowEQ = nullptr;
   TTntAction* ShowPlaylist = nullptr;
   TTntAction* MakeTransparent = nullptr;
+  TTntAction* ShowSE = nullptr;
+  TTntAction* ShowTextEditor = nullptr;
 
   // The font files registered for the current skin.
   TTntStringList* SkinFontFiles() const { return FSkinFontFiles.get(); }
@@ -333,6 +340,10 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // want fades and no timed action came just before) or hidden.
   void ToggleDocked(TForm* Window, TImageBut* Button, TMenuItem* Item,
                     void (TTavrinMainForm::*Dock)());
+  // The tool windows' actions and menu items (effects_commands.cpp,
+  // lyrics_commands.cpp).
+  void CreateEffectsCommands();
+  void CreateLyricsCommands();
   // The window management's actions, events and hooks (window_management.cpp).
   void CreateWindowCommands();
   // The title bar and its three buttons in their active or inactive look.
@@ -358,6 +369,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   std::unique_ptr<TTntStringList> FSkinFontFiles;
   std::unique_ptr<TOptionsBridge> FOptionsBridge;
   std::unique_ptr<TEQHost> FEQBridge;
+  std::unique_ptr<TEffectsHost> FEffectsBridge;
   // The command line named files: the stored song is not resumed.
   bool FStartedWithFiles = false;
   std::vector<std::vector<std::wstring>> FPendingHandOvers;

@@ -7,7 +7,7 @@
 #include "shell/folder_browser.h"
 #include "unicode_controls/tnt_list_box.h"
 #include "unicode_controls/tnt_page_control.h"
-#include "windows/options/options_controls.h"
+#include "windows/controls/window_controls.h"
 
 std::wstring LameCommandLine;
 std::wstring OggEncCommandLine;
@@ -115,7 +115,7 @@ TOptionsHost& TOptions::HostOrNull() {
 }
 
 void TOptions::CreatePageList() {
-  using namespace options_controls;
+  using namespace window_controls;
   TabList = new TTntListBox(this);
   TabList->SetParent(this);
   TabList->SetName(L"TabList");

@@ -12,11 +12,11 @@
 #include "unicode_controls/tnt_list_box.h"
 #include "unicode_controls/tnt_page_control.h"
 #include "widgets/font_combo.h"
-#include "windows/options/options_controls.h"
+#include "windows/controls/window_controls.h"
 #include "windows/options/options_form.h"
 #include "windows/options/options_layout.h"
 
-using namespace options_controls;
+using namespace window_controls;
 using namespace options_layout;
 
 namespace {

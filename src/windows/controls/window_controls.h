@@ -1,4 +1,4 @@
-// The options window's control makers: each control gets its parent, name,
+// The tool windows' control makers: each control gets its parent, name,
 // place and built-in text in one call, so the page layouts read as tables of
 // places. Every control made belongs to Owner.
 #pragma once
@@ -20,7 +20,7 @@ class TTntRadioGroup;
 class TTntTabSheet;
 class TWinControl;
 
-namespace options_controls {
+namespace window_controls {
 
 // The margin round every page's contents and between neighbours.
 inline constexpr int kMargin = 8;
@@ -57,4 +57,4 @@ TTntLabeledEdit* NewValueEdit(TComponent* Owner, TWinControl* Parent, const wcha
                               const wchar_t* Caption, const wchar_t* Text, int Left, int Top,
                               int Width);
 
-}  // namespace options_controls
+}  // namespace window_controls

@@ -1,4 +1,4 @@
-#include "windows/options/options_controls.h"
+#include "windows/controls/window_controls.h"
 
 #include <windows.h>
 
@@ -13,7 +13,7 @@
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_page_control.h"
 
-namespace options_controls {
+namespace window_controls {
 
 namespace {
 
@@ -146,4 +146,4 @@ TTntLabeledEdit* NewValueEdit(TComponent* Owner, TWinControl* Parent, const wcha
   return edit;
 }
 
-}  // namespace options_controls
+}  // namespace window_controls
