@@ -71,6 +71,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The settings: applied once at the first showing (the document left open
   // by FormCreate is saved and closed), saved once at exit with the playlist.
   void LoadOptionsExecute(TObject* Sender);
+  // The options' file-type list into the registry's associations
+  // (file_associations.cpp).
+  void RegFileTypesExecute(TObject* Sender);
   void SaveOptionsExecute();
   // The settings part of SaveOptionsExecute; false when the document could
   // not be opened, filled or written.

@@ -206,6 +206,10 @@ void TOptionsBridge::LoadLanguage(const std::wstring& Name) {
   if (FForm) FForm->LoadLanguage(Name);
 }
 
+void TOptionsBridge::ApplyFileTypes() {
+  if (FForm) FForm->RegFileTypesExecute(Options);
+}
+
 // ------------------------------------------- options the others read
 
 bool TOptionsBridge::TPlaylistOptions::RecurseSubDirs() {

@@ -51,6 +51,7 @@ class TOptionsBridge : public TOptionsHost {
   void LoadSkin(const std::wstring& SkinName) override;
   bool DeleteSkin(const std::wstring& SkinName) override;
   void LoadLanguage(const std::wstring& Name) override;
+  void ApplyFileTypes() override;
 
  private:
   class TPlaylistOptions : public TPlaylistSettings {

@@ -81,6 +81,7 @@ void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
       // The lyrics editor's place and size wait for that window.
       LoadEncodingOptions(Options, root);
       LoadFileTypeOptions(Options, root);
+      if (Options->RestoreFTCB->Checked()) RegFileTypesExecute(Sender);
     }
     LoadStoredSkin(Sender);
     LoadPlaylistSettings(root.ChildNode(L"Playlist"));

@@ -113,6 +113,19 @@ void TOptions::FileTypesLBDrawItem(int32_t Index, RECT Rect) {
   if (small) DestroyIcon(small);
 }
 
+std::wstring TOptions::FileTypeText(int32_t Index) {
+  if (Index < 0 || Index >= FileTypeCount()) return {};
+  if (FFileTypesPending) return FPendingFileTypes[static_cast<size_t>(Index)].Text;
+  return FileTypesLB->Items()->Strings(Index);
+}
+
 void TOptions::SetFileTypeChecks(bool Value) {
   for (int32_t i = 0; i < FileTypesLB->Items()->Count(); ++i) FileTypesLB->SetChecked(i, Value);
+  FFileTypesChanged = true;
+}
+
+void TOptions::ApplyChangedFileTypes() {
+  if (!FFileTypesChanged) return;
+  FFileTypesChanged = false;
+  HostOrNull().ApplyFileTypes();
 }

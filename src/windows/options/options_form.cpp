@@ -49,6 +49,7 @@ class TOptions::TNullHost : public TOptionsHost {
   void LoadSkin(const std::wstring&) override {}
   bool DeleteSkin(const std::wstring&) override { return false; }
   void LoadLanguage(const std::wstring&) override {}
+  void ApplyFileTypes() override {}
 
  private:
   uint32_t FBuffer = 0;
@@ -92,8 +93,12 @@ TOptions::TOptions(TComponent* AOwner, TOptionsHost* Host) : TTntForm(AOwner), F
   SetOnShow([this](TObject*) { FormShow(); });
   SetOnActivate([this](TObject*) { FormActivate(); });
   SetOnDeactivate([this](TObject*) { FormDeactivate(); });
-  // A hidden window keeps no file-type icon, whichever page was left open.
-  SetOnHide([this](TObject*) { FreeFileTypeIcon(); });
+  // A hidden window keeps no file-type icon, whichever page was left open;
+  // the check marks the user changed become the associations as it goes.
+  SetOnHide([this](TObject*) {
+    FreeFileTypeIcon();
+    ApplyChangedFileTypes();
+  });
   Options = this;
   // The encoder strings exist from the start, from the defaults as built.
   MP3EncModeCBChange();

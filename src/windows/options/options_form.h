@@ -219,6 +219,8 @@ class TOptions : public TTntForm {
   void SetFileTypes(std::vector<TFileTypeChoice> Types);
   int32_t FileTypeCount();
   bool FileTypeChecked(int32_t Index);
+  // "MP3 - Audio MPEG1 Layer-3"; empty past the list.
+  std::wstring FileTypeText(int32_t Index);
 
   // Present while the "File types" page is shown.
   TIcon* FileTypeIcon = nullptr;
@@ -243,6 +245,9 @@ class TOptions : public TTntForm {
   void TabListDrawItem(int32_t Index, RECT Rect, bool Selected);
   void FreeFileTypeIcon();
   void SetFileTypeChecks(bool Value);
+  // The host applies the list once after the user's changes to it.
+  void ApplyChangedFileTypes();
+  bool FFileTypesChanged = false;
 
   TOptionsHost* FHost;
   bool FTabListFirstShow = true;

@@ -79,4 +79,8 @@ class TOptionsHost {
   // Asks the user first; never the built-in skin. True when it is gone.
   virtual bool DeleteSkin(const std::wstring& SkinName) = 0;
   virtual void LoadLanguage(const std::wstring& Name) = 0;
+
+  // The file-type list's check marks made the program's associations (the
+  // user changed them; the window is going away).
+  virtual void ApplyFileTypes() = 0;
 };

@@ -129,6 +129,7 @@ void TOptions::CreateFileTypesPage() {
   FileTypesLB->SetOnDrawItem([this](TWinControl*, int32_t Index, RECT Rect, TOwnerDrawState) {
     FileTypesLBDrawItem(Index, Rect);
   });
+  FileTypesLB->SetOnClickCheck([this](TObject*) { FFileTypesChanged = true; });
 
   const struct {
     TTntButton*& Button;
