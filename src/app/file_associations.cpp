@@ -74,9 +74,9 @@ bool RemoveOwnDefault(const std::wstring& Key) {
     return false;
   const bool removed = RegDeleteValueW(key, nullptr) == ERROR_SUCCESS;
   DWORD subKeys = 1, values = 1;
-  const bool empty = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
-                                      &values, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-                     subKeys == 0 && values == 0;
+  const LONG asked = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr,
+                                      &values, nullptr, nullptr, nullptr, nullptr);
+  const bool empty = asked == ERROR_SUCCESS && subKeys == 0 && values == 0;
   RegCloseKey(key);
   if (empty) RegDeleteKeyW(HKEY_CLASSES_ROOT, Key.c_str());
   return removed;

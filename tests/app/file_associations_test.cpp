@@ -56,7 +56,8 @@ TEST(FileAssociations, TheFourKeysNameTheProgramQuotedAndTheIcon) {
       {3, L"", program + L",-200"},
   };
   for (const auto& c : cases) {
-    const std::vector<TFileTypeKey> keys = FileTypeKeys(L"MP3", L"Audio", c.Index, program, c.Library);
+    const std::vector<TFileTypeKey> keys =
+        FileTypeKeys(L"MP3", L"Audio", c.Index, program, c.Library);
     ASSERT_EQ(keys.size(), 4u);
     EXPECT_EQ(keys[0].Key, L".MP3");
     EXPECT_EQ(keys[0].Value, L"Tavrin-MP3");
