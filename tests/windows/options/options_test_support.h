@@ -44,6 +44,7 @@ struct FakeHost : TOptionsHost {
   void ClearMenuIcons() override { Call("ClearMenuIcons"); }
   void SetMinimizeToTray(bool V) override { Call("MinimizeToTray " + std::to_string(V)); }
   void SetShortcutsEnabled(bool V) override { Call("Shortcuts " + std::to_string(V)); }
+  void ApplyFileTypes() override { Call("ApplyFileTypes"); }
   void ApplyGlobalFont(const std::string& F) override { Call("GlobalFont " + F); }
   void SetSkinnedWindowsOpacity(int32_t V) override { Call("Opacity " + std::to_string(V)); }
   void SetPlaylistShowNumbers(bool V) override { Call("Numbers " + std::to_string(V)); }
