@@ -7,6 +7,7 @@
 
 #include "app/instance_handover.h"
 #include "app/options_bridge.h"
+#include "app/remote_control.h"
 #include "app/skin_list.h"
 #include "app/skin_loading.h"
 #include "engine/bass_player.h"
@@ -565,6 +566,15 @@ void TTavrinMainForm::Dispatch(TMessage& Message) {
     case WM_MOVE:
       TTntForm::Dispatch(Message);
       WMMove();
+      return;
+    case WM_REMOTECOMMAND:
+    case WM_RUNREMOTEQUEUE:
+      RemoteCommand(Message);
+      return;
+    case WM_ENABLE:
+      // A modal window that held the remote commands back has closed.
+      TTntForm::Dispatch(Message);
+      if (Message.WParam && !FRemoteQueue.empty()) PostMessageW(Handle(), WM_RUNREMOTEQUEUE, 0, 0);
       return;
     case WM_SIZE:
       TTntForm::Dispatch(Message);

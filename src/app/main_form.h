@@ -160,6 +160,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The tag windows (tag_commands.cpp).
   bool InfoWindowsAvailable() override;
   void ShowInfoWindow(TInfoWindowKind Kind) override;
+  void PlaylistFree() override;
   // The face the options override every window's font with; empty when they
   // do not.
   std::string OverrideFontName();
@@ -315,6 +316,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The menus' image list and the image of each main menu item.
   void AssignMenuImages();
   void WMCopyData(TMessage& Message);
+  // WM_REMOTECOMMAND and the run of the commands it had to hold back
+  // (remote_control.cpp).
+  void RemoteCommand(TMessage& Message);
   // A hand-over received: run once the first showing is through, never inside
   // another one.
   void RunHandOvers();
@@ -384,6 +388,10 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   bool FKeepLastPlaylist = false;
   bool FClosing = false;
   bool FShortcutsEnabled = true;
+  // Remote commands held back until the playlist and the modal windows are
+  // free, as (command, argument), in their order of arrival.
+  std::vector<std::pair<WPARAM, LPARAM>> FRemoteQueue;
+  bool FRunningRemoteQueue = false;
   struct TTransportStateDeleter {
     void operator()(TTransportState* State) const;
   };

@@ -24,10 +24,16 @@ namespace {
 // DialogBusy for as long as one dialog of the window runs.
 class TDialogScope {
  public:
-  TDialogScope() { DialogBusy = true; }
-  ~TDialogScope() { DialogBusy = false; }
+  explicit TDialogScope(TPlaylist& Form) : FForm(Form) { DialogBusy = true; }
+  ~TDialogScope() {
+    DialogBusy = false;
+    if (FForm.Host()) FForm.Host()->PlaylistFree();
+  }
   TDialogScope(const TDialogScope&) = delete;
   TDialogScope& operator=(const TDialogScope&) = delete;
+
+ private:
+  TPlaylist& FForm;
 };
 
 // The remembered folders of the window's dialogs (node "Paths" of the
@@ -100,6 +106,7 @@ void TPlaylist::RunAdd(TAddJob Job) {
   }
   FPendingAdds.clear();
   FAdding = false;
+  if (FHost) FHost->PlaylistFree();
 }
 
 bool TPlaylist::KeepAdding() {
@@ -278,7 +285,7 @@ void TPlaylist::AddFolderMIClick() {
   if (DialogBusy) return;
   std::wstring folder;
   {
-    TDialogScope busy;
+    TDialogScope busy(*this);
     TPathsBracket paths;
     BrowseForFolder(GetLocalizedMessage(L"ChooseFolder"), 0x241, Handle(), folder,
                     paths.Read(L"AddFolder"));
@@ -297,7 +304,7 @@ void TPlaylist::AddFilesMIClick(bool Replace) {
   if (DialogBusy) return;
   std::vector<std::wstring> files;
   {
-    TDialogScope busy;
+    TDialogScope busy(*this);
     TPathsBracket paths;
     if (!HostOrNull().ExecuteOpenDialog(paths.Read(L"AddFiles"), files) || files.empty()) return;
     paths.Write(L"AddFiles", WideExtractFilePath(files.front()));
@@ -311,7 +318,7 @@ void TPlaylist::LoadListMIClick() {
   if (DialogBusy) return;
   std::wstring file;
   {
-    TDialogScope busy;
+    TDialogScope busy(*this);
     TPathsBracket paths;
     OpenList->SetInitialDir(paths.Read(L"LoadList"));
     if (!OpenList->Execute(Handle())) return;
@@ -325,7 +332,7 @@ void TPlaylist::SaveListMIClick() {
   if (DialogBusy) return;
   std::wstring file;
   {
-    TDialogScope busy;
+    TDialogScope busy(*this);
     TPathsBracket paths;
     SaveList->SetInitialDir(paths.Read(L"LoadList"));
     if (!SaveList->Execute(Handle())) return;

@@ -112,6 +112,11 @@ class TPlaylist : public TTavrinForm {
   // the list and the first of them plays (the main window's Open).
   void AddFolderMIClick();
   void AddFilesMIClick(bool Replace = false);
+  void LoadListMIClick();
+  void SaveListMIClick();
+  // The tag window, and the entry dialog, of the first selected entry.
+  void FileInfoButMIClick();
+  void PlaylistEntryButMIClick();
   void PlayPLItemExecute();
   void ShowTextExecute();
   // "Physically remove": asks first ("ConfirmEraseFiles"), then deletes the
@@ -221,8 +226,6 @@ class TPlaylist : public TTavrinForm {
 
   // Menu and button commands.
   void PopupAt(TImageBut* Button, TTntPopupMenu* Menu);
-  void LoadListMIClick();
-  void SaveListMIClick();
   void EncodeMIClick();
   void EntryDialogFor(int32_t Index);
   void UpdateMenuStates();

@@ -58,6 +58,10 @@ class TPlaylistHost {
   virtual bool EncoderAvailable() { return false; }
   // The encoder window with these files, unless it is open already.
   virtual void ShowEncoder(const std::vector<std::wstring>&) {}
+
+  // The window's last add, or one of its file and folder dialogs, has ended:
+  // what waited for the window to be free may go on.
+  virtual void PlaylistFree() {}
 };
 
 class TPlaylistSettings {

@@ -117,13 +117,10 @@ void TPlaylist::CreateMenus() {
 
   MiscOptMenu = menu(L"MiscOptMenu");
   NewMenuItem(MiscOptMenu->Items(), L"ShowTextButMI", L"Show text", [this] { ShowTextExecute(); });
-  FFileInfoButMI = NewMenuItem(MiscOptMenu->Items(), L"FileInfoButMI", L"File Info...", [this] {
-    const int32_t first = List()->FirstSelected();
-    if (first >= 0) ShowFileInfo(first);
-  });
-  FPlaylistEntryButMI =
-      NewMenuItem(MiscOptMenu->Items(), L"PlaylistEntryButMI", L"Playlist entry...",
-                  [this] { EntryDialogFor(List()->FirstSelected()); });
+  FFileInfoButMI = NewMenuItem(MiscOptMenu->Items(), L"FileInfoButMI", L"File Info...",
+                               [this] { FileInfoButMIClick(); });
+  FPlaylistEntryButMI = NewMenuItem(MiscOptMenu->Items(), L"PlaylistEntryButMI",
+                                    L"Playlist entry...", [this] { PlaylistEntryButMIClick(); });
   FEncodeMI = NewMenuItem(MiscOptMenu->Items(), L"EncodeMI", L"Encode...", [this] { EncodeMIClick(); });
   TMenuItem* sort = NewMenuItem(MiscOptMenu->Items(), L"SortMI", L"Sort", nullptr);
   NewMenuItem(sort, L"SortByTitleMI", L"By title", [this] { List()->Sort(skTitle); });
@@ -195,6 +192,13 @@ void TPlaylist::PopupAt(TImageBut* Button, TTntPopupMenu* Menu) {
   Menu->SetPopupComponent(Button);
   Menu->Popup(corner.x, corner.y);
 }
+
+void TPlaylist::FileInfoButMIClick() {
+  const int32_t first = List()->FirstSelected();
+  if (first >= 0) ShowFileInfo(first);
+}
+
+void TPlaylist::PlaylistEntryButMIClick() { EntryDialogFor(List()->FirstSelected()); }
 
 void TPlaylist::EntryDialogFor(int32_t Index) {
   if (List()->IsValidIndex(Index) && HostOrNull().EntryDialogAvailable())
