@@ -55,10 +55,30 @@ bool ModalWindowUp(HWND Main) {
   return false;
 }
 
-bool DialogUp(HWND Main) { return DialogBusy || ModalWindowUp(Main); }
+BOOL CALLBACK FindSystemDialog(HWND Wnd, LPARAM Found) {
+  wchar_t name[8] = {};
+  if (IsWindowVisible(Wnd) && GetClassNameW(Wnd, name, 8) && lstrcmpW(name, L"#32770") == 0) {
+    *reinterpret_cast<bool*>(Found) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
 
+// A message box or a system dialog of this thread, whichever window owns it.
+bool SystemDialogUp() {
+  bool found = false;
+  EnumThreadWindows(GetCurrentThreadId(), FindSystemDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+bool DialogUp(HWND Main) { return DialogBusy || ModalWindowUp(Main) || SystemDialogUp(); }
+
+// The held-back commands wait only for what reports its end (PlaylistFree,
+// WM_ENABLE); a message box owned by another window does not, and only
+// keeps a second dialog from opening over it.
 bool PlaylistBusy(HWND Main) {
-  return DialogUp(Main) || (Playlist && (Playlist->Adding() || Playlist->PendingAdds() > 0));
+  return DialogBusy || ModalWindowUp(Main) ||
+         (Playlist && (Playlist->Adding() || Playlist->PendingAdds() > 0));
 }
 
 void RunGuarded(const TRemoteCommand& Command, TTavrinMainForm& Form, LPARAM Arg) {
@@ -96,7 +116,7 @@ void TTavrinMainForm::RemoteCommand(TMessage& Message) {
       {252, rkDialog, [](F&, LPARAM) { if (Playlist) Playlist->FileInfoButMIClick(); }},
       {253, rkDialog, [](F&, LPARAM) { if (Playlist) Playlist->PlaylistEntryButMIClick(); }},
       {254, rkWaits, [](F&, LPARAM) { if (Playlist) Playlist->ShowTextExecute(); }},
-      {255, rkWaits, [](F&, LPARAM) { if (Playlist) Playlist->FileList->ShowTotalTime(); }},
+      {255, rkDialog, [](F&, LPARAM) { if (Playlist) Playlist->FileList->ShowTotalTime(); }},
       {256, rkWaits, [](F&, LPARAM) { if (Playlist) Playlist->FileList->GoToCurrent(); }},
       {257, rkWaits,
        [](F&, LPARAM Arg) {
