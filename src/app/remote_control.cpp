@@ -43,6 +43,10 @@ struct TRemoteCommand {
   void (*Run)(TTavrinMainForm& Form, LPARAM Arg);
 };
 
+// A controller that keeps sending while a dialog stays up is not followed
+// beyond this many held-back commands.
+constexpr size_t kMaxHeldCommands = 10000;
+
 int32_t ClampedArg(LPARAM Arg, int32_t Low, int32_t High) {
   return static_cast<int32_t>(std::clamp<LPARAM>(Arg, Low, High));
 }
@@ -171,6 +175,7 @@ void TTavrinMainForm::RemoteCommand(TMessage& Message) {
   if (command->Kind == rkDialog && DialogUp(Handle())) return;
   if (command->Kind != rkAtOnce &&
       (FRunningRemoteQueue || !FRemoteQueue.empty() || PlaylistBusy(Handle()))) {
+    if (FRemoteQueue.size() >= kMaxHeldCommands) return;
     FRemoteQueue.emplace_back(command->Code, Message.LParam);
     if (!PlaylistBusy(Handle())) PostMessageW(Handle(), WM_RUNREMOTEQUEUE, 0, 0);
     return;
