@@ -493,7 +493,7 @@ void TTavrinMainForm::ComeToFront() {
   const HWND application = Application()->Handle();
   if (IsIconic(application) || !IsWindowVisible(application) || IsIconic(Handle()) ||
       !IsWindowVisible(Handle()))
-    TavrinTrayIcon->RestoreMainForm();
+    TavrinTrayIconClick();
   SetForegroundWindow(Handle());
 }
 

@@ -113,6 +113,7 @@ void TTavrinMainForm::RemoteCommand(TMessage& Message) {
       {106, rkAtOnce, [](F& f, LPARAM) { f.ToggleShuffleExecute(); }},
       {200, rkAtOnce, [](F& f, LPARAM) { f.TogglePlaylist(); }},
       {201, rkAtOnce, [](F& f, LPARAM) { f.ShowEQExecute(); }},
+      {202, rkAtOnce, [](F& f, LPARAM) { f.ShowSEExecute(); }},
       {205, rkAtOnce, [](F&, LPARAM) { Application()->Minimize(); }},
       {206, rkAtOnce, [](F& f, LPARAM) { f.ComeToFront(); }},
       {250, rkDialog, [](F&, LPARAM) { if (Playlist) Playlist->AddFilesMIClick(); }},

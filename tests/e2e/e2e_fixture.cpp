@@ -34,6 +34,14 @@ std::string SineWav() {
   });
 }
 
+std::vector<int16_t> LeftSamples(const std::string& wav) {
+  std::vector<int16_t> out;
+  const size_t data = wav.find("data", 12);
+  for (size_t at = data + 8; data != std::string::npos && at + 4 <= wav.size(); at += 4)
+    out.push_back(static_cast<int16_t>(uint8_t(wav[at]) | uint8_t(wav[at + 1]) << 8));
+  return out;
+}
+
 size_t NonZeroSamples(const std::string& wav) {
   if (wav.size() < 12 || wav.compare(0, 4, "RIFF") != 0 || wav.compare(8, 4, "WAVE") != 0) return 0;
   size_t at = 12;

@@ -22,6 +22,8 @@ std::string SineWav();
 // Non-zero samples in the data chunk of a capture file (read to its end: its
 // header may lag behind the data while it grows).
 size_t NonZeroSamples(const std::string& wav);
+// The left channel of a capture file, read to its end.
+std::vector<int16_t> LeftSamples(const std::string& wav);
 // The file names of a playlist, lower-cased; {"<no playlist>"} when unreadable.
 std::vector<std::wstring> FilesOf(const std::optional<std::vector<PlaylistEntry>>& list);
 std::wstring Lower(std::wstring text);

@@ -28,15 +28,6 @@ std::string Mp3Frames(int n) {
   return frames;
 }
 
-// The left channel of a capture, read to its end (its header may lag).
-std::vector<int16_t> Samples(const std::string& wav) {
-  std::vector<int16_t> out;
-  const size_t data = wav.find("data", 12);
-  for (size_t at = data + 8; data != std::string::npos && at + 4 <= wav.size(); at += 4)
-    out.push_back(static_cast<int16_t>(uint8_t(wav[at]) | uint8_t(wav[at + 1]) << 8));
-  return out;
-}
-
 // The songs heard in order: levels rounded to kStep lasting 10 ms or more,
 // silence left out, a level's repeats merged.
 std::vector<int> Songs(const std::vector<int16_t>& samples) {
@@ -145,7 +136,7 @@ class Transport : public E2ETest {
   void Key(WORD key, int times = 1) {
     for (int i = 0; i < times; ++i) PostMessageW(main, WM_KEYDOWN, key, 1), PostMessageW(main, WM_KEYUP, key, 0xC0000001);
   }
-  std::vector<int16_t> Heard() { return Samples(testing_support::ReadFileBytes(data.File(L"out.wav"))); }
+  std::vector<int16_t> Heard() { return LeftSamples(testing_support::ReadFileBytes(data.File(L"out.wav"))); }
   bool HearUntil(const std::function<bool(const std::vector<int16_t>&)>& done) {
     return runner.WaitUntil([&] {
       const std::vector<int16_t> heard = Heard();
