@@ -6,6 +6,7 @@
 #include "framework/forms.h"
 #include "shell/drop_source.h"
 #include "windows/equalizer/eq_form.h"
+#include "windows/lyrics/lyrics_editor.h"
 #include "windows/options/options_form.h"
 #include "windows/playlist/playlist_form.h"
 
@@ -20,6 +21,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   Playlist = new TPlaylist(application, mainForm, nullptr);
   new TOptions(application, mainForm->OptionsHost());
   new TEQ(application, mainForm->EQHost());
+  new TLyricsEditor(application, mainForm->LyricsHost());
   mainForm->AttachOptions();
   application->Run();
   FinalizeDropSource();

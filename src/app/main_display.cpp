@@ -201,4 +201,3 @@ void TTavrinMainForm::SongInfoLabelDblClick() {
 
 // The lyrics editor does not exist yet; playing a song never opens it, and
 // until it is there nothing loads.
-void TTavrinMainForm::LoadText(const std::wstring&, bool) {}

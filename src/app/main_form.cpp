@@ -126,6 +126,7 @@ TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TTntForm(AOwner) {
     CreateTransportControls();
     CreateWindowCommands();
     CreateEffectsCommands();
+    CreateLyricsCommands();
   }
   DoCreate();
 }
@@ -653,4 +654,3 @@ bool TTavrinMainForm::ExecuteOpenDialog(const std::wstring& InitialDir,
   return !Files.empty();
 }
 
-void TTavrinMainForm::ShowText(const std::wstring&) {}

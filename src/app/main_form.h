@@ -22,6 +22,7 @@
 #include "unicode_controls/tnt_forms.h"
 #include "windows/effects/effects_host.h"
 #include "windows/equalizer/eq_host.h"
+#include "windows/lyrics/lyrics_host.h"
 #include "windows/playlist/playlist_host.h"
 
 class TActionList;
@@ -89,6 +90,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void ShowEQExecute();
   // The sound effects window made and shown, or closed (the menu, Alt+S).
   void ShowSEExecute();
+  // The lyrics editor shown or hidden (the menu, Alt+T).
+  void ShowTextEditorExecute();
+  TLyricsHost* LyricsHost();
   // The playlist window shown docked below this one, or hidden (PLBut, the
   // menu, Alt+E, its close button).
   void ShowPlaylistExecute();
@@ -351,6 +355,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // lyrics_commands.cpp).
   void CreateEffectsCommands();
   void CreateLyricsCommands();
+  // The lyrics editor's place and size (the settings' TextEditor element).
+  void LoadTextEditorSettings(const TXMLNode& Node);
+  void WriteTextEditorSettings(TXMLNode Node);
   // The window management's actions, events and hooks (window_management.cpp).
   void CreateWindowCommands();
   // The title bar and its three buttons in their active or inactive look.
@@ -377,6 +384,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   std::unique_ptr<TOptionsBridge> FOptionsBridge;
   std::unique_ptr<TEQHost> FEQBridge;
   std::unique_ptr<TEffectsHost> FEffectsBridge;
+  std::unique_ptr<TLyricsHost> FLyricsBridge;
   // The command line named files: the stored song is not resumed.
   bool FStartedWithFiles = false;
   std::vector<std::vector<std::wstring>> FPendingHandOvers;

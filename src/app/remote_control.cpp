@@ -114,6 +114,7 @@ void TTavrinMainForm::RemoteCommand(TMessage& Message) {
       {200, rkAtOnce, [](F& f, LPARAM) { f.TogglePlaylist(); }},
       {201, rkAtOnce, [](F& f, LPARAM) { f.ShowEQExecute(); }},
       {202, rkAtOnce, [](F& f, LPARAM) { f.ShowSEExecute(); }},
+      {203, rkAtOnce, [](F& f, LPARAM) { f.ShowTextEditorExecute(); }},
       {205, rkAtOnce, [](F&, LPARAM) { Application()->Minimize(); }},
       {206, rkAtOnce, [](F& f, LPARAM) { f.ComeToFront(); }},
       {250, rkDialog, [](F&, LPARAM) { if (Playlist) Playlist->AddFilesMIClick(); }},

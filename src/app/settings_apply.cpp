@@ -21,6 +21,7 @@
 #include "skin/image_but.h"
 #include "skin/slider.h"
 #include "windows/equalizer/eq_form.h"
+#include "windows/lyrics/lyrics_editor.h"
 #include "windows/options/options_form.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
@@ -77,8 +78,10 @@ void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
     }
     if (Options) {
       LoadVisualizationOptions(Options, root);
+    }
+    LoadTextEditorSettings(root.ChildNode(L"TextEditor"));
+    if (Options) {
       LoadSoundOptions(Options, root);
-      // The lyrics editor's place and size wait for that window.
       LoadEncodingOptions(Options, root);
       LoadFileTypeOptions(Options, root);
       if (Options->RestoreFTCB->Checked()) RegFileTypesExecute(Sender);
@@ -89,6 +92,7 @@ void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
     if (Playlist && visible.ReadBool(L"PL", true) && !Playlist->Visible()) TogglePlaylist();
     LastActionTick = 0;
     if (EQ && visible.ReadBool(L"EQ", true) && !EQ->Visible()) ShowEQExecute();
+    if (LyricsEditor && visible.ReadBool(L"TE", false) && !LyricsEditor->Visible()) ShowTextEditorExecute();
   } catch (...) {
     LoadingOptions = false;
     SaveSettingsOrReport(Handle());

@@ -18,6 +18,7 @@
 #include "skin/image_but.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "windows/equalizer/eq_form.h"
+#include "windows/lyrics/lyrics_editor.h"
 #include "windows/options/options_form.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
@@ -96,8 +97,6 @@ void TTavrinMainForm::WriteSettingsTo(TXMLNode Root) {
   playback.WriteBool(L"InvertTime", TimeLabel->ShowRemaining());
 
   Root.ForceChild(L"Appearance").SetAttribute(L"Language", CurrentLanguage);
-  // The lyrics editor's visibility, place and size stay as stored until that
-  // window exists.
   TXMLNode visible = Root.ForceChild(L"VisibleWindows");
   if (Playlist) visible.WriteBool(L"PL", Playlist->Visible());
   if (EQ) {
@@ -105,6 +104,10 @@ void TTavrinMainForm::WriteSettingsTo(TXMLNode Root) {
     TXMLNode equalizer = Root.ForceChild(L"Equalizer");
     equalizer.WriteBool(L"On", EQ->EQON->Checked());
     SaveEQPreset(equalizer.ForceChild(L"Bands"), std::wstring());
+  }
+  if (LyricsEditor) {
+    visible.WriteBool(L"TE", LyricsEditor->Visible());
+    WriteTextEditorSettings(Root.ForceChild(L"TextEditor"));
   }
   if (Options) SaveOptionControls(Options, Root);
   if (Playlist) WritePlaylistState(Root.ForceChild(L"Playlist"));
