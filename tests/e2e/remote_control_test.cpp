@@ -66,7 +66,9 @@ TEST_F(RemoteControl, EveryCommandSentAndPosted) {
         {300, 1LL << 40, 2000}, {300, -7, 0}, {300, 50, 1000}, {101, 0, 0}, {301, (1LL << 32) - 30},
         {105}, {106}, {200, 0, -1, L"TPlaylist"}, {200, 0, -1, L"TPlaylist"}, {201, 0, -1, L"TEQ"},
         {400, 0, -1, L"TOptions"}, {205}, {206}, {257, 1}, {257, 99}, {257, -1}, {257, 1LL << 32},
-        {263}, {257, 0}, {262}, {261}, {0, -1}, {202}, {401}, {999, 1LL << 50}};
+        {263}, {257, 0}, {262}, {261}, {0, -1},
+        {202, 0, -1, L"TSEffects"}, {202, 0, -1, L"TSEffects"}, {203, 0, -1, L"TLyricsEditor"},
+        {203, 0, -1, L"TLyricsEditor"}, {401}, {999, 1LL << 50}};
     for (const Step& step : steps) {
       const bool was = step.toggles && Showing(step.toggles);
       Deliver(send, step.code, step.arg, 5000);

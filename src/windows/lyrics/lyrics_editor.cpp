@@ -2,13 +2,19 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "foundation/tnt_sysutils.h"
 #include "framework/app_exceptions.h"
 #include "globals/program_globals.h"
 #include "localization/localization.h"
+#include "framework/bitmaps.h"
+#include "skin/image_but.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_edits.h"
+#include "unicode_controls/tnt_controls.h"
 #include "unicode_controls/tnt_ext_ctrls.h"
+#include "unicode_controls/tnt_menus.h"
 #include "windows/lyrics/lyrics_host.h"
 #include "windows/lyrics/side_file.h"
 
@@ -25,6 +31,31 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kTextTop = 35;
 constexpr TColor kWhite = 0xFFFFFF;
+constexpr int kGlyphSize = 18;
+
+// The close button's three frames, one under the other: normal, hot,
+// pressed, each a raised (or, pressed, sunken) square with a cross.
+std::unique_ptr<TBitmap> CloseGlyph() {
+  auto picture = std::make_unique<TBitmap>();
+  picture->SetPixelFormat(pf24bit);
+  picture->SetSize(kGlyphSize, kGlyphSize * 3);
+  HDC dc = picture->Canvas()->Handle();
+  for (int frame = 0; frame < 3; ++frame) {
+    RECT r{0, frame * kGlyphSize, kGlyphSize, (frame + 1) * kGlyphSize};
+    FillRect(dc, &r, GetSysColorBrush(frame == 1 ? COLOR_3DHILIGHT : COLOR_BTNFACE));
+    DrawEdge(dc, &r, frame == 2 ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    HPEN pen = CreatePen(PS_SOLID, 2, GetSysColor(COLOR_BTNTEXT));
+    HGDIOBJ old = SelectObject(dc, pen);
+    const int inset = 5, shift = frame == 2 ? 1 : 0;
+    MoveToEx(dc, r.left + inset + shift, r.top + inset + shift, nullptr);
+    LineTo(dc, r.right - inset + shift, r.bottom - inset + shift);
+    MoveToEx(dc, r.right - inset - 1 + shift, r.top + inset + shift, nullptr);
+    LineTo(dc, r.left + inset - 1 + shift, r.bottom - inset + shift);
+    SelectObject(dc, old);
+    DeleteObject(pen);
+  }
+  return picture;
+}
 
 }  // namespace
 
@@ -88,6 +119,27 @@ void TLyricsEditor::CreateControls() {
   button(Delete, L"Delete", L"Delete", &TLyricsEditor::DeleteClick);
   button(Save, L"Save", L"Save", &TLyricsEditor::SaveClick);
   button(Cancel, L"Cancel", L"Cancel", &TLyricsEditor::CancelClick);
+  CloseBut = new TImageBut(this);
+  CloseBut->SetParent(TextPanel);
+  CloseBut->SetName(L"CloseBut");
+  CloseBut->SetNumStates(3);
+  {
+    std::unique_ptr<TBitmap> picture = CloseGlyph();
+    SetButtonPicture(CloseBut, picture.get());
+  }
+  CloseBut->SetOnClick([this](TObject*) { CloseButClick(); });
+  WideSetHint(CloseBut, L"Close");
+  CloseBut->SetShowHint(true);
+
+  TextMenu = new TTntPopupMenu(this);
+  TextMenu->SetName(L"TextMenu");
+  auto* close = new TTntMenuItem(this);
+  close->SetName(L"Close1");
+  close->SetCaption(L"Close");
+  close->SetOnClick([this](TObject*) { CloseButClick(); });
+  TextMenu->Items()->Add(close);
+  Close1 = close;
+  TextPanel->SetPopupMenu(TextMenu);
 }
 
 bool TLyricsEditor::Editing() const { return !Edit->Visible(); }
@@ -106,6 +158,8 @@ void TLyricsEditor::FormResize() {
   const int buttonTop = height - kMargin - kButtonHeight;
   for (TTntButton* b : {Edit, Save}) b->SetBounds(kMargin, buttonTop, kButtonWidth, kButtonHeight);
   for (TTntButton* b : {Delete, Cancel}) b->SetBounds(kSecondButtonLeft, buttonTop, kButtonWidth, kButtonHeight);
+  CloseBut->SetBounds(width - kMargin - 1 - kGlyphSize, buttonTop + (kButtonHeight - kGlyphSize) / 2,
+                      kGlyphSize, kGlyphSize);
   FileName->SetWidth(width - 17);
   SongText->SetWidth(FileName->Width());
   SongText->SetHeight(height - 75);
@@ -167,6 +221,8 @@ void TLyricsEditor::DeleteClick() {
     LocalizedMessageBox(Handle(), L"CantDeleteFile", {LyricsFileName}, MB_ICONERROR, L"Error");
   }
 }
+
+void TLyricsEditor::CloseButClick() { Close(); }
 
 void TLyricsEditor::Activate() {
   TTavrinForm::Activate();

@@ -12,7 +12,10 @@
 
 #include "skin/tavrin_forms.h"
 
+class TImageBut;
 class TLyricsHost;
+class TMenuItem;
+class TTntPopupMenu;
 class TTntButton;
 class TTntEdit;
 class TTntMemo;
@@ -41,6 +44,8 @@ class TLyricsEditor : public TTavrinForm {
   void SaveClick();
   void CancelClick();
   void DeleteClick();
+  // The close button and the panel's menu item hide the window.
+  void CloseButClick();
   void FormResize();
 
   static constexpr int kMinWidth = 259;
@@ -54,6 +59,9 @@ class TLyricsEditor : public TTavrinForm {
   TTntButton* Delete = nullptr;
   TTntButton* Save = nullptr;
   TTntButton* Cancel = nullptr;
+  TImageBut* CloseBut = nullptr;
+  TTntPopupMenu* TextMenu = nullptr;
+  TMenuItem* Close1 = nullptr;
 
  protected:
   void Activate() override;
