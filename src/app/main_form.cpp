@@ -127,6 +127,7 @@ TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TTntForm(AOwner) {
     CreateWindowCommands();
     CreateEffectsCommands();
     CreateLyricsCommands();
+    CreateAboutCommands();
   }
   DoCreate();
 }

@@ -20,6 +20,7 @@
 #include "framework/forms.h"
 #include "framework/xml_document.h"
 #include "unicode_controls/tnt_forms.h"
+#include "windows/about/about_host.h"
 #include "windows/effects/effects_host.h"
 #include "windows/equalizer/eq_host.h"
 #include "windows/lyrics/lyrics_host.h"
@@ -90,6 +91,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void ShowEQExecute();
   // The sound effects window made and shown, or closed (the menu, Alt+S).
   void ShowSEExecute();
+  // The about window made and shown, or closed (F1, the about button, the
+  // menu).
+  void ShowAboutExecute();
   // The lyrics editor shown or hidden (the menu, Alt+T).
   void ShowTextEditorExecute();
   TLyricsHost* LyricsHost();
@@ -305,6 +309,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   TTntAction* MakeTransparent = nullptr;
   TTntAction* ShowSE = nullptr;
   TTntAction* ShowTextEditor = nullptr;
+  TTntAction* ShowAbout = nullptr;
 
   // The font files registered for the current skin.
   TTntStringList* SkinFontFiles() const { return FSkinFontFiles.get(); }
@@ -355,6 +360,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // lyrics_commands.cpp).
   void CreateEffectsCommands();
   void CreateLyricsCommands();
+  void CreateAboutCommands();
   // The lyrics editor's place and size (the settings' TextEditor element).
   void LoadTextEditorSettings(const TXMLNode& Node);
   void WriteTextEditorSettings(TXMLNode Node);
@@ -385,6 +391,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   std::unique_ptr<TEQHost> FEQBridge;
   std::unique_ptr<TEffectsHost> FEffectsBridge;
   std::unique_ptr<TLyricsHost> FLyricsBridge;
+  std::unique_ptr<TAboutHost> FAboutBridge;
   // The command line named files: the stored song is not resumed.
   bool FStartedWithFiles = false;
   std::vector<std::vector<std::wstring>> FPendingHandOvers;

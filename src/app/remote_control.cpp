@@ -148,6 +148,7 @@ void TTavrinMainForm::RemoteCommand(TMessage& Message) {
          if (AudioPlayer) AudioPlayer->SetPan(EQ->PanningBar->Value());
        }},
       {400, rkAtOnce, [](F& f, LPARAM) { f.ShowPrefsExecute(); }},
+      {401, rkAtOnce, [](F& f, LPARAM) { f.ShowAboutExecute(); }},
       {402, rkWaits, [](F& f, LPARAM) { f.OnProgCloseExecute(); }},
   };
   auto find = [](WPARAM Code) -> const TRemoteCommand* {

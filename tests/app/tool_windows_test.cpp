@@ -1,4 +1,4 @@
-// The sound effects window and the lyrics editor hold the components their
+// The sound effects window, the lyrics editor and the about window hold the components their
 // language sections name, and the effects window hands the player what it
 // shows.
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include "language_components.h"
 #include "skin/slider.h"
 #include "unicode_controls/tnt_buttons.h"
+#include "windows/about/about_form.h"
 #include "windows/effects/effects_form.h"
 #include "windows/effects/effects_host.h"
 #include "windows/lyrics/lyrics_editor.h"
@@ -43,6 +44,8 @@ TEST(ToolWindows, HoldTheComponentsOfTheirLanguageSections) {
   EXPECT_EQ(CompareFormWithSection(&effects, *FindSection(sections, L"Sound Effects"), english), "");
   TLyricsEditor editor(Application(), nullptr);
   EXPECT_EQ(CompareFormWithSection(&editor, *FindSection(sections, L"Lyrics Editor"), english), "");
+  TAbout about(Application(), nullptr);
+  EXPECT_EQ(CompareFormWithSection(&about, *FindSection(sections, L"About"), english), "");
 }
 
 TEST(ToolWindows, TheEffectsWindowShowsThePlayersValuesAndKeepsTheOtherBits) {

@@ -68,7 +68,8 @@ TEST_F(RemoteControl, EveryCommandSentAndPosted) {
         {400, 0, -1, L"TOptions"}, {205}, {206}, {257, 1}, {257, 99}, {257, -1}, {257, 1LL << 32},
         {263}, {257, 0}, {262}, {261}, {0, -1},
         {202, 0, -1, L"TSEffects"}, {202, 0, -1, L"TSEffects"}, {203, 0, -1, L"TLyricsEditor"},
-        {203, 0, -1, L"TLyricsEditor"}, {401}, {999, 1LL << 50}};
+        {203, 0, -1, L"TLyricsEditor"}, {401, 0, -1, L"TAbout"}, {401, 0, -1, L"TAbout"},
+        {999, 1LL << 50}};
     for (const Step& step : steps) {
       const bool was = step.toggles && Showing(step.toggles);
       Deliver(send, step.code, step.arg, 5000);
