@@ -10,6 +10,12 @@
 //                       kept right after every block and at BASS_Free);
 //   TAVRIN_BASS_CLOCK   "real" (default) or "manual": nothing plays until
 //                       BASS_Test_AdvanceClock.
+// and, read when the library loads:
+//   TAVRIN_BASS_CHANNEL_LOG  <Windows path of a text file>: "<open> <most>"
+//                       after every channel created or freed, the channels
+//                       open then and the most open at once; BASS_Free does
+//                       not write it, so after an exit it counts the channels
+//                       the program left open.
 #pragma once
 
 #include <windows.h>

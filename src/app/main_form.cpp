@@ -297,7 +297,8 @@ void TTavrinMainForm::CreateMenus() {
   ShowEQ->SetOnExecute([this](TObject*) { ShowEQExecute(); });
   item(root, L"ToggleSpecialEffectsMI", L"Sound effects", nullptr);
   item(root, L"ToggleTextEditorMI", L"Lyrics editor", nullptr);
-  item(root, L"CDExtractorMI", L"CD extractor", nullptr);
+  CDExtractorMI = item(root, L"CDExtractorMI", L"CD extractor", [this] { ShowCDExtExecute(); });
+  CreateCDCommands();
   separator(root);
   ShowPrefs = new TTntAction(this);
   ShowPrefs->SetName(L"ShowPrefs");
@@ -510,7 +511,7 @@ void TTavrinMainForm::RunHandOvers() {
 // ------------------------------------------------------------------ end
 
 void TTavrinMainForm::OnProgCloseExecute() {
-  if (FClosing) return;
+  if (FClosing || HoldExitForCDExtractor([this] { OnProgCloseExecute(); })) return;
   FClosing = true;
   // The presets dialog's bracket is closed first, so that the exit's own is
   // the one that writes the file.
@@ -545,6 +546,10 @@ void TTavrinMainForm::FormClose(TCloseAction&) {
 }
 
 void TTavrinMainForm::DoClose(TCloseAction& Action) {
+  if (!FClosing && HoldExitForCDExtractor([this] { Close(); })) {
+    Action = caNone;
+    return;
+  }
   TTntForm::DoClose(Action);
   if (!FClosing) {
     FClosing = true;

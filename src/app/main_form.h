@@ -22,6 +22,7 @@
 #include "unicode_controls/tnt_forms.h"
 #include "windows/about/about_host.h"
 #include "windows/effects/effects_host.h"
+#include "windows/cd_extractor/cd_host.h"
 #include "windows/equalizer/eq_host.h"
 #include "windows/lyrics/lyrics_host.h"
 #include "windows/playlist/playlist_host.h"
@@ -100,6 +101,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The playlist window shown docked below this one, or hidden (PLBut, the
   // menu, Alt+E, its close button).
   void ShowPlaylistExecute();
+  // The CD extractor made and shown, or closed (the menu, Alt+C, remote
+  // command 204); cd_commands.cpp.
+  void ShowCDExtExecute();
   // Dock the playlist window below this one at its left edge, and the
   // equaliser window above it, centred, each keeping its size. A window that
   // would end up off every monitor is pulled back until a strip of it shows.
@@ -283,6 +287,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   TMenuItem* PlayDirectoryMI = nullptr;
   TMenuItem* PlayURLMI = nullptr;
   TMenuItem* PlayCDMI = nullptr;
+  TMenuItem* CDExtractorMI = nullptr;
 
   // Actions of Actions.
   TTntAction* OnProgClose = nullptr;
@@ -310,6 +315,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   TTntAction* ShowSE = nullptr;
   TTntAction* ShowTextEditor = nullptr;
   TTntAction* ShowAbout = nullptr;
+  TTntAction* ShowCDExt = nullptr;
 
   // The font files registered for the current skin.
   TTntStringList* SkinFontFiles() const { return FSkinFontFiles.get(); }
@@ -366,6 +372,12 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void WriteTextEditorSettings(TXMLNode Node);
   // The window management's actions, events and hooks (window_management.cpp).
   void CreateWindowCommands();
+  // The CD extractor's action (cd_commands.cpp).
+  void CreateCDCommands();
+  // An exit while the CD extractor rips cancels the rip and runs Resume once
+  // it has unwound (true: the caller stops here); an idle extractor is
+  // closed first.
+  bool HoldExitForCDExtractor(std::function<void()> Resume);
   // The title bar and its three buttons in their active or inactive look.
   void ShowActiveLook(bool Active);
   // The docked windows follow the main window's every move.
@@ -392,6 +404,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   std::unique_ptr<TEffectsHost> FEffectsBridge;
   std::unique_ptr<TLyricsHost> FLyricsBridge;
   std::unique_ptr<TAboutHost> FAboutBridge;
+  std::unique_ptr<TCDHost> FCDBridge;
   // The command line named files: the stored song is not resumed.
   bool FStartedWithFiles = false;
   std::vector<std::vector<std::wstring>> FPendingHandOvers;

@@ -32,7 +32,20 @@ Engine& Engine::Instance() {
   return engine;
 }
 
-Engine::Engine() = default;
+Engine::Engine() : channelLog_(Environment(L"TAVRIN_BASS_CHANNEL_LOG")) {}
+
+void Engine::LogChannelCount(size_t open) {
+  if (channelLog_.empty()) return;
+  std::lock_guard lock(logMutex_);
+  mostOpen_ = std::max(mostOpen_, open);
+  const std::string text = std::to_string(open) + " " + std::to_string(mostOpen_) + "\n";
+  HANDLE file = CreateFileW(channelLog_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(file);
+}
 
 namespace {
 
@@ -271,9 +284,14 @@ int Engine::PrepareChannel(bool decodeOnly, ChannelSetup& setup, std::shared_ptr
 }
 
 int Engine::AddChannel(std::shared_ptr<Channel> channel) {
-  std::lock_guard lock(mutex_);
-  if (!mixer_) return BASS_ERROR_INIT;
-  channels_[channel->Handle()] = std::move(channel);
+  size_t open = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (!mixer_) return BASS_ERROR_INIT;
+    channels_[channel->Handle()] = std::move(channel);
+    open = channels_.size();
+  }
+  LogChannelCount(open);
   return BASS_OK;
 }
 
@@ -288,6 +306,7 @@ int Engine::Find(uint32_t handle, std::shared_ptr<Channel>& channel) {
 
 int Engine::FreeChannel(uint32_t handle) {
   std::shared_ptr<Channel> channel;
+  size_t open = 0;
   {
     std::lock_guard lock(mutex_);
     if (!mixer_) return BASS_ERROR_INIT;
@@ -295,8 +314,10 @@ int Engine::FreeChannel(uint32_t handle) {
     if (it == channels_.end()) return BASS_ERROR_HANDLE;
     channel = std::move(it->second);
     channels_.erase(it);
+    open = channels_.size();
   }
   channel->MarkFreed();
+  LogChannelCount(open);
   return BASS_OK;
 }
 

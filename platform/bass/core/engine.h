@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 
 #include "bass/core/channel.h"
 #include "bass/core/mixer.h"
@@ -70,12 +71,19 @@ class Engine {
   std::vector<std::shared_ptr<Channel>> MixableChannels();
   GlobalMix CurrentMix();
   std::shared_ptr<Mixer> CurrentMixer();
+  // TAVRIN_BASS_CHANNEL_LOG (tests): the channels open now and the most open
+  // at once, rewritten at every change. BASS_Free leaves it alone, so after
+  // an exit it tells what the program left open.
+  void LogChannelCount(size_t open);
 
   std::mutex mutex_;  // the table lock
   std::map<uint32_t, std::shared_ptr<Channel>> channels_;
   std::shared_ptr<Mixer> mixer_;
   std::optional<OutputChoice> chosenOutput_;
   DeviceState device_{};
+  const std::wstring channelLog_;
+  std::mutex logMutex_;
+  size_t mostOpen_ = 0;
 
   std::atomic<uint32_t> buffer_{500}, streamVolume_{100}, musicVolume_{100}, curve_{0},
       netBuffer_{5000}, netTimeout_{5000}, noProxy_{0}, cdFreeOld_{0}, volume_{100};

@@ -1,0 +1,410 @@
+#include "windows/cd_extractor/cd_extractor.h"
+
+#include <windows.h>
+
+#include <cwchar>
+
+#include "foundation/safe_file_name.h"
+#include "foundation/string_func.h"
+#include "foundation/tnt_system.h"
+#include "foundation/tnt_sysutils.h"
+#include "framework/graphics.h"
+#include "localization/localization.h"
+#include "unicode_controls/tnt_buttons.h"
+#include "unicode_controls/tnt_combo_box.h"
+#include "unicode_controls/tnt_ext_ctrls.h"
+#include "unicode_controls/tnt_labels.h"
+#include "unicode_controls/tnt_list_view.h"
+#include "unicode_controls/tnt_menus.h"
+#include "windows/cd_extractor/cd_host.h"
+
+TCDEx* CDEx = nullptr;
+
+namespace {
+
+constexpr int kClientWidth = 572;
+constexpr int kClientHeight = 475;
+constexpr int kPanelHeight = 38;
+constexpr TColor kEvenRowColor = 0xF9F2ED;
+constexpr TColor kOddRowColor = 0xF3EAE0;
+// A rip of the same name gets " (2)", " (3)"...; past this many something
+// else is wrong with the folder.
+constexpr int kMaxNumbering = 999;
+
+constexpr int kStateColumn = 2;  // sub-item of the "State" column
+constexpr int kTitleColumn = 0;
+constexpr int kArtistColumn = 3;
+
+const wchar_t* const kExtensions[] = {L"wav", L"wma", L"mp3", L"ogg"};
+
+TTntListItem* Row(TTntEditableListView* List, int32_t Index) { return List->Items()->Item(Index); }
+
+std::wstring SubItem(TTntListItem* Item, int32_t Index) {
+  TWideSubItems* items = Item->SubItems();
+  return Index < items->Count() ? items->Strings(Index) : std::wstring();
+}
+
+// Creates Path (anew, or over the file the user let go) so that a folder
+// that takes no file is found before any data is read; true when it could.
+bool CreateOutput(const std::wstring& Path, bool Replace) {
+  HANDLE file = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, Replace ? CREATE_ALWAYS : CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+}  // namespace
+
+TCDEx::TCDEx(TComponent* AOwner, TCDHost* Host) : TTntFixedDialog(AOwner), FHost(Host) {
+  {
+    TLoadingScope scope(this);
+    SetName(L"CDEx");
+    SetCaption(L"CD Extractor");
+    CreateControls();
+  }
+  // The menu bar takes its line from the client area.
+  SizeForClient(kClientWidth, kClientHeight + GetSystemMetrics(SM_CYMENU));
+  SetOnShow([this](TObject*) { FormShow(); });
+  SetOnClose([this](TObject*, TCloseAction& Action) { FormClose(Action); });
+  SetOnCloseQuery([this](TObject*, bool& CanClose) { FormCloseQuery(CanClose); });
+  CDEx = this;
+  DoCreate();
+}
+
+TCDEx::~TCDEx() {
+  if (CDEx == this) CDEx = nullptr;
+  ReleaseCD();
+  DestroyComponents();
+}
+
+void TCDEx::CreateControls() {
+  CDExtMMenu = new TTntMainMenu(this);
+  CDExtMMenu->SetName(L"CDExtMMenu");
+  auto item = [this](const wchar_t* Name, const wchar_t* Caption, std::function<void()> Click) {
+    auto* i = new TTntMenuItem(this);
+    i->SetName(Name);
+    i->SetCaption(std::wstring(Caption));
+    i->SetOnClick([Click](TObject*) { Click(); });
+    CDExtMMenu->Items()->Add(i);
+    return static_cast<TMenuItem*>(i);
+  };
+  ExtractMI = item(L"ExtractMI", L"Extract", [this] { ExtractMIClick(); });
+  CancelMI = item(L"CancelMI", L"Cancel", [this] { CancelMIClick(); });
+  OptionsMI = item(L"OptionsMI", L"Options...", [this] { OptionsMIClick(); });
+  SetMenu(CDExtMMenu);
+
+  Panel = new TTntPanel(this);
+  Panel->SetParent(this);
+  Panel->SetName(L"Panel");
+  Panel->SetAlign(alTop);
+  Panel->SetHeight(kPanelHeight);
+  Panel->SetBevelOuter(bvNone);
+  Panel->SetCaption(std::wstring());
+
+  CDDriveLabel = new TTntLabel(this);
+  CDDriveLabel->SetParent(Panel);
+  CDDriveLabel->SetName(L"CDDriveLabel");
+  CDDriveLabel->SetAutoSize(false);
+  CDDriveLabel->SetBounds(8, 12, 64, 16);
+  CDDriveLabel->SetCaption(std::wstring(L"CD Drive:"));
+
+  CDDrive = new TTntComboBox(this);
+  CDDrive->SetParent(Panel);
+  CDDrive->SetName(L"CDDrive");
+  CDDrive->SetStyle(csDropDownList);
+  CDDrive->SetBounds(76, 8, 300, 21);
+  CDDrive->SetOnSelect([this](TObject*) { GetCDTracks(); });
+
+  SelAllTracks = new TTntCheckBox(this);
+  SelAllTracks->SetParent(Panel);
+  SelAllTracks->SetName(L"SelAllTracks");
+  SelAllTracks->SetBounds(396, 10, 160, 17);
+  SelAllTracks->SetCaption(std::wstring(L"Select all"));
+  SelAllTracks->SetOnClick([this](TObject*) { SelAllTracksClick(); });
+
+  TrackList = new TTntEditableListView(this);
+  TrackList->SetParent(this);
+  TrackList->SetName(L"TrackList");
+  TrackList->SetAlign(alClient);
+  TrackList->SetViewStyle(vsReport);
+  TrackList->SetCheckBoxes(true);
+  TrackList->SetMultiSelect(true);
+  TrackList->SetRowSelect(true);
+  TrackList->SetColumnClick(false);
+  TrackList->SetColor(kEvenRowColor);
+  const struct {
+    const wchar_t* Caption;
+    int Width;
+    intptr_t Tag;  // 1: not edited in place
+  } columns[] = {{L"#", 50, 1}, {L"Title", 130, 0}, {L"Time", 80, 1}, {L"State", 130, 1}, {L"Artist", 130, 0}};
+  for (const auto& c : columns) {
+    TTntListColumn* column = TrackList->Columns()->Add();
+    column->SetCaption(std::wstring(c.Caption));
+    column->SetWidth(c.Width);
+    column->SetTag(c.Tag);
+  }
+  TrackList->SetOnCustomDrawItem([this](TCustomListView*, TListItem* Item, TCustomDrawState, bool& DefaultDraw) {
+    TrackListCustomDrawItem(Item, DefaultDraw);
+  });
+}
+
+// ---------------------------------------------------------------- showing
+
+void TCDEx::FormShow() {
+  const std::string font = FHost->OverrideFontName();
+  if (!font.empty()) ApplyFontOverride(this, font);
+  LoadFormLanguage(this, LanguageFile, L"CD Extractor");
+  CDDrive->Items()->Clear();
+  FDriveNumbers.clear();
+  if (FHost->CDReady()) {
+    for (const TCDDriveLine& drive : FHost->CDDrives()) {
+      CDDrive->Items()->Add(drive.Text);
+      FDriveNumbers.push_back(drive.Number);
+    }
+  }
+  if (!FDriveNumbers.empty()) {
+    CDDrive->SetItemIndex(0);
+    GetCDTracks();
+  }
+  FHost->SetCDBusy(true);
+  FHoldsCD = true;
+  FCurrentRow = -1;
+  TrackList->SetDoubleBuffered(true);
+  FIdle = true;
+}
+
+void TCDEx::GetCDTracks() {
+  TrackList->Items()->Clear();
+  const int32_t index = CDDrive->ItemIndex();
+  if (index < 0 || index >= static_cast<int32_t>(FDriveNumbers.size())) return;
+  FDriveTag = FDriveNumbers[static_cast<size_t>(index)];
+  const std::wstring unknownArtist = GetLocalizedMessage(L"UnknownArtist");
+  const std::wstring trackWord = GetLocalizedMessage(L"Track");
+  const std::wstring secWord = GetLocalizedMessage(L"sec");
+  const std::vector<TCDTrackLine> tracks = FHost->CDTracks(FDriveTag);
+  TrackList->Items()->BeginUpdate();
+  for (size_t i = 0; i < tracks.size(); ++i) {
+    const std::wstring number = std::to_wstring(i + 1);
+    TTntListItem* row = TrackList->Items()->Add();
+    row->SetCaption(number);
+    row->SubItems()->Add(tracks[i].Title.empty() ? trackWord + L" " + number : tracks[i].Title);
+    row->SubItems()->Add(std::to_wstring(tracks[i].Duration) + L" " + secWord);
+    row->SubItems()->Add(L" ");
+    row->SubItems()->Add(tracks[i].Artist.empty() ? unknownArtist : tracks[i].Artist);
+  }
+  TrackList->Items()->EndUpdate();
+}
+
+void TCDEx::SelAllTracksClick() {
+  for (int32_t i = 0; i < TrackList->Items()->Count(); ++i)
+    Row(TrackList, i)->SetChecked(SelAllTracks->Checked());
+}
+
+void TCDEx::TrackListCustomDrawItem(TListItem* Item, bool& DefaultDraw) {
+  DefaultDraw = true;
+  TrackList->Canvas()->Brush()->SetColor(Item->Index() % 2 == 0 ? kEvenRowColor : kOddRowColor);
+}
+
+void TCDEx::Activate() {
+  TTntFixedDialog::Activate();
+  FHost->DisableShortcuts();
+}
+
+void TCDEx::Deactivate() {
+  TTntFixedDialog::Deactivate();
+  FHost->EnableShortcuts();
+}
+
+// ---------------------------------------------------------------- closing
+
+void TCDEx::FormCloseQuery(bool& CanClose) {
+  CanClose = FIdle;
+  if (!FIdle)
+    LocalizedMessageBox(Handle(), L"CantCloseBusyWindow", {}, MB_ICONWARNING, L"Information");
+}
+
+void TCDEx::FormClose(TCloseAction& Action) {
+  Action = caFree;
+  // On its way out the window is no longer the extractor: the toggle makes a
+  // new one rather than closing this one again.
+  if (CDEx == this) CDEx = nullptr;
+  TrackList->Items()->Clear();
+  CDDrive->Items()->Clear();
+  FDriveNumbers.clear();
+  ReleaseCD();
+}
+
+void TCDEx::ReleaseCD() {
+  if (!FHoldsCD) return;
+  FHoldsCD = false;
+  FHost->SetCDBusy(false);
+  FHost->EnableShortcuts();
+  FHost->CDExtractorClosed();
+}
+
+void TCDEx::CancelThen(std::function<void()> Then) {
+  if (FIdle) {
+    if (Then) Then();
+    return;
+  }
+  FAfterRip = std::move(Then);
+  CancelMIClick();
+}
+
+// ---------------------------------------------------------------- ripping
+
+void TCDEx::SetRipping(bool Ripping) {
+  TrackList->SetEnabled(!Ripping);
+  TrackList->SetColor(Ripping ? clBtnFace : kEvenRowColor);
+  SelAllTracks->SetEnabled(!Ripping);
+  ExtractMI->SetEnabled(!Ripping);
+  CDDrive->SetEnabled(!Ripping);
+}
+
+void TCDEx::ExtractMIClick() {
+  // The menu item is greyed meanwhile, but a click may already wait in the
+  // queue that the encoder's progress lets through.
+  if (!FIdle) return;
+  FCancelRequested = false;
+  FFolderFailed = false;
+  FClaimed.clear();
+  FIdle = false;
+  SetRipping(true);
+  const int32_t drive = FDriveTag;
+  if (drive > -1 && TrackListCheckedCount() > 0 && FHost->DriveReady(drive)) {
+    const TCDEncodeSettings settings = FHost->EncodeSettings();
+    ExtractChecked(settings.Format, settings.Options, settings.Folder);
+  } else {
+    LocalizedMessageBox(Handle(), L"CDIsNotInDrive", {}, MB_ICONINFORMATION, L"Information");
+  }
+  FIdle = true;
+  SetRipping(false);
+  // An exit that came during the rip runs now; it may free this window, so
+  // nothing follows it.
+  if (FAfterRip) {
+    std::function<void()> then = std::move(FAfterRip);
+    FAfterRip = nullptr;
+    then();
+  }
+}
+
+void TCDEx::ExtractChecked(uint8_t Format, const std::wstring& Options, const std::wstring& Folder) {
+  for (int32_t row = 0; row < TrackList->Items()->Count(); ++row) {
+    if (FCancelRequested || FFolderFailed) break;
+    if (Row(TrackList, row)->Checked()) EncodeTrack(FDriveTag, row, Options, Folder, Format);
+  }
+}
+
+void TCDEx::EncodeTrack(int32_t Drive, int32_t Track, const std::wstring& Options, const std::wstring& Folder,
+                        uint8_t Format) {
+  if (!FHost->CDReady() || !FHost->EncoderReady()) return;
+  FHost->LockDoor(Drive, true);
+  const uint32_t stream = FHost->OpenTrackStream(Drive, Track);
+  if (stream == 0) {
+    ShowError(Drive, GetLocalizedMessage(L"BassError"));
+    return;
+  }
+  const std::wstring folder = EnsureTrailingBackslash(Folder);
+  std::wstring path;
+  if (!WideForceDirectories(folder)) {
+    // Every further track would fail the same way.
+    FFolderFailed = true;
+    LocalizedMessageBox(Handle(), L"CantCreateFolder", {}, MB_ICONERROR, L"Error");
+  } else if (Format < 4) {
+    path = ClaimOutput(folder, kExtensions[Format], Track);
+  }
+  if (!path.empty() && !FCancelRequested) {
+    FCurrentRow = Track;
+    FHost->EncodeChannel(stream, path, Options, FCancelRequested,
+                         [this](int32_t Percent) { UpdateProgress(Percent); }, Format);
+    FCurrentRow = -1;
+    const bool complete = !FCancelRequested && FHost->StreamEnded(stream);
+    FHost->FreeTrackStream(stream);
+    if (!complete) {
+      // Cancelled, or the encoder gave up (it said why): no half a track.
+      WideDeleteFile(path);
+      SetState(Track, GetLocalizedMessage(FCancelRequested ? L"Canceled" : L"RipFailed"));
+    }
+  } else {
+    FHost->FreeTrackStream(stream);
+    if (!path.empty()) WideDeleteFile(path);
+  }
+  FHost->LockDoor(Drive, false);
+  MessageBeep(MB_OK);
+}
+
+std::wstring TCDEx::ClaimOutput(const std::wstring& Folder, const std::wstring& Extension, int32_t Row) {
+  const std::wstring first = MakeFileName(Folder, Extension, Row);
+  const std::wstring stem = first.substr(0, first.size() - Extension.size() - 1);
+  for (int n = 1; n <= kMaxNumbering; ++n) {
+    const std::wstring path = n == 1 ? first : stem + L" (" + std::to_wstring(n) + L")." + Extension;
+    const std::wstring key = TntWideLowerCase(path);
+    if (FClaimed.count(key)) continue;
+    bool replace = false;
+    if (WideFileExists(path)) {
+      replace = LocalizedMessageBox(Handle(), L"ReplaceRippedFile", {path}, MB_YESNO | MB_ICONQUESTION,
+                                    L"Question") == IDYES;
+      if (FCancelRequested) return std::wstring();
+      if (!replace) continue;
+    }
+    if (!CreateOutput(path, replace)) {
+      // A file that appeared meanwhile takes the next number; anything else
+      // fails this track alone.
+      if (!replace && GetLastError() == ERROR_FILE_EXISTS) continue;
+      break;
+    }
+    FClaimed.insert(key);
+    return path;
+  }
+  SetState(Row, GetLocalizedMessage(L"RipFailed"));
+  return std::wstring();
+}
+
+std::wstring TCDEx::MakeFileName(const std::wstring& Folder, const std::wstring& Extension, int32_t Row) {
+  TTntListItem* item = ::Row(TrackList, Row);
+  std::wstring name;
+  const std::wstring artist = SubItem(item, kArtistColumn), title = SubItem(item, kTitleColumn);
+  if (!IsBlank(artist)) name = artist;
+  if (!IsBlank(title)) name += L" - " + title;
+  if (IsBlank(name)) name = std::to_wstring(Row + 1);
+  return Folder + MakeSafeFileName(name) + L"." + Extension;
+}
+
+void TCDEx::UpdateProgress(int32_t Percent) {
+  if (!ValidTrackRow(FCurrentRow) || FCancelRequested) return;
+  if (Percent >= 100) {
+    SetState(FCurrentRow, GetLocalizedMessage(L"Done"));
+    return;
+  }
+  wchar_t percent[32];
+  std::swprintf(percent, 32, L" [%d%%]", Percent);
+  SetState(FCurrentRow, GetLocalizedMessage(L"CopyingProgress") + percent);
+}
+
+void TCDEx::SetState(int32_t Row, const std::wstring& Text) {
+  if (!ValidTrackRow(Row)) return;
+  TWideSubItems* items = ::Row(TrackList, Row)->SubItems();
+  if (kStateColumn < items->Count() && items->Strings(kStateColumn) != Text) items->SetStrings(kStateColumn, Text);
+}
+
+void TCDEx::ShowError(int32_t Drive, const std::wstring& Text) {
+  FHost->ShowError(Text);
+  FHost->LockDoor(Drive, false);
+}
+
+void TCDEx::CancelMIClick() {
+  FCancelRequested = true;
+  if (ValidTrackRow(FCurrentRow)) SetState(FCurrentRow, GetLocalizedMessage(L"Canceled"));
+}
+
+void TCDEx::OptionsMIClick() { FHost->ShowEncodingOptions(); }
+
+int32_t TCDEx::TrackListCheckedCount() {
+  int32_t count = 0;
+  for (int32_t i = 0; i < TrackList->Items()->Count(); ++i)
+    if (Row(TrackList, i)->Checked()) ++count;
+  return count;
+}
+
+bool TCDEx::ValidTrackRow(int32_t Row) { return Row >= 0 && Row < TrackList->Items()->Count(); }
