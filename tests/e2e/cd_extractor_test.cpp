@@ -1,0 +1,224 @@
+// The CD extractor as a user meets it, on the audio stand-in's fake disc:
+// opened by Alt+C, tracks ticked and ripped to WAV (the very samples of the
+// disc) and MP3 under names made safe from the CD-Text, a rip cancelled or
+// cut short by the exit while the player plays the same disc, and every
+// stream the rip opened freed again (the stand-in's channel log).
+#include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
+
+#include <cmath>
+
+#include "e2e_fixture.h"
+#include "formats/mpeg_audio.h"
+#include "wav_bytes.h"
+#include "window_picture.h"
+
+namespace e2e {
+namespace {
+
+// Seconds of noise, different in every track and channel.
+std::string NoiseTrack(double seconds, uint32_t seed) {
+  std::vector<float> samples(2 * static_cast<size_t>(seconds * 44100));
+  for (float& s : samples) s = 0.3f * (static_cast<float>((seed = seed * 1664525u + 1013904223u) >> 8) / float(1 << 23) - 1);
+  return testing_support::WavBytes({.rate = 44100}, samples);
+}
+
+std::string DataOf(const std::string& wav) {
+  const size_t at = wav.find("data");
+  return at == std::string::npos ? std::string("<no data>") : wav.substr(at + 8);
+}
+
+bool LameRunning() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool found = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
+    found = _wcsicmp(entry.szExeFile, L"lame.exe") == 0;
+  CloseHandle(snapshot);
+  return found;
+}
+
+// The track list of another process: its item structures and texts travel
+// through memory taken in that process.
+class RemoteList {
+ public:
+  explicit RemoteList(HWND list) : FList(list) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(list, &id);
+    FProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+    FMemory = static_cast<char*>(VirtualAllocEx(FProcess, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+  }
+  ~RemoteList() {
+    VirtualFreeEx(FProcess, FMemory, 0, MEM_RELEASE);
+    CloseHandle(FProcess);
+  }
+  std::wstring Text(int row, int column) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.cchTextMax = 256;
+    item.pszText = reinterpret_cast<wchar_t*>(FMemory + 1024);
+    if (!Send(LVM_GETITEMTEXTW, row, item)) return L"<no answer>";
+    wchar_t text[256] = {};
+    ReadProcessMemory(FProcess, FMemory + 1024, text, sizeof text - 2, nullptr);
+    return text;
+  }
+  void Tick(int row) {
+    LVITEMW item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(2);
+    Send(LVM_SETITEMSTATE, row, item);
+  }
+
+ private:
+  bool Send(UINT message, int row, const LVITEMW& item) {
+    DWORD_PTR result = 0;
+    return WriteProcessMemory(FProcess, FMemory, &item, sizeof item, nullptr) &&
+           SendMessageTimeoutW(FList, message, row, reinterpret_cast<LPARAM>(FMemory), SMTO_ABORTIFHUNG, 5000,
+                               &result);
+  }
+  HWND FList;
+  HANDLE FProcess;
+  char* FMemory;
+};
+
+const wchar_t kSafeName[] = L"Unknown artist - AC_DC_ Live_";
+
+class CDExtractor : public E2ETest {
+ protected:
+  // Three tracks; the last two share their CD-Text, so one takes a number.
+  void MakeDisc(double firstSeconds) {
+    CreateDirectoryW(data.File(L"disc").c_str(), nullptr);
+    const double seconds[] = {firstSeconds, 0.6, 0.4};
+    for (int i = 0; i < 3; ++i)
+      tracks[i] = data.WriteFile(L"disc\\" + std::to_wstring(i + 1) + L".wav", NoiseTrack(seconds[i], 7u * (i + 1)));
+    data.WriteFile(L"disc\\disc.ini",
+                   "[Disc]\r\nTracks=3\r\n[Track1]\r\nFile=1.wav\r\n[Track2]\r\nFile=2.wav\r\n[Track3]\r\nFile=3.wav\r\n"
+                   "[CDText]\r\nTITLE1=AC/DC: Live?\r\nPERFORMER2=Band\r\nTITLE2=Song\r\nPERFORMER3=Band\r\nTITLE3=Song\r\n");
+    CreateDirectoryW(data.File(L"out").c_str(), nullptr);
+  }
+  bool Launch(int format) {
+    std::string settings = WithAttribute(DefaultSettings(), "Encoding", "EncodeTo", std::to_string(format));
+    folder.Write(L"Tavrin.xml", WithAttribute(settings, "Encoding", "OutputFolder", Narrow(data.File(L"out"))));
+    Environment environment = CaptureTo(L"heard.wav");
+    environment.push_back({L"TAVRIN_BASSCD_FAKE", L"X=" + data.File(L"disc")});
+    environment.push_back({L"TAVRIN_BASS_CHANNEL_LOG", data.File(L"channels.txt")});
+    program = Start({}, environment);
+    main = program ? program->MainWindow() : nullptr;
+    return main != nullptr;
+  }
+  // Alt+C on the main window; the extractor and its track list.
+  bool OpenExtractor() {
+    PostMessageW(main, WM_SYSKEYDOWN, 'C', 0x20000001);
+    PostMessageW(main, WM_SYSKEYUP, 'C', 0xE0000001);
+    window = WaitForWindow(*program, L"TCDEx");
+    const std::vector<HWND> lists = window ? ChildrenOfClass(window, L"TTntEditableListView") : std::vector<HWND>{};
+    if (lists.empty()) return false;
+    list = std::make_unique<RemoteList>(lists.front());
+    return runner.WaitUntil([&] { return list->Text(2, 1) == L"Song"; }, 5000);
+  }
+  // The menu bar's item (0 Extract, 1 Cancel) chosen by the keyboard: a
+  // menu lives in its own process under Wine, so its command ids cannot be
+  // read from here.
+  void Menu(int index) {
+    PostMessageW(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    for (int i = 0; i < index; ++i) PostMessageW(window, WM_KEYDOWN, VK_RIGHT, 1);
+    PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
+  }
+  bool StateBecomes(int row, const std::wstring& state, unsigned timeoutMs = 20000) {
+    return runner.WaitUntil([&] { return list->Text(row, 3) == state; }, timeoutMs, true);
+  }
+  // "<open channels> <most open at once>".
+  std::string Channels() { return testing_support::ReadFileBytes(data.File(L"channels.txt")); }
+  std::wstring Out(const std::wstring& name) { return data.File(L"out\\" + name); }
+
+  std::wstring tracks[3];
+  Program* program = nullptr;
+  HWND main = nullptr, window = nullptr;
+  std::unique_ptr<RemoteList> list;
+};
+
+TEST_F(CDExtractor, TickedTracksRipToTheDiscsSamplesAndToMP3UnderSafeNumberedNames) {
+  MakeDisc(1.0);
+  for (int format : {0, 2}) {
+    SCOPED_TRACE(format);
+    const std::wstring ext = format == 0 ? L".wav" : L".mp3";
+    // A file of the first track's name is there already: the user keeps it.
+    data.WriteFile(L"out\\" + std::wstring(kSafeName) + ext, "mine");
+    ASSERT_TRUE(Launch(format));
+    ASSERT_TRUE(OpenExtractor());
+    for (int row : {0, 1, 2}) list->Tick(row);
+    testing_support::Picture picture;
+    if (format == 0) {
+      EXPECT_TRUE(testing_support::TakeWindowPicture(window, L"e2e_cd_extractor_idle.png", picture));
+    }
+    Menu(0);
+    HWND question = runner.WaitForMessageBox(*program);
+    ASSERT_NE(question, nullptr);
+    EXPECT_NE(MessageBoxText(question).find(kSafeName), std::wstring::npos) << Narrow(MessageBoxText(question));
+    PressDialogButton(question, IDNO);
+    for (int row : {0, 1, 2}) EXPECT_TRUE(StateBecomes(row, L"Done")) << row << " " << Narrow(list->Text(row, 3));
+    // The last track's file is whole once its stream is freed.
+    EXPECT_TRUE(runner.WaitUntil([&] { return Channels() == "0 1\n"; }, 10000))
+        << "a track's stream was left open: " << Channels();
+    EXPECT_EQ(testing_support::ReadFileBytes(Out(kSafeName + ext)), "mine");
+    const std::wstring outputs[] = {Out(kSafeName + std::wstring(L" (2)") + ext), Out(L"Band - Song" + ext),
+                                    Out(L"Band - Song (2)" + ext)};
+    const double seconds[] = {1.0, 0.6, 0.4};
+    for (int i = 0; i < 3; ++i) {
+      if (format == 0) {
+        EXPECT_EQ(DataOf(testing_support::ReadFileBytes(outputs[i])), DataOf(testing_support::ReadFileBytes(tracks[i])))
+            << Narrow(outputs[i]);
+      } else {
+        TMPEGaudio mp3;
+        EXPECT_TRUE(mp3.ReadFromFile(outputs[i]) && mp3.IsValid()) << Narrow(outputs[i]);
+        EXPECT_NEAR(mp3.Duration(), seconds[i], 0.1) << Narrow(outputs[i]);
+      }
+    }
+    ExitByClick(*program);
+  }
+}
+
+TEST_F(CDExtractor, CancelAndExitMidTrackLeaveNoFileAndThePlayerPlayingTheSameDisc) {
+  MakeDisc(240.0);
+  folder.WritePlaylist({{L"X:\\0\\1", L"disc", 240}});
+  ASSERT_TRUE(Launch(2));
+  PostMessageW(main, WM_KEYDOWN, 'X', 1);
+  PostMessageW(main, WM_KEYUP, 'X', 0xC0000001);
+  ASSERT_TRUE(CaptureSounds(L"heard.wav"));
+  ASSERT_TRUE(OpenExtractor());
+  list->Tick(0);
+  const std::wstring output = Out(std::wstring(kSafeName) + L".mp3");
+  for (bool byExit : {false, true}) {
+    SCOPED_TRACE(byExit ? "exit" : "cancel");
+    Menu(0);
+    ASSERT_TRUE(runner.WaitUntil([&] { return list->Text(0, 3).starts_with(L"Copying ["); }, 10000))
+        << Narrow(list->Text(0, 3));
+    // The player's stream of the same track plays on through the rip.
+    const size_t before = NonZeroSamples(testing_support::ReadFileBytes(data.File(L"heard.wav")));
+    testing_support::Picture picture;
+    if (!byExit) {
+      EXPECT_TRUE(testing_support::TakeWindowPicture(window, L"e2e_cd_extractor_ripping.png", picture));
+    }
+    EXPECT_TRUE(runner.WaitUntil(
+        [&] { return NonZeroSamples(testing_support::ReadFileBytes(data.File(L"heard.wav"))) > before + 44100; },
+        5000));
+    EXPECT_EQ(Channels().substr(0, 2), "2 ") << Channels();
+    if (byExit) break;
+    Menu(1);
+    EXPECT_TRUE(StateBecomes(0, L"Canceled"));
+    EXPECT_TRUE(runner.WaitUntil([&] { return GetFileAttributesW(output.c_str()) == INVALID_FILE_ATTRIBUTES; }, 5000));
+    EXPECT_TRUE(runner.WaitUntil([&] { return Channels().substr(0, 2) == "1 "; }, 5000)) << Channels();
+    EXPECT_FALSE(LameRunning());
+  }
+  DeleteFileW(folder.File(L"Tavrin.xml").c_str());
+  ExitByClick(*program);
+  EXPECT_EQ(GetFileAttributesW(output.c_str()), INVALID_FILE_ATTRIBUTES) << "the half-written MP3 was left";
+  EXPECT_TRUE(folder.Exists(L"Tavrin.xml")) << "the exit saved no settings";
+  EXPECT_EQ(Channels().substr(0, 2), "0 ") << Channels();
+  EXPECT_FALSE(LameRunning());
+}
+
+}  // namespace
+}  // namespace e2e
