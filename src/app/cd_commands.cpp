@@ -8,6 +8,7 @@
 #include "engine/bass_errors.h"
 #include "engine/bass_player.h"
 #include "engine/basscd22_dynamic.h"
+#include "engine/cd_rip_stream.h"
 #include "foundation/tnt_string_list.h"
 #include "framework/menus.h"
 #include "globals/program_globals.h"
@@ -64,15 +65,7 @@ class TCDBridge : public TCDHost {
     basscd::BASS_CD_Door(static_cast<DWORD>(Drive), Lock ? BASS_CD_DOOR_LOCK : BASS_CD_DOOR_UNLOCK);
   }
   uint32_t OpenTrackStream(int32_t Drive, int32_t Track) override {
-    // The add-on's free-old setting would free the newest stream of the
-    // drive, which may be the one the player is playing: it is off for ours
-    // and restored for the player's own opens.
-    const DWORD freeOld = bass::BASS_GetConfig(BASS_CONFIG_CD_FREEOLD);
-    bass::BASS_SetConfig(BASS_CONFIG_CD_FREEOLD, 0);
-    const HSTREAM stream = basscd::BASS_CD_StreamCreate(static_cast<DWORD>(Drive), static_cast<DWORD>(Track),
-                                                        BASS_STREAM_DECODE | BASS_STREAM_AUTOFREE);
-    if (freeOld != 0xFFFFFFFF) bass::BASS_SetConfig(BASS_CONFIG_CD_FREEOLD, freeOld);
-    return stream;
+    return OpenCDRipStream(static_cast<DWORD>(Drive), static_cast<DWORD>(Track));
   }
   bool StreamEnded(uint32_t Stream) override {
     return bass::BASS_ChannelIsActive(Stream) == BASS_ACTIVE_STOPPED;

@@ -5,6 +5,8 @@
 
 #include "engine/bass22_dynamic.h"
 #include "engine/basscd22_dynamic.h"
+#include "engine/cd_rip_stream.h"
+#include "engine/encode_channel.h"
 #include "foundation/tnt_string_list.h"
 #include "player_fixture.h"
 #include "playlist/comp_list.h"
@@ -205,4 +207,28 @@ TEST(BassCD, DiscQueriesAndFailures) {
   check("close X", [] { return DWORD(cd::BASS_CD_Door(0, BASS_CD_DOOR_CLOSE)); }, TRUE, BASS_OK);
   check("tracks again", [] { return cd::BASS_CD_GetTracks(0); }, 3, BASS_OK);
   check("bad door action", [] { return DWORD(cd::BASS_CD_Door(0, 9)); }, FALSE, BASS_ERROR_ILLPARAM);
+}
+
+TEST(PlayerCD, ARipOfThePlayingTrackLeavesThePlayersStreamWhereItWas) {
+  auto player = MakePlayer();
+  ASSERT_TRUE(player->Open(L"X:\\0\\1"));
+  const DWORD channel = player->Channel();
+  player->Play();
+  Advance(4410);
+  const QWORD at = Bass22_dynamic::BASS_ChannelGetPosition(channel);
+  const HSTREAM rip = OpenCDRipStream(0, 0);
+  ASSERT_NE(rip, 0u);
+  testing_support::TempDir dir;
+  bool cancel = false;
+  player->EncodeChannel(rip, dir.File(L"rip.wav"), L"", cancel, {}, efWAV);
+  Bass22_dynamic::BASS_StreamFree(rip);
+  // The whole track, sample for sample, while the player's stream stayed put.
+  const std::string source = testing_support::ReadFileBytes(FakeDiscFolder('X') + L"one.wav");
+  const std::string ripped = testing_support::ReadFileBytes(dir.File(L"rip.wav"));
+  EXPECT_EQ(ripped.substr(ripped.find("data") + 8), source.substr(source.find("data") + 8));
+  EXPECT_EQ(Bass22_dynamic::BASS_ChannelGetPosition(channel), at);
+  EXPECT_EQ(player->PlayerMode(), pmPlaying);
+  Advance(4410);
+  EXPECT_EQ(Bass22_dynamic::BASS_ChannelGetPosition(channel), at + 4410 * 4);
+  EXPECT_EQ(Bass22_dynamic::BASS_GetConfig(BASS_CONFIG_CD_FREEOLD), 1u);
 }
