@@ -190,7 +190,12 @@ TEST_F(CDExtractor, CancelAndExitMidTrackLeaveNoFileNoStreamAndNoEncoder) {
   for (bool byExit : {false, true}) {
     SCOPED_TRACE(byExit ? "exit" : "cancel");
     Menu(0);
-    ASSERT_TRUE(runner.WaitUntil([&] { return list->Text(0, 3).starts_with(L"Copying ["); }, 10000))
+    ASSERT_TRUE(runner.WaitUntil(
+        [&] {
+          const std::wstring state = list->Text(0, 3);
+          return state.starts_with(L"Copying [") && state != L"Copying [0%]";
+        },
+        10000))
         << Narrow(list->Text(0, 3));
     testing_support::Picture picture;
     if (!byExit) {

@@ -203,6 +203,12 @@ void TCDEx::SelAllTracksClick() {
 
 void TCDEx::TrackListCustomDrawItem(TListItem* Item, bool& DefaultDraw) {
   DefaultDraw = true;
+  // While it rips the list is greyed out whole, its rows too.
+  if (!TrackList->Enabled()) {
+    TrackList->Canvas()->Brush()->SetColor(clBtnFace);
+    TrackList->Canvas()->Font()->SetColor(clGrayText);
+    return;
+  }
   TrackList->Canvas()->Brush()->SetColor(Item->Index() % 2 == 0 ? kEvenRowColor : kOddRowColor);
 }
 
