@@ -37,15 +37,14 @@ class TFakeCD : public TCDHost {
   }
   bool StreamEnded(uint32_t) override { return true; }
   void FreeTrackStream(uint32_t) override { --Open; }
-  void EncodeChannel(uint32_t Stream, const std::wstring& OutFile, const std::wstring&, bool& Cancel,
+  void EncodeChannel(uint32_t, const std::wstring& OutFile, const std::wstring&, bool&,
                      const std::function<void(int32_t)>& Progress, uint8_t) override {
     HANDLE file = CreateFileW(OutFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(file, "RIFF", 4, &written, nullptr);
     CloseHandle(file);
     Progress(50);
-    if (OnHalfWay) OnHalfWay(Stream - 100);
-    if (!Cancel) Progress(100);
+    Progress(100);
   }
   void ShowError(const std::wstring&) override {}
   TCDEncodeSettings EncodeSettings() override { return {0, L"", Folder}; }
@@ -57,7 +56,6 @@ class TFakeCD : public TCDHost {
 
   std::vector<TCDTrackLine> Tracks;
   std::wstring Folder;
-  std::function<void(uint32_t Track)> OnHalfWay;
   int Open = 0;
   bool Busy = false, Locked = false;
 };
@@ -115,18 +113,6 @@ TEST_F(CDExTest, EveryTickedTrackGetsItsOwnSafeFileAndAFailedOneDoesNotStopTheRi
   EXPECT_TRUE(host.Busy);
   window->Close();
   EXPECT_FALSE(host.Busy);
-}
-
-TEST_F(CDExTest, ACancelInMidTrackRemovesItsFileAndStartsNoOther) {
-  host.OnHalfWay = [this](uint32_t Track) {
-    if (Track == 1) window->CancelMIClick();
-  };
-  Rip({{L"One", L"A", 60}, {L"Two", L"A", 60}, {L"Three", L"A", 60}});
-  EXPECT_EQ(testing_support::FilesIn(dir.File(L"out\\")), std::set<std::wstring>{L"A - One.wav"});
-  const wchar_t* states[] = {L"Done", L"Canceled", L" "};
-  for (int32_t row = 0; row < 3; ++row) EXPECT_EQ(State(row), states[row]) << row;
-  EXPECT_EQ(host.Open, 0);
-  EXPECT_TRUE(window->Idle());
 }
 
 TEST_F(CDExTest, TheWindowHoldsToItsLanguageSection) {
