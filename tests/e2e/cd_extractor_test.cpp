@@ -41,41 +41,26 @@ bool LameRunning() {
   return found;
 }
 
-// The track list of another process: its item structure and texts travel
-// through memory taken in that process.
-class RemoteList {
- public:
-  explicit RemoteList(HWND list) : FList(list) {
-    DWORD id = 0;
-    GetWindowThreadProcessId(list, &id);
-    FProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
-    FMemory = static_cast<char*>(VirtualAllocEx(FProcess, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
-  }
-  ~RemoteList() {
-    VirtualFreeEx(FProcess, FMemory, 0, MEM_RELEASE);
-    CloseHandle(FProcess);
-  }
-  std::wstring Text(int row, int column) {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.cchTextMax = 256;
-    item.pszText = reinterpret_cast<wchar_t*>(FMemory + 1024);
-    if (!Send(LVM_GETITEMTEXTW, row, item)) return L"<no answer>";
-    wchar_t text[256] = {};
-    ReadProcessMemory(FProcess, FMemory + 1024, text, sizeof text - 2, nullptr);
-    return text;
-  }
-
- private:
-  bool Send(UINT message, int row, const LVITEMW& item) {
-    DWORD_PTR result = 0;
-    return WriteProcessMemory(FProcess, FMemory, &item, sizeof item, nullptr) &&
-           SendMessageTimeoutW(FList, message, row, reinterpret_cast<LPARAM>(FMemory), SMTO_ABORTIFHUNG, 5000, &result);
-  }
-  HWND FList;
-  HANDLE FProcess;
-  char* FMemory;
-};
+// A cell of a list view of another process: the item structure and the text
+// travel through memory taken in that process.
+std::wstring CellText(HWND list, int row, int column) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(list, &id);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+  auto* memory = static_cast<char*>(VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.cchTextMax = 256;
+  item.pszText = reinterpret_cast<wchar_t*>(memory + 1024);
+  wchar_t text[256] = {};
+  DWORD_PTR result = 0;
+  if (WriteProcessMemory(process, memory, &item, sizeof item, nullptr) &&
+      SendMessageTimeoutW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(memory), SMTO_ABORTIFHUNG, 5000, &result))
+    ReadProcessMemory(process, memory + 1024, text, sizeof text - 2, nullptr);
+  VirtualFreeEx(process, memory, 0, MEM_RELEASE);
+  CloseHandle(process);
+  return text;
+}
 
 const wchar_t kSafeName[] = L"Unknown artist - AC_DC_ Live_";
 
@@ -109,8 +94,8 @@ class CDExtractor : public E2ETest {
     window = WaitForWindow(*program, L"TCDEx");
     const std::vector<HWND> lists = window ? ChildrenOfClass(window, L"TTntEditableListView") : std::vector<HWND>{};
     if (lists.empty()) return false;
-    list = std::make_unique<RemoteList>(lists.front());
-    return runner.WaitUntil([&] { return list->Text(2, 1) == L"Song"; }, 5000);
+    list = lists.front();
+    return runner.WaitUntil([&] { return Cell(2, 1) == L"Song"; }, 5000);
   }
   // The menu bar's item (0 Extract, 1 Cancel) chosen by the keyboard: a
   // menu lives in its own process under Wine, so its command ids cannot be
@@ -121,8 +106,9 @@ class CDExtractor : public E2ETest {
     PostMessageW(window, WM_KEYDOWN, VK_RETURN, 1);
   }
   bool StateBecomes(int row, const std::wstring& state, unsigned timeoutMs = 20000) {
-    return runner.WaitUntil([&] { return list->Text(row, 3) == state; }, timeoutMs, true);
+    return runner.WaitUntil([&] { return Cell(row, 3) == state; }, timeoutMs, true);
   }
+  std::wstring Cell(int row, int column) { return CellText(list, row, column); }
   // "<open channels> <most open at once>".
   std::string Channels() { return testing_support::ReadFileBytes(data.File(L"channels.txt")); }
   std::wstring Out(const std::wstring& name) { return data.File(L"out\\" + name); }
@@ -130,7 +116,7 @@ class CDExtractor : public E2ETest {
   std::wstring tracks[3];
   Program* program = nullptr;
   HWND main = nullptr, window = nullptr;
-  std::unique_ptr<RemoteList> list;
+  HWND list = nullptr;
 };
 
 TEST_F(CDExtractor, TickedTracksRipToTheDiscsSamplesAndToMP3UnderSafeNumberedNames) {
@@ -152,7 +138,7 @@ TEST_F(CDExtractor, TickedTracksRipToTheDiscsSamplesAndToMP3UnderSafeNumberedNam
     ASSERT_NE(question, nullptr);
     EXPECT_NE(MessageBoxText(question).find(kSafeName), std::wstring::npos) << Narrow(MessageBoxText(question));
     PressDialogButton(question, IDNO);
-    for (int row : {0, 1, 2}) EXPECT_TRUE(StateBecomes(row, L"Done")) << row << " " << Narrow(list->Text(row, 3));
+    for (int row : {0, 1, 2}) EXPECT_TRUE(StateBecomes(row, L"Done")) << row << " " << Narrow(Cell(row, 3));
     // The last track's file is whole once its stream is freed.
     EXPECT_TRUE(runner.WaitUntil([&] { return Channels() == "0 1\n"; }, 10000))
         << "a track's stream was left open: " << Channels();
@@ -185,11 +171,11 @@ TEST_F(CDExtractor, CancelAndExitMidTrackLeaveNoFileNoStreamAndNoEncoder) {
     Menu(0);
     ASSERT_TRUE(runner.WaitUntil(
         [&] {
-          const std::wstring state = list->Text(0, 3);
+          const std::wstring state = Cell(0, 3);
           return state.starts_with(L"Copying [") && state != L"Copying [0%]";
         },
         10000))
-        << Narrow(list->Text(0, 3));
+        << Narrow(Cell(0, 3));
     testing_support::Picture picture;
     if (!byExit) {
       EXPECT_TRUE(testing_support::TakeWindowPicture(window, L"e2e_cd_extractor_ripping.png", picture));
