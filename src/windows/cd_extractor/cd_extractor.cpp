@@ -31,6 +31,7 @@ constexpr TColor kOddRowColor = 0xF3EAE0;
 // else is wrong with the folder.
 constexpr int kMaxNumbering = 999;
 
+constexpr int kMinColumnWidth = 20;
 constexpr int kStateColumn = 2;  // sub-item of the "State" column
 constexpr int kTitleColumn = 0;
 constexpr int kArtistColumn = 3;
@@ -113,6 +114,7 @@ void TCDEx::CreateControls() {
   CDDrive->SetParent(Panel);
   CDDrive->SetName(L"CDDrive");
   CDDrive->SetStyle(csDropDownList);
+  CDDrive->SetTag(-1);  // the drive listed; none yet
   CDDrive->SetBounds(76, 8, 300, 21);
   CDDrive->SetOnSelect([this](TObject*) { GetCDTracks(); });
 
@@ -144,6 +146,10 @@ void TCDEx::CreateControls() {
     column->SetWidth(c.Width);
     column->SetTag(c.Tag);
   }
+  TrackList->SetOnEndColumnResize([this](TObject*, int Column, int Width) {
+    if (Column >= 0 && Column < TrackList->Columns()->Count() && Width < kMinColumnWidth)
+      TrackList->Columns()->Items(Column)->SetWidth(kMinColumnWidth);
+  });
   TrackList->SetOnCustomDrawItem([this](TCustomListView*, TListItem* Item, TCustomDrawState, bool& DefaultDraw) {
     TrackListCustomDrawItem(Item, DefaultDraw);
   });
@@ -178,11 +184,11 @@ void TCDEx::GetCDTracks() {
   TrackList->Items()->Clear();
   const int32_t index = CDDrive->ItemIndex();
   if (index < 0 || index >= static_cast<int32_t>(FDriveNumbers.size())) return;
-  FDriveTag = FDriveNumbers[static_cast<size_t>(index)];
+  CDDrive->SetTag(FDriveNumbers[static_cast<size_t>(index)]);
   const std::wstring unknownArtist = GetLocalizedMessage(L"UnknownArtist");
   const std::wstring trackWord = GetLocalizedMessage(L"Track");
   const std::wstring secWord = GetLocalizedMessage(L"sec");
-  const std::vector<TCDTrackLine> tracks = FHost->CDTracks(FDriveTag);
+  const std::vector<TCDTrackLine> tracks = FHost->CDTracks(static_cast<int32_t>(CDDrive->Tag()));
   TrackList->Items()->BeginUpdate();
   for (size_t i = 0; i < tracks.size(); ++i) {
     const std::wstring number = std::to_wstring(i + 1);
@@ -277,7 +283,7 @@ void TCDEx::ExtractMIClick() {
   FClaimed.clear();
   FIdle = false;
   SetRipping(true);
-  const int32_t drive = FDriveTag;
+  const auto drive = static_cast<int32_t>(CDDrive->Tag());
   if (drive > -1 && TrackListCheckedCount() > 0 && FHost->DriveReady(drive)) {
     const TCDEncodeSettings settings = FHost->EncodeSettings();
     ExtractChecked(settings.Format, settings.Options, settings.Folder);
@@ -298,7 +304,7 @@ void TCDEx::ExtractMIClick() {
 void TCDEx::ExtractChecked(uint8_t Format, const std::wstring& Options, const std::wstring& Folder) {
   for (int32_t row = 0; row < TrackList->Items()->Count(); ++row) {
     if (FCancelRequested || FFolderFailed) break;
-    if (Row(TrackList, row)->Checked()) EncodeTrack(FDriveTag, row, Options, Folder, Format);
+    if (Row(TrackList, row)->Checked()) EncodeTrack(static_cast<int32_t>(CDDrive->Tag()), row, Options, Folder, Format);
   }
 }
 

@@ -93,7 +93,6 @@ class TCDEx : public TTntFixedDialog {
 
   TCDHost* FHost;
   std::vector<int32_t> FDriveNumbers;  // one per CDDrive line
-  int32_t FDriveTag = -1;              // CDDrive.Tag: the listed drive
   int32_t FCurrentRow = -1;
   bool FIdle = true;
   bool FCancelRequested = false;
