@@ -55,6 +55,23 @@ bool CreateOutput(const std::wstring& Path, bool Replace) {
   return true;
 }
 
+// A track's stream and the door's lock, given back however the track ends.
+class TTrackHold {
+ public:
+  TTrackHold(TCDHost* Host, int32_t Drive, uint32_t Stream) : FHost(Host), FDrive(Drive), FStream(Stream) {}
+  ~TTrackHold() {
+    FHost->FreeTrackStream(FStream);
+    FHost->LockDoor(FDrive, false);
+  }
+  TTrackHold(const TTrackHold&) = delete;
+  TTrackHold& operator=(const TTrackHold&) = delete;
+
+ private:
+  TCDHost* FHost;
+  int32_t FDrive;
+  uint32_t FStream;
+};
+
 }  // namespace
 
 TCDEx::TCDEx(TComponent* AOwner, TCDHost* Host) : TTntFixedDialog(AOwner), FHost(Host) {
@@ -281,17 +298,27 @@ void TCDEx::ExtractMIClick() {
   FCancelRequested = false;
   FFolderFailed = false;
   FClaimed.clear();
-  FIdle = false;
-  SetRipping(true);
-  const auto drive = static_cast<int32_t>(CDDrive->Tag());
-  if (drive > -1 && TrackListCheckedCount() > 0 && FHost->DriveReady(drive)) {
-    const TCDEncodeSettings settings = FHost->EncodeSettings();
-    ExtractChecked(settings.Format, settings.Options, settings.Folder);
-  } else {
-    LocalizedMessageBox(Handle(), L"CDIsNotInDrive", {}, MB_ICONINFORMATION, L"Information");
+  {
+    // Idle again however the rip ends.
+    struct TRipScope {
+      TCDEx* Window;
+      explicit TRipScope(TCDEx* W) : Window(W) {
+        Window->FIdle = false;
+        Window->SetRipping(true);
+      }
+      ~TRipScope() {
+        Window->FIdle = true;
+        Window->SetRipping(false);
+      }
+    } scope(this);
+    const auto drive = static_cast<int32_t>(CDDrive->Tag());
+    if (drive > -1 && TrackListCheckedCount() > 0 && FHost->DriveReady(drive)) {
+      const TCDEncodeSettings settings = FHost->EncodeSettings();
+      ExtractChecked(settings.Format, settings.Options, settings.Folder);
+    } else {
+      LocalizedMessageBox(Handle(), L"CDIsNotInDrive", {}, MB_ICONINFORMATION, L"Information");
+    }
   }
-  FIdle = true;
-  SetRipping(false);
   // An exit that came during the rip runs now; it may free this window, so
   // nothing follows it.
   if (FAfterRip) {
@@ -317,6 +344,7 @@ void TCDEx::EncodeTrack(int32_t Drive, int32_t Track, const std::wstring& Option
     ShowError(Drive, GetLocalizedMessage(L"BassError"));
     return;
   }
+  const TTrackHold hold(FHost, Drive, stream);
   const std::wstring folder = EnsureTrailingBackslash(Folder);
   std::wstring path;
   if (!WideForceDirectories(folder)) {
@@ -326,23 +354,19 @@ void TCDEx::EncodeTrack(int32_t Drive, int32_t Track, const std::wstring& Option
   } else if (Format < 4) {
     path = ClaimOutput(folder, kExtensions[Format], Track);
   }
-  if (!path.empty() && !FCancelRequested) {
-    FCurrentRow = Track;
-    FHost->EncodeChannel(stream, path, Options, FCancelRequested,
-                         [this](int32_t Percent) { UpdateProgress(Percent); }, Format);
-    FCurrentRow = -1;
-    const bool complete = !FCancelRequested && FHost->StreamEnded(stream);
-    FHost->FreeTrackStream(stream);
-    if (!complete) {
-      // Cancelled, or the encoder gave up (it said why): no half a track.
-      WideDeleteFile(path);
-      SetState(Track, GetLocalizedMessage(FCancelRequested ? L"Canceled" : L"RipFailed"));
-    }
-  } else {
-    FHost->FreeTrackStream(stream);
+  if (path.empty() || FCancelRequested) {
     if (!path.empty()) WideDeleteFile(path);
+    return;
   }
-  FHost->LockDoor(Drive, false);
+  FCurrentRow = Track;
+  FHost->EncodeChannel(stream, path, Options, FCancelRequested, [this](int32_t Percent) { UpdateProgress(Percent); },
+                       Format);
+  FCurrentRow = -1;
+  if (FCancelRequested || !FHost->StreamEnded(stream)) {
+    // Cancelled, or the encoder gave up (it said why): no half a track.
+    WideDeleteFile(path);
+    SetState(Track, GetLocalizedMessage(FCancelRequested ? L"Canceled" : L"RipFailed"));
+  }
   MessageBeep(MB_OK);
 }
 
