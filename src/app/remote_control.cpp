@@ -115,6 +115,7 @@ void TTavrinMainForm::RemoteCommand(TMessage& Message) {
       {201, rkAtOnce, [](F& f, LPARAM) { f.ShowEQExecute(); }},
       {202, rkAtOnce, [](F& f, LPARAM) { f.ShowSEExecute(); }},
       {203, rkAtOnce, [](F& f, LPARAM) { f.ShowTextEditorExecute(); }},
+      {204, rkAtOnce, [](F& f, LPARAM) { f.ShowCDExtExecute(); }},
       {205, rkAtOnce, [](F&, LPARAM) { Application()->Minimize(); }},
       {206, rkAtOnce, [](F& f, LPARAM) { f.ComeToFront(); }},
       {250, rkDialog, [](F&, LPARAM) { if (Playlist) Playlist->AddFilesMIClick(); }},

@@ -69,6 +69,7 @@ TEST_F(RemoteControl, EveryCommandSentAndPosted) {
         {263}, {257, 0}, {262}, {261}, {0, -1},
         {202, 0, -1, L"TSEffects"}, {202, 0, -1, L"TSEffects"}, {203, 0, -1, L"TLyricsEditor"},
         {203, 0, -1, L"TLyricsEditor"}, {401, 0, -1, L"TAbout"}, {401, 0, -1, L"TAbout"},
+        {204, 0, -1, L"TCDEx"}, {204, 0, -1, L"TCDEx"},
         {999, 1LL << 50}};
     for (const Step& step : steps) {
       const bool was = step.toggles && Showing(step.toggles);
