@@ -193,8 +193,10 @@ void TTavrinMainForm::PaintBoxClick() {
 
 void TTavrinMainForm::SongInfoLabelDblClick() {
   if (!Playlist || Playlist->List()->Count() == 0) return;
-  // A stream's information window does not exist yet: nothing to show.
-  if (PlayingURL) return;
+  if (PlayingURL) {
+    ShowNetStreamInfo();
+    return;
+  }
   const int32_t index = Playlist->FileList->ItemIndex();
   if (Playlist->List()->IsValidIndex(index)) Playlist->ShowFileInfo(index);
 }

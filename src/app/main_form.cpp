@@ -128,6 +128,7 @@ TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TTntForm(AOwner) {
     CreateEffectsCommands();
     CreateLyricsCommands();
     CreateAboutCommands();
+    CreateURLCommands();
   }
   DoCreate();
 }

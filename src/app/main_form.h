@@ -172,6 +172,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The tag windows (tag_commands.cpp).
   bool InfoWindowsAvailable() override;
   void ShowInfoWindow(TInfoWindowKind Kind) override;
+  // The playlist-entry dialog (entry_commands.cpp).
+  bool EntryDialogAvailable() override;
+  void ShowEntryDialog(int32_t Index) override;
   void PlaylistFree() override;
   // The face the options override every window's font with; empty when they
   // do not.
@@ -239,6 +242,10 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void SongInfoLabelDblClick();
   // The lyrics side file into the lyrics editor; nothing while there is none.
   void LoadText(const std::wstring& FileName, bool ShowEditor);
+  // The stream information window for the stream that plays, modally; closed
+  // when playback stops or a local file starts (url_commands.cpp).
+  void ShowNetStreamInfo();
+  void CloseNetStreamInfo();
 
   // The controls, under their form names.
   TImage* BG = nullptr;
@@ -367,6 +374,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void CreateEffectsCommands();
   void CreateLyricsCommands();
   void CreateAboutCommands();
+  // The open-URL dialog plugged into the transport (url_commands.cpp).
+  void CreateURLCommands();
   // The lyrics editor's place and size (the settings' TextEditor element).
   void LoadTextEditorSettings(const TXMLNode& Node);
   void WriteTextEditorSettings(TXMLNode Node);

@@ -343,6 +343,7 @@ void TTavrinMainForm::PlayTheSong(int32_t Index) {
     const std::wstring plain = CurrentTitle;
     CurrentTitle += L" (" + AnsiToWide(DurationText) + L")";
     ShowTitle(CurrentTitle, plain);
+    CloseNetStreamInfo();
   }
 
   AudioPlayer->Play();
@@ -394,6 +395,7 @@ void TTavrinMainForm::StopSongExecute() {
   FTransport->PlayingEntry = 0;
   SeekingBar->SetValue(0);
   SeekingBar->SetThumbVisible(false);
+  CloseNetStreamInfo();
   PlayingURL = false;
   if (AudioPlayer) AudioPlayer->Close();
   PosTimer->SetEnabled(false);

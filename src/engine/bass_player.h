@@ -114,6 +114,10 @@ class TBASSPlayer : public TComponent {
   bool FloatOutput() const { return FFloatOutput; }
   bool IsNetStream() const { return FIsNetStream; }
   bool IsNetRadio() const { return FIsNetRadio; }
+  // BASS's text lists of the open stream (see TagStrings), nullptr when it
+  // gave none; BASS's memory, valid until the channel is freed.
+  const char* ICYTags() const { return FICYTags; }
+  const char* HTTPTags() const { return FHTTPTags; }
   bool DownloadDone() const { return FDownloadDone; }
   const std::string& CurrentName() const { return FCurrentName; }
   const TStreamInfo& StreamInfo() const { return FStreamInfo; }
