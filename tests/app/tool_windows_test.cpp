@@ -1,6 +1,7 @@
-// The sound effects window, the lyrics editor and the about window hold the components their
-// language sections name, and the effects window hands the player what it
-// shows.
+// The tool windows hold the components their language sections name; the
+// effects window hands the player what it shows, the open-URL dialog offers
+// OK only with an address typed, and the stream information window shows
+// its buffer only for a stream that plays.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,12 +9,18 @@
 #include "foundation/tnt_ini_files.h"
 #include "framework/forms.h"
 #include "language_components.h"
+#include "localization/localization.h"
 #include "skin/slider.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "windows/about/about_form.h"
+#include "unicode_controls/tnt_labeled_edit.h"
 #include "windows/effects/effects_form.h"
 #include "windows/effects/effects_host.h"
 #include "windows/lyrics/lyrics_editor.h"
+#include "windows/open_url/open_url.h"
+#include "windows/playlist_entry/pl_entry_form.h"
+#include "windows/stream_info/net_stream_info.h"
+#include "windows/stream_info/stream_info_host.h"
 
 namespace {
 
@@ -46,6 +53,54 @@ TEST(ToolWindows, HoldTheComponentsOfTheirLanguageSections) {
   EXPECT_EQ(CompareFormWithSection(&editor, *FindSection(sections, L"Lyrics Editor"), english), "");
   TAbout about(Application(), nullptr);
   EXPECT_EQ(CompareFormWithSection(&about, *FindSection(sections, L"About"), english), "");
+  TOpenURL url(Application(), nullptr);
+  EXPECT_EQ(CompareFormWithSection(&url, *FindSection(sections, L"OpenURL"), english), "");
+  TNetStreamInfo info(Application(), nullptr);
+  EXPECT_EQ(CompareFormWithSection(&info, *FindSection(sections, L"NetStreamInfo"), english), "");
+  TPLEntryForm entry(Application(), nullptr);
+  EXPECT_EQ(CompareFormWithSection(&entry, *FindSection(sections, L"PLEntry"), english), "");
+}
+
+TEST(ToolWindows, OpenURLOffersOKOnlyWithAnAddress) {
+  TOpenURL dialog(Application(), nullptr);
+  EXPECT_FALSE(dialog.OKBut->Enabled());
+  dialog.URLString->SetText(L"h");
+  EXPECT_TRUE(dialog.OKBut->Enabled());
+  dialog.URLString->SetText(L"");
+  EXPECT_FALSE(dialog.OKBut->Enabled());
+}
+
+class FakeStreamInfoHost : public TStreamInfoHost {
+ public:
+  TNetStreamFacts StreamFacts() override { return Facts; }
+  uint8_t PlayerMode() override { return Mode; }
+  float BufferPercent() override { return 42.5f; }
+  std::string OverrideFontName() override { return std::string(); }
+
+  TNetStreamFacts Facts;
+  uint8_t Mode = 0;
+};
+
+TEST(ToolWindows, TheStreamInfoWindowShowsItsBufferOnlyWhileAStreamPlays) {
+  FakeStreamInfoHost host;
+  host.Facts = {true, false, {"icy-name: Radio"}, {}};
+  const std::wstring connected = GetLocalizedMessage(L"ConnectedToInetRadio");
+  const std::wstring buffer = GetLocalizedMessage(L"Buffer") + L": 42.50%";
+  const struct {
+    uint8_t Mode;
+    std::vector<std::wstring> Lines;
+  } cases[] = {
+      {3, {connected, L"ICY-name : Radio", buffer}},
+      {4, {connected, L"ICY-name : Radio", buffer}},
+      {0, {connected, L"ICY-name : Radio", L""}},
+  };
+  for (const auto& c : cases) {
+    host.Mode = c.Mode;
+    TNetStreamInfo info(Application(), &host);
+    info.FormShow();
+    EXPECT_EQ(info.Lines(), c.Lines) << int(c.Mode);
+    EXPECT_EQ(info.BufferTimer != nullptr, c.Mode != 0) << int(c.Mode);
+  }
 }
 
 TEST(ToolWindows, TheEffectsWindowShowsThePlayersValuesAndKeepsTheOtherBits) {
