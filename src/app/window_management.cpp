@@ -87,8 +87,12 @@ void TTavrinMainForm::CreateWindowCommands() {
 
   for (TControl* surface : {static_cast<TControl*>(BG), static_cast<TControl*>(BitRateLabel),
                             static_cast<TControl*>(SongInfoLabel)})
-    surface->SetOnMouseDown(
-        [this](TObject*, TMouseButton Button, TShiftState, int, int) { BGMouseDown(Button); });
+    // A double click's second press starts no drag: the song line's double
+    // click shows a modal window first, and a drag begun after it would
+    // follow the pointer with no button held.
+    surface->SetOnMouseDown([this](TObject*, TMouseButton Button, TShiftState Shift, int, int) {
+      if (!(Shift & ssDouble)) BGMouseDown(Button);
+    });
   TavrinTrayIcon->SetOnClick([this](TObject*) { TavrinTrayIconClick(); });
   TApplication* application = Application();
   application->SetOnActivate([this](TObject*) { ActivateAllExecute(); });
