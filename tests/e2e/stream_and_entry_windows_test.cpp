@@ -37,6 +37,19 @@ class StreamAndEntryWindows : public E2ETest {
     EXPECT_TRUE(testing_support::TakeWindowPicture(window, name, picture)) << Narrow(name);
   }
 
+  // "Playlist entry..." for the first entry, by the remote control.
+  HWND OpenEntryDialog() {
+    std::vector<HWND> playlists;
+    if (!runner.WaitUntil([&] { return !(playlists = program->Windows(L"TPlaylist")).empty(); }, 5000)) return nullptr;
+    const std::vector<HWND> lists = ChildrenOfClass(playlists.front(), L"TPlayListBox");
+    if (lists.empty()) return nullptr;
+    PostMessageW(lists.front(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 6));
+    PostMessageW(lists.front(), WM_LBUTTONUP, 0, MAKELPARAM(30, 6));
+    if (!Answers(main)) return nullptr;
+    PostMessageW(main, kRemote, 253, 0);
+    return WaitForWindow(*program, L"TPLEntryForm");
+  }
+
   Program* program = nullptr;
   HWND main = nullptr;
 };
@@ -136,15 +149,7 @@ TEST_F(StreamAndEntryWindows, AnEntryRenamedAndItsMovedFileFoundIsWhatThePlaylis
   const std::wstring moved = Wav(L"moved\\song.wav");
   folder.WritePlaylist({{data.File(L"song.wav"), L"Old title", 1}});
   ASSERT_TRUE(Launch());
-  std::vector<HWND> playlists;
-  ASSERT_TRUE(runner.WaitUntil([&] { return !(playlists = program->Windows(L"TPlaylist")).empty(); }, 5000));
-  const std::vector<HWND> lists = ChildrenOfClass(playlists.front(), L"TPlayListBox");
-  ASSERT_FALSE(lists.empty());
-  PostMessageW(lists.front(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 6));
-  PostMessageW(lists.front(), WM_LBUTTONUP, 0, MAKELPARAM(30, 6));
-  ASSERT_TRUE(Answers(main));
-  PostMessageW(main, kRemote, 253, 0);  // "Playlist entry..."
-  HWND dialog = WaitForWindow(*program, L"TPLEntryForm");
+  HWND dialog = OpenEntryDialog();
   ASSERT_NE(dialog, nullptr);
   HWND title = Edit(dialog, L"Old title"), newEntry = nullptr;
   for (HWND edit : ChildrenOfClass(dialog, L"TTnt"))
@@ -169,7 +174,7 @@ TEST_F(StreamAndEntryWindows, AnEntryRenamedAndItsMovedFileFoundIsWhatThePlaylis
   Picture(dialog, L"e2e_playlist_entry.png");
   Press(dialog, L"Change");
   ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindow(dialog); }, 5000));
-  Picture(playlists.front(), L"e2e_playlist_entry_renamed.png");
+  Picture(program->Windows(L"TPlaylist").front(), L"e2e_playlist_entry_renamed.png");
 
   Key('X');
   EXPECT_TRUE(CaptureSounds(L"out.wav")) << "the moved file plays";
@@ -178,6 +183,30 @@ TEST_F(StreamAndEntryWindows, AnEntryRenamedAndItsMovedFileFoundIsWhatThePlaylis
   ASSERT_TRUE(saved && saved->size() == 1);
   EXPECT_EQ(Lower(saved->front().File), Lower(moved));
   EXPECT_EQ(saved->front().Title, L"Renamed \x266A");
+}
+
+// A second start replaces the list while the dialog is open: the change goes
+// to the entry the dialog was opened for, which is gone, not to the one that
+// took its place.
+TEST_F(StreamAndEntryWindows, TheEntryDialogKeepsToItsEntryWhenTheListIsReplaced) {
+  folder.WritePlaylist({{Wav(L"song.wav"), L"Old title", 1}});
+  ASSERT_TRUE(Launch());
+  HWND dialog = OpenEntryDialog();
+  ASSERT_NE(dialog, nullptr);
+  const std::wstring other = Wav(L"other.wav");
+  Program* second = runner.Start(folder.Exe(), {other});
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(runner.WaitForExit(*second, 20000));
+  HWND title = Edit(dialog, L"Old title");
+  ASSERT_NE(title, nullptr);
+  Type(title, L"Renamed");
+  Press(dialog, L"Change");
+  ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+  ExitByClick(*program);
+  const auto saved = folder.ReadPlaylist();
+  ASSERT_TRUE(saved && saved->size() == 1);
+  EXPECT_EQ(Lower(saved->front().File), Lower(other));
+  EXPECT_EQ(saved->front().Title, L"other");
 }
 
 }  // namespace
