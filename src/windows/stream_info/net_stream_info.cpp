@@ -20,6 +20,8 @@ constexpr int kMargin = 8;
 constexpr int kColumnWidth = 226;
 constexpr int kRowHeight = 17;
 constexpr int kButtonHeight = 25;
+constexpr int kMinWidth = 160;
+constexpr int kMinHeight = 140;
 constexpr uint8_t kPlaying = 3, kPaused = 4;
 
 }  // namespace
@@ -31,6 +33,9 @@ TNetStreamInfo::TNetStreamInfo(TComponent* AOwner, TStreamInfoHost* Host) : TTnt
     SetCaption(L"Net Stream Info");
     SetFormStyle(fsStayOnTop);
     SetPosition(poOwnerFormCenter);
+    // Room for a few lines and the button, however small it is dragged.
+    Constraints()->SetMinWidth(kMinWidth);
+    Constraints()->SetMinHeight(kMinHeight);
     CreateControls();
   }
   SizeForClient(kClientWidth, kClientHeight);
