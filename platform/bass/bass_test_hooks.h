@@ -16,6 +16,12 @@
 //                       open then and the most open at once; BASS_Free does
 //                       not write it, so after an exit it counts the channels
 //                       the program left open.
+// and, read once when first needed:
+//   TAVRIN_BASS_DECODE_COUNT  a Windows path: the number of decoding channels
+//                       open is written there (as decimal text) after every
+//                       channel made or freed, and at BASS_Free the number
+//                       the program left open, so that a test outside the
+//                       process sees every decoding channel freed.
 #pragma once
 
 #include <windows.h>

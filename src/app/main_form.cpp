@@ -512,7 +512,11 @@ void TTavrinMainForm::RunHandOvers() {
 // ------------------------------------------------------------------ end
 
 void TTavrinMainForm::OnProgCloseExecute() {
-  if (FClosing || HoldExitForCDExtractor([this] { OnProgCloseExecute(); })) return;
+  if (FClosing) return;
+  // Nothing may be freed under a running conversion or rip: the exit comes
+  // back once it has stopped.
+  if (HoldExitForCDExtractor([this] { OnProgCloseExecute(); })) return;
+  if (EncoderHoldsClose([this] { OnProgCloseExecute(); })) return;
   FClosing = true;
   // The presets dialog's bracket is closed first, so that the exit's own is
   // the one that writes the file.
@@ -547,7 +551,7 @@ void TTavrinMainForm::FormClose(TCloseAction&) {
 }
 
 void TTavrinMainForm::DoClose(TCloseAction& Action) {
-  if (!FClosing && HoldExitForCDExtractor([this] { Close(); })) {
+  if (!FClosing && (HoldExitForCDExtractor([this] { Close(); }) || EncoderHoldsClose([this] { Close(); }))) {
     Action = caNone;
     return;
   }

@@ -23,6 +23,7 @@
 #include "windows/about/about_host.h"
 #include "windows/effects/effects_host.h"
 #include "windows/cd_extractor/cd_host.h"
+#include "windows/encoder/encoder_host.h"
 #include "windows/equalizer/eq_host.h"
 #include "windows/lyrics/lyrics_host.h"
 #include "windows/playlist/playlist_host.h"
@@ -179,6 +180,13 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The face the options override every window's font with; empty when they
   // do not.
   std::string OverrideFontName();
+  // The encoder window (encoder_commands.cpp), for the playlist's chosen files.
+  bool EncoderAvailable() override;
+  void ShowEncoder(const std::vector<std::wstring>& Files) override;
+  // A close of the program asked while the encoder window converts: the
+  // conversion is cancelled and Then (the close again) runs once it has
+  // unwound; true then.
+  bool EncoderHoldsClose(std::function<void()> Then);
 
   // The transport (transport.cpp). PlayTheSong's Index: -2 the playlist's
   // first selected entry, else its current one; -1 the current entry;
@@ -414,6 +422,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   std::unique_ptr<TLyricsHost> FLyricsBridge;
   std::unique_ptr<TAboutHost> FAboutBridge;
   std::unique_ptr<TCDHost> FCDBridge;
+  std::unique_ptr<TEncoderHost> FEncoderBridge;
   // The command line named files: the stored song is not resumed.
   bool FStartedWithFiles = false;
   std::vector<std::vector<std::wstring>> FPendingHandOvers;

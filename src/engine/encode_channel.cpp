@@ -223,7 +223,11 @@ void RunExternalEncoder(DWORD Channel, const std::wstring& CommandLine, bool& Ca
   if (!enc::BASS_Encode_Stop(encoder) || encoderDied) ShowError(L"The encoder failed to encode the file");
 }
 
+bool gEncoding = false;
+
 }  // namespace
+
+bool EncodingInProgress() { return gEncoding; }
 
 int32_t EncodeProgressPercent(QWORD Position, QWORD Length) {
   constexpr QWORD kFailed = ~QWORD{0};
@@ -242,6 +246,11 @@ std::wstring EncoderCommandLine(uint8_t Format, const std::wstring& OutFile,
 
 void EncodeChannel(DWORD Channel, const std::wstring& OutFile, const std::wstring& Options,
                    bool& Cancel, const TEncodeProgress& Progress, uint8_t Format) {
+  if (gEncoding) return;
+  gEncoding = true;
+  struct TEncodingScope {
+    ~TEncodingScope() { gEncoding = false; }
+  } scope;
   SourceFormat f;
   if (!ReadSourceFormat(Channel, f)) {
     ShowError(L"Can't read the format of the channel to encode");

@@ -24,6 +24,11 @@ enum : uint8_t { efWAV = 0, efWMA = 1, efMP3 = 2, efOGG = 3 };
 void EncodeChannel(DWORD Channel, const std::wstring& OutFile, const std::wstring& Options,
                    bool& Cancel, const TEncodeProgress& Progress, uint8_t Format);
 
+// Whether an EncodeChannel is running. Its loop lets messages through, so a
+// window can be asked meanwhile to start another: one started then returns at
+// once and writes nothing, and the windows that encode look here first.
+bool EncodingInProgress();
+
 // The external encoders' command lines (Format efMP3 or efOGG).
 std::wstring EncoderCommandLine(uint8_t Format, const std::wstring& OutFile,
                                 const std::wstring& Options);

@@ -23,6 +23,25 @@ std::wstring Environment(const wchar_t* name) {
   return n > 0 && n < 1024 ? std::wstring(buffer, n) : std::wstring();
 }
 
+// Tests outside the process count the decoding channels a program leaves
+// open: with TAVRIN_BASS_DECODE_COUNT naming a file, the number open is
+// written there after every change of the table, and at BASS_Free the number
+// the program had not freed itself.
+void ReportDecodeChannels(const std::map<uint32_t, std::shared_ptr<Channel>>& channels) {
+  static const std::wstring file = Environment(L"TAVRIN_BASS_DECODE_COUNT");
+  if (file.empty()) return;
+  size_t open = 0;
+  for (const auto& [handle, channel] : channels)
+    if (channel->DecodeOnly()) ++open;
+  const std::string text = std::to_string(open);
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  CloseHandle(h);
+}
+
 }  // namespace
 
 Engine& Engine::Instance() {
@@ -182,6 +201,7 @@ int Engine::Free() {
     if (!mixer_) return BASS_ERROR_INIT;
     mixer.swap(mixer_);
     channels.swap(channels_);
+    ReportDecodeChannels(channels);
   }
   mixer->Shutdown();
   for (auto& [handle, channel] : channels) channel->MarkFreed();
@@ -290,6 +310,7 @@ int Engine::AddChannel(std::shared_ptr<Channel> channel) {
     if (!mixer_) return BASS_ERROR_INIT;
     channels_[channel->Handle()] = std::move(channel);
     open = channels_.size();
+    ReportDecodeChannels(channels_);
   }
   LogChannelCount(open);
   return BASS_OK;
@@ -315,6 +336,7 @@ int Engine::FreeChannel(uint32_t handle) {
     channel = std::move(it->second);
     channels_.erase(it);
     open = channels_.size();
+    ReportDecodeChannels(channels_);
   }
   channel->MarkFreed();
   LogChannelCount(open);

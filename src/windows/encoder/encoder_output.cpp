@@ -1,0 +1,75 @@
+#include "windows/encoder/encoder_output.h"
+
+#include <windows.h>
+
+#include "foundation/tnt_system.h"
+
+namespace {
+
+std::wstring FullPath(const std::wstring& Name) {
+  wchar_t buffer[MAX_PATH * 4];
+  const DWORD n = GetFullPathNameW(Name.c_str(), MAX_PATH * 4, buffer, nullptr);
+  return n > 0 && n < MAX_PATH * 4 ? std::wstring(buffer, n) : Name;
+}
+
+bool FileId(const std::wstring& Name, BY_HANDLE_FILE_INFORMATION& Info) {
+  HANDLE h = CreateFileW(Name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool ok = GetFileInformationByHandle(h, &Info) != 0;
+  CloseHandle(h);
+  return ok;
+}
+
+bool FitsCodePage(const std::wstring& Text) {
+  BOOL lost = FALSE;
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Text.c_str(), static_cast<int>(Text.size()),
+                                    nullptr, 0, nullptr, &lost);
+  return n > 0 && !lost;
+}
+
+}  // namespace
+
+std::wstring CodePageSafeName(const std::wstring& File) {
+  if (FitsCodePage(File)) return File;
+  wchar_t buffer[MAX_PATH * 4];
+  const DWORD n = GetShortPathNameW(File.c_str(), buffer, MAX_PATH * 4);
+  if (n == 0 || n >= MAX_PATH * 4) return std::wstring();
+  const std::wstring shortName(buffer, n);
+  return FitsCodePage(shortName) ? shortName : std::wstring();
+}
+
+std::wstring NumberedOutputName(const std::wstring& Folder, const std::wstring& Stem,
+                                const std::wstring& Extension, int N) {
+  if (N <= 1) return Folder + Stem + Extension;
+  return Folder + Stem + L" (" + std::to_wstring(N) + L")" + Extension;
+}
+
+bool SameFile(const std::wstring& A, const std::wstring& B) {
+  if (TntWideLowerCase(FullPath(A)) == TntWideLowerCase(FullPath(B))) return true;
+  BY_HANDLE_FILE_INFORMATION a{}, b{};
+  if (!FileId(A, a) || !FileId(B, b)) return false;
+  return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+std::wstring NewTemporaryOutput(const std::wstring& Folder, std::wstring& Error) {
+  wchar_t name[MAX_PATH + 1];
+  if (Folder.size() > MAX_PATH - 14 || GetTempFileNameW(Folder.c_str(), L"tav", 0, name) == 0) {
+    Error = SystemErrorText(Folder.size() > MAX_PATH - 14 ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
+    return std::wstring();
+  }
+  return name;
+}
+
+std::wstring SystemErrorText(unsigned long Code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, Code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring result = n > 0 && text ? std::wstring(text, n) : L"error " + std::to_wstring(Code);
+  if (text) LocalFree(text);
+  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
+    result.pop_back();
+  return result;
+}
