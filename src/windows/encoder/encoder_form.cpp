@@ -310,6 +310,13 @@ void TEncoderForm::ConvertSelectedFile() {
     return;
   }
   const std::wstring outName = WideExtractFileName(output);
+  // A read-only file is the user's word that it stays (some systems would
+  // let the move replace it all the same).
+  if (replaces && (GetFileAttributesW(output.c_str()) & FILE_ATTRIBUTE_READONLY)) {
+    AddResult(outName, FormatLocalizedText(GetLocalizedMessage(L"EncoderCantWrite"),
+                                           {SystemErrorText(ERROR_ACCESS_DENIED)}));
+    return;
+  }
   std::wstring reachableTarget;
   // Removed on every way out; the one that took the output's name is gone
   // by then.
