@@ -70,6 +70,10 @@
   X(BASS_Encode_Start) X(BASS_Encode_IsActive) X(BASS_Encode_Stop)                       \
   X(BASS_Encode_SetPaused) X(BASS_Encode_Write)
 
+// bassenc.dll's export beyond the loaders' list, from the library's later
+// versions: fetched by name where it helps and done without when missing.
+#define TAVRIN_BASSENC_EXTRA_EXPORTS(X) X(BASS_Encode_GetCount)
+
 // bass.dll's exports beyond its list, for the tests and for the add-ons:
 // never fetched by the program's loaders.
 #define TAVRIN_BASS_TEST_EXPORTS(X)                                              \
@@ -367,6 +371,11 @@ enum : DWORD {
   BASS_ENCODE_BIGEND = 16,
   BASS_ENCODE_PAUSE = 32,
   BASS_ENCODE_AUTOFREE = 0x40000,
+};
+// bassenc: BASS_Encode_GetCount counts
+enum : DWORD {
+  BASS_ENCODE_COUNT_QUEUE = 3,        // bytes waiting for the encoder
+  BASS_ENCODE_COUNT_QUEUE_LIMIT = 4,  // the most that may wait before a feed blocks
 };
 
 // ---------------------------------------------------------------------------
@@ -743,6 +752,8 @@ DWORD WINAPI BASS_Encode_IsActive(DWORD handle);  // BASS_ACTIVE_; handle: encod
 BOOL WINAPI BASS_Encode_Stop(DWORD handle);
 BOOL WINAPI BASS_Encode_SetPaused(DWORD handle, BOOL paused);
 BOOL WINAPI BASS_Encode_Write(DWORD handle, const void* buffer, DWORD length);
+// -1 on failure.
+QWORD WINAPI BASS_Encode_GetCount(DWORD handle, DWORD count);
 }  // extern "C"
 
 namespace tavrin_bass_detail {
@@ -760,6 +771,7 @@ TAVRIN_BASSWMA_ENTRY_POINTS(TAVRIN_BASS_DECLARED)
 TAVRIN_BASSCD_ENTRY_POINTS(TAVRIN_BASS_DECLARED)
 TAVRIN_BASSENC_ENTRY_POINTS(TAVRIN_BASS_DECLARED)
 TAVRIN_BASS_TEST_EXPORTS(TAVRIN_BASS_DECLARED)
+TAVRIN_BASSENC_EXTRA_EXPORTS(TAVRIN_BASS_DECLARED)
 #undef TAVRIN_BASS_DECLARED
 static_assert(kBassCount == 94, "bass.dll offers 94 entry points");
 static_assert(kBassWmaCount == 14, "basswma.dll offers 14 entry points");

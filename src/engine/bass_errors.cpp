@@ -53,7 +53,10 @@ std::string GetBASSErrorText() { return BASSErrorText(Bass22_dynamic::BASS_Error
 
 void ShowError(const std::wstring& Text) {
   // Read once: the box must show one code and its own description.
-  const int code = Bass22_dynamic::BASS_ErrorGetCode();
+  ShowError(Text, Bass22_dynamic::BASS_ErrorGetCode());
+}
+
+void ShowError(const std::wstring& Text, int code) {
   if (code == BASS_OK) return;
   std::wstring text = Text + L"\r\nError code: " + std::to_wstring(code) +
                       L"\r\nError description: " + AnsiToWide(BASSErrorText(code));

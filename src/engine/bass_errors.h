@@ -13,3 +13,5 @@ std::string GetBASSErrorText();
 // window with Text, the code and its description on three lines.
 // (The player will offer it as TBASSPlayer::ShowError.)
 void ShowError(const std::wstring& Text);
+// The same box for a code read on another thread.
+void ShowError(const std::wstring& Text, int Code);

@@ -74,17 +74,43 @@ DWORD FetchBlock(DWORD Channel, uint8_t* buffer, int& failures) {
 }
 
 // The block loop shared by every format: sink takes each fetched block and
-// answers false to end the run.
-template <typename Sink>
-void RunBlocks(DWORD Channel, bool& Cancel, const TEncodeProgress& Progress, Sink&& sink) {
+// answers false to end the run; ready, run before each fetch, answers false
+// to end it too.
+template <typename Sink, typename Ready>
+void RunBlocks(DWORD Channel, bool& Cancel, const TEncodeProgress& Progress, Sink&& sink, Ready&& ready) {
   auto buffer = std::make_unique<uint8_t[]>(kBlockSize);
   int failures = 0;
   while (bass::BASS_ChannelIsActive(Channel) != BASS_ACTIVE_STOPPED) {
-    if (Cancel) break;
+    if (Cancel || !ready()) break;
     DWORD got = FetchBlock(Channel, buffer.get(), failures);
     if (!sink(buffer.get(), got)) break;
     ReportProgress(Channel, Progress);
     if (failures >= kFetchFailureLimit) break;
+  }
+}
+
+template <typename Sink>
+void RunBlocks(DWORD Channel, bool& Cancel, const TEncodeProgress& Progress, Sink&& sink) {
+  RunBlocks(Channel, Cancel, Progress, sink, [] { return true; });
+}
+
+using TGetCount = QWORD(WINAPI*)(DWORD, DWORD);
+
+// An encoder slower than the decoding makes the fetch wait inside the
+// library until its queue has room, and nothing of the program's is answered
+// meanwhile. Where the encoder add-on tells how full its queue is, the wait
+// happens here instead, with the messages let through. True to fetch; false
+// when Cancel was set or the encoder has ended.
+bool WaitForEncoderRoom(HENCODE Encoder, TGetCount GetCount, bool& Cancel) {
+  if (GetCount == nullptr) return true;
+  const QWORD limit = GetCount(Encoder, BASS_ENCODE_COUNT_QUEUE_LIMIT);
+  if (limit == ~QWORD{0} || limit < kBlockSize) return true;
+  for (;;) {
+    const QWORD queued = GetCount(Encoder, BASS_ENCODE_COUNT_QUEUE);
+    if (queued == ~QWORD{0} || queued + kBlockSize < limit) return true;
+    if (Cancel || enc::BASS_Encode_IsActive(Encoder) == BASS_ACTIVE_STOPPED) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+    ProcessPendingMessages();
   }
 }
 
@@ -206,6 +232,36 @@ void EncodeWma(DWORD Channel, const std::wstring& OutFile, const std::wstring& O
   wma::BASS_WMA_EncodeClose(encoder);
 }
 
+// Stopping waits for the program to encode what it still holds (a pipe's
+// worth: seconds of sound for a slow encoder). The wait runs on a thread of
+// its own so that the messages keep flowing meanwhile.
+struct TStopRequest {
+  HENCODE Encoder;
+  BOOL Stopped = FALSE;
+  int Error = BASS_OK;
+};
+
+DWORD WINAPI StopOnThread(void* Request) {
+  auto* request = static_cast<TStopRequest*>(Request);
+  request->Stopped = enc::BASS_Encode_Stop(request->Encoder);
+  if (!request->Stopped) request->Error = bass::BASS_ErrorGetCode();
+  return 0;
+}
+
+bool StopEncoder(HENCODE Encoder, int& Error) {
+  TStopRequest request{Encoder};
+  HANDLE thread = CreateThread(nullptr, 0, StopOnThread, &request, 0, nullptr);
+  if (thread == nullptr) {
+    StopOnThread(&request);
+  } else {
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+      ProcessPendingMessages();
+    CloseHandle(thread);
+  }
+  Error = request.Error;
+  return request.Stopped != FALSE;
+}
+
 void RunExternalEncoder(DWORD Channel, const std::wstring& CommandLine, bool& Cancel,
                         const TEncodeProgress& Progress) {
   if (enc::BASSENC_Handle == nullptr) return;
@@ -215,12 +271,23 @@ void RunExternalEncoder(DWORD Channel, const std::wstring& CommandLine, bool& Ca
     return;
   }
   bool encoderDied = false;
-  RunBlocks(Channel, Cancel, Progress, [&](const uint8_t*, DWORD) {
-    // Fetching is what feeds the encoder; one that has quit takes no more.
-    encoderDied = enc::BASS_Encode_IsActive(encoder) == BASS_ACTIVE_STOPPED;
-    return !encoderDied;
-  });
-  if (!enc::BASS_Encode_Stop(encoder) || encoderDied) ShowError(L"The encoder failed to encode the file");
+  const auto getCount = reinterpret_cast<TGetCount>(
+      reinterpret_cast<void*>(GetProcAddress(enc::BASSENC_Handle, "BASS_Encode_GetCount")));
+  RunBlocks(
+      Channel, Cancel, Progress,
+      [&](const uint8_t*, DWORD) {
+        // Fetching is what feeds the encoder; one that has quit takes no more.
+        encoderDied = enc::BASS_Encode_IsActive(encoder) == BASS_ACTIVE_STOPPED;
+        return !encoderDied;
+      },
+      [&] {
+        if (WaitForEncoderRoom(encoder, getCount, Cancel)) return true;
+        encoderDied = !Cancel;
+        return false;
+      });
+  int stopError = BASS_OK;
+  if (!StopEncoder(encoder, stopError) || encoderDied)
+    ShowError(L"The encoder failed to encode the file", stopError != BASS_OK ? stopError : bass::BASS_ErrorGetCode());
 }
 
 bool gEncoding = false;

@@ -1,6 +1,7 @@
 // bassenc.dll's entry points over a table of encoders. A handle names one
 // encoder or, where BASS allows it, every encoder of a channel. Handles are
 // never reused within the process.
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -115,6 +116,21 @@ BOOL WINAPI BASS_Encode_SetPaused(DWORD handle, BOOL paused) {
     if (found.empty()) return Fail(BASS_ERROR_HANDLE);
     for (auto& entry : found) entry.second->SetPaused(paused != FALSE);
     return Ok(TRUE);
+  });
+}
+
+// Of every encoder the handle names: the most queued, so a caller waiting for
+// room waits for the slowest.
+QWORD WINAPI BASS_Encode_GetCount(DWORD handle, DWORD count) {
+  return Guarded([&]() -> QWORD {
+    if (count != BASS_ENCODE_COUNT_QUEUE && count != BASS_ENCODE_COUNT_QUEUE_LIMIT)
+      return FailMinusOne(BASS_ERROR_ILLPARAM);
+    auto found = Find(handle);
+    if (found.empty()) return FailMinusOne(BASS_ERROR_HANDLE);
+    if (count == BASS_ENCODE_COUNT_QUEUE_LIMIT) return Ok(QWORD{Encoder::QueueLimit()});
+    size_t most = 0;
+    for (auto& entry : found) most = std::max(most, entry.second->Queued());
+    return Ok(QWORD{most});
   });
 }
 

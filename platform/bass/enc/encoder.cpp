@@ -150,6 +150,13 @@ void Encoder::SetPaused(bool paused) {
   FPaused = paused;
 }
 
+size_t Encoder::Queued() {
+  std::lock_guard lock(FMutex);
+  return FQueued;
+}
+
+size_t Encoder::QueueLimit() { return kQueueLimit; }
+
 bool Encoder::Write(const void* data, size_t length) {
   if (length == 0) return true;
   std::unique_lock lock(FMutex);

@@ -36,6 +36,10 @@ class Encoder {
   // BASS_ACTIVE_PLAYING or _PAUSED while it takes data, else _STOPPED.
   DWORD State();
   void SetPaused(bool paused);
+  // The bytes queued for the writer, and the most that may wait before a
+  // feed blocks.
+  size_t Queued();
+  static size_t QueueLimit();
   // Queues data as the channel's own; false when the encoder has ended.
   bool Write(const void* data, size_t length);
   // Closes the input and waits (bounded) for the program; false when it could
