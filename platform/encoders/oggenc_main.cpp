@@ -149,6 +149,9 @@ int wmain(int argc, wchar_t** argv) {
   FILE* in = stdin;
   if (o.input == L"-") {
     _setmode(_fileno(stdin), _O_BINARY);
+    // Under Wine every read from a pipe is a round trip to the server; a
+    // large buffer makes them few.
+    setvbuf(stdin, nullptr, _IOFBF, 1 << 20);
   } else if ((in = _wfopen(o.input.c_str(), L"rb")) == nullptr) {
     return Usage("cannot open the input file");
   }

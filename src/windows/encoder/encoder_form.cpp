@@ -11,6 +11,7 @@
 #include "foundation/string_func.h"
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_sysutils.h"
+#include "framework/app_exceptions.h"
 #include "framework/graphics.h"
 #include "localization/localization.h"
 #include "unicode_controls/tnt_buttons.h"
@@ -233,6 +234,21 @@ void TEncoderForm::StartButClick() {
     return;
   }
   FConverting = true;
+  // Also when something throws: a batch left marked as running would hold
+  // the program's exit for ever.
+  struct TBatchEnd {
+    TEncoderForm* Form;
+    ~TBatchEnd() {
+      Form->FConverting = false;
+      try {
+        Form->FilesToConvert->SetEnabled(true);
+        Form->ShowBatchPosition();
+      } catch (...) {
+        ApplicationHandleException(std::current_exception());
+      }
+      Form->RunAfterBatch();
+    }
+  } batchEnd{this};
   FilesToConvert->SetEnabled(false);
   FBatchFiles.clear();
   for (int32_t i = 0; i < items->Count(); ++i) FBatchFiles.push_back(items->Strings(i));
@@ -253,20 +269,21 @@ void TEncoderForm::StartButClick() {
     FFilePercent = 0;
     ShowBatchPosition();
   }
-  FilesToConvert->SetEnabled(true);
-  FConverting = false;
-  ShowBatchPosition();
-  RunAfterBatch();
 }
 
-void TEncoderForm::RunAfterBatch() {
+// Runs from a destructor: nothing may leave it.
+void TEncoderForm::RunAfterBatch() noexcept {
   std::function<void()> then = std::move(FAfterBatch);
   FAfterBatch = nullptr;
   const bool close = FCloseAfterBatch;
   FCloseAfterBatch = false;
-  if (then) then();
-  // Release frees the window only after this click has returned.
-  if (close) Close();
+  try {
+    if (then) then();
+    // Release frees the window only after this click has returned.
+    if (close) Close();
+  } catch (...) {
+    ApplicationHandleException(std::current_exception());
+  }
 }
 
 void TEncoderForm::ConvertSelectedFile() {
@@ -275,8 +292,12 @@ void TEncoderForm::ConvertSelectedFile() {
   struct TIdleAgain {
     TEncoderForm* Form;
     ~TIdleAgain() {
-      Form->ConvertProgress->SetProgress(0);
-      Form->SetBusy(false);
+      try {
+        Form->ConvertProgress->SetProgress(0);
+        Form->SetBusy(false);
+      } catch (...) {
+        ApplicationHandleException(std::current_exception());
+      }
     }
   } idleAgain{this};
 

@@ -83,7 +83,7 @@ class TEncoderForm : public TTntFixedDialog {
   // The first free output name for the selected file; empty when the user
   // declined every choice or none is left.
   std::wstring ChooseOutput(const std::wstring& Folder, const std::wstring& Extension, bool& Replaces);
-  void RunAfterBatch();
+  void RunAfterBatch() noexcept;
 
   TEncoderHost* FHost;
   bool FConverting = false;
