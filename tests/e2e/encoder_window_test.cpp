@@ -265,6 +265,8 @@ TEST_F(EncoderWindow, CollisionsGetNumberedNamesAndAFileIsReplacedOnlyWhenTheUse
   for (const wchar_t* made : {L"keep (2).wav", L"tune.wav", L"tune (2).wav", L"song (2).wav"})
     EXPECT_GT(WavSeconds(testing_support::ReadFileBytes(data.File(made))), 0.5) << Narrow(made) << "\n" << Results(encoder);
   EXPECT_EQ(GetFileAttributesW(data.File(L"locked (2).wav").c_str()), INVALID_FILE_ATTRIBUTES);
+  testing_support::Picture picture;
+  EXPECT_TRUE(testing_support::TakeWindowPicture(encoder, L"e2e_encoder_results.png", picture));
   const std::string results = Results(encoder);
   EXPECT_NE(results.find("locked.wav \xE2\x80\x94 cannot be written"), std::string::npos) << results;
   EXPECT_EQ(testing_support::FilesIn(data.Path()).size(), 11u) << "a temporary file was left";

@@ -446,15 +446,22 @@ void TEncoderForm::UpdateProgress(int32_t Percent) {
   ShowBatchPosition();
 }
 
+// While idle: the files waiting ("0 / 3"), or how far the last batch came.
 void TEncoderForm::ShowBatchPosition() {
-  const int32_t total = FConverting ? FBatchTotal : FilesToConvert->Items()->Count();
-  if (!FConverting || total == 0) {
-    BatchLabel->SetCaption(total > 0 ? L"0 / " + std::to_wstring(total) : std::wstring());
-    TotalProgress->SetProgress(FBatchTotal > 0 && FBatchDone == FBatchTotal ? 100 : 0);
-    return;
+  const int32_t waiting = FilesToConvert->Items()->Count();
+  std::wstring position;
+  int32_t percent = 0;
+  if (FConverting && FBatchTotal > 0) {
+    position = std::to_wstring(std::min(FBatchDone + 1, FBatchTotal)) + L" / " + std::to_wstring(FBatchTotal);
+    percent = (FBatchDone * 100 + FFilePercent) / FBatchTotal;
+  } else if (waiting > 0) {
+    position = L"0 / " + std::to_wstring(waiting);
+  } else if (FBatchTotal > 0) {
+    position = std::to_wstring(FBatchDone) + L" / " + std::to_wstring(FBatchTotal);
+    percent = FBatchDone * 100 / FBatchTotal;
   }
-  BatchLabel->SetCaption(std::to_wstring(std::min(FBatchDone + 1, total)) + L" / " + std::to_wstring(total));
-  TotalProgress->SetProgress(static_cast<int32_t>((FBatchDone * 100 + FFilePercent) / total));
+  BatchLabel->SetCaption(position);
+  TotalProgress->SetProgress(percent);
 }
 
 void TEncoderForm::AddResult(const std::wstring& Name, const std::wstring& Text) {
