@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/bass22_dynamic.h"
@@ -310,22 +313,44 @@ TEST_F(EncodeTest, FailuresReachTheUser) {
   SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_NOREAD", nullptr);
 }
 
-TEST_F(EncodeTest, SlowEncoderHoldsTheFetchingBack) {
+// Messages posted to the converting thread while the encoder takes nothing:
+// each answered within 100 ms, the waits for the encoder letting them through.
+TEST_F(EncodeTest, SlowEncoderHoldsTheFetchingBackButNotTheMessages) {
   UseFakeEncoders();
   SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_WAIT", L"1000");
   // Ten seconds of audio, many times what the queue and the pipe hold.
   const std::string source = SineWav(2, 16, 44100, 10 * 44100, 440);
   DWORD channel = OpenWav(source);
   ASSERT_NE(channel, 0u);
+  static DWORD longest = 0;
+  longest = 0;
+  WNDCLASSW probeClass{};
+  probeClass.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message != WM_APP) return DefWindowProcW(window, message, wParam, lParam);
+    longest = std::max<DWORD>(longest, GetTickCount() - static_cast<DWORD>(lParam));
+    return 0;
+  };
+  probeClass.lpszClassName = L"EncodeTestProbe";
+  RegisterClassW(&probeClass);
+  HWND probe = CreateWindowW(L"EncodeTestProbe", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  std::atomic<bool> running{true};
+  std::thread poster([&] {
+    for (; running; Sleep(20)) PostMessageW(probe, WM_APP, 0, static_cast<LPARAM>(GetTickCount()));
+  });
   const DWORD start = GetTickCount();
   DWORD lastFetch = 0;
   bool cancel = false;
   EncodeChannel(channel, dir.File(L"slow.mp3"), L"", cancel, [&](int32_t) { lastFetch = GetTickCount(); },
                 efMP3);
+  running = false;
+  poster.join();
+  testing_support::PumpPendingMessages();
+  DestroyWindow(probe);
   SetEnvironmentVariableW(L"TAVRIN_FAKE_ENCODER_WAIT", nullptr);
   bass::BASS_StreamFree(channel);
   // Without back-pressure every block would be fetched at once and queued.
   EXPECT_GE(lastFetch - start, 800u);
+  EXPECT_LT(longest, 100u) << "a posted message waited that long (ms)";
   EXPECT_EQ(ReadFileBytes(dir.File(L"lame.exe.input")).size(), source.size());
   EXPECT_TRUE(boxes.empty());
 }
