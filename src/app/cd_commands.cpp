@@ -9,6 +9,7 @@
 #include "engine/bass_player.h"
 #include "engine/basscd22_dynamic.h"
 #include "engine/cd_rip_stream.h"
+#include "engine/encode_channel.h"
 #include "foundation/tnt_string_list.h"
 #include "framework/menus.h"
 #include "globals/program_globals.h"
@@ -77,6 +78,7 @@ class TCDBridge : public TCDHost {
                      const std::function<void(int32_t)>& Progress, uint8_t Format) override {
     if (AudioPlayer) AudioPlayer->EncodeChannel(Stream, OutFile, Options, Cancel, Progress, Format);
   }
+  bool EncoderBusy() override { return EncodingInProgress(); }
   void ShowError(const std::wstring& Text) override { ::ShowError(Text); }
 
   TCDEncodeSettings EncodeSettings() override {

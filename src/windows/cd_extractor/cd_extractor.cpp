@@ -295,6 +295,11 @@ void TCDEx::ExtractMIClick() {
   // The menu item is greyed meanwhile, but a click may already wait in the
   // queue that the encoder's progress lets through.
   if (!FIdle) return;
+  // The encoder window may be converting through the same encoder loop.
+  if (FHost && FHost->EncoderBusy()) {
+    LocalizedMessageBox(Handle(), L"EncoderBusy", {}, MB_ICONINFORMATION, L"Information");
+    return;
+  }
   FCancelRequested = false;
   FFolderFailed = false;
   FClaimed.clear();

@@ -55,6 +55,8 @@ class TCDHost {
   virtual void EncodeChannel(uint32_t Stream, const std::wstring& OutFile, const std::wstring& Options,
                              bool& Cancel, const std::function<void(int32_t Percent)>& Progress,
                              uint8_t Format) = 0;
+  // Another window's conversion runs through the player's encoder.
+  virtual bool EncoderBusy() { return false; }
   // The player's error box: Text with the current BASS error.
   virtual void ShowError(const std::wstring& Text) = 0;
 
