@@ -20,6 +20,7 @@
 #include "unicode_controls/tnt_list_box.h"
 #include "widgets/m_progress.h"
 #include "windows/encoder/encoder_host.h"
+#include "windows/encoder/encoder_tags.h"
 #include "windows/encoder/encoder_output.h"
 
 namespace bass = Bass22_dynamic;
@@ -376,6 +377,7 @@ void TEncoderForm::ConvertSelectedFile() {
     reachableTarget = target;
   }
 
+  const TSongNames songNames = ReadSongNames(file);
   FHost->EncodeChannel(channel.Handle(), reachableTarget, choice.Options, EncoderCancel,
                        [this](int32_t Percent) { UpdateProgress(Percent); }, format);
 
@@ -394,6 +396,8 @@ void TEncoderForm::ConvertSelectedFile() {
     return;
   }
   FBatchFiles.push_back(output);
+  // The song keeps its names where the new format can hold them.
+  WriteSongNames(output, songNames);
   AddResult(outName, GetLocalizedMessage(L"Done"));
 }
 
