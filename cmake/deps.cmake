@@ -3,6 +3,7 @@
 # last line it prints). Defines:
 #
 #   deps::mpg123  deps::ogg  deps::vorbis  deps::vorbisenc  deps::vorbisfile
+#   deps::vorbis_fast  deps::vorbisenc_fast (for our oggenc.exe)
 #   deps::openmpt  deps::ffmpeg  deps::mp3lame
 #
 # and TAVRIN_LAME_EXE, the Windows lame.exe used to make MP3 test data.
@@ -36,7 +37,7 @@ if(NOT EXISTS "${TAVRIN_DEPS_PREFIX}/.complete")
 endif()
 
 function(_tavrin_dep_library name file)
-  set(path "${TAVRIN_DEPS_PREFIX}/lib/${file}")
+  set(path "${TAVRIN_DEPS_PREFIX}/${file}")
   if(NOT EXISTS "${path}")
     message(FATAL_ERROR "${path} is missing although ${TAVRIN_DEPS_PREFIX} "
       "is marked complete; delete that directory and rerun scripts/build-deps.")
@@ -48,15 +49,18 @@ function(_tavrin_dep_library name file)
     INTERFACE_LINK_LIBRARIES "${ARGN}")
 endfunction()
 
-_tavrin_dep_library(mpg123 libmpg123.a shlwapi)
-_tavrin_dep_library(ogg libogg.a)
-_tavrin_dep_library(vorbis libvorbis.a deps::ogg)
-_tavrin_dep_library(vorbisenc libvorbisenc.a deps::vorbis)
-_tavrin_dep_library(vorbisfile libvorbisfile.a deps::vorbis)
+_tavrin_dep_library(mpg123 lib/libmpg123.a shlwapi)
+_tavrin_dep_library(ogg lib/libogg.a)
+_tavrin_dep_library(vorbis lib/libvorbis.a deps::ogg)
+_tavrin_dep_library(vorbisenc lib/libvorbisenc.a deps::vorbis)
+_tavrin_dep_library(vorbisfile lib/libvorbisfile.a deps::vorbis)
+# The encoder's own build, with -ffast-math: for our oggenc.exe only.
+_tavrin_dep_library(vorbis_fast fast/lib/libvorbis.a deps::ogg)
+_tavrin_dep_library(vorbisenc_fast fast/lib/libvorbisenc.a deps::vorbis_fast)
 
 # libopenmpt is C++ behind a C API: declaring CXX as its link language makes
 # CMake link even a C consumer with g++, which brings the C++ runtime.
-_tavrin_dep_library(openmpt libopenmpt.a
+_tavrin_dep_library(openmpt lib/libopenmpt.a
   deps::mpg123 deps::vorbisfile deps::vorbis deps::ogg ole32 rpcrt4)
 set_target_properties(deps::openmpt PROPERTIES IMPORTED_LINK_INTERFACE_LANGUAGES CXX)
 
@@ -68,16 +72,16 @@ set_target_properties(deps::openmpt PROPERTIES IMPORTED_LINK_INTERFACE_LANGUAGES
 # something asks for a seed.
 tavrin_delay_import(_tavrin_bcrypt bcrypt.dll
   BCryptOpenAlgorithmProvider BCryptGenRandom BCryptCloseAlgorithmProvider)
-_tavrin_dep_library(avutil libavutil.a "${_tavrin_bcrypt}" user32)
+_tavrin_dep_library(avutil lib/libavutil.a "${_tavrin_bcrypt}" user32)
 unset(_tavrin_bcrypt)
-_tavrin_dep_library(swresample libswresample.a deps::avutil)
-_tavrin_dep_library(avcodec libavcodec.a deps::avutil ole32 user32)
-_tavrin_dep_library(avformat libavformat.a deps::avcodec deps::avutil)
+_tavrin_dep_library(swresample lib/libswresample.a deps::avutil)
+_tavrin_dep_library(avcodec lib/libavcodec.a deps::avutil ole32 user32)
+_tavrin_dep_library(avformat lib/libavformat.a deps::avcodec deps::avutil)
 add_library(deps::ffmpeg INTERFACE IMPORTED GLOBAL)
 set_target_properties(deps::ffmpeg PROPERTIES
   INTERFACE_LINK_LIBRARIES "deps::avformat;deps::avcodec;deps::swresample;deps::avutil")
 
-_tavrin_dep_library(mp3lame libmp3lame.a)
+_tavrin_dep_library(mp3lame lib/libmp3lame.a)
 
 set(TAVRIN_LAME_EXE "${TAVRIN_DEPS_PREFIX}/bin/lame.exe")
 if(NOT EXISTS "${TAVRIN_LAME_EXE}")
