@@ -7,26 +7,6 @@
 namespace e2e {
 namespace {
 
-int Opacity(HWND window) {
-  if (!(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED)) return 255;
-  BYTE alpha = 255;
-  DWORD flags = 0;
-  GetLayeredWindowAttributes(window, nullptr, &alpha, &flags);
-  return (flags & LWA_ALPHA) ? alpha : 255;
-}
-
-// A click of the mouse itself: the links are drawn on the window, not windows.
-void ClickAt(HWND window, POINT point) {
-  ClientToScreen(window, &point);
-  SetForegroundWindow(window);
-  SetCursorPos(point.x, point.y);
-  INPUT input[2] = {};
-  for (INPUT& i : input) i.type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, input, sizeof(INPUT));
-}
-
 TEST_F(E2ETest, TheAboutWindowOpensTheProgramsTextsOneAtATime) {
   folder.Remove(L"License.txt");
   Program* program = Start();
@@ -41,11 +21,11 @@ TEST_F(E2ETest, TheAboutWindowOpensTheProgramsTextsOneAtATime) {
 
   PostMessageW(about, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(60, 60));
   PostMessageW(about, WM_RBUTTONUP, 0, MAKELPARAM(60, 60));
-  EXPECT_TRUE(runner.WaitUntil([&] { return Opacity(about) == 170; }, 5000)) << Opacity(about);
+  EXPECT_TRUE(runner.WaitUntil([&] { return LayeredOpacity(about) == 170; }, 5000)) << LayeredOpacity(about);
 
   // "Version history" opens its file; "License" (missing) and a second link
   // while the viewer is open open nothing.
-  ClickAt(about, POINT{175, 220});
+  SendClick(about, POINT{175, 220});
   HWND viewer = WaitForWindow(*program, L"TInfoForm");
   ASSERT_NE(viewer, nullptr) << "the history link opened no viewer";
   EXPECT_EQ(WindowText(viewer), L"History.txt");
@@ -53,12 +33,12 @@ TEST_F(E2ETest, TheAboutWindowOpensTheProgramsTextsOneAtATime) {
   ASSERT_FALSE(memos.empty());
   EXPECT_EQ(WindowText(memos.front()).rfind(L"Tavrin version history", 0), 0u);
   EXPECT_TRUE(testing_support::TakeWindowPicture(viewer, L"e2e_text_viewer.png", picture));
-  ClickAt(about, POINT{75, 220});
+  SendClick(about, POINT{75, 220});
   ASSERT_TRUE(Answers(main));
   EXPECT_EQ(AllWindows(*program, L"TInfoForm").size(), 1u);
   Press(viewer, L"OK");
   ASSERT_TRUE(runner.WaitUntil([&] { return AllWindows(*program, L"TInfoForm").empty(); }, 5000));
-  ClickAt(about, POINT{275, 220});
+  SendClick(about, POINT{275, 220});
   ASSERT_TRUE(Answers(main));
   EXPECT_TRUE(AllWindows(*program, L"TInfoForm").empty()) << "a missing license opened a viewer";
 

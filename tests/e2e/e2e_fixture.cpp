@@ -87,6 +87,20 @@ std::vector<HWND> AllWindows(Program& program, const std::wstring& className) {
   return search.Found;
 }
 
+int LayeredOpacity(HWND window) {
+  if (!(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED)) return 255;
+  BYTE alpha = 255;
+  DWORD flags = 0;
+  if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &flags)) return 255;
+  return (flags & LWA_ALPHA) ? alpha : 255;
+}
+
+RECT WindowRect(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
 std::wstring AppTitle(Program& program) {
   const std::vector<HWND> windows = AllWindows(program, L"TApplication");
   return windows.empty() ? L"" : WindowText(windows.front());

@@ -35,6 +35,10 @@ std::string WithAttribute(std::string xml, const std::string& element, const std
                           const std::string& value);
 // The application window's title: "<song> - Tavrin" while a song plays.
 std::wstring AppTitle(Program& program);
+// The opacity a window is drawn with: 255 when it is not layered.
+int LayeredOpacity(HWND window);
+// A window's place on the screen.
+RECT WindowRect(HWND window);
 // Visible or not, the program's top-level windows of the class.
 std::vector<HWND> AllWindows(Program& program, const std::wstring& className);
 // text with every `from` replaced by `to`.

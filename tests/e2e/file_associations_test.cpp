@@ -136,12 +136,7 @@ TEST_F(FileAssoc, TheOptionsWindowAppliesChangedCheckMarksAsItCloses) {
   auto openOptions = [&]() -> HWND {
     SetForegroundWindow(main);
     runner.WaitUntil([&] { return GetForegroundWindow() == main; }, 3000);
-    INPUT input[4] = {};
-    for (INPUT& i : input) i.type = INPUT_KEYBOARD;
-    input[0].ki.wVk = input[3].ki.wVk = VK_CONTROL;
-    input[1].ki.wVk = input[2].ki.wVk = 'P';
-    input[2].ki.dwFlags = input[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, input, sizeof(INPUT));
+    SendKey('P', VK_CONTROL);
     HWND options = nullptr;
     auto shown = [&] {
       return (options = FindWindowW(L"TOptions", nullptr)) && IsWindowVisible(options);

@@ -76,13 +76,6 @@ class Options : public E2ETest {
       for (int x = area.left; x < area.right; ++x) pixels.push_back(picture.Pixel(x, y));
     return pixels;
   }
-  void PressKey(WORD key) {
-    INPUT input[2] = {};
-    for (INPUT& i : input) i.type = INPUT_KEYBOARD, i.ki.wVk = key;
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
-  }
-
   Program* program = nullptr;
   HWND main = nullptr;
 };
@@ -95,7 +88,7 @@ TEST_F(Options, OpensFromTheMenuAndByCtrlPAndQuietsTheSingleKeys) {
   EXPECT_EQ(WindowText(options), L"Options");
   // "X" plays, but not while the options window has the keyboard.
   SetForegroundWindow(options);
-  PressKey('X');
+  SendKey('X');
   ASSERT_TRUE(Answers(main));
   Sleep(700);
   EXPECT_EQ(NonZeroSamples(testing_support::ReadFileBytes(data.File(L"out.wav"))), 0u);
@@ -103,12 +96,7 @@ TEST_F(Options, OpensFromTheMenuAndByCtrlPAndQuietsTheSingleKeys) {
   PostMessageW(options, WM_CLOSE, 0, 0);
   ASSERT_TRUE(runner.WaitUntil([&] { return OptionsWindow() == nullptr; }, 5000));
   SetForegroundWindow(main);
-  INPUT input[4] = {};
-  for (INPUT& i : input) i.type = INPUT_KEYBOARD;
-  input[0].ki.wVk = input[3].ki.wVk = VK_CONTROL;
-  input[1].ki.wVk = input[2].ki.wVk = 'P';
-  input[2].ki.dwFlags = input[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, input, sizeof(INPUT));
+  SendKey('P', VK_CONTROL);
   EXPECT_NE(WaitForOptions(), nullptr) << "Ctrl+P";
   CloseWithoutSaving(*program);
 }

@@ -511,6 +511,56 @@ void PostClick(HWND window, POINT clientPoint) {
   PostMessageW(window, WM_LBUTTONUP, 0, at);
 }
 
+void SendKey(WORD key, WORD modifier) {
+  std::vector<INPUT> input;
+  auto add = [&](WORD k, DWORD flags) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.dwFlags = flags;
+    input.push_back(i);
+  };
+  if (modifier) add(modifier, 0);
+  add(key, 0);
+  add(key, KEYEVENTF_KEYUP);
+  if (modifier) add(modifier, KEYEVENTF_KEYUP);
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+namespace {
+
+// The pointer put at a client point of window, brought to the front.
+void PointAt(HWND window, POINT clientPoint) {
+  ClientToScreen(window, &clientPoint);
+  SetForegroundWindow(window);
+  SetCursorPos(clientPoint.x, clientPoint.y);
+}
+
+void SendMouse(DWORD flags, int dx = 0, int dy = 0) {
+  INPUT i{};
+  i.type = INPUT_MOUSE;
+  i.mi.dx = dx;
+  i.mi.dy = dy;
+  i.mi.dwFlags = flags;
+  SendInput(1, &i, sizeof i);
+  Sleep(100);  // each step is seen by the program before the next
+}
+
+}  // namespace
+
+void SendClick(HWND window, POINT clientPoint) {
+  PointAt(window, clientPoint);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
+void SendDrag(HWND window, POINT clientPoint, int dx, int dy) {
+  PointAt(window, clientPoint);
+  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  for (int k = 0; k < 3; ++k) SendMouse(MOUSEEVENTF_MOVE, dx / 3, dy / 3);
+  SendMouse(MOUSEEVENTF_LEFTUP);
+}
+
 SIZE ClientSize(HWND window) {
   RECT r{};
   GetClientRect(window, &r);

@@ -145,6 +145,13 @@ std::vector<HWND> ChildrenOfClass(HWND top, const std::wstring& prefix);
 HWND ChildWithText(HWND top, const std::wstring& text);
 // Posts a left click (button down with MK_LBUTTON, then up) at a client point.
 void PostClick(HWND window, POINT clientPoint);
+// Input through the system, as the user's own keyboard and mouse give it, to
+// whatever has the focus or lies under the pointer: Key with Modifier held
+// (0: none); a left click at a client point of window; a left press there
+// moved by (dx, dy) in three steps and let go.
+void SendKey(WORD key, WORD modifier = 0);
+void SendClick(HWND window, POINT clientPoint);
+void SendDrag(HWND window, POINT clientPoint, int dx, int dy);
 // The window's client size.
 SIZE ClientSize(HWND window);
 // Whether the window's thread answers WM_NULL in time.

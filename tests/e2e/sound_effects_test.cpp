@@ -1,6 +1,7 @@
 // The sound effects window as a listener hears it: echo repeats a click half
 // a second later, reverb leaves a tail, double speed halves the song, and each
 // switched off gives the dry signal back.
+#include <algorithm>
 #include <cmath>
 
 #include "e2e_fixture.h"
@@ -100,31 +101,16 @@ TEST_F(SoundEffects, EachEffectIsHeardAtOnceAndOffGivesTheDrySignalBack) {
   const std::vector<HWND> sliders = ChildrenOfClass(effects, L"TSlider");
   ASSERT_EQ(sliders.size(), 3u);
   // The speed slider is the lowest of the three.
-  RECT r{};
-  for (HWND s : sliders) {
-    RECT sr{};
-    GetWindowRect(s, &sr);
-    if (sr.top > r.top) r = sr;
-  }
-  heard = PlayToEnd(kNext);
-  size_t toneFrames = 0;
-  for (int16_t s : heard) toneFrames += s != 0;
-  EXPECT_NEAR(double(toneFrames), double(kRate), kRate * 0.1) << "at normal speed";
-  SetForegroundWindow(effects);
-  SetCursorPos(r.left + (r.right - r.left) / 3, (r.top + r.bottom) / 2);
-  INPUT input[4] = {};
-  for (INPUT& i : input) i.type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  for (int k = 1; k <= 2; ++k) input[k].mi.dx = 200, input[k].mi.dwFlags = MOUSEEVENTF_MOVE;
-  input[3].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  for (INPUT& i : input) {
-    SendInput(1, &i, sizeof i);
-    Sleep(100);
-  }
-  heard = PlayToEnd(kPlay);
-  toneFrames = 0;
-  for (int16_t s : heard) toneFrames += s != 0;
-  EXPECT_NEAR(double(toneFrames), double(kRate) / 2, kRate * 0.1) << "at double speed";
+  HWND speed = sliders.front();
+  for (HWND slider : sliders)
+    if (WindowRect(slider).top > WindowRect(speed).top) speed = slider;
+  auto toneFrames = [](const std::vector<int16_t>& s) {
+    return double(std::count_if(s.begin(), s.end(), [](int16_t v) { return v != 0; }));
+  };
+  EXPECT_NEAR(toneFrames(PlayToEnd(kNext)), double(kRate), kRate * 0.1) << "at normal speed";
+  // Dragged from its place (100 % of 50..200) far past the right end.
+  SendDrag(speed, POINT{ClientSize(speed).cx / 3, ClientSize(speed).cy / 2}, 400, 0);
+  EXPECT_NEAR(toneFrames(PlayToEnd(kPlay)), double(kRate) / 2, kRate * 0.1) << "at double speed";
   CloseWithoutSaving(*program);
 }
 

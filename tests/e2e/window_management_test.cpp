@@ -11,21 +11,6 @@ namespace {
 
 constexpr UINT kTrayNotify = WM_USER + 1024;
 
-RECT WindowRect(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return r;
-}
-
-// The opacity the window is drawn with: 255 when it is not layered.
-int Opacity(HWND window) {
-  if (!(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_LAYERED)) return 255;
-  BYTE alpha = 0;
-  DWORD flags = 0;
-  if (!GetLayeredWindowAttributes(window, nullptr, &alpha, &flags) || !(flags & LWA_ALPHA)) return 255;
-  return alpha;
-}
-
 void PressKey(HWND window, WORD key) {
   PostMessageW(window, WM_KEYDOWN, key, 1);
   PostMessageW(window, WM_KEYUP, key, 0xC0000001);
@@ -71,20 +56,9 @@ TEST_F(WindowManagement, DockedWindowsFollowEveryMoveAndStayOnTheScreen) {
   ASSERT_TRUE(Launch());
   // Dragged by its background, as a user does.
   const RECT before = WindowRect(main);
-  SetForegroundWindow(main);
   POINT grip = testing_support::Centre(skin.Main(L"VisWindow"));
   grip.y += 30;
-  ClientToScreen(main, &grip);
-  SetCursorPos(grip.x, grip.y);
-  INPUT input[5] = {};
-  for (INPUT& i : input) i.type = INPUT_MOUSE;
-  input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  for (int k = 1; k <= 3; ++k) input[k].mi.dx = 20, input[k].mi.dy = 15, input[k].mi.dwFlags = MOUSEEVENTF_MOVE;
-  input[4].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  for (INPUT& i : input) {
-    SendInput(1, &i, sizeof i);
-    Sleep(100);
-  }
+  SendDrag(main, grip, 60, 45);
   EXPECT_TRUE(runner.WaitUntil([&] { return WindowRect(main).left > before.left; }, 5000))
       << "not dragged: " << Where();
   EXPECT_TRUE(runner.WaitUntil([&] { return Docked(); }, 5000)) << "after a drag: " << Where();
@@ -131,9 +105,9 @@ TEST_F(WindowManagement, FadesEndOpaqueAndQuickTogglesShowAtOnce) {
   Sleep(400);
   ClickPlaylistButton();
   bool seenFading = false;
-  runner.WaitUntil([&] { return (seenFading = seenFading || Opacity(playlist) < 200), seenFading; }, 2000);
+  runner.WaitUntil([&] { return (seenFading = seenFading || LayeredOpacity(playlist) < 200), seenFading; }, 2000);
   EXPECT_TRUE(seenFading) << "no fade was seen";
-  EXPECT_TRUE(runner.WaitUntil([&] { return Opacity(playlist) == 255; }, 5000)) << Opacity(playlist);
+  EXPECT_TRUE(runner.WaitUntil([&] { return LayeredOpacity(playlist) == 255; }, 5000)) << LayeredOpacity(playlist);
 
   // Hidden half-way through its fade, then shown at once within the guard:
   // no half-transparent window is left.
@@ -145,7 +119,7 @@ TEST_F(WindowManagement, FadesEndOpaqueAndQuickTogglesShowAtOnce) {
   ClickPlaylistButton();
   ClickPlaylistButton();
   ASSERT_TRUE(runner.WaitUntil([&] { return IsWindowVisible(playlist); }, 5000));
-  EXPECT_TRUE(runner.WaitUntil([&] { return Opacity(playlist) == 255; }, 5000)) << Opacity(playlist);
+  EXPECT_TRUE(runner.WaitUntil([&] { return LayeredOpacity(playlist) == 255; }, 5000)) << LayeredOpacity(playlist);
 
   // Without fades the window shows opaque at once.
   CloseWithoutSaving(*program);
@@ -155,7 +129,7 @@ TEST_F(WindowManagement, FadesEndOpaqueAndQuickTogglesShowAtOnce) {
   ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindowVisible(playlist); }, 5000));
   ClickPlaylistButton();
   ASSERT_TRUE(runner.WaitUntil([&] { return IsWindowVisible(playlist); }, 5000));
-  EXPECT_EQ(Opacity(playlist), 255);
+  EXPECT_EQ(LayeredOpacity(playlist), 255);
   CloseWithoutSaving(*program);
 }
 
@@ -175,12 +149,12 @@ TEST_F(WindowManagement, KeysWorkFromEveryWindowButNotWhileTheFindBoxTypes) {
   // one makes the windows opaque again.
   PressKey(eq, 'T');
   PressKey(eq, 'T');
-  EXPECT_TRUE(runner.WaitUntil([&] { return Opacity(main) == 150 && Opacity(playlist) == 150; }, 5000))
-      << Opacity(main);
+  EXPECT_TRUE(runner.WaitUntil([&] { return LayeredOpacity(main) == 150 && LayeredOpacity(playlist) == 150; }, 5000))
+      << LayeredOpacity(main);
   Sleep(400);
   PressKey(playlist, 'T');
-  EXPECT_TRUE(runner.WaitUntil([&] { return Opacity(main) == 255 && Opacity(eq) == 255; }, 5000))
-      << Opacity(main);
+  EXPECT_TRUE(runner.WaitUntil([&] { return LayeredOpacity(main) == 255 && LayeredOpacity(eq) == 255; }, 5000))
+      << LayeredOpacity(main);
 
   // The find box takes the letter; nothing plays.
   const std::vector<HWND> edits = ChildrenOfClass(playlist, L"TTntEdit");
