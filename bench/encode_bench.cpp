@@ -9,8 +9,8 @@
 #include <cstdio>
 #include <string>
 
+#include "encoding_library.h"
 #include "engine/bass22_dynamic.h"
-#include "engine/bassenc22_dynamic.h"
 #include "engine/encode_channel.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -19,14 +19,7 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring folder = argv[1];
-  if (!Bass22_dynamic::Load_BASSDLL(folder + L"bass.dll") ||
-      !BassEnc22_dynamic::Load_BASSENCDLL(folder + L"bassenc.dll") ||
-      !Bass22_dynamic::BASS_Init(0, 44100, 0, nullptr, nullptr)) {
-    fprintf(stderr, "cannot load or start BASS from the program folder\n");
-    return 1;
-  }
-  // lame.exe is found by name, as the program finds it beside itself.
-  SetCurrentDirectoryW(folder.c_str());
+  if (!StartEncodingLibraries(folder)) return 1;
   double best = 1e9;
   for (int run = 0; run < 3; ++run) {
     DWORD channel = Bass22_dynamic::BASS_StreamCreateFile(FALSE, argv[2], 0, 0,

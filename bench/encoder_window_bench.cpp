@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "bench_clock.h"
+#include "encoding_library.h"
 #include "engine/bass22_dynamic.h"
 #include "engine/bassenc22_dynamic.h"
 #include "engine/encode_channel.h"
@@ -49,14 +50,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring folder = argv[1], out = argv[3];
   const bool mp3 = std::wstring(argv[2]) == L"mp3";
-  if (!Bass22_dynamic::Load_BASSDLL(folder + L"bass.dll") ||
-      !BassEnc22_dynamic::Load_BASSENCDLL(folder + L"bassenc.dll") ||
-      !Bass22_dynamic::BASS_Init(0, 44100, 0, nullptr, nullptr)) {
-    fprintf(stderr, "cannot load or start BASS from the program folder\n");
-    return 1;
-  }
-  // The encoders are found by name, as the program finds them beside itself.
-  SetCurrentDirectoryW(folder.c_str());
+  if (!StartEncodingLibraries(folder)) return 1;
   const std::wstring options = mp3 ? LameOptions(true, 128, 5, 0) : OggEncOptions(true, 320, 5);
 
   WNDCLASSW probeClass{};
