@@ -58,34 +58,34 @@ TOGG_Info::~TOGG_Info() {
 }
 
 void TOGG_Info::CreateControls() {
+  // Two columns of labelled edits: the stream's facts, read-only, and the
+  // comments the user edits.
   int top = kMargin;
-  auto info = [&](const wchar_t* Name, const wchar_t* Caption) {
-    auto* edit = NewLabeledEdit(this, Name, Caption, kMargin, top, kColumnWidth, true);
+  int columnLeft = kMargin;
+  bool readOnly = true;
+  auto edit = [&](const wchar_t* Name, const wchar_t* Caption) {
+    auto* e = NewLabeledEdit(this, Name, Caption, columnLeft, top, kColumnWidth, readOnly);
     top += kRowPitch;
-    return edit;
+    return e;
   };
-  OggValidHeader = info(L"OggValidHeader", L"Valid header");
-  OggDuration = info(L"OggDuration", L"Duration");
-  OggChannelMode = info(L"OggChannelMode", L"Channel mode");
-  OggBitRate = info(L"OggBitRate", L"Bit rate");
-  OggSampleRate = info(L"OggSampleRate", L"Sample rate");
-  OggFileSize = info(L"OggFileSize", L"File size");
-  OggVendor = info(L"OggVendor", L"Vendor");
+  OggValidHeader = edit(L"OggValidHeader", L"Valid header");
+  OggDuration = edit(L"OggDuration", L"Duration");
+  OggChannelMode = edit(L"OggChannelMode", L"Channel mode");
+  OggBitRate = edit(L"OggBitRate", L"Bit rate");
+  OggSampleRate = edit(L"OggSampleRate", L"Sample rate");
+  OggFileSize = edit(L"OggFileSize", L"File size");
+  OggVendor = edit(L"OggVendor", L"Vendor");
 
   top = kMargin;
-  auto field = [&](const wchar_t* Name, const wchar_t* Caption) {
-    auto* edit = NewLabeledEdit(this, Name, Caption, kMargin + kColumnWidth + kColumnGap, top,
-                                kColumnWidth, false);
-    top += kRowPitch;
-    return edit;
-  };
-  OggTitle = field(L"OggTitle", L"Title");
-  OggArtist = field(L"OggArtist", L"Artist");
-  OggAlbum = field(L"OggAlbum", L"Album");
-  OggTrack = field(L"OggTrack", L"Track");
-  OggDate = field(L"OggDate", L"Date");
-  OggGenre = field(L"OggGenre", L"Genre");
-  OggComment = field(L"OggComment", L"Comment");
+  columnLeft = kMargin + kColumnWidth + kColumnGap;
+  readOnly = false;
+  OggTitle = edit(L"OggTitle", L"Title");
+  OggArtist = edit(L"OggArtist", L"Artist");
+  OggAlbum = edit(L"OggAlbum", L"Album");
+  OggTrack = edit(L"OggTrack", L"Track");
+  OggDate = edit(L"OggDate", L"Date");
+  OggGenre = edit(L"OggGenre", L"Genre");
+  OggComment = edit(L"OggComment", L"Comment");
 
   int left = kMargin;
   auto button = [&](const wchar_t* Name, const wchar_t* Caption, std::function<void()> OnClick) {
