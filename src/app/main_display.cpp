@@ -77,7 +77,7 @@ std::wstring FileRateInfo(const std::wstring& FileName, int32_t StreamSampleRate
         text = RateLine(static_cast<uint32_t>(std::lround(wav.BytesPerSecond() * 8 / 1000.0)), wav.SampleRate());
     } else if (ext == L".ogg") {
       TOggVorbis ogg;
-      if (ogg.ReadFromFile(FileName))
+      if (ogg.ReadFromFile(FileName) && ogg.IsValid())
         text = RateLine(ogg.BitRateNominal(), static_cast<uint32_t>(std::max(ogg.SampleRate(), 0)));
     } else if (ext == L".mo3" || ext == L".it" || ext == L".xm" || ext == L".s3m" || ext == L".mtm" ||
                ext == L".mod" || ext == L".umx") {

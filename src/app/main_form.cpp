@@ -636,6 +636,7 @@ void TTavrinMainForm::ShowMainMenu() {
 // ------------------------------------------------------ the playlist's host
 
 void TTavrinMainForm::Play() { PlayTheSong(-2); }
+void TTavrinMainForm::PlayCurrent() { PlayTheSong(-1); }
 
 void TTavrinMainForm::Stop() { StopSongExecute(); }
 

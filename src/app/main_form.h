@@ -159,6 +159,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
 
   // TPlaylistHost.
   void Play() override;
+  void PlayCurrent() override;
   void Stop() override;
   uint8_t PlayerMode() override;
   bool ShuffleOn() override;

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "foundation/string_func.h"
+#include "localization/builtin_messages.h"
 #include "foundation/tnt_ini_files.h"
 #include "foundation/tnt_string_list.h"
 #include "foundation/tnt_sysutils.h"
@@ -168,9 +169,13 @@ std::vector<TTextSlot> TextSlotsOf(TCustomForm* Form) {
 // profile calls would take an empty name for the Windows folder's win.ini.)
 std::wstring ReadLanguageString(const std::wstring& Section, const std::wstring& Key,
                                 const std::wstring& Default) {
-  if (LanguageFile.empty()) return Default;
+  // The message sections fall back to the built-in English texts.
+  const std::wstring fallback = Section == kMessages || Section == kMessageTitles
+                                    ? BuiltinLanguageString(Section, Key, Default)
+                                    : Default;
+  if (LanguageFile.empty()) return fallback;
   TTntIniFile ini(LanguageFile);
-  return ini.ReadString(Section, Key, Default);
+  return ini.ReadString(Section, Key, fallback);
 }
 
 void FillFileNames(TTntComboBox* Box, const std::wstring& Pattern, const std::wstring& Extension,

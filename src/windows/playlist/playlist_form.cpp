@@ -33,6 +33,7 @@ int32_t InfoIndex = -1;
 class TPlaylist::TNullHost : public TPlaylistHost {
  public:
   void Play() override {}
+  void PlayCurrent() override {}
   void Stop() override {}
   uint8_t PlayerMode() override { return 0; }
   bool ShuffleOn() override { return false; }
@@ -336,7 +337,7 @@ void TPlaylist::EraseFilesExecute() {
         FileList->SetItemIndex(next);
         List()->SetSelected(next, true);
         FileList->Repaint();
-        host.Play();
+        host.PlayCurrent();
       }
     } else {
       host.PlayRandomSong();

@@ -26,6 +26,8 @@ class TPlaylistHost {
 
   // Plays the playlist's current entry (the main window's Play).
   virtual void Play() = 0;
+  // Plays the list's ItemIndex entry, whatever is selected or paused.
+  virtual void PlayCurrent() = 0;
   virtual void Stop() = 0;
   // The player's mode (pmNone .. pmPaused of the engine).
   virtual uint8_t PlayerMode() = 0;

@@ -26,6 +26,7 @@ struct FakeHost : TPlaylistHost {
   TPlaylist* Form = nullptr;
 
   void Play() override;
+  void PlayCurrent() override { Play(); }
   void Stop() override { ++Stops; }
   uint8_t PlayerMode() override { return Mode; }
   bool ShuffleOn() override { return false; }
