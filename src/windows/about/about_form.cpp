@@ -28,8 +28,8 @@ constexpr TColor kLinkColor = 0x00FFFF;      // yellow
 constexpr TColor kLinkOverColor = 0x00FF00;  // lime
 
 // The program's name and version first, then what it is built on.
+// Under the name, version and release date.
 const char* const kCredits[] = {
-    "Tavrin 1.58",
     "A skinnable audio player",
     "MPEG audio decoding: libmpg123",
     "Ogg Vorbis: libogg and libvorbis",
@@ -82,6 +82,8 @@ void TAbout::CreateControls() {
   TextFader->SetAlignment(taCenter);
   TextFader->SetTransparent(true);
   TStringList lines;
+  for (const std::wstring& heading : {std::wstring(TavrinVersion), std::wstring(L"Released ") + TavrinReleaseDate})
+    lines.Add(std::string(heading.begin(), heading.end()));  // both plain ASCII
   for (const char* line : kCredits) lines.Add(line);
   TextFader->SetLines(&lines);
   TextFader->SetOnMouseDown(

@@ -330,9 +330,15 @@ void TPlaylist::EraseFilesExecute() {
   const uint8_t mode = host.PlayerMode();
   if (current >= 0 && List()->GetSelected(current) && (mode == kPlaying || mode == kPaused)) {
     host.Stop();
-    const int32_t next = current - FileList->SelectedBeforeCurrent();
+    // Next plays the first entry after the current one that was not chosen.
+    // It is found again by identity: a file that cannot be deleted stays in
+    // the list, and counting the chosen entries would then land on it.
+    TElemId nextId = 0;
+    for (int32_t i = current + 1; i < List()->Count() && nextId == 0; ++i)
+      if (!List()->GetSelected(i)) nextId = List()->IdOf(i);
     FileList->DeleteSelected(true);
     if (!host.ShuffleOn()) {
+      const int32_t next = nextId != 0 ? List()->IndexOfEntry(nextId) : -1;
       if (List()->IsValidIndex(next)) {
         FileList->SetItemIndex(next);
         List()->SetSelected(next, true);

@@ -24,7 +24,8 @@ class TPlaylistHost {
  public:
   virtual ~TPlaylistHost() = default;
 
-  // Plays the playlist's current entry (the main window's Play).
+  // The main window's Play: resumes a paused song, else plays the selected
+  // entry, else the current one.
   virtual void Play() = 0;
   // Plays the list's ItemIndex entry, whatever is selected or paused.
   virtual void PlayCurrent() = 0;

@@ -38,6 +38,8 @@ std::optional<int32_t> ParseTagNumber(const std::wstring& Text, int32_t Min, int
     value = value * 10 + (Text[i] - L'0');
     if (value > Max) return std::nullopt;
   }
+  // "0" is no number, as an empty text is.
+  if (value == 0) return 0;
   if (value < Min) return std::nullopt;
   return static_cast<int32_t>(value);
 }

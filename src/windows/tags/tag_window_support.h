@@ -23,7 +23,7 @@ std::wstring WithUnit(const std::wstring& Value, const wchar_t* UnitKey);
 void ReportTagError(TCustomForm* Window, const wchar_t* Key, const std::wstring& FileName);
 // A track or year typed by the user: its value when the text is a whole
 // number in [Min, Max] (blanks around it allowed); std::nullopt otherwise.
-// An empty text is 0 (no number).
+// An empty text, or zero, is 0 (no number).
 std::optional<int32_t> ParseTagNumber(const std::wstring& Text, int32_t Min, int32_t Max);
 // The font override and the language section, as every tag window starts.
 void StartTagWindow(TCustomForm* Window, TTagHost* Host, const wchar_t* Section);

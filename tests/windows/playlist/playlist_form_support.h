@@ -19,6 +19,7 @@ namespace playlist_window_test {
 
 struct FakeHost : TPlaylistHost {
   int Plays = 0;
+  int PlaysOfCurrent = 0;  // of them, plays of the list's current entry
   int Stops = 0;
   uint8_t Mode = 0;
   bool Shortcuts = true;
@@ -26,7 +27,10 @@ struct FakeHost : TPlaylistHost {
   TPlaylist* Form = nullptr;
 
   void Play() override;
-  void PlayCurrent() override { Play(); }
+  void PlayCurrent() override {
+    Play();
+    ++PlaysOfCurrent;
+  }
   void Stop() override { ++Stops; }
   uint8_t PlayerMode() override { return Mode; }
   bool ShuffleOn() override { return false; }

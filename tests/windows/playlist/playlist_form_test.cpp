@@ -254,6 +254,26 @@ TEST_F(PlaylistFormTest, PhysicallyRemovingAsksFirstAndNotFromTheFindBox) {
   EXPECT_EQ(FileNames(), (std::vector<std::wstring>{files[0], files[2]}));
 }
 
+TEST_F(PlaylistFormTest, PhysicallyRemovingThePlayingSongPlaysTheNextOneLeft) {
+  TempDir dir;
+  const auto files = WavFiles(dir, L"abcd");
+  form->AddFilesExecute(files, true);
+  host.PlayedIndexes.clear();
+  host.Mode = 3;  // playing b
+  form->FileList->SetItemIndex(1);
+  for (int i : {0, 1, 2}) form->List()->SetSelected(i, true);
+  // a is held open, so it cannot be deleted and stays in the list.
+  HANDLE held = CreateFileW(files[0].c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  answer = IDOK;
+  form->EraseFilesExecute();
+  CloseHandle(held);
+  EXPECT_EQ(FileNames(), (std::vector<std::wstring>{files[0], files[3]}));
+  EXPECT_EQ(host.Stops, 1);
+  EXPECT_EQ(host.PlaysOfCurrent, 1);
+  EXPECT_EQ(host.PlayedIndexes, std::vector<int32_t>{1});  // d, not the undeletable a
+}
+
 TEST_F(PlaylistFormTest, PictureOnTheBuiltInSkin) {
   ApplyBuiltInPlaylistSkin(form.get());
   const wchar_t* titles[] = {
