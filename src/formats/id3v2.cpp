@@ -306,6 +306,9 @@ TNewTag MergeFrames(const TTagImage& old, const std::array<std::wstring, kFieldC
             field == v2Year && (frames[i].ID == "TDRC" || (version == 4 && frames[i].ID == "TYER"));
         if (frames[i].ID == id || year) removed[i] = true;
       }
+      // A field shown from another frame (the title from TIT1, say) and now
+      // cleared loses that frame too, or the next read would show it again.
+      if (values[field].empty() && fromFallback) removed[source] = true;
     }
     if (values[field].empty()) continue;
     TID3v2Frame frame = NewFrame(field, values[field], tag.Version, replaced);

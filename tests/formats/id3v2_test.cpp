@@ -319,6 +319,15 @@ TEST(ID3v2, SaveRebuildsOnlyChangedFields) {
     EXPECT_NE(bytes.find(frame), std::string::npos);
   ASSERT_TRUE(back.ReadFromFile(song));
   EXPECT_EQ(back.Comment(), "changed");
+
+  // An artist shown from the original-artist frame stays cleared when cleared.
+  const std::wstring other = dir.WriteFile(L"b.mp3", Tag(3, 0, Frame23("TOPE", Latin("Orig"))) + audio);
+  ASSERT_TRUE(back.ReadFromFile(other));
+  EXPECT_EQ(back.Artist(), "Orig");
+  back.SetText(v2Artist, L"");
+  ASSERT_TRUE(back.SaveToFile(other));
+  ASSERT_TRUE(back.ReadFromFile(other));
+  EXPECT_EQ(back.Artist(), "");
 }
 
 TEST(ID3v2, Version24TagKeepsItsVersionAndFrames) {
