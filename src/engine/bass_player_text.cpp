@@ -48,11 +48,11 @@ std::string StreamTitleOf(const std::string& s) {
 
 std::string MetaTitleOf(const char* data) {
   if (data == nullptr) return std::string();
-  std::vector<std::string> strings = TagStrings(data);
-  if (!strings.empty() && strings.front().find("StreamTitle=") != std::string::npos) {
-    return StreamTitleOf(strings.front());
-  }
-  return TitleCommentOf(strings);
+  // A stream's metadata is one string; only an Ogg stream's comments are a
+  // list, so the list is walked only when the first string is no StreamTitle.
+  const std::string first(data, strnlen(data, kMaxBytes));
+  if (first.find("StreamTitle=") != std::string::npos) return StreamTitleOf(first);
+  return TitleCommentOf(TagStrings(data));
 }
 
 std::string TitleCommentOf(const std::vector<std::string>& strings) {
