@@ -200,6 +200,3 @@ void TTavrinMainForm::SongInfoLabelDblClick() {
   const int32_t index = Playlist->FileList->ItemIndex();
   if (Playlist->List()->IsValidIndex(index)) Playlist->ShowFileInfo(index);
 }
-
-// The lyrics editor does not exist yet; playing a song never opens it, and
-// until it is there nothing loads.

@@ -19,6 +19,12 @@ std::wstring Lowered(std::wstring Text) {
   return Text;
 }
 
+std::wstring Trimmed(const std::wstring& Text) {
+  const size_t first = Text.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return std::wstring();
+  return Text.substr(first, Text.find_last_not_of(L" \t") - first + 1);
+}
+
 TSectionMap ParseSections() {
   TSectionMap texts;
   std::wstring section;
@@ -36,7 +42,11 @@ TSectionMap ParseSections() {
     }
     const size_t equals = line.find(L'=');
     if (equals == std::wstring::npos || equals == 0 || line.front() == L';') continue;
-    texts.emplace(std::make_pair(section, Lowered(line.substr(0, equals))), line.substr(equals + 1));
+    // Blanks around, and one pair of quotes, go as the profile calls drop them.
+    std::wstring text = Trimmed(line.substr(equals + 1));
+    if (text.size() >= 2 && (text.front() == L'"' || text.front() == L'\'') && text.back() == text.front())
+      text = text.substr(1, text.size() - 2);
+    texts.emplace(std::make_pair(section, Lowered(Trimmed(line.substr(0, equals)))), text);
   }
   return texts;
 }

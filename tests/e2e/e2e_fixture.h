@@ -12,6 +12,9 @@
 
 namespace e2e {
 
+// The remote-control message: WParam the command, LParam its argument.
+inline constexpr UINT kRemote = 0x89CE;
+
 // UTF-8 of a wide text, for test messages.
 std::string Narrow(const std::wstring& text);
 // Three seconds of white noise at -20 dBFS, 44.1 kHz 16-bit stereo, the same

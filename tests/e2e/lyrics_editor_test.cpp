@@ -7,7 +7,6 @@
 namespace e2e {
 namespace {
 
-constexpr UINT kRemote = 0x89CE;
 constexpr WPARAM kPlay = 100, kNext = 103, kPrevious = 104, kToggleEditor = 203;
 
 std::string Utf16Le(const std::wstring& text) {

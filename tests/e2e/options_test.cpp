@@ -104,7 +104,8 @@ TEST_F(Options, OpensFromTheMenuAndByCtrlPAndQuietsTheSingleKeys) {
 TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   folder.WritePlaylist({{Wav(L"one.wav"), L"one", 1}});
   // A second language ("Settings" in Greek) and a second skin.
-  const std::wstring greek = L"\xFEFF[Options]\r\nOptions=Ρυθμίσεις\r\n";
+  const std::wstring greek =
+      L"\xFEFF[Options]\r\nOptions=Ρυθμίσεις\r\n[Lyrics Editor]\r\nLyricsEditor=Στίχοι\r\n";
   folder.Write(L"Lang\\Polyglot.ini",
                std::string(reinterpret_cast<const char*>(greek.data()), greek.size() * sizeof(wchar_t)));
   InstallSkin(L"Ember");
@@ -120,11 +121,15 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   GetWindowRect(main, &mainRect);
   SetWindowPos(options, nullptr, mainRect.right + 10, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 
-  // General: another language names the window at once.
+  // General: another language names the window at once, and every open one.
+  PostMessageW(main, kRemote, 203, 0);
+  HWND lyrics = WaitForWindow(*program, L"TLyricsEditor");
+  ASSERT_NE(lyrics, nullptr);
   HWND languages = WaitForChild(options, L"English");
   ASSERT_NE(languages, nullptr);
   PostMessageW(languages, WM_KEYDOWN, VK_DOWN, 1);
   EXPECT_TRUE(runner.WaitUntil([&] { return WindowText(options) == L"Ρυθμίσεις"; }, 5000));
+  EXPECT_EQ(WindowText(lyrics), L"Στίχοι");
 
   // Encoding: the MP3 mode shows its own quality list.
   ShowPage(options, 6);

@@ -9,7 +9,6 @@
 namespace e2e {
 namespace {
 
-constexpr UINT kRemote = 0x89CE;
 
 class RemoteControl : public E2ETest {
  protected:

@@ -14,7 +14,6 @@ namespace {
 constexpr uint32_t kRate = 44100;
 constexpr size_t kClickAt = kRate / 10;    // frame of the click in its song
 constexpr size_t kEchoDelay = kRate / 2;   // the echo's delay as the player sets it
-constexpr UINT kRemote = 0x89CE;
 constexpr WPARAM kPlay = 100, kNext = 103;
 
 // 1.2 s of silence with a 10 ms click at 0.1 s.

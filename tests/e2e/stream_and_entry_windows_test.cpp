@@ -10,7 +10,6 @@
 namespace e2e {
 namespace {
 
-constexpr UINT kRemote = 0x89CE;
 
 class StreamAndEntryWindows : public E2ETest {
  protected:
