@@ -1,6 +1,7 @@
 // The main window's language commands: a language file applied to every
 // window that exists.
 #include "app/main_form.h"
+#include "app/skin_list.h"
 #include "globals/program_globals.h"
 #include "localization/localization.h"
 #include "windows/about/about_form.h"
@@ -15,8 +16,7 @@
 void TTavrinMainForm::LoadLanguage(const std::wstring& Name) {
   // The name comes from the settings: anything but a plain file name in
   // Lang\ (a path, "..") falls back to English.
-  if (Name == L"." || Name == L".." ||
-      Name.find_first_of(L"\\/:*?\"<>|") != std::wstring::npos) {
+  if (!IsSkinFolderName(Name)) {
     LoadLanguage(L"English");
     return;
   }

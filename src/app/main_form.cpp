@@ -373,6 +373,7 @@ void TTavrinMainForm::FormCreate() {
 
   CurrentSkin = root.ChildNode(L"Skin").ReadString(L"Name", DefaultSkinName);
   CurrentLanguage = appearance.ReadString(L"Language", L"English");
+  if (!IsSkinFolderName(CurrentLanguage)) CurrentLanguage = L"English";  // a plain name in Lang\ only
   LanguageFile = AppDir + L"Lang\\" + CurrentLanguage + L".ini";
 
   if (WideFileExists(AppDir + L"bass.dll")) AudioPlayer = new TBASSPlayer(this, AppDir);

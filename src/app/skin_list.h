@@ -41,8 +41,8 @@ class TSkinList {
 
 TSkinList& SkinListModel();
 
-// A name a skin folder can have: a plain folder name, never "." or "..",
-// never one that leaves the skins folder.
+// A name a skin folder (or a language file, without its ".ini") can have:
+// a plain name, never "." or "..", never one that leaves its folder.
 bool IsSkinFolderName(const std::wstring& Name);
 
 // The skins submenu's click handler, the actions PrevSkin and NextSkin with
