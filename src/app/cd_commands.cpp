@@ -79,7 +79,7 @@ class TCDBridge : public TCDHost {
     if (AudioPlayer) AudioPlayer->EncodeChannel(Stream, OutFile, Options, Cancel, Progress, Format);
   }
   bool EncoderBusy() override { return EncodingInProgress(); }
-  void ShowError(const std::wstring& Text) override { ::ShowError(Text); }
+  void ShowError(const std::wstring& Text) override { TBASSPlayer::ShowError(Text); }
 
   TCDEncodeSettings EncodeSettings() override {
     TCDEncodeSettings settings;

@@ -11,7 +11,7 @@ std::string GetBASSErrorText();
 
 // Unless the BASS error code is 0: an error box owned by the application
 // window with Text, the code and its description on three lines.
-// (The player will offer it as TBASSPlayer::ShowError.)
+// Other windows reach it through the player (TBASSPlayer::ShowError).
 void ShowError(const std::wstring& Text);
 // The same box for a code read on another thread.
 void ShowError(const std::wstring& Text, int Code);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "bass/bass_api.h"
+#include "engine/bass_errors.h"
 #include "engine/encode_channel.h"
 #include "engine/stream_info.h"
 #include "framework/component.h"
@@ -58,6 +59,9 @@ class TBASSPlayer : public TComponent {
   // empty means ProgramFolder(). Tests point it at the build's program folder.
   explicit TBASSPlayer(TComponent* AOwner, const std::wstring& AProgramFolder = std::wstring());
   ~TBASSPlayer() override;
+
+  // The engine's error box, for the windows that report a BASS failure.
+  static void ShowError(const std::wstring& Text) { ::ShowError(Text); }
 
   bool Open(const std::wstring& FileName);
   void Play();
