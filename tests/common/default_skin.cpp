@@ -51,8 +51,10 @@ std::wstring ReadText(const std::wstring& file) {
 
 }  // namespace
 
-DefaultSkin::DefaultSkin() {
-  std::wistringstream description(ReadText(TAVRIN_DEFAULT_SKIN_FOLDER L"Skin.txt"));
+DefaultSkin::DefaultSkin() : DefaultSkin(TAVRIN_DEFAULT_SKIN_FOLDER L"Skin.txt") {}
+
+DefaultSkin::DefaultSkin(const std::wstring& descriptionFile) {
+  std::wistringstream description(ReadText(descriptionFile));
   std::wstring section;
   for (std::wstring line; std::getline(description, line);) {
     line = Trim(line);

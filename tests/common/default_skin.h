@@ -19,6 +19,9 @@ class DefaultSkin {
   // Reads resources/skin/Skin.txt and cells.txt of the checkout; a file that
   // cannot be read fails the test.
   DefaultSkin();
+  // The places of another skin drawn from the same cell table: its
+  // description (a skin folder's Skin.txt) read instead.
+  explicit DefaultSkin(const std::wstring& description);
 
   // A main-window control by its [MWPositions] key ("CloseBut", "TimeLabel",
   // "SeekingBar"...), in the window's client coordinates, as the skin loader

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cwctype>
 
+#include "loopback_server.h"
 #include "wav_bytes.h"
 
 namespace e2e {
@@ -142,6 +143,28 @@ std::string WithAttribute(std::string xml, const std::string& element, const std
   return xml;
 }
 
+std::wstring TestFile(const std::wstring& name) {
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  const std::wstring tests = exe;
+  return tests.substr(0, tests.rfind(L'\\') + 1) + name;
+}
+
+void ServeRadio(bass_test::LoopbackServer& server) {
+  server.Route("/radio", [](bass_test::LoopbackServer::Client& c) {
+    std::string wav = SineWav();
+    const size_t data = wav.find("data");
+    const std::string pcm = wav.substr(data + 8);
+    std::string head = wav.substr(0, data + 8);
+    for (size_t at : {size_t{4}, data + 4}) head.replace(at, 4, "\xF0\xFF\xFF\x7F", 4);
+    if (!c.Send("ICY 200 OK\r\nICY-Name: Loopback FM\r\nicy-genre: Test Tones\r\nIcy-Url: http://127.0.0.1/\r\n"
+                "icy-br: 128\r\n\r\n" + head))
+      return;
+    for (int second = 0; second < 60; ++second)
+      if (!c.Send(pcm)) return;
+  });
+}
+
 std::wstring E2ETest::Wav(const std::wstring& name) { return data.WriteFile(name, SineWav()); }
 
 std::wstring E2ETest::FolderOfWavs(const std::wstring& name, const std::vector<std::wstring>& files) {
@@ -151,10 +174,7 @@ std::wstring E2ETest::FolderOfWavs(const std::wstring& name, const std::vector<s
 }
 
 void E2ETest::InstallSkin(const std::wstring& name, const std::wstring& without) {
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  const std::wstring tests = exe;
-  const std::wstring from = tests.substr(0, tests.rfind(L'\\') + 1) + L"skins\\Ember\\";
+  const std::wstring from = TestFile(L"skins\\Ember\\");
   CreateDirectoryW(folder.File(L"Skins").c_str(), nullptr);
   const std::wstring to = folder.File(L"Skins\\" + name + L"\\");
   CreateDirectoryW(to.c_str(), nullptr);
@@ -222,6 +242,40 @@ bool E2ETest::ClickChildAt(HWND main, const RECT& rect) {
 void E2ETest::CloseWithoutSaving(Program& program) {
   if (HWND main = program.MainWindow()) PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(runner.WaitForExit(program));
+}
+
+HWND E2ETest::OpenPlaylistMenu(Program& program, HWND playlist, const wchar_t* key) {
+  const int left = skin.Point(L"PLPositions", key).x;
+  HWND button = nullptr;
+  for (HWND b : ChildrenOfClass(playlist, L"TImageBut")) {
+    RECT r;
+    GetWindowRect(b, &r);
+    MapWindowPoints(nullptr, GetParent(b), reinterpret_cast<POINT*>(&r), 2);
+    if (r.left == left) button = b;
+  }
+  if (!button || !Answers(playlist)) return ADD_FAILURE() << "no button " << Narrow(key), nullptr;
+  PostClick(button, POINT{4, 4});
+  HWND menu = nullptr;
+  runner.WaitUntil([&] {
+    const std::vector<HWND> menus = program.Windows(L"#32768");
+    return (menu = menus.empty() ? nullptr : menus.front()) != nullptr;
+  }, 5000);
+  if (!menu) ADD_FAILURE() << "no menu of " << Narrow(key);
+  return menu;
+}
+
+bool E2ETest::SteadyPicture(HWND window, const std::wstring& name, testing_support::Picture& picture,
+                            unsigned timeoutMs) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+  testing_support::Picture last;
+  picture = {};
+  return runner.WaitUntil(
+      [&] {
+        last = std::move(picture);
+        return testing_support::TakeWindowPicture(window, name, picture) && !last.Rgb.empty() &&
+               last.Rgb == picture.Rgb;
+      },
+      timeoutMs);
 }
 
 }  // namespace e2e

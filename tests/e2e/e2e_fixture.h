@@ -9,6 +9,11 @@
 
 #include "default_skin.h"
 #include "program_runner.h"
+#include "window_picture.h"
+
+namespace bass_test {
+class LoopbackServer;
+}
 
 namespace e2e {
 
@@ -46,6 +51,12 @@ RECT WindowRect(HWND window);
 std::vector<HWND> AllWindows(Program& program, const std::wstring& className);
 // text with every `from` replaced by `to`.
 std::string Replace(std::string text, const std::string& from, const std::string& to);
+// A file beside the test executable ("skins\\Ember\\", "lang\\Russian.ini").
+std::wstring TestFile(const std::wstring& name);
+// A radio at the server's "/radio": a 440 Hz tone as WAV (a header that
+// promises more than is ever sent, then the second of tone again and again)
+// with its server's fields "Loopback FM", "Test Tones", "http://127.0.0.1/", 128.
+void ServeRadio(bass_test::LoopbackServer& server);
 
 class E2ETest : public ::testing::Test {
  protected:
@@ -78,6 +89,16 @@ class E2ETest : public ::testing::Test {
   void Press(HWND window, const std::wstring& caption);
   // Ends a program without saving (WM_CLOSE) and waits.
   void CloseWithoutSaving(Program& program);
+  // The playlist window's menu button at the skin's place of key
+  // ("AddBut", "SelBut", "MiscBut"...) clicked; its menu once open, else
+  // nullptr (reported).
+  HWND OpenPlaylistMenu(Program& program, HWND playlist, const wchar_t* key);
+  // The window's picture, kept as name: painting comes after every other
+  // message, so no message says when it is done, and the picture is taken
+  // until two in a row agree. False when they never did within timeoutMs
+  // (the picture is the last one taken then).
+  bool SteadyPicture(HWND window, const std::wstring& name, testing_support::Picture& picture,
+                     unsigned timeoutMs = 3000);
 
   ProgramFolder folder;
   testing_support::DefaultSkin skin;

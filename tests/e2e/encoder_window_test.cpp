@@ -130,26 +130,6 @@ class EncoderWindow : public E2ETest {
   std::wstring Decodes() const { return folder.File(L"decodes.txt"); }
   std::string OpenDecodes() { return testing_support::ReadFileBytes(Decodes()); }
 
-  // The playlist's menu button at the skin's place of key; its menu open.
-  HWND OpenPlaylistMenu(Program& program, HWND playlist, const wchar_t* key) {
-    const int left = skin.Point(L"PLPositions", key).x;
-    HWND button = nullptr;
-    for (HWND b : ChildrenOfClass(playlist, L"TImageBut")) {
-      RECT r;
-      GetWindowRect(b, &r);
-      MapWindowPoints(nullptr, GetParent(b), reinterpret_cast<POINT*>(&r), 2);
-      if (r.left == left) button = b;
-    }
-    if (!button || !Answers(playlist)) return ADD_FAILURE() << "no button " << Narrow(key), nullptr;
-    PostClick(button, POINT{4, 4});
-    HWND menu = nullptr;
-    runner.WaitUntil([&] {
-      const std::vector<HWND> menus = program.Windows(L"#32768");
-      return (menu = menus.empty() ? nullptr : menus.front()) != nullptr;
-    }, 5000);
-    if (!menu) ADD_FAILURE() << "no menu of " << Narrow(key);
-    return menu;
-  }
   // "Select all" of the selection menu, then "Encode..." of the other one,
   // which comes before its "Sort" and "Other" submenus (never disabled; the
   // items above it may be, and the keys pass over those).

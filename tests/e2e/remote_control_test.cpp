@@ -9,7 +9,6 @@
 namespace e2e {
 namespace {
 
-
 class RemoteControl : public E2ETest {
  protected:
   // Songs "1" .. "5" of levels k * 2000, 20 s each, listed as 10, 20 .. 50 s long.

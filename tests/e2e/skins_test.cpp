@@ -45,19 +45,9 @@ class Skins : public E2ETest {
     const std::vector<HWND> windows = program.Windows(L"TPlaylist");
     return windows.empty() ? nullptr : windows.front();
   }
-  // Painting comes after every other message, so no message says when it is
-  // done: the picture is taken until two in a row agree.
   void KeepPicture(HWND window, const std::wstring& name) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-    testing_support::Picture last, picture;
-    EXPECT_TRUE(runner.WaitUntil(
-        [&] {
-          last = std::move(picture);
-          return testing_support::TakeWindowPicture(window, name, picture) && !last.Rgb.empty() &&
-                 last.Rgb == picture.Rgb;
-        },
-        3000))
-        << Narrow(name);
+    testing_support::Picture picture;
+    EXPECT_TRUE(SteadyPicture(window, name, picture)) << Narrow(name);
   }
   // The close button wherever the skin puts it.
   void ExitAt(Program& program, RECT closeBut) {

@@ -10,7 +10,6 @@
 namespace e2e {
 namespace {
 
-
 class StreamAndEntryWindows : public E2ETest {
  protected:
   bool Launch() {
@@ -52,23 +51,6 @@ class StreamAndEntryWindows : public E2ETest {
   Program* program = nullptr;
   HWND main = nullptr;
 };
-
-// A radio of a 440 Hz tone as WAV (a header that promises more than is ever
-// sent, then the second of tone again and again), with its server's fields.
-void ServeRadio(bass_test::LoopbackServer& server) {
-  server.Route("/radio", [](bass_test::LoopbackServer::Client& c) {
-    std::string wav = SineWav();
-    const size_t data = wav.find("data");
-    const std::string pcm = wav.substr(data + 8);
-    std::string head = wav.substr(0, data + 8);
-    for (size_t at : {size_t{4}, data + 4}) head.replace(at, 4, "\xF0\xFF\xFF\x7F", 4);
-    if (!c.Send("ICY 200 OK\r\nICY-Name: Loopback FM\r\nicy-genre: Test Tones\r\nIcy-Url: http://127.0.0.1/\r\n"
-                "icy-br: 128\r\n\r\n" + head))
-      return;
-    for (int second = 0; second < 60; ++second)
-      if (!c.Send(pcm)) return;
-  });
-}
 
 TEST_F(StreamAndEntryWindows, ARadioTypedInTheOpenURLDialogPlaysAndItsInfoWindowShowsTheServerAndTheBuffer) {
   bass_test::LoopbackServer server;
