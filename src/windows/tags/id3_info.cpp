@@ -10,6 +10,7 @@
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
+#include "windows/controls/caption_fit.h"
 #include "windows/tags/tag_host.h"
 #include "windows/tags/tag_info_controls.h"
 #include "windows/tags/tag_window_support.h"
@@ -81,6 +82,10 @@ void TID3_Info::FormCreate() {
 
 void TID3_Info::Init(const std::wstring& FileName) {
   StartTagWindow(this, FHost, L"ID3TagEditor");
+  window_controls::FitButtonRow({SaveBut, RemoveBut, CopyFrom2});
+  window_controls::FitButtonRow({SaveBut2, RemoveBut2, CopyFrom1});
+  window_controls::FitButtonRow({Undo, CloseBut});
+  window_controls::FitTitleColumn(MpegInfo);
   FFileName = FileName;
   FilePath->SetText(FileName);
   LoadID3v1();

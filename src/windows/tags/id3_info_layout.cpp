@@ -28,7 +28,7 @@ constexpr int kRowPitch = kEditHeight + 5;
 // to the left, into room kept for it).
 constexpr int kGroupTop = 20;
 constexpr int kGroupSide = 10;
-constexpr int kFieldLeft = 86;
+constexpr int kFieldLeft = 100;
 constexpr int kLabelSpacing = 3;
 // The ID3v2 group's twelve rows set the height of everything.
 constexpr int kRows = 12;
@@ -45,7 +45,7 @@ constexpr int kInfoLeft = kGroup2Left + kGroup2Width + kMargin;
 constexpr int kInfoRows = 14;
 constexpr int kInfoRowHeight = 17;
 constexpr int kInfoTitleWidth = 108;
-constexpr int kInfoValueWidth = 140;
+constexpr int kInfoValueWidth = 160;
 
 constexpr const wchar_t* kInfoTitles[kInfoRows] = {
     L"Valid header",   L"File size", L"Channel mode",    L"Version",    L"Bit rate",

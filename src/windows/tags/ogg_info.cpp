@@ -8,6 +8,7 @@
 #include "foundation/tnt_system.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_labeled_edit.h"
+#include "windows/controls/caption_fit.h"
 #include "windows/tags/tag_host.h"
 #include "windows/tags/tag_info_controls.h"
 #include "windows/tags/tag_window_support.h"
@@ -113,6 +114,7 @@ void TOGG_Info::RememberShown() {
 
 void TOGG_Info::ShowInfo(const std::wstring& FileName) {
   StartTagWindow(this, FHost, L"OGGTagEditor");
+  window_controls::FitButtonRow({SaveOgg, RemoveOgg, UndoOgg});
   FFileName = FileName;
   GetOggInfo();
 }

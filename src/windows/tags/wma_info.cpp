@@ -5,6 +5,7 @@
 #include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_labeled_edit.h"
 #include "unicode_controls/tnt_labels.h"
+#include "windows/controls/caption_fit.h"
 #include "windows/tags/tag_host.h"
 #include "windows/tags/tag_info_controls.h"
 #include "windows/tags/tag_window_support.h"
@@ -145,6 +146,7 @@ void TWMA_Info::RememberShown() {
 
 void TWMA_Info::ShowInfo(const std::wstring& FileName) {
   StartTagWindow(this, FHost, L"WMATagEditor");
+  window_controls::FitButtonRow({UndoBut, SaveBut});
   FFileName = FileName;
   FilePath->SetText(FileName);
   UndoButClick();

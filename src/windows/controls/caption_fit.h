@@ -1,0 +1,26 @@
+// Room for translated texts: buttons and grid titles made for the program's
+// own English are fitted again once a language file has given them longer
+// texts. Called after each translation; what fits already stays as laid out.
+#pragma once
+
+#include <initializer_list>
+
+class TControl;
+class TTntButton;
+class TTntStringGrid;
+
+namespace window_controls {
+
+// The buttons of one row, left to right. When a caption is wider than its
+// button, the widths are shared out again within the row's span (the first
+// button's left to the last one's right, the gaps kept): each button its
+// caption's width and an equal part of what is left, or, when the captions
+// cannot all fit, a part in proportion to its caption. A single button grows
+// to the left, by at most Room pixels.
+void FitButtonRow(std::initializer_list<TTntButton*> Row, int Room = 0);
+
+// The grid's title column (0) as wide as its widest title, the value column
+// (1) the rest of what column 0 had and it has.
+void FitTitleColumn(TTntStringGrid* Grid);
+
+}  // namespace window_controls
