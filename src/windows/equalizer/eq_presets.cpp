@@ -12,12 +12,14 @@
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_list_box.h"
+#include "windows/controls/caption_fit.h"
 
 TEQPresets* EQPresets = nullptr;
 
 namespace {
 
-constexpr int kClientWidth = 225;
+// Wide enough for four buttons whose captions a translation lengthens.
+constexpr int kClientWidth = 300;
 constexpr int kClientHeight = 289;
 constexpr int kMargin = 8;
 constexpr int kGap = 3;
@@ -136,6 +138,7 @@ void TEQPresets::FormShow() {
   const std::string font = FHost ? FHost->OverrideFontName() : std::string();
   if (!font.empty()) ApplyFontOverride(this, font);
   LoadFormLanguage(this, LanguageFile, L"EQPresets");
+  window_controls::FitButtonRow({LoadBut, SaveBut, DeleteBut, CloseBut});
 }
 
 TXMLNode TEQPresets::PresetsNode(bool Create) const {
