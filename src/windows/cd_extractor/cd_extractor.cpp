@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwchar>
 
 #include "foundation/safe_file_name.h"
@@ -124,7 +125,8 @@ void TCDEx::CreateControls() {
   CDDriveLabel->SetParent(Panel);
   CDDriveLabel->SetName(L"CDDriveLabel");
   CDDriveLabel->SetAutoSize(false);
-  CDDriveLabel->SetBounds(8, 12, 64, 16);
+  // Room for a longer translation of the caption.
+  CDDriveLabel->SetBounds(8, 12, 80, 16);
   CDDriveLabel->SetCaption(std::wstring(L"CD Drive:"));
 
   CDDrive = new TTntComboBox(this);
@@ -132,7 +134,7 @@ void TCDEx::CreateControls() {
   CDDrive->SetName(L"CDDrive");
   CDDrive->SetStyle(csDropDownList);
   CDDrive->SetTag(-1);  // the drive listed; none yet
-  CDDrive->SetBounds(76, 8, 300, 21);
+  CDDrive->SetBounds(92, 8, 290, 21);
   CDDrive->SetOnSelect([this](TObject*) { GetCDTracks(); });
 
   SelAllTracks = new TTntCheckBox(this);
@@ -178,6 +180,7 @@ void TCDEx::FormShow() {
   const std::string font = FHost->OverrideFontName();
   if (!font.empty()) ApplyFontOverride(this, font);
   LoadFormLanguage(this, LanguageFile, L"CD Extractor");
+  FillLastColumn();
   CDDrive->Items()->Clear();
   FDriveNumbers.clear();
   if (FHost->CDReady()) {
@@ -195,6 +198,17 @@ void TCDEx::FormShow() {
   FCurrentRow = -1;
   TrackList->SetDoubleBuffered(true);
   FIdle = true;
+}
+
+// Translated columns are sized by their captions and leave the list's spare
+// width unused: the artist, whose names run longest, takes it.
+void TCDEx::FillLastColumn() {
+  TTntListColumns* columns = TrackList->Columns();
+  const int32_t last = columns->Count() - 1;
+  if (last < 0) return;
+  int others = GetSystemMetrics(SM_CXVSCROLL);
+  for (int32_t i = 0; i < last; ++i) others += columns->Items(i)->Width();
+  columns->Items(last)->SetWidth(std::max(columns->Items(last)->Width(), TrackList->ClientWidth() - others));
 }
 
 void TCDEx::GetCDTracks() {

@@ -78,6 +78,7 @@ class TCDEx : public TTntFixedDialog {
 
  private:
   void CreateControls();
+  void FillLastColumn();
   void ExtractChecked(uint8_t Format, const std::wstring& Options, const std::wstring& Folder);
   void EncodeTrack(int32_t Drive, int32_t Track, const std::wstring& Options, const std::wstring& Folder,
                    uint8_t Format);
