@@ -7,6 +7,7 @@
 #include "shell/folder_browser.h"
 #include "unicode_controls/tnt_list_box.h"
 #include "unicode_controls/tnt_page_control.h"
+#include "windows/controls/caption_fit.h"
 #include "windows/controls/window_controls.h"
 
 std::wstring LameCommandLine;
@@ -189,6 +190,9 @@ void TOptions::OptControlChange() {
 }
 
 void TOptions::FormShow() {
+  // The language was applied before the window shows; the button stands
+  // alone at the page's right, with room to its left.
+  window_controls::FitButtonRow({DeleteSkinBut}, 60);
   SkinsTabSheetShow();
   if (FTabListFirstShow) {
     MakeTabList();
