@@ -45,7 +45,7 @@ constexpr int kInfoLeft = kGroup2Left + kGroup2Width + kMargin;
 constexpr int kInfoRows = 14;
 constexpr int kInfoRowHeight = 17;
 constexpr int kInfoTitleWidth = 108;
-constexpr int kInfoValueWidth = 160;
+constexpr int kInfoValueWidth = 170;
 
 constexpr const wchar_t* kInfoTitles[kInfoRows] = {
     L"Valid header",   L"File size", L"Channel mode",    L"Version",    L"Bit rate",
