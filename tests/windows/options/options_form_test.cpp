@@ -142,7 +142,7 @@ TEST_F(OptionsTest, ARefusedDeviceShowsWhyAndTheListReturnsToTheDeviceInUse) {
   form->DeviceCB->SetItemIndex(0);
   form->DeviceCBChange();
   const wchar_t* facts[] = {L"Yes", L"No", L"100 Hz", L"200000 Hz", L"Yes",
-                            L"NotAvailable", L"0", L"2", L"fake.sys", L"9"};
+                            L"n/a", L"0", L"2", L"fake.sys", L"9"};
   for (int32_t row = 0; row < 10; ++row) EXPECT_EQ(form->DeviceInfo->Cells(1, row), facts[row]);
   EXPECT_EQ(form->DeviceInfo->Cells(0, 0), L"Certified driver");
 

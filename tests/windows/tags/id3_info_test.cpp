@@ -149,7 +149,7 @@ TEST_F(ID3InfoTest, NumbersTheTagCannotHoldAreRefusedAndTheRestSaved) {
   struct Case {
     TTntLabeledEdit* TID3_Info::*field;
     std::wstring typed, shown;
-  } cases[] = {{&TID3_Info::TrackNumv1, L"abc", L"5"}, {&TID3_Info::TrackNumv1, L"0", L"5"},
+  } cases[] = {{&TID3_Info::TrackNumv1, L"abc", L"5"}, {&TID3_Info::TrackNumv1, L"0", L""},
                {&TID3_Info::TrackNumv1, L"256", L"5"}, {&TID3_Info::TrackNumv1, L"7", L"7"},
                {&TID3_Info::TrackNumv1, L"", L""},     {&TID3_Info::Yearv1, L"12345", L"2001"},
                {&TID3_Info::TrackNumv2, L"abc", L"3"}, {&TID3_Info::TrackNumv2, L"300", L"300"},
