@@ -26,7 +26,10 @@ TFontComboBox* NewFontBox(TComponent* Owner, TWinControl* Parent, const wchar_t*
   auto* box = new TFontComboBox(Owner);
   box->SetParent(Parent);
   box->SetName(Name);
-  box->SetOptions(TFontComboOptions{foWysiWyg});
+  // The settings' face is shown even when the system does not list it: the
+  // font mapper draws it in a face it has, and saving the box keeps the
+  // setting as it was instead of an empty name.
+  box->SetOptions(TFontComboOptions{foWysiWyg, foDisableVerify});
   box->SetSorted(false);
   box->SetBounds(Left, Top, Width, kComboHeight);
   return box;
