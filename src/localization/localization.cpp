@@ -272,6 +272,10 @@ int LocalizedMessageBox(HWND OwnerWnd, const std::wstring& MsgKey,
   return ShowMessageBoxW(OwnerWnd, text, caption, Flags);
 }
 
+std::wstring GetLocalizedTitle(const std::wstring& Key) {
+  return ReadLanguageString(kMessageTitles, Key, Key);
+}
+
 void GetLocalizedMessage(const std::wstring& Key, std::wstring& Text) {
   Text = ReadLanguageString(kMessages, Key, Key);
 }

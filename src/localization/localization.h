@@ -72,6 +72,9 @@ std::vector<TLanguageKey> FormLanguageKeys(TCustomForm* Form);
 int LocalizedMessageBox(HWND OwnerWnd, const std::wstring& MsgKey,
                         std::initializer_list<FormatArg> Args, UINT Flags,
                         const std::wstring& TitleKey);
+// "Message Titles"[Key] of LanguageFile, for a box whose text is no message
+// (a value the program shows); the key itself when missing.
+std::wstring GetLocalizedTitle(const std::wstring& Key);
 // "Messages"[Key] of LanguageFile; the key itself when missing.
 void GetLocalizedMessage(const std::wstring& Key, std::wstring& Text);
 std::wstring GetLocalizedMessage(const std::wstring& Key);

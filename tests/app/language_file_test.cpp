@@ -137,7 +137,8 @@ TEST(EnglishLanguageFile, HoldsEveryMessageKeyTheProgramUses) {
       const wchar_t* section;
     } uses[] = {{"LocalizedMessageBox", 1, L"Messages"},
                 {"LocalizedMessageBox", 4, L"Message Titles"},
-                {"GetLocalizedMessage", 0, L"Messages"}};
+                {"GetLocalizedMessage", 0, L"Messages"},
+                {"GetLocalizedTitle", 0, L"Message Titles"}};
     for (const auto& use : uses) {
       for (const std::vector<std::string>& args : CallArguments(text, use.routine)) {
         const std::wstring key = LiteralKey(args, use.index);

@@ -3,7 +3,8 @@
 // wrap inside the box), each button holds its caption, and the box lies on
 // the screen. Pictures "message_<language>_<key>.png" (TAVRIN_PICTURE_DIR).
 // The table must name every key of the language file's "Messages": a box or a
-// word the windows show in their own controls.
+// word the windows show in their own controls; and every "Message Titles" key:
+// a box's title, or the title of a box whose text is a value.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,11 +12,13 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "foundation/tnt_system.h"
 #include "foundation/tnt_ini_files.h"
 #include "foundation/tnt_string_list.h"
+#include "framework/dialogs.h"
 #include "language_components.h"
 #include "localization/localization.h"
 #include "window_picture.h"
@@ -80,6 +83,11 @@ const std::set<std::wstring> kWords = {
     L"ConnectedToInetRadio", L"PlayingInetStream", L"Server", L"Buffer", L"Yes", L"No", L"Hz",
     L"bytes", L"bit", L"sec", L"kbps", L"VBR", L"CBR", L"Nominal", L"Stereo", L"Joint Stereo",
     L"Dual Channel", L"Mono", L"Multichannel", L"Unknown", L"None", L"50/15 ms", L"CCIT J.17"};
+
+// Titles of boxes whose text is a value the program shows, with such a value.
+const std::pair<const wchar_t*, const wchar_t*> kValueBoxes[] = {
+    {L"TotalDuration", L"1234:56"},  // the playlist's total time
+};
 
 std::wstring Text(HWND window) {
   wchar_t text[2048] = {};
@@ -178,21 +186,35 @@ class MessageBoxes : public ::testing::TestWithParam<const wchar_t*> {
   std::wstring FSaved;
 };
 
+// Shows the box, checks it while it is up and keeps its picture
+// "message_<language>_<Key>.png".
+template <typename Show>
+void CheckBox(const std::wstring& Language, const std::wstring& Key, Show show) {
+  Seen seen;
+  seen.Name = L"message_" + Language + L"_" + Key + L".png";
+  gSeen = &seen;
+  SetTimer(nullptr, 0, 30, LookAtBox);
+  show();
+  gSeen = nullptr;
+  EXPECT_TRUE(seen.Shown);
+  for (const std::string& fault : seen.Faults) ADD_FAILURE() << fault;
+}
+
 TEST_P(MessageBoxes, EveryBoxShowsItsWholeTextAndButtons) {
   for (const Box& box : kBoxes) {
     SCOPED_TRACE(WideStringToUTF8(box.Key));
-    Seen seen;
-    seen.Name = L"message_" + std::wstring(GetParam()) + L"_" + box.Key + L".png";
-    gSeen = &seen;
-    SetTimer(nullptr, 0, 30, LookAtBox);
-    if (box.Numbered)
-      LocalizedMessageBox(nullptr, box.Key, {1024}, box.Flags, box.Title);
-    else
-      LocalizedMessageBox(nullptr, box.Key, {kPath}, box.Flags, box.Title);
-    gSeen = nullptr;
-    EXPECT_TRUE(seen.Shown);
-    for (const std::string& fault : seen.Faults) ADD_FAILURE() << fault;
+    CheckBox(GetParam(), box.Key, [&] {
+      if (box.Numbered)
+        LocalizedMessageBox(nullptr, box.Key, {1024}, box.Flags, box.Title);
+      else
+        LocalizedMessageBox(nullptr, box.Key, {kPath}, box.Flags, box.Title);
+    });
     EXPECT_TRUE(TTntIniFile(LanguageFile).ValueExists(L"Messages", box.Key));
+  }
+  for (const auto& [key, value] : kValueBoxes) {
+    SCOPED_TRACE(WideStringToUTF8(key));
+    CheckBox(GetParam(), key, [&] { ShowMessageBoxW(nullptr, value, GetLocalizedTitle(key), MB_OK); });
+    EXPECT_TRUE(TTntIniFile(LanguageFile).ValueExists(L"Message Titles", key));
   }
 }
 
@@ -204,6 +226,19 @@ TEST_P(MessageBoxes, TheTableNamesEveryMessageOfTheLanguageFile) {
     const std::wstring key = keys.Strings(i);
     const bool box = std::any_of(std::begin(kBoxes), std::end(kBoxes), [&](const Box& b) { return key == b.Key; });
     EXPECT_TRUE(box || kWords.count(key)) << WideStringToUTF8(key) << " is in neither table";
+  }
+}
+
+TEST_P(MessageBoxes, TheTableNamesEveryTitleOfTheLanguageFile) {
+  TTntStringList keys;
+  TTntIniFile(LanguageFile).ReadSection(L"Message Titles", &keys);
+  EXPECT_GT(keys.Count(), 0);
+  for (int32_t i = 0; i < keys.Count(); ++i) {
+    const std::wstring key = keys.Strings(i);
+    const bool box = std::any_of(std::begin(kBoxes), std::end(kBoxes), [&](const Box& b) { return key == b.Title; });
+    const bool value = std::any_of(std::begin(kValueBoxes), std::end(kValueBoxes),
+                                   [&](const auto& b) { return key == b.first; });
+    EXPECT_TRUE(box || value) << WideStringToUTF8(key) << " is the title of no box in the table";
   }
 }
 

@@ -11,6 +11,7 @@
 #include "foundation/string_func.h"
 #include "foundation/tnt_sysutils.h"
 #include "framework/dialogs.h"
+#include "localization/localization.h"
 #include "skin/gdi_plus.h"
 #include "skin/slider.h"
 
@@ -402,8 +403,8 @@ int64_t TPlayListBox::TotalDuration() const {
 void TPlayListBox::ShowTotalTime() {
   const int64_t total = std::min<int64_t>(TotalDuration(), std::numeric_limits<uint32_t>::max());
   const std::string text = FormatMinSec(static_cast<uint32_t>(total), 0);
-  ShowMessageBoxW(ApplicationHandle(), std::wstring(text.begin(), text.end()), L"Total duration",
-                  MB_OK);
+  ShowMessageBoxW(ApplicationHandle(), std::wstring(text.begin(), text.end()),
+                  GetLocalizedTitle(L"TotalDuration"), MB_OK);
 }
 
 // ------------------------------------------------------------ mouse and keys

@@ -85,7 +85,8 @@ class TPlayListBox : public TCustomControl {
 
   // Whole seconds over the entries with a known duration.
   int64_t TotalDuration() const;
-  // TotalDuration as mm:ss in a message box "Total duration".
+  // TotalDuration as mm:ss in a message box titled "Message Titles"
+  // TotalDuration ("Total duration").
   void ShowTotalTime();
 
   // 0, or 3 when the file does not exist (no picture then). Any picture the
