@@ -34,7 +34,9 @@ constexpr int kLabelSpacing = 3;
 constexpr int kRows = 12;
 constexpr int kButtonsTop = kGroupTop + kRows * kRowPitch + 4;
 constexpr int kGroupHeight = kButtonsTop + kButtonHeight + kGroupSide;
-constexpr int kGroup1Width = 280;
+// The ID3v1 group is a little wider than its fields need: its button row
+// holds the longer "Copy from ID3v2" in a translation too.
+constexpr int kGroup1Width = 300;
 constexpr int kGroup2Width = 370;
 constexpr int kCopyButtonWidth = 116;
 
