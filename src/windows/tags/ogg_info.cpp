@@ -19,7 +19,9 @@ TOGG_Info* OGG_Info = nullptr;
 
 namespace {
 
-constexpr int kColumnWidth = 250;
+// Wide enough for the vendor string of the reference encoder,
+// "Xiph.Org libVorbis I 20200704 (Reducing Environment)", in full.
+constexpr int kColumnWidth = 330;
 constexpr int kRows = 7;
 constexpr int kClientWidth = 2 * kMargin + 2 * kColumnWidth + kColumnGap;
 constexpr int kButtonsTop =
