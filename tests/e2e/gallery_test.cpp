@@ -100,8 +100,10 @@ class Gallery : public E2ETest, public ::testing::WithParamInterface<Combination
   void ShowPage(int index) {
     const std::vector<HWND> options = program->Windows(L"TOptions");
     HWND pages = options.empty() ? nullptr : ChildWithText(options.front(), L"TTntListBox");
-    if (!pages) return;
-    PostClick(pages, POINT{20, index * 20 + 10});
+    RECT item{};
+    // A translated name may take two lines: the item is found where the list has it.
+    if (!pages || SendMessageW(pages, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR) return;
+    PostClick(pages, POINT{20, (item.top + item.bottom) / 2});
     Answers(main);
   }
   // The stream plays (its row double-clicked) and the song line is

@@ -9,6 +9,7 @@
 #include "framework/graphics.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_grids.h"
+#include "windows/controls/window_controls.h"
 
 namespace window_controls {
 namespace {
@@ -17,18 +18,26 @@ namespace {
 constexpr int kButtonPadding = 14;
 // Room round a grid cell's text.
 constexpr int kCellPadding = 8;
+// A check box's mark and the gap between it and the caption.
+constexpr int kCheckMarkRoom = 20;
 
-int TextWidth(TControl* Control, std::wstring Text) {
+// The size of Text in the control's font: on one line, or wrapped at
+// WrapWidth. Measured on the screen: a hidden window's control need not have a
+// window of its own.
+SIZE TextSize(TControl* Control, std::wstring Text, int WrapWidth = 0) {
   // "&" marks the underlined letter and takes no room.
   Text.erase(std::remove(Text.begin(), Text.end(), L'&'), Text.end());
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Control->Font()->Handle());
-  SIZE size{};
-  GetTextExtentPoint32W(dc, Text.c_str(), static_cast<int>(Text.size()), &size);
+  RECT r{0, 0, WrapWidth, 0};
+  DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &r,
+            DT_CALCRECT | DT_NOPREFIX | (WrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  return size.cx;
+  return {r.right - r.left, r.bottom - r.top};
 }
+
+int TextWidth(TControl* Control, const std::wstring& Text) { return TextSize(Control, Text).cx; }
 
 }  // namespace
 
@@ -65,6 +74,31 @@ void FitButtonRow(std::initializer_list<TTntButton*> Row, int Room) {
     given += width;
     left += width + gap;
   }
+}
+
+int FitCheckBoxColumn(std::initializer_list<TTntCheckBox*> Column) {
+  std::vector<TTntCheckBox*> boxes(Column);
+  if (boxes.empty()) return 0;
+  // The gaps as laid out, read before anything moves.
+  std::vector<int> gaps{0};
+  for (size_t i = 1; i < boxes.size(); ++i)
+    gaps.push_back(boxes[i]->Top() - boxes[i - 1]->Top() - boxes[i - 1]->Height());
+  const int start = boxes.front()->Top();
+  const int before = boxes.back()->Top() + boxes.back()->Height() - start;
+  int top = start;
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    TTntCheckBox* box = boxes[i];
+    const int room = box->Width() - kCheckMarkRoom;
+    const bool wraps = TextWidth(box, box->Caption()) > room;
+    // The lines' own height and a little, so that no line touches the edge.
+    const int height = wraps ? std::max<int>(kCheckHeight, TextSize(box, box->Caption(), room).cy + 4)
+                             : kCheckHeight;
+    top += gaps[i];
+    box->SetWordWrap(wraps);
+    box->SetBounds(box->Left(), top, box->Width(), height);
+    top += height;
+  }
+  return top - start - before;
 }
 
 void FitTitleColumn(TTntStringGrid* Grid) {

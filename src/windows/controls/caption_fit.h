@@ -7,6 +7,7 @@
 
 class TControl;
 class TTntButton;
+class TTntCheckBox;
 class TTntStringGrid;
 
 namespace window_controls {
@@ -18,6 +19,12 @@ namespace window_controls {
 // cannot all fit, a part in proportion to its caption. A single button grows
 // to the left, by at most Room pixels.
 void FitButtonRow(std::initializer_list<TTntButton*> Row, int Room = 0);
+
+// Check boxes stacked one under another, the gaps between them kept: a box
+// whose caption is wider than the box wraps it over as many lines as it needs
+// and grows taller, and the boxes below it move down. Returns how much taller
+// the stack is than before (negative when a shorter text unwraps).
+int FitCheckBoxColumn(std::initializer_list<TTntCheckBox*> Column);
 
 // The grid's title column (0) as wide as its widest title, the value column
 // (1) the rest of what column 0 had and it has.

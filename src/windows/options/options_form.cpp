@@ -2,9 +2,14 @@
 // own events, and the host that stands in when there is none.
 #include "windows/options/options_form.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "framework/bitmaps.h"
 #include "globals/program_globals.h"
 #include "shell/folder_browser.h"
+#include "unicode_controls/tnt_buttons.h"
+#include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_list_box.h"
 #include "unicode_controls/tnt_page_control.h"
 #include "windows/controls/caption_fit.h"
@@ -61,6 +66,64 @@ namespace {
 
 constexpr int kTabItemHeight = 20;
 constexpr int kTabListWidth = 104;
+// Room left and right of a page name inside its item.
+constexpr int kTabTextLeft = 6;
+constexpr int kTabTextRight = 2;
+
+// A page name as the list shows it: wrapped at the item's width, in the
+// list's font or, when a single word is still wider than the item, in a font
+// made smaller just enough for that word.
+class TTabItemText {
+ public:
+  TTabItemText(HDC DC, HFONT ListFont, const std::wstring& Text, int Width) : FDC(DC), FText(Text) {
+    FOld = SelectObject(DC, ListFont);
+    LOGFONTW face{};
+    GetObjectW(ListFont, sizeof face, &face);
+    // Glyphs do not scale evenly at small sizes: a pixel less at a time, down
+    // to half the size at most.
+    const int least = std::abs(face.lfHeight) / 2;
+    for (int size = std::abs(face.lfHeight) - 1; Measure(Width).cx > Width && size >= least;
+         --size) {
+      face.lfHeight = face.lfHeight < 0 ? -size : size;
+      face.lfWidth = 0;
+      HFONT smaller = CreateFontIndirectW(&face);
+      if (!smaller) break;
+      SelectObject(DC, smaller);
+      if (FSmaller) DeleteObject(FSmaller);
+      FSmaller = smaller;
+    }
+    FHeight = Measure(Width).cy;
+  }
+  ~TTabItemText() {
+    SelectObject(FDC, FOld);
+    if (FSmaller) DeleteObject(FSmaller);
+  }
+  TTabItemText(const TTabItemText&) = delete;
+  TTabItemText& operator=(const TTabItemText&) = delete;
+
+  int Height() const { return FHeight; }
+  // Drawn in the DC given, centred in Rect's height.
+  void Draw(RECT Rect) const {
+    Rect.top += (Rect.bottom - Rect.top - FHeight) / 2;
+    DrawTextW(FDC, FText.c_str(), static_cast<int>(FText.size()), &Rect,
+              DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
+  }
+
+ private:
+  // The widest line and the height, wrapped at Width.
+  SIZE Measure(int Width) const {
+    RECT r{0, 0, Width, 0};
+    DrawTextW(FDC, FText.c_str(), static_cast<int>(FText.size()), &r,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    return {r.right, r.bottom};
+  }
+
+  HDC FDC;
+  std::wstring FText;
+  HGDIOBJ FOld = nullptr;
+  HFONT FSmaller = nullptr;
+  int FHeight = 0;
+};
 
 }  // namespace
 
@@ -128,7 +191,9 @@ void TOptions::CreatePageList() {
   TabList->SetStyle(lbOwnerDrawVariable);
   TabList->SetBounds(kMargin, kMargin, kTabListWidth, 351 - 2 * kMargin);
   TabList->SetIntegralHeight(false);
-  TabList->SetOnMeasureItem([](TWinControl*, int32_t, int& Height) { Height = kTabItemHeight; });
+  TabList->SetOnMeasureItem([this](TWinControl*, int32_t Index, int& Height) {
+    Height = TabItemHeight(Index);
+  });
   TabList->SetOnDrawItem([this](TWinControl*, int32_t Index, RECT Rect, TOwnerDrawState State) {
     TabListDrawItem(Index, Rect, (State & odSelected) != 0);
   });
@@ -159,14 +224,29 @@ void TOptions::TabListDrawItem(int32_t Index, RECT Rect, bool Selected) {
   canvas->Font()->SetColor(Selected ? clHighlightText : clWindowText);
   canvas->FillRect(Rect);
   if (Index < 0 || Index >= TabList->Items()->Count()) return;
-  const std::wstring text = TabList->Items()->Strings(Index);
-  Rect.left += 6;
-  Rect.right -= 2;
   canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
   HDC dc = canvas->Handle();
   SetBkMode(dc, TRANSPARENT);
-  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &Rect,
-            DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  Rect.left += kTabTextLeft;
+  Rect.right -= kTabTextRight;
+  TTabItemText(dc, static_cast<HFONT>(canvas->Font()->Handle()), TabList->Items()->Strings(Index),
+               Rect.right - Rect.left)
+      .Draw(Rect);
+}
+
+// Asked as each name is added, before the list holds it: the name is read
+// from its page, in the same order.
+int TOptions::TabItemHeight(int32_t Index) {
+  if (Index < 0 || Index >= OptControl->PageCount()) return kTabItemHeight;
+  const std::wstring name = static_cast<TTntTabSheet*>(OptControl->Pages(Index))->Caption();
+  const auto font = static_cast<HFONT>(TabList->Font()->Handle());
+  const int width = TabList->ClientWidth() - kTabTextLeft - kTabTextRight;
+  HDC dc = GetDC(nullptr);
+  const int height = TTabItemText(dc, font, name, width).Height();
+  const int line = TTabItemText(dc, font, L"W", width).Height();
+  ReleaseDC(nullptr, dc);
+  // A name of one line keeps the usual item height; more lines keep its margins.
+  return std::max(kTabItemHeight, height + kTabItemHeight - line);
 }
 
 void TOptions::MakeTabList() {
@@ -189,10 +269,25 @@ void TOptions::OptControlChange() {
   if (index != -1) TabList->SetItemIndex(index);
 }
 
+void TOptions::FitTexts() {
+  using namespace window_controls;
+  // The button stands alone at the page's right, with room to its left.
+  FitButtonRow({DeleteSkinBut}, 60);
+  // The playlist's advanced options stand in a group below the other boxes,
+  // with room below it to grow.
+  TControl* advanced = ManualPLAdvCB->Parent();
+  advanced->SetTop(advanced->Top() + FitCheckBoxColumn({UseSkinFontCB, PlaylistNumbersCB,
+                                                        PlaylistDurCB, SmoothResizeCB}));
+  advanced->SetHeight(advanced->Height() + FitCheckBoxColumn({ManualPLAdvCB, SortPLOnLoadCB,
+                                                              RecurseSubDirsCB, PLClearCDCB,
+                                                              SaveCurrentPosCB}));
+  FitCheckBoxColumn({UseProxyCB, UseSampleFloatCB});
+  FitTitleColumn(DeviceInfo);
+}
+
 void TOptions::FormShow() {
-  // The language was applied before the window shows; the button stands
-  // alone at the page's right, with room to its left.
-  window_controls::FitButtonRow({DeleteSkinBut}, 60);
+  // The language was applied before the window shows.
+  FitTexts();
   SkinsTabSheetShow();
   if (FTabListFirstShow) {
     MakeTabList();

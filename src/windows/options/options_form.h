@@ -229,7 +229,6 @@ class TOptions : public TTntForm {
  private:
   class TNullHost;
   TOptionsHost& HostOrNull();
-  void FitDeviceInfoColumns();
   void ShowPendingFileTypes();
   std::vector<TFileTypeChoice> FPendingFileTypes;
   bool FFileTypesPending = false;
@@ -243,6 +242,10 @@ class TOptions : public TTntForm {
   void CreateEncodingPage();
   void CreateAppearancePage();
   void TabListDrawItem(int32_t Index, RECT Rect, bool Selected);
+  int TabItemHeight(int32_t Index);
+  // Wraps, moves and widens what the language's texts need; run once the
+  // language is applied, and again for each new one.
+  void FitTexts();
   void FreeFileTypeIcon();
   void SetFileTypeChecks(bool Value);
   // The host applies the list once after the user's changes to it.

@@ -36,6 +36,7 @@ void TOptions::LangComboBoxChange() {
   // The page names and the device words are in the new language.
   MakeTabList();
   GetDeviceInfo();
+  FitTexts();
 }
 
 void TOptions::MinToTrayCBClick() { HostOrNull().SetMinimizeToTray(MinToTrayCB->Checked()); }

@@ -35,33 +35,38 @@ TFontComboBox* NewFontBox(TComponent* Owner, TWinControl* Parent, const wchar_t*
   return box;
 }
 
-// A two-column grid of facts: titles on the left, values on the right.
-TTntStringGrid* NewFactsGrid(TComponent* Owner, TWinControl* Parent, const wchar_t* Name,
-                             int Left, int Top, int TitleWidth, int ValueWidth,
-                             std::initializer_list<const wchar_t*> Titles) {
+}  // namespace
+
+TTntStringGrid* options_layout::NewFactsGrid(TComponent* Owner, TWinControl* Parent,
+                                             const wchar_t* Name, int Left, int Top,
+                                             int TitleWidth, int ValueWidth,
+                                             std::initializer_list<const wchar_t*> Titles,
+                                             int VisibleRows) {
+  const auto rows = static_cast<int32_t>(Titles.size());
+  const bool scrolls = VisibleRows > 0 && VisibleRows < rows;
   auto* grid = new TTntStringGrid(Owner);
   grid->SetParent(Parent);
   grid->SetName(Name);
   grid->SetTag(1);  // its titles are translated
   grid->SetColCount(2);
-  grid->SetRowCount(static_cast<int32_t>(Titles.size()));
+  grid->SetRowCount(rows);
   grid->SetFixedCols(0);
   grid->SetFixedRows(0);
-  grid->SetDefaultRowHeight(17);
+  grid->SetDefaultRowHeight(kFactRowHeight);
   grid->SetColWidths(0, TitleWidth);
   grid->SetColWidths(1, ValueWidth);
-  grid->SetScrollBars(ssNone);
+  grid->SetScrollBars(scrolls ? ssVertical : ssNone);
   grid->SetOptions(goVertLine | goHorzLine);
   const int lines = grid->GridLineWidth();
   const int frame = 2 * GetSystemMetrics(SM_CXEDGE);
-  grid->SetBounds(Left, Top, TitleWidth + ValueWidth + 2 * lines + frame,
-                  static_cast<int>(Titles.size()) * (17 + lines) + frame);
+  grid->SetBounds(Left, Top,
+                  TitleWidth + ValueWidth + 2 * lines + frame +
+                      (scrolls ? GetSystemMetrics(SM_CXVSCROLL) : 0),
+                  (scrolls ? VisibleRows : rows) * (kFactRowHeight + lines) + frame);
   int32_t row = 0;
   for (const wchar_t* title : Titles) grid->SetCells(0, row++, std::wstring(title));
   return grid;
 }
-
-}  // namespace
 
 void TOptions::CreateGeneralPage() {
   TWinControl* page = NewPage(this, OptControl, GeneralTabSheet, L"GeneralTabSheet", L"General");

@@ -1,5 +1,7 @@
 // The Sound, File types, Encoding and Appearance pages: their controls, with
 // the texts, ranges and defaults they have as built, and their handlers.
+#include <utility>
+
 #include "skin/slider.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_check_lst.h"
@@ -34,71 +36,55 @@ void NewBufferRow(TOptions* Owner, TWinControl* Group, int Width, const wchar_t*
 void TOptions::CreateSoundPage() {
   TWinControl* page = NewPage(this, OptControl, SoundTabSheet, L"SoundTabSheet", L"Sound");
 
-  // The device's facts take the right-hand column at full height: their
-  // titles come from the language and need the room (GetDeviceInfo shares
-  // the grid's width between titles and values). The buffers stand to the
-  // left, the long captions run across the page below.
-  const int titleWidth = 130, valueWidth = 68;
-  const int frame = 2 * GetSystemMetrics(SM_CXEDGE);
-  const int deviceWidth = titleWidth + valueWidth + 2 + frame + 16;
-  const int leftWidth = kFullWidth - deviceWidth - kMargin;
+  // The buffers side by side, then the volume curve beside the two switches,
+  // whose captions wrap (FitTexts). The device and its facts take the page's
+  // whole width below: the titles come from the language and the values from
+  // the device, and both need the room; the rows that do not fit scroll.
   const int bufferHeight = 18 + kUnderLabel + kComboHeight + 10;
   TTntGroupBox* buffer = NewGroupBox(this, page, L"BufferPanel", L"Playback buffer ", kMargin,
-                                     kMargin, leftWidth, bufferHeight);
-  NewBufferRow(this, buffer, leftWidth, L"BufferLabel", L"2000", L"BufSlider", 2, 16, BufferLabel,
-               BufSlider);
+                                     kMargin, kColumnWidth, bufferHeight);
+  NewBufferRow(this, buffer, kColumnWidth, L"BufferLabel", L"2000", L"BufSlider", 2, 16,
+               BufferLabel, BufSlider);
   BufSlider->SetOnChange([this](TObject*) { BufSliderChange(); });
-  int top = kMargin + bufferHeight + kMargin;
-  TTntGroupBox* net = NewGroupBox(this, page, L"NetBufferPanel", L"Net streams buffer ", kMargin,
-                                  top, leftWidth, bufferHeight);
-  NewBufferRow(this, net, leftWidth, L"NetBufferLabel", L"5000", L"NetBufSlider", 4, 40,
+  TTntGroupBox* net = NewGroupBox(this, page, L"NetBufferPanel", L"Net streams buffer ",
+                                  kRightColumn, kMargin, kColumnWidth, bufferHeight);
+  NewBufferRow(this, net, kColumnWidth, L"NetBufferLabel", L"5000", L"NetBufSlider", 4, 40,
                NetBufferLabel, NetBufSlider);
   NetBufSlider->SetHint(
       "The net buffer length should be larger than the length of the playback buffer");
   NetBufSlider->SetOnChange([this](TObject*) { NetBufSliderChange(); });
-  top += bufferHeight + kMargin + 4;
-  UseProxyCB = NewCheckBox(this, page, L"UseProxyCB", L"Use proxy (IE settings)", kMargin + 4, top,
-                           leftWidth - 4);
-  UseProxyCB->SetOnClick([this](TObject*) { UseProxyCBClick(); });
 
-  const int deviceLeft = kMargin + leftWidth + kMargin;
-  auto* device = NewGroupBox(this, page, L"DevicePanel", L"Device", deviceLeft, kMargin,
-                             deviceWidth, 0);
-  DeviceCB = NewComboBox(this, device, L"DeviceCB", 8, 20, deviceWidth - 16, {}, -1);
-  DeviceCB->SetOnChange([this](TObject*) { DeviceCBChange(); });
-  DeviceInfo = new TTntStringGrid(this);
-  DeviceInfo->SetParent(device);
-  DeviceInfo->SetName(L"DeviceInfo");
-  DeviceInfo->SetTag(1);
-  DeviceInfo->SetColCount(2);
-  DeviceInfo->SetRowCount(10);
-  DeviceInfo->SetFixedCols(0);
-  DeviceInfo->SetFixedRows(0);
-  DeviceInfo->SetDefaultRowHeight(17);
-  DeviceInfo->SetColWidths(0, titleWidth);
-  DeviceInfo->SetColWidths(1, valueWidth);
-  DeviceInfo->SetScrollBars(ssNone);
-  DeviceInfo->SetOptions(goVertLine | goHorzLine);
-  DeviceInfo->SetBounds(8, 20 + kComboHeight + 8, titleWidth + valueWidth + 2 + frame,
-                        10 * 18 + frame);
-  const wchar_t* titles[] = {L"Certified driver",    L"Emulated driver",   L"Min. sample rate",
-                             L"Max. sample rate",    L"Secondary buffers", L"Hardware memory",
-                             L"Free hardware slots", L"Speakers",          L"Driver",
-                             L"DirectSound version"};
-  for (int32_t row = 0; row < 10; ++row) DeviceInfo->SetCells(0, row, std::wstring(titles[row]));
-  device->SetHeight(DeviceInfo->Top() + DeviceInfo->Height() + 10);
-
-  top = kMargin + device->Height() + kMargin;
-  const int curveHeight = 42;
+  int top = kMargin + bufferHeight + 6;
+  const int curveHeight = 64;
   VolCurveRG = NewRadioGroup(this, page, L"VolCurveRG", L"Volume translation curve ", kMargin, top,
-                             kFullWidth, curveHeight, {L"Linear", L"Logarithmic"}, 0);
-  VolCurveRG->SetColumns(2);
+                             kColumnWidth, curveHeight, {L"Linear", L"Logarithmic"}, 0);
   VolCurveRG->SetOnClick([this](TObject*) { VolCurveRGClick(); });
-  top += curveHeight + 6;
+  UseProxyCB = NewCheckBox(this, page, L"UseProxyCB", L"Use proxy (IE settings)",
+                           kRightColumn + 4, top + 6, kColumnWidth - 4);
+  UseProxyCB->SetOnClick([this](TObject*) { UseProxyCBClick(); });
   UseSampleFloatCB = NewCheckBox(this, page, L"UseSampleFloatCB",
-                                 L"Increased resolution (improved sound quality)", kMargin + 4, top,
-                                 kFullWidth - 4);
+                                 L"Increased resolution (improved sound quality)",
+                                 kRightColumn + 4, top + 6 + kCheckHeight + 6, kColumnWidth - 4);
   UseSampleFloatCB->SetOnClick([this](TObject*) { UseSampleFloatCBClick(); });
+
+  top += curveHeight + 6;
+  const int deviceHeight = kPageHeight - kMargin - top;
+  auto* device = NewGroupBox(this, page, L"DevicePanel", L"Device", kMargin, top, kFullWidth,
+                             deviceHeight);
+  DeviceCB = NewComboBox(this, device, L"DeviceCB", 8, 18, kFullWidth - 16, {}, -1);
+  DeviceCB->SetOnChange([this](TObject*) { DeviceCBChange(); });
+  // GetDeviceInfo gives the titles the width their language needs.
+  const int gridTop = 18 + kComboHeight + 6;
+  const int frame = 2 * GetSystemMetrics(SM_CXEDGE);
+  const int rows = (deviceHeight - gridTop - 8 - frame) / (kFactRowHeight + 1);
+  const int titleWidth = 130;
+  const int valueWidth = kFullWidth - 16 - titleWidth - 2 - frame - GetSystemMetrics(SM_CXVSCROLL);
+  DeviceInfo = NewFactsGrid(this, device, L"DeviceInfo", 8, gridTop, titleWidth, valueWidth,
+                            {L"Certified driver", L"Emulated driver", L"Min. sample rate",
+                             L"Max. sample rate", L"Secondary buffers", L"Hardware memory",
+                             L"Free hardware slots", L"Speakers", L"Driver",
+                             L"DirectSound version"},
+                            rows);
 }
 
 void TOptions::CreateFileTypesPage() {
@@ -174,81 +160,95 @@ void TOptions::CreateEncodingPage() {
                              browseWidth, kComboHeight);
   EncOutputBrowse->SetOnClick([this](TObject*) { EncOutputBrowseClick(); });
 
-  // One group per encoder: the mode and its quality, each under its caption;
-  // the two quality boxes of a group share one place, one shown at a time.
-  const int groupHeight = 18 + 2 * (kUnderLabel + kComboHeight) + 8 + 10;
-  const int row2 = 18 + kUnderLabel + kComboHeight + 8;
-  const int boxWidth = kColumnWidth - 20;
-  auto group = [&](const wchar_t* Name, const wchar_t* Caption, int Left, int Top, int Width) {
-    return NewGroupBox(this, page, Name, Caption, Left, Top, Width, groupHeight);
+  // One group per encoder across the page: the mode on the left, its quality
+  // on the right (for MP3, the stereo mode, and the quality on a second row),
+  // each under its caption. The modes' texts are the longest, so theirs is
+  // the wider column. The two quality boxes of a group share one place, one
+  // shown at a time.
+  const int rowHeight = kUnderLabel + kComboHeight + 8;
+  const int left = 12, leftWidth = 200;
+  const int right = left + leftWidth + 10, rightWidth = kFullWidth - 12 - right;
+  auto group = [&](const wchar_t* Name, const wchar_t* Caption, int Top, int Rows) {
+    return NewGroupBox(this, page, Name, Caption, kMargin, Top, kFullWidth,
+                       18 + Rows * rowHeight + 2);
   };
+  // A box's caption in the left or the right column of Row; gives where the
+  // box goes, under it.
   auto labelled = [&](TWinControl* Group, const wchar_t* LabelName, const wchar_t* Caption,
-                      int Left, int Top) {
-    return NewLabel(this, Group, LabelName, Caption, Left, Top, boxWidth);
+                      bool Right, int Row, TTntLabel** Label = nullptr) {
+    const int x = Right ? right : left, y = 18 + Row * rowHeight;
+    TTntLabel* label =
+        NewLabel(this, Group, LabelName, Caption, x, y, Right ? rightWidth : leftWidth);
+    if (Label) *Label = label;
+    return std::pair{x, y + kUnderLabel};
   };
+  auto box = [&](TWinControl* Group, const wchar_t* Name, std::pair<int, int> At,
+                 std::initializer_list<const wchar_t*> Items, int32_t Index) {
+    return NewComboBox(this, Group, Name, At.first, At.second,
+                       At.first == left ? leftWidth : rightWidth, Items, Index);
+  };
+
   const int mp3Top = kMargin + kUnderLabel + kComboHeight + 12;
-  TTntGroupBox* mp3 = group(L"MP3Group", L"MP3", kMargin, mp3Top, kFullWidth);
-  const int right = kColumnWidth + 10;
-  labelled(mp3, L"MP3EncModeLabel", L"Encode using:", 12, 18);
-  MP3EncModeCB = NewComboBox(this, mp3, L"MP3EncModeCB", 12, 18 + kUnderLabel, boxWidth,
-                             {L"Variable bitrate (VBR)", L"Constant Bitrate (CBR)"}, 0);
+  TTntGroupBox* mp3 = group(L"MP3Group", L"MP3", mp3Top, 2);
+  MP3EncModeCB = box(mp3, L"MP3EncModeCB",
+                     labelled(mp3, L"MP3EncModeLabel", L"Encode using:", false, 0),
+                     {L"Variable bitrate (VBR)", L"Constant Bitrate (CBR)"}, 0);
   MP3EncModeCB->SetOnChange([this](TObject*) { MP3EncModeCBChange(); });
-  labelled(mp3, L"MP3StereoModeLabel", L"Stereo mode:", right, 18);
-  MP3StereoModeCB = NewComboBox(this, mp3, L"MP3StereoModeCB", right, 18 + kUnderLabel, boxWidth,
-                                {L"Stereo", L"Joint stereo", L"Dual channels", L"Mono"}, 0);
+  MP3StereoModeCB = box(mp3, L"MP3StereoModeCB",
+                        labelled(mp3, L"MP3StereoModeLabel", L"Stereo mode:", true, 0),
+                        {L"Stereo", L"Joint stereo", L"Dual channels", L"Mono"}, 0);
   MP3StereoModeCB->SetOnChange([this](TObject*) { MakeLameCommandLine(); });
-  MP3CBRQualityLabel = labelled(mp3, L"MP3CBRQualityLabel", L"CBR quality:", 12, row2);
-  MP3CBRQualityCB = NewComboBox(
-      this, mp3, L"MP3CBRQualityCB", 12, row2 + kUnderLabel, boxWidth,
+  MP3CBRQualityCB = box(
+      mp3, L"MP3CBRQualityCB",
+      labelled(mp3, L"MP3CBRQualityLabel", L"CBR quality:", false, 1, &MP3CBRQualityLabel),
       {L"8 kbps", L"16 kbps", L"24 kbps", L"32 kbps", L"40 kbps", L"48 kbps", L"56 kbps",
        L"64 kbps", L"80 kbps", L"96 kbps", L"112 kbps", L"128 kbps", L"160 kbps", L"192 kbps",
        L"224 kbps", L"256 kbps", L"320 kbps"},
       -1);
   MP3CBRQualityCB->SetDropDownCount(12);
   MP3CBRQualityCB->SetOnChange([this](TObject*) { MakeLameCommandLine(); });
-  MP3VBRQualityLabel = labelled(mp3, L"MP3VBRQualityLabel", L"VBR quality:", 12, row2);
-  MP3VBRQualityCB = NewComboBox(this, mp3, L"MP3VBRQualityCB", 12, row2 + kUnderLabel, boxWidth,
-                                {L"0 (highest)", L"1", L"2", L"3", L"4", L"5 (medium)", L"6",
-                                 L"7", L"8", L"9 (lowest)"},
-                                5);
+  MP3VBRQualityCB = box(
+      mp3, L"MP3VBRQualityCB",
+      labelled(mp3, L"MP3VBRQualityLabel", L"VBR quality:", false, 1, &MP3VBRQualityLabel),
+      {L"0 (highest)", L"1", L"2", L"3", L"4", L"5 (medium)", L"6", L"7", L"8", L"9 (lowest)"}, 5);
   MP3VBRQualityCB->SetOnChange([this](TObject*) { MakeLameCommandLine(); });
 
-  const int lowerTop = mp3Top + groupHeight + kMargin;
-  TTntGroupBox* ogg = group(L"OGGGroup", L"OGG", kMargin, lowerTop, kColumnWidth);
-  labelled(ogg, L"OGGEncModeLabel", L"Encode using:", 12, 18);
-  OGGEncModeCB = NewComboBox(this, ogg, L"OGGEncModeCB", 12, 18 + kUnderLabel, boxWidth,
-                             {L"Quality settings", L"Bitrate settings"}, 0);
+  const int oggTop = mp3Top + mp3->Height() + kMargin;
+  TTntGroupBox* ogg = group(L"OGGGroup", L"OGG", oggTop, 1);
+  OGGEncModeCB = box(ogg, L"OGGEncModeCB",
+                     labelled(ogg, L"OGGEncModeLabel", L"Encode using:", false, 0),
+                     {L"Quality settings", L"Bitrate settings"}, 0);
   OGGEncModeCB->SetOnChange([this](TObject*) { OGGEncModeCBChange(); });
-  OGGQualityLabel = labelled(ogg, L"OGGQualityLabel", L"Quality:", 12, row2);
-  OGGQualityCB = NewComboBox(this, ogg, L"OGGQualityCB", 12, row2 + kUnderLabel, boxWidth,
-                             {L"0 (low)", L"1", L"2", L"3", L"4", L"5 (medium)", L"6", L"7", L"8",
-                              L"9", L"10 (high)"},
-                             5);
+  OGGQualityCB = box(ogg, L"OGGQualityCB",
+                     labelled(ogg, L"OGGQualityLabel", L"Quality:", true, 0, &OGGQualityLabel),
+                     {L"0 (low)", L"1", L"2", L"3", L"4", L"5 (medium)", L"6", L"7", L"8", L"9",
+                      L"10 (high)"},
+                     5);
   OGGQualityCB->SetOnChange([this](TObject*) { MakeOggEncCommandLine(); });
-  OGGBitrateLabel = labelled(ogg, L"OGGBitrateLabel", L"Bitrate:", 12, row2);
-  OGGBitrateCB = NewComboBox(this, ogg, L"OGGBitrateCB", 12, row2 + kUnderLabel, boxWidth,
-                             {L"48 kbps", L"56 kbps", L"64 kbps", L"80 kbps", L"96 kbps",
-                              L"112 kbps", L"128 kbps", L"144 kbps", L"160 kbps", L"192 kbps",
-                              L"224 kbps", L"256 kbps", L"320 kbps"},
-                             6);
+  OGGBitrateCB = box(ogg, L"OGGBitrateCB",
+                     labelled(ogg, L"OGGBitrateLabel", L"Bitrate:", true, 0, &OGGBitrateLabel),
+                     {L"48 kbps", L"56 kbps", L"64 kbps", L"80 kbps", L"96 kbps", L"112 kbps",
+                      L"128 kbps", L"144 kbps", L"160 kbps", L"192 kbps", L"224 kbps",
+                      L"256 kbps", L"320 kbps"},
+                     6);
   OGGBitrateCB->SetOnChange([this](TObject*) { MakeOggEncCommandLine(); });
 
-  TTntGroupBox* wma = group(L"WMAGroup", L"WMA", kRightColumn, lowerTop, kColumnWidth);
-  labelled(wma, L"WMAEncModeLabel", L"Encode using:", 12, 18);
-  WMAEncModeCB = NewComboBox(this, wma, L"WMAEncModeCB", 12, 18 + kUnderLabel, boxWidth,
-                             {L"Variable bitrate (VBR)", L"Constant Bitrate (CBR)"}, 0);
+  TTntGroupBox* wma = group(L"WMAGroup", L"WMA", oggTop + ogg->Height() + kMargin, 1);
+  WMAEncModeCB = box(wma, L"WMAEncModeCB",
+                     labelled(wma, L"WMAEncModeLabel", L"Encode using:", false, 0),
+                     {L"Variable bitrate (VBR)", L"Constant Bitrate (CBR)"}, 0);
   WMAEncModeCB->SetOnChange([this](TObject*) { WMAEncModeCBChange(); });
-  WMACBRQualityLabel = labelled(wma, L"WMACBRQualityLabel", L"CBR quality:", 12, row2);
-  WMACBRQualityCB = NewComboBox(this, wma, L"WMACBRQualityCB", 12, row2 + kUnderLabel, boxWidth,
-                                {L"32 kbps", L"48 kbps", L"64 kbps", L"80 kbps", L"96 kbps",
-                                 L"128 kbps", L"160 kbps", L"192 kbps", L"256 kbps", L"320 kbps"},
-                                -1);
+  WMACBRQualityCB = box(
+      wma, L"WMACBRQualityCB",
+      labelled(wma, L"WMACBRQualityLabel", L"CBR quality:", true, 0, &WMACBRQualityLabel),
+      {L"32 kbps", L"48 kbps", L"64 kbps", L"80 kbps", L"96 kbps", L"128 kbps", L"160 kbps",
+       L"192 kbps", L"256 kbps", L"320 kbps"},
+      -1);
   WMACBRQualityCB->SetOnChange([this](TObject*) { MakeWMAEncCommandLine(); });
-  WMAVBRQualityLabel = labelled(wma, L"WMAVBRQualityLabel", L"VBR quality:", 12, row2);
-  WMAVBRQualityCB = NewComboBox(this, wma, L"WMAVBRQualityCB", 12, row2 + kUnderLabel, boxWidth,
-                                {L"10 (lowest)", L"25", L"50 (medium)", L"75", L"90",
-                                 L"100 (lossless)"},
-                                0);
+  WMAVBRQualityCB = box(
+      wma, L"WMAVBRQualityCB",
+      labelled(wma, L"WMAVBRQualityLabel", L"VBR quality:", true, 0, &WMAVBRQualityLabel),
+      {L"10 (lowest)", L"25", L"50 (medium)", L"75", L"90", L"100 (lossless)"}, 0);
   WMAVBRQualityCB->SetOnChange([this](TObject*) { MakeWMAEncCommandLine(); });
 }
 

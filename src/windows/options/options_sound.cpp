@@ -1,7 +1,5 @@
 // The Sound page: buffer lengths that keep their order, the output device and
 // its facts, the volume curve, the proxy and floating-point output.
-#include <algorithm>
-
 #include "globals/program_globals.h"
 #include "localization/localization.h"
 #include "skin/slider.h"
@@ -92,32 +90,6 @@ void TOptions::GetDeviceInfo() {
   int32_t row = 0;
   for (const std::wstring& value : rows)
     if (row < DeviceInfo->RowCount()) DeviceInfo->SetCells(1, row++, value);
-  FitDeviceInfoColumns();
-}
-
-// The titles come from the language and the values from the device: the
-// titles get the room their widest one needs, the values keep enough for a
-// rate in Hz.
-void TOptions::FitDeviceInfoColumns() {
-  constexpr int kPadding = 8, kLeastValueWidth = 62;
-  const int total = DeviceInfo->ColWidths(0) + DeviceInfo->ColWidths(1);
-  // Measured on the screen: the grid's own canvas would make its window, and
-  // a hidden window's grid need not have one.
-  int widest = 0;
-  if (HDC screen = GetDC(nullptr)) {
-    HGDIOBJ old = SelectObject(screen, DeviceInfo->Font()->Handle());
-    for (int32_t r = 0; r < DeviceInfo->RowCount(); ++r) {
-      const std::wstring title = DeviceInfo->Cells(0, r);
-      SIZE size{};
-      GetTextExtentPoint32W(screen, title.c_str(), static_cast<int>(title.size()), &size);
-      widest = std::max(widest, static_cast<int>(size.cx) + kPadding);
-    }
-    SelectObject(screen, old);
-    ReleaseDC(nullptr, screen);
-  }
-  const int title = std::clamp(widest, total / 2, total - kLeastValueWidth);
-  DeviceInfo->SetColWidths(0, title);
-  DeviceInfo->SetColWidths(1, total - title);
 }
 
 void TOptions::UseSampleFloatCBClick() {
