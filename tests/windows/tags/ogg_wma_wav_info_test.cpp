@@ -93,7 +93,7 @@ TEST_F(TagInfoTest, OggSavesOnlyWhatChangedAndKeepsTracksItCannotHold) {
     std::wstring entry;
   } cases[] = {{L"7", nullptr, nullptr, 7, L"7", L"Art - " + kJapanese},
                {L"abc", nullptr, nullptr, 3, L"3", L"Art - " + kJapanese},
-               {L"0", nullptr, nullptr, 0, L"", L"Art - " + kJapanese},
+               {L"0", nullptr, nullptr, 0, L"0", L"Art - " + kJapanese},
                {L"10000", nullptr, nullptr, 3, L"3", L"Art - " + kJapanese},
                {L"", nullptr, nullptr, 0, L"", L"Art - " + kJapanese},
                {nullptr, L"", L"", 3, L"3", L""}};
