@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
+#include "shell/icon_library.h"
 
 namespace {
 
@@ -27,6 +30,22 @@ IconShape ShapeOf(HICON Icon) {
   return shape;
 }
 
+// The colour pixels of an icon at 32 bits.
+std::vector<uint32_t> PixelsOf(HICON Icon) {
+  const IconShape shape = ShapeOf(Icon);
+  ICONINFO info{};
+  std::vector<uint32_t> pixels(static_cast<size_t>(shape.Width) * shape.Height);
+  if (pixels.empty() || !GetIconInfo(Icon, &info)) return {};
+  BITMAPINFO format{};
+  format.bmiHeader = {sizeof(BITMAPINFOHEADER), shape.Width, shape.Height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC dc = GetDC(nullptr);
+  GetDIBits(dc, info.hbmColor, 0, shape.Height, pixels.data(), &format, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  return pixels;
+}
+
 TEST(IconSets, EachLibraryHoldsALargeAndASmallIconPerFileType) {
   for (const wchar_t* name : {L"Crystal", L"Classic"}) {
     const std::wstring path = std::wstring(TAVRIN_PROGRAM_DIR) + L"Icons\\" + name + L".icl";
@@ -41,9 +60,19 @@ TEST(IconSets, EachLibraryHoldsALargeAndASmallIconPerFileType) {
       EXPECT_EQ(little.Width, 16) << i;
       EXPECT_EQ(little.Height, 16) << i;
       EXPECT_EQ(big.BitsPerPixel, 32) << i;
+      // The program's own reader gives the same icons; its small one is the
+      // library's 16-pixel image, which Wine's ExtractIconEx does not give.
+      HICON ours = ExtractLibraryIcon(path, i, 32), oursSmall = ExtractLibraryIcon(path, i, 16);
+      EXPECT_EQ(PixelsOf(ours), PixelsOf(large)) << i;
+      EXPECT_EQ(ShapeOf(oursSmall).Width, 16) << i;
+      EXPECT_EQ(ShapeOf(oursSmall).BitsPerPixel, 32) << i;
+      for (HICON icon : {ours, oursSmall})
+        if (icon) DestroyIcon(icon);
       if (large) DestroyIcon(large);
       if (small) DestroyIcon(small);
     }
+    EXPECT_EQ(ExtractLibraryIcon(path, kFileTypes, 32), nullptr);
+    EXPECT_EQ(ExtractLibraryIcon(path, -1, 32), nullptr);
     // Read as data too: a library of pictures only, nothing to run.
     HMODULE library = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(library, nullptr);

@@ -8,6 +8,7 @@
 #include "framework/bitmaps.h"
 #include "globals/program_globals.h"
 #include "localization/localization.h"
+#include "shell/icon_library.h"
 #include "unicode_controls/tnt_check_lst.h"
 #include "unicode_controls/tnt_combo_box.h"
 #include "windows/options/options_form.h"
@@ -68,8 +69,7 @@ void TOptions::FileTypesTabSheetShow() {
   // Showing again (a new icon set) replaces the icon rather than dropping it.
   FreeFileTypeIcon();
   FileTypeIcon = new TIcon();
-  if (HICON icon = ExtractIconW(GetModuleHandleW(nullptr), IconLibraryPath.c_str(), 0);
-      icon != nullptr && reinterpret_cast<uintptr_t>(icon) != 1)
+  if (HICON icon = ExtractLibraryIcon(IconLibraryPath, 0, GetSystemMetrics(SM_CXICON)))
     FileTypeIcon->SetHandle(icon);
   IconSizeComboBoxChange();
 }
@@ -90,27 +90,28 @@ void TOptions::IconSizeComboBoxChange() {
 
 void TOptions::FileTypesLBDrawItem(int32_t Index, RECT Rect) {
   const bool big = BigIcons(IconSizeComboBox);
-  HICON large = nullptr, small = nullptr;
+  const int size = big ? 32 : 16;
+  HICON icon = nullptr;
   if (FileTypeIcon && IconsComboBox->Enabled()) {
-    ExtractIconExW(IconLibraryPath.c_str(), Index, &large, &small, 1);
+    icon = ExtractLibraryIcon(IconLibraryPath, Index, size);
   } else {
+    HICON large = nullptr, small = nullptr;
     ExtractIconExW(ProgramFile().c_str(), 0, &large, &small, 1);
+    icon = big ? large : small;
+    if (HICON other = big ? small : large) DestroyIcon(other);
   }
   TCanvas* canvas = FileTypesLB->Canvas();
   canvas->FillRect(Rect);
   canvas->RequiredState({csHandleValid, csFontValid, csBrushValid});
   HDC dc = canvas->Handle();
-  const int size = big ? 32 : 16;
-  if (HICON icon = big ? large : small)
-    DrawIconEx(dc, Rect.left + 2, Rect.top + 2, icon, size, size, 0, nullptr, DI_NORMAL);
+  if (icon) DrawIconEx(dc, Rect.left + 2, Rect.top + 2, icon, size, size, 0, nullptr, DI_NORMAL);
   if (Index >= 0 && Index < FileTypesLB->Items()->Count()) {
     const std::wstring text = FileTypesLB->Items()->Strings(Index);
     SetBkMode(dc, TRANSPARENT);
     TextOutW(dc, Rect.left + (big ? 36 : 20), Rect.top + (big ? 12 : 4), text.c_str(),
              static_cast<int>(text.size()));
   }
-  if (large) DestroyIcon(large);
-  if (small) DestroyIcon(small);
+  if (icon) DestroyIcon(icon);
 }
 
 std::wstring TOptions::FileTypeText(int32_t Index) {
