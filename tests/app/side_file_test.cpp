@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "framework/exceptions.h"
 #include "test_support.h"
 #include "windows/lyrics/side_file.h"
 
@@ -24,6 +25,10 @@ TEST(SideFile, IsReadByItsMarkOrItsBytesAndRefusedWhenNotText) {
       {"ab\0cd"s, TSideFileRead::NotText, L""},
       {"\xFF\xFE" "a\0\x01\0"s, TSideFileRead::NotText, L""},
       {std::string(kMaxSideFileBytes + 1, 'a'), TSideFileRead::TooLarge, L""},
+      // Within the bound, but twice as large once saved as UTF-16.
+      {std::string(kMaxSideFileBytes / 2, 'a'), TSideFileRead::TooLarge, L""},
+      {std::string(kMaxSideFileBytes / 2 - 3, 'a'), TSideFileRead::Read,
+       std::wstring(kMaxSideFileBytes / 2 - 3, L'a')},
   };
   for (const auto& c : cases) {
     std::wstring text = L"old";
@@ -33,6 +38,10 @@ TEST(SideFile, IsReadByItsMarkOrItsBytesAndRefusedWhenNotText) {
   }
   std::wstring text;
   EXPECT_EQ(ReadSideFile(dir.File(L"none.txt"), text), TSideFileRead::Missing);
+  // What the editor saves it shows again; a text too long for that is not saved.
+  WriteSideFile(dir.File(L"long.txt"), std::wstring(kMaxSideFileBytes / 2 - 3, L'a'));
+  EXPECT_EQ(ReadSideFile(dir.File(L"long.txt"), text), TSideFileRead::Read);
+  EXPECT_THROW(WriteSideFile(dir.File(L"long.txt"), text + L"a"), EFCreateError);
   EXPECT_EQ(LyricsFileNameFor(L"C:\\a.b\\song"), L"C:\\a.b\\song.txt");
 }
 

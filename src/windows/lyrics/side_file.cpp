@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string_view>
+#include <utility>
 
 #include "foundation/file_replace.h"
 #include "foundation/tnt_sysutils.h"
@@ -49,6 +50,13 @@ std::wstring DecodeUtf16(std::string_view Bytes, bool BigEndian) {
     text[i] = static_cast<wchar_t>(BigEndian ? (a << 8 | b) : (b << 8 | a));
   }
   return text;
+}
+
+// The bytes WriteSideFile writes for a text whose lines already end in CR LF:
+// the mark, and the text in UTF-16 with a line break after its last line.
+uint64_t WrittenBytes(const std::wstring& Text) {
+  const bool ended = Text.empty() || Text.ends_with(L"\r\n");
+  return 2 + 2 * (uint64_t{Text.size()} + (ended ? 0 : 2));
 }
 
 bool LooksLikeText(const std::wstring& Text) {
@@ -103,7 +111,11 @@ TSideFileRead ReadSideFile(const std::wstring& Path, std::wstring& Text) {
     if (!ok) text = Decode(all, CP_ACP, 0, ok);
   }
   if (!ok || !LooksLikeText(text)) return TSideFileRead::NotText;
-  Text = WithCrLf(text);
+  text = WithCrLf(text);
+  // An 8-bit file or one of bare line feeds grows when it is saved back:
+  // what is shown must still show once the editor has saved it.
+  if (WrittenBytes(text) > kMaxSideFileBytes) return TSideFileRead::TooLarge;
+  Text = std::move(text);
   return TSideFileRead::Read;
 }
 
@@ -114,6 +126,8 @@ void WriteSideFile(const std::wstring& Path, const std::wstring& Text) {
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
     throw EFCreateError(L"Cannot create file \"%s\". %s", {Path, WideSysErrorMessage(ERROR_ACCESS_DENIED)});
   std::wstring body = WithCrLf(Text);
+  if (WrittenBytes(body) > kMaxSideFileBytes)
+    throw EFCreateError(L"Cannot create file \"%s\". The text is longer than a side file may hold.", {Path});
   if (!body.empty() && !body.ends_with(L"\r\n")) body += L"\r\n";
   WideWriteFileReplacing(Path, [&](TStream& Stream) {
     const uint8_t mark[2] = {0xFF, 0xFE};

@@ -16,12 +16,13 @@ enum class TSideFileRead : uint8_t { Read, Missing, TooLarge, NotText, Unreadabl
 
 // Text := the file's lines joined by CR LF. By its mark: UTF-16LE, UTF-16BE,
 // UTF-8; without one UTF-8 when the bytes are valid UTF-8, else the system
-// code page. A file above kMaxSideFileBytes, or one holding NUL or other
-// control characters than tab, line and page breaks, is refused; Text is then
-// empty.
+// code page. A file above kMaxSideFileBytes, one whose text WriteSideFile
+// would write above it, or one holding NUL or other control characters than
+// tab, line and page breaks, is refused; Text is then empty.
 TSideFileRead ReadSideFile(const std::wstring& Path, std::wstring& Text);
 
 // The mark FF FE, then every line of Text followed by CR LF, in UTF-16LE,
 // through a temporary file, so a failure leaves the old file whole.
-// EFCreateError when the file cannot be written or is marked read-only.
+// EFCreateError when the file cannot be written, is marked read-only or
+// would be above kMaxSideFileBytes (which ReadSideFile refuses).
 void WriteSideFile(const std::wstring& Path, const std::wstring& Text);
