@@ -1,7 +1,8 @@
 // Hostile files: mutants of the project's own fixtures through every reader,
-// writer and decoder, each family in a mutant_runner.exe of its own, so that
-// a crash or a hang is a failure naming the mutant, and the other mutants
-// still run. TAVRIN_MUTATION_SCALE multiplies the number of mutants,
+// writer and decoder, of the program's own files through its windows, and of
+// what other programs send a running tavrin.exe; each family in a
+// mutant_runner.exe of its own, so that a crash or a hang is a failure naming
+// the mutant, and the other mutants still run. TAVRIN_MUTATION_SCALE multiplies the number of mutants,
 // TAVRIN_MUTATION_SEED picks another set (scripts/mutation-soak), and
 // TAVRIN_MUTATION_FAMILIES ("bmp,ico") runs only the families named.
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -20,6 +22,7 @@
 #include "mutator.h"
 #include "playlist/comp_list.h"
 #include "test_support.h"
+#include "wav_bytes.h"
 
 namespace {
 
@@ -525,6 +528,100 @@ std::vector<Job> PictureJobs(const TempDir& dir, N n) {
   return jobs;
 }
 
+// --- the program's own files, and what other programs send it ----------------
+
+std::string Utf16(const std::wstring& text, bool bigEndian) {
+  std::string bytes;
+  for (wchar_t c : text) bytes += bigEndian ? Be32(c).substr(2) : Le(c, 2);
+  return bytes;
+}
+
+// English.ini as it ships (ANSI) and as a translator saves it (UTF-16 with
+// its mark); the lyrics of a song as UTF-16LE and BE with their marks, UTF-8
+// without one, and ANSI.
+std::vector<Job> TextJobs(const TempDir& dir, const std::function<uint32_t(uint32_t)>& n) {
+  const std::string english = ReadFileBytes(TAVRIN_ENGLISH);
+  const std::wstring lyrics =
+      L"[00:01.00]First line\r\n[00:02.50]Zweite Zeile "
+      L"\u00e4\u00f6\u00fc\r\n\r\n\t[00:04]\u041f\u0435\u0441\u043d\u044f "
+      L"\u6b4c \U0001F3B5\nLast line\r\n";
+  const std::wstring latin = L"[00:01]Premi\u00e8re ligne\r\n[00:02]Stra\u00dfe \u00e9t\u00e9\r\n";
+  return {
+      {"language", TAVRIN_ENGLISH, n(40)},
+      {"language",
+       dir.WriteFile(L"English16.ini",
+                     "\xFF\xFE" + Utf16(std::wstring(english.begin(), english.end()), false)),
+       n(40)},
+      {"lyrics", dir.WriteFile(L"utf16le.txt", "\xFF\xFE" + Utf16(lyrics, false)), n(300)},
+      {"lyrics", dir.WriteFile(L"utf16be.txt", "\xFE\xFF" + Utf16(lyrics, true)), n(300)},
+      {"lyrics", dir.WriteFile(L"utf8.txt", WideToUtf8(lyrics)), n(300)},
+      {"lyrics", dir.WriteFile(L"ansi.txt", WideToAnsi(latin)), n(300)},
+  };
+}
+
+// The default settings with presets the program never writes: values past a
+// band's range and past 32 bits, signs, blanks and other bases, no bands, no
+// name, a name twice, one far too long, one of what a name may not hold, and
+// an element that is no preset.
+std::string PresetsDocument() {
+  std::string xml = ReadFileBytes(TAVRIN_DEFAULT_SETTINGS);
+  const std::string extra =
+      "<Preset Name=\"Loud\" B1=\"15\" B2=\"16\" B3=\"-16\" B4=\"2147483647\" B5=\"-2147483648\" "
+      "B6=\"4294967296\" B7=\"+3\" B8=\" 4\" B9=\"0x10\" B10=\"1e3\"/><Preset Name=\"\"/><Preset B1=\"3\"/>"
+      "<Preset Name=\"Rock\" B1=\"-15\"/><Preset Name=\"" +
+      std::string(300, 'n') +
+      "\" B2=\"2\"/>"
+      "<Preset Name=\"a&#9;|b&#127;&#xD83C;\">text<Bands B1=\"9\"/></Preset><Other Name=\"x\" B1=\"-9\"/>";
+  const size_t end = xml.find("</Presets>");
+  if (end == std::string::npos) ADD_FAILURE() << "the default settings have no presets";
+  return end == std::string::npos ? xml : xml.insert(end, extra);
+}
+
+// A folder of songs, and beside it a hand-over record naming two of them, a
+// folder of them, a song that is not there and a relative name, in UTF-16 as
+// the program sends it and as UTF-8 (a sender that got it wrong); and a
+// batch of remote messages: every command with arguments of every size, some
+// sent and some posted, and the program's other messages of its range.
+std::vector<Job> RunningProgramJobs(const TempDir& dir, const std::function<uint32_t(uint32_t)>& n) {
+  const std::wstring songs = dir.File(L"program\\songs\\");
+  CreateDirectoryW(dir.File(L"program").c_str(), nullptr);
+  CreateDirectoryW(songs.c_str(), nullptr);
+  CreateDirectoryW((songs + L"more").c_str(), nullptr);
+  const std::string wav =
+      testing_support::WavBytes({}, 22050, [](uint32_t i) { return int32_t(i % 100) * 200 - 10000; });
+  for (const wchar_t* name : {L"1.wav", L"2.wav", L"3.wav", L"more\\4.wav"})
+    dir.WriteFile(L"program\\songs\\" + std::wstring(name), wav);
+  const std::wstring text =
+      songs + L"1.wav|" + songs + L"more|" + songs + L"missing.wav|relative name.ogg|" + songs + L"2.wav|";
+  // The remote control's message, and the program's own that it posts itself.
+  constexpr uint32_t kRemote = 0x89CE, kRunQueue = WM_APP + 0x120, kRunHandOvers = WM_APP + 0x101,
+                     kComeToFront = WM_APP + 0x102;
+  struct Message {
+    uint32_t Id, Flags;
+    uint64_t WParam, LParam;
+  };
+  const uint64_t big = uint64_t{1} << 40;
+  const Message messages[] = {
+      {kRemote, 0, 100, 0},     {kRemote, 1, 103, 0},   {kRemote, 0, 102, 0},     {kRemote, 1, 102, 0},
+      {kRemote, 0, 104, 0},     {kRemote, 1, 105, 0},   {kRemote, 0, 106, 0},     {kRemote, 0, 200, 0},
+      {kRemote, 1, 201, 0},     {kRemote, 0, 202, 0},   {kRemote, 1, 203, 0},     {kRemote, 0, 205, 0},
+      {kRemote, 1, 206, 0},     {kRemote, 0, 254, 0},   {kRemote, 1, 256, 0},     {kRemote, 0, 257, big},
+      {kRemote, 1, 257, ~0ull}, {kRemote, 0, 261, 0},   {kRemote, 1, 262, 0},     {kRemote, 0, 263, 0},
+      {kRemote, 0, 300, 50},    {kRemote, 1, 300, big}, {kRemote, 0, 301, ~0ull}, {kRemote, 0, 400, 0},
+      {kRemote, 1, 401, 0},     {kRemote, 0, 101, 0},   {kRemote, 0, ~0ull, big}, {kRemote - 1, 0, 100, 0},
+      {kRemote + 1, 1, 100, 0}, {kRunQueue, 1, 0, 0},   {kRunHandOvers, 1, 0, 0}, {kComeToFront, 0, 0, 0},
+      {WM_APP, 0, big, big},
+  };
+  return {
+      {"remote",
+       dir.WriteFile(L"program\\remote.bin",
+                     std::string(reinterpret_cast<const char*>(messages), sizeof messages)),
+       n(30)},
+      {"handover", dir.WriteFile(L"program\\record16.bin", Utf16(text + L'\0', false)), n(150)},
+      {"handover", dir.WriteFile(L"program\\record8.bin", WideToUtf8(text) + '\0'), n(40)},
+  };
+}
+
 TEST(HostileFiles, OggWhoseSetupHeaderCannotBeBuiltIsRefused) {
   TempDir dir;
   const std::string bytes = BrokenCodebookOgg();
@@ -545,6 +642,8 @@ TEST(Mutation, EveryReaderWriterAndDecoderSurvivesMutants) {
   const std::wstring s3mFile = dir.WriteFile(L"tune.s3m", bass_test::MakeS3m("s3m"));
   const std::vector<Job> pictureJobs = PictureJobs(dir, n);
   std::vector<Job> jobs = {
+      {"eq-presets", dir.WriteFile(L"presets.xml", PresetsDocument()), n(50)},
+      {"icl", TAVRIN_ICON_LIBRARY, n(80)},
       {"id3v1", Lyrics3Fixture(dir), n(600)},
       {"id3v2", Folder(TAVRIN_FORMATS_FIXTURES_W, L"id3_tagged.mp3"), n(600)},
       {"mpeg", Folder(TAVRIN_FORMATS_FIXTURES_W, L"vbr_standard.mp3"), n(500)},
@@ -561,6 +660,9 @@ TEST(Mutation, EveryReaderWriterAndDecoderSurvivesMutants) {
       {"music", s3mFile, n(250)},
       {"wma", Folder(TAVRIN_CODEC_FIXTURES, L"tone.wma"), n(500)},
   };
+  // The longest first: the running program's families, then the texts.
+  for (const std::vector<Job>& front : {TextJobs(dir, n), RunningProgramJobs(dir, n)})
+    jobs.insert(jobs.begin(), front.begin(), front.end());
   jobs.insert(jobs.end(), pictureJobs.begin(), pictureJobs.end());
   if (const char* only = std::getenv("TAVRIN_MUTATION_FAMILIES"); only && *only) {
     const std::string list = "," + std::string(only) + ",";

@@ -264,6 +264,16 @@ void BmpFields(const std::string& b, std::vector<SizeField>& out) {
     RleFields(b, Get(b, 10, 4, false), compression == 1, out);
 }
 
+// An icon's image: a PNG or a DIB.
+void ImageFields(const std::string& b, size_t at, std::vector<SizeField>& out) {
+  if (Is(b, at, "\x89PNG", 4)) {
+    out.push_back({at + 16, 4, SizeField::kBig, "PNG width"});
+    out.push_back({at + 20, 4, SizeField::kBig, "PNG height"});
+  } else {
+    InfoHeaderFields(b, at, out);
+  }
+}
+
 void IconFields(const std::string& b, std::vector<SizeField>& out) {
   if (!Is(b, 0, "\0\0\1\0", 4) || b.size() < 22) return;
   out.push_back({4, 2, SizeField::kLittle, "icon count"});
@@ -275,14 +285,77 @@ void IconFields(const std::string& b, std::vector<SizeField>& out) {
     out.push_back({e + 6, 2, SizeField::kLittle, "icon entry bits per pixel"});
     out.push_back({e + 8, 4, SizeField::kLittle, "icon image size"});
     out.push_back({e + 12, 4, SizeField::kLittle, "icon image offset"});
-    const size_t image = Get(b, e + 12, 4, false);
-    if (Is(b, image, "\x89PNG", 4)) {
-      out.push_back({image + 16, 4, SizeField::kBig, "PNG width"});
-      out.push_back({image + 20, 4, SizeField::kBig, "PNG height"});
-    } else {
-      InfoHeaderFields(b, image, out);
+    ImageFields(b, Get(b, e + 12, 4, false), out);
+  }
+}
+
+// A resource DLL (an icon library): the PE headers that lead to the
+// resources, the section table, the resource tree's counts and offsets, the
+// icon groups and the first icon images.
+void PeFields(const std::string& b, std::vector<SizeField>& out) {
+  if (!Is(b, 0, "MZ", 2) || b.size() < 64) return;
+  out.push_back({0x3C, 4, SizeField::kLittle, "PE header offset"});
+  const size_t pe = Get(b, 0x3C, 4, false);
+  if (!Is(b, pe, "PE\0\0", 4) || pe + 24 > b.size()) return;
+  out.push_back({pe + 6, 2, SizeField::kLittle, "PE section count"});
+  out.push_back({pe + 20, 2, SizeField::kLittle, "PE optional header size"});
+  const size_t optional = pe + 24, sections = optional + Get(b, pe + 20, 2, false);
+  const bool plus = Get(b, optional, 2, false) == 0x20B;
+  const size_t directory = optional + (plus ? 112 : 96) + 2 * 8;  // the resource directory's entry
+  out.push_back({optional + (plus ? 108u : 92u), 4, SizeField::kLittle, "PE directory count"});
+  out.push_back({directory, 4, SizeField::kLittle, "PE resource address"});
+  out.push_back({directory + 4, 4, SizeField::kLittle, "PE resource size"});
+  const uint32_t rva = Get(b, directory, 4, false);
+  size_t root = std::string::npos, delta = 0;  // file offset = address - delta
+  for (size_t i = 0, n = Get(b, pe + 6, 2, false); i < n && i < 16 && sections + 40 * (i + 1) <= b.size();
+       ++i) {
+    const size_t s = sections + 40 * i;
+    out.push_back({s + 8, 4, SizeField::kLittle, "PE section size in memory"});
+    out.push_back({s + 12, 4, SizeField::kLittle, "PE section address"});
+    out.push_back({s + 16, 4, SizeField::kLittle, "PE section size in the file"});
+    out.push_back({s + 20, 4, SizeField::kLittle, "PE section offset"});
+    const uint32_t address = Get(b, s + 12, 4, false), size = Get(b, s + 16, 4, false);
+    if (rva >= address && rva - address < size && address >= Get(b, s + 20, 4, false)) {
+      delta = address - Get(b, s + 20, 4, false);
+      root = rva - delta;
     }
   }
+  if (root == std::string::npos) return;
+  // The tree: type, then name, then language; a leaf of type 14 is an icon
+  // group, one of type 3 an icon image.
+  size_t images = 0;
+  auto walk = [&](auto& self, size_t dir, int depth, uint32_t type) -> void {
+    if (dir + 16 > b.size() || out.size() > 512) return;
+    out.push_back({dir + 12, 2, SizeField::kLittle, "resource named entries"});
+    out.push_back({dir + 14, 2, SizeField::kLittle, "resource numbered entries"});
+    const size_t count = Get(b, dir + 12, 2, false) + Get(b, dir + 14, 2, false);
+    for (size_t i = 0; i < count && i < 24 && dir + 16 + 8 * (i + 1) <= b.size(); ++i) {
+      const size_t entry = dir + 16 + 8 * i;
+      out.push_back({entry + 4, 4, SizeField::kLittle, "resource entry offset"});
+      const uint32_t offset = Get(b, entry + 4, 4, false);
+      const uint32_t id = depth == 0 ? Get(b, entry, 4, false) : type;
+      if (offset & 0x80000000u) {
+        if (depth < 2) self(self, root + (offset & 0x7FFFFFFFu), depth + 1, id);
+        continue;
+      }
+      const size_t leaf = root + offset;
+      if (leaf + 8 > b.size()) continue;
+      out.push_back({leaf, 4, SizeField::kLittle, "resource data address"});
+      out.push_back({leaf + 4, 4, SizeField::kLittle, "resource data size"});
+      if (Get(b, leaf, 4, false) < delta) continue;
+      const size_t data = Get(b, leaf, 4, false) - delta;
+      if (id == 14 && data + 6 <= b.size()) {
+        out.push_back({data + 4, 2, SizeField::kLittle, "icon group count"});
+        for (size_t k = 0; k < Get(b, data + 4, 2, false) && k < 4; ++k) {
+          out.push_back({data + 6 + 14 * k + 8, 4, SizeField::kLittle, "icon group image size"});
+          out.push_back({data + 6 + 14 * k + 12, 2, SizeField::kLittle, "icon group image id"});
+        }
+      } else if (id == 3 && images++ < 6) {
+        ImageFields(b, data, out);
+      }
+    }
+  };
+  walk(walk, root, 0, 0);
 }
 
 // A DROPFILES block: the offset of its list (the header's own size) and the
@@ -293,17 +366,25 @@ void DropFilesFields(const std::string& b, std::vector<SizeField>& out) {
   out.push_back({16, 4, SizeField::kLittle, "DROPFILES wide flag"});
 }
 
-// The numbers of an INI text ("key=12", "x,y", "r,g,b"), as decimal fields.
-void IniFields(const std::string& b, std::vector<SizeField>& out) {
+// The numbers of an INI text ("key=12", "x,y", "r,g,b") or of an XML
+// document's attributes ("B1=\"-6\""), as decimal fields.
+void TextNumberFields(const std::string& b, std::vector<SizeField>& out) {
+  const bool xml = Is(b, 0, "<?xml", 5);
   const size_t first = b.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos || (b[first] != '[' && b[first] != ';' && b[first] != '/') ||
-      b.find("\n[") == std::string::npos)
+  if (!xml && (first == std::string::npos || (b[first] != '[' && b[first] != ';' && b[first] != '/') ||
+               b.find("\n[") == std::string::npos))
     return;
-  for (size_t at = 1, n = 0; at < b.size() && n < 256; ++at) {
-    if ((b[at - 1] != '=' && b[at - 1] != ',') || b[at] < '0' || b[at] > '9') continue;
+  auto starts = [&](size_t at) {
+    if (!xml) return b[at - 1] == '=' || b[at - 1] == ',';
+    const size_t quote = b[at - 1] == '-' ? at - 2 : at - 1;
+    return quote >= 1 && quote < at && b[quote] == '"' && b[quote - 1] == '=';
+  };
+  for (size_t at = 2, n = 0; at < b.size() && n < 256; ++at) {
+    if (b[at] < '0' || b[at] > '9' || !starts(at)) continue;
     size_t end = at;
     while (end < b.size() && end - at < 10 && b[end] >= '0' && b[end] <= '9') ++end;
-    out.push_back({at, static_cast<uint8_t>(end - at), SizeField::kDecimal, "INI number"});
+    out.push_back(
+        {at, static_cast<uint8_t>(end - at), SizeField::kDecimal, xml ? "XML number" : "INI number"});
     ++n;
   }
 }
@@ -459,8 +540,9 @@ std::vector<SizeField> FindSizeFields(const std::string& Bytes) {
   TrailerFields(Bytes, fields);
   BmpFields(Bytes, fields);
   IconFields(Bytes, fields);
+  PeFields(Bytes, fields);
   DropFilesFields(Bytes, fields);
-  IniFields(Bytes, fields);
+  TextNumberFields(Bytes, fields);
   if (size_t ogg = OggStart(Bytes); ogg != std::string::npos) {
     OggFields(Bytes, ogg, fields);
   } else if (audioStart < Bytes.size()) {

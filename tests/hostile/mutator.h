@@ -28,8 +28,8 @@ struct SizeField {
 // The fields of an ID3v2 tag and its frames, RIFF chunks, Ogg pages and Vorbis
 // comments, ASF objects and their descriptors, a Lyrics3 block, an MPEG Xing
 // header, a .bmp's headers and RLE codes, an .ico's directory and image
-// headers, a DROPFILES header and the numbers of an INI text, as far as the
-// bytes hold them.
+// headers, a resource DLL's way to its icons, a DROPFILES header and the
+// numbers of an INI text or of XML attributes, as far as the bytes hold them.
 std::vector<SizeField> FindSizeFields(const std::string& Bytes);
 
 // Rewrites the checksum of every whole Ogg page, so a mutant reaches the
