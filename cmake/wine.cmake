@@ -40,7 +40,7 @@ function(tavrin_add_wine_test_groups target)
     add_test(NAME ${target}_${index}
              COMMAND ${CMAKE_BINARY_DIR}/wine-run-apart ${target}_${index}
                      $<TARGET_FILE:${target}> --gtest_filter=${filter})
-    # Each group is among the longest entries: they start first.
+    # Each group is among the longest entries: they start early.
     set_tests_properties(${target}_${index} PROPERTIES TIMEOUT 180 COST 100)
   endforeach()
 endfunction()
