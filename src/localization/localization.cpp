@@ -15,6 +15,7 @@
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_ext_ctrls.h"
+#include "unicode_controls/tnt_graphics.h"
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
 #include "unicode_controls/tnt_labels.h"
@@ -73,13 +74,7 @@ class TListViewColumns : public TListColumnsAccess {
     column->SetWidth(Width);
   }
   int32_t TextWidth(const std::wstring& Text) const override {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, FView->Font()->Handle());
-    SIZE size{};
-    GetTextExtentPoint32W(dc, Text.c_str(), static_cast<int>(Text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    return size.cx;
+    return WideFontTextSize(FView->Font()->Handle(), Text).cx;
   }
 
  private:

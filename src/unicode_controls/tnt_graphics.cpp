@@ -48,3 +48,14 @@ int WideCanvasTextWidth(TCanvas* Canvas, const std::wstring& Text) {
 int WideCanvasTextHeight(TCanvas* Canvas, const std::wstring& Text) {
   return WideCanvasTextExtent(Canvas, Text).cy;
 }
+
+SIZE WideFontTextSize(HFONT Font, const std::wstring& Text, int WrapWidth) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font);
+  RECT r{0, 0, WrapWidth, 0};
+  DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &r,
+            DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (WrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return {r.right - r.left, r.bottom - r.top};
+}

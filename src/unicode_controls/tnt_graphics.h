@@ -17,3 +17,8 @@ void WideCanvasTextOut(TCanvas* Canvas, int X, int Y, const std::wstring& Text);
 SIZE WideCanvasTextExtent(TCanvas* Canvas, const std::wstring& Text);
 int WideCanvasTextWidth(TCanvas* Canvas, const std::wstring& Text);
 int WideCanvasTextHeight(TCanvas* Canvas, const std::wstring& Text);
+
+// The size of Text in Font, measured on the screen (a control need not have a
+// window of its own for it): on one line, or wrapped at WrapWidth when that is
+// above 0. No "&" prefixes are taken.
+SIZE WideFontTextSize(HFONT Font, const std::wstring& Text, int WrapWidth = 0);

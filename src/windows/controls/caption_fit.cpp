@@ -8,6 +8,7 @@
 
 #include "framework/graphics.h"
 #include "unicode_controls/tnt_buttons.h"
+#include "unicode_controls/tnt_graphics.h"
 #include "unicode_controls/tnt_grids.h"
 #include "windows/controls/window_controls.h"
 
@@ -27,14 +28,7 @@ constexpr int kCheckMarkRoom = 20;
 SIZE TextSize(TControl* Control, std::wstring Text, int WrapWidth = 0) {
   // "&" marks the underlined letter and takes no room.
   Text.erase(std::remove(Text.begin(), Text.end(), L'&'), Text.end());
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Control->Font()->Handle());
-  RECT r{0, 0, WrapWidth, 0};
-  DrawTextW(dc, Text.c_str(), static_cast<int>(Text.size()), &r,
-            DT_CALCRECT | DT_NOPREFIX | (WrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return {r.right - r.left, r.bottom - r.top};
+  return WideFontTextSize(Control->Font()->Handle(), Text, WrapWidth);
 }
 
 int TextWidth(TControl* Control, const std::wstring& Text) { return TextSize(Control, Text).cx; }
