@@ -100,6 +100,7 @@ void SortRecords(std::vector<TSortRecord>& Records, TieCompare Tie) {
   while (!runs.empty()) {
     const TRun run = runs.back();
     runs.pop_back();
+    if (run.End - run.Begin < 2) continue;  // nothing to order, and no head to read in an empty list
     const TSortRecord& head = Records[run.Begin];
     size_t depth = head.Length;
     for (size_t i = run.Begin + 1; i < run.End && depth > run.Depth; ++i) {

@@ -124,6 +124,20 @@ TEST_F(RemoteControl, AThousandRandomCommands) {
   EXPECT_EQ(files, Songs({1, 2, 3, 4, 5}));
 }
 
+// Sorting an empty list, by title and by length, leaves the program running
+// and its exit saves as ever.
+TEST_F(RemoteControl, SortsAnEmptyList) {
+  folder.WritePlaylist({});
+  program = Start();
+  ASSERT_TRUE(program && (main = program->MainWindow()));
+  for (WPARAM code : {261, 263}) Deliver(false, code);
+  folder.Remove(L"tavrin.m3u");
+  Deliver(false, 402);
+  ASSERT_TRUE(runner.WaitForExit(*program));
+  EXPECT_EQ(program->ExitCode(), 0u);
+  EXPECT_TRUE(folder.Exists(L"tavrin.m3u"));
+}
+
 // A delete that arrives while a hand-over adds waits for the add; over the
 // modal tag window the list's commands and the exit wait for it, in order, a
 // second dialog's command is dropped, and the volume goes at once.

@@ -154,6 +154,19 @@ TEST(CompList, SortsByEachKey) {
             (V{std::to_wstring(INT_MAX), L"300", L"200", L"-1", std::to_wstring(INT_MIN)}));
 }
 
+// An empty list and a list of one have nothing to order: every key leaves them as they are.
+TEST(CompList, SortsEmptyAndSingleEntryListsByEveryKey) {
+  for (TSortKey key : {skArtist, skTitle, skFileName, skDuration}) {
+    TCompList empty;
+    empty.Sort(key);
+    EXPECT_EQ(empty.Count(), 0) << int(key);
+    TCompList one;
+    Fill(one, {L"Only"});
+    one.Sort(key);
+    EXPECT_EQ(Titles(one), std::vector<std::wstring>{L"Only"}) << int(key);
+  }
+}
+
 TEST(CompList, IsURL) {
   const struct {
     const wchar_t* name;
