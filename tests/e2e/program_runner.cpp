@@ -1,6 +1,7 @@
 #include "program_runner.h"
 
 #include <algorithm>
+#include <functional>
 #include <cwctype>
 #include <stdexcept>
 
@@ -529,11 +530,30 @@ void SendKey(WORD key, WORD modifier) {
 
 namespace {
 
-// The pointer put at a client point of window, brought to the front.
-void PointAt(HWND window, POINT clientPoint) {
-  ClientToScreen(window, &clientPoint);
+// Whether fn comes true within timeoutMs, asked every 10 ms.
+bool Within(unsigned timeoutMs, const std::function<bool()>& fn) {
+  for (const ULONGLONG end = GetTickCount64() + timeoutMs;; Sleep(10)) {
+    if (fn()) return true;
+    if (GetTickCount64() > end) return false;
+  }
+}
+
+bool SameOrChild(HWND parent, HWND window) {
+  return window && (window == parent || IsChild(parent, window));
+}
+
+// The pointer put at a client point of window, brought to the front, once
+// the point shows that window (a window still moving into place, or one
+// above it, would take the press).
+bool PointAt(HWND window, POINT clientPoint) {
   SetForegroundWindow(window);
-  SetCursorPos(clientPoint.x, clientPoint.y);
+  return Within(5000, [&] {
+    POINT at = clientPoint;
+    ClientToScreen(window, &at);
+    SetCursorPos(at.x, at.y);
+    POINT now{};
+    return GetCursorPos(&now) && now.x == at.x && now.y == at.y && SameOrChild(window, WindowFromPoint(at));
+  });
 }
 
 void SendMouse(DWORD flags, int dx = 0, int dy = 0) {
@@ -543,7 +563,15 @@ void SendMouse(DWORD flags, int dx = 0, int dy = 0) {
   i.mi.dy = dy;
   i.mi.dwFlags = flags;
   SendInput(1, &i, sizeof i);
-  Sleep(100);  // each step is seen by the program before the next
+}
+
+// Whether the thread of window holds the pointer: a control that captured
+// it, or the system's move loop of a window dragged by its background.
+bool Holding(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+         (info.hwndCapture != nullptr || (info.flags & GUI_INMOVESIZE) != 0);
 }
 
 }  // namespace
@@ -551,14 +579,31 @@ void SendMouse(DWORD flags, int dx = 0, int dy = 0) {
 void SendClick(HWND window, POINT clientPoint) {
   PointAt(window, clientPoint);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
+  // Controls take the pointer while pressed: once it is let go and the
+  // window answers again, the click has been handled.
+  Within(2000, [&] { return Holding(window); });
   SendMouse(MOUSEEVENTF_LEFTUP);
+  Within(5000, [&] { return !Holding(window); });
+  Answers(window);
 }
 
-void SendDrag(HWND window, POINT clientPoint, int dx, int dy) {
-  PointAt(window, clientPoint);
+bool SendDrag(HWND window, POINT clientPoint, int dx, int dy, int steps) {
+  if (!PointAt(window, clientPoint)) return false;
   SendMouse(MOUSEEVENTF_LEFTDOWN);
-  for (int k = 0; k < 3; ++k) SendMouse(MOUSEEVENTF_MOVE, dx / 3, dy / 3);
+  // The moves go only once the press holds the pointer: a move loop started
+  // after the moves were handled would start from where they ended.
+  const bool held = Within(5000, [&] { return Holding(window); });
+  POINT from{};
+  GetCursorPos(&from);
+  for (int k = 1; k <= steps; ++k) {
+    // Absolute steps: relative ones go through the pointer's acceleration.
+    POINT to{from.x + dx * k / steps, from.y + dy * k / steps};
+    SetCursorPos(to.x, to.y);
+    SendMouse(MOUSEEVENTF_MOVE);
+  }
   SendMouse(MOUSEEVENTF_LEFTUP);
+  const bool released = held && Within(5000, [&] { return !Holding(window); });
+  return released && Answers(window);
 }
 
 SIZE ClientSize(HWND window) {

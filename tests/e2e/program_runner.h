@@ -147,11 +147,12 @@ HWND ChildWithText(HWND top, const std::wstring& text);
 void PostClick(HWND window, POINT clientPoint);
 // Input through the system, as the user's own keyboard and mouse give it, to
 // whatever has the focus or lies under the pointer: Key with Modifier held
-// (0: none); a left click at a client point of window; a left press there
-// moved by (dx, dy) in three steps and let go.
+// (0: none); a left click at a client point of window, handled on return.
 void SendKey(WORD key, WORD modifier = 0);
 void SendClick(HWND window, POINT clientPoint);
-void SendDrag(HWND window, POINT clientPoint, int dx, int dy);
+// Presses at the client point, moves by dx, dy in steps and lets go; false
+// when the press never took the pointer or never let it go.
+bool SendDrag(HWND window, POINT clientPoint, int dx, int dy, int steps = 3);
 // The window's client size.
 SIZE ClientSize(HWND window);
 // Whether the window's thread answers WM_NULL in time.

@@ -108,7 +108,7 @@ TEST_F(SoundEffects, EachEffectIsHeardAtOnceAndOffGivesTheDrySignalBack) {
   };
   EXPECT_NEAR(toneFrames(PlayToEnd(kNext)), double(kRate), kRate * 0.1) << "at normal speed";
   // Dragged from its place (100 % of 50..200) far past the right end.
-  SendDrag(speed, POINT{ClientSize(speed).cx / 3, ClientSize(speed).cy / 2}, 400, 0);
+  ASSERT_TRUE(SendDrag(speed, POINT{ClientSize(speed).cx / 3, ClientSize(speed).cy / 2}, 400, 0));
   EXPECT_NEAR(toneFrames(PlayToEnd(kPlay)), double(kRate) / 2, kRate * 0.1) << "at double speed";
   CloseWithoutSaving(*program);
 }

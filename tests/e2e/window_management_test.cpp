@@ -58,7 +58,7 @@ TEST_F(WindowManagement, DockedWindowsFollowEveryMoveAndStayOnTheScreen) {
   const RECT before = WindowRect(main);
   POINT grip = testing_support::Centre(skin.Main(L"VisWindow"));
   grip.y += 30;
-  SendDrag(main, grip, 60, 45);
+  ASSERT_TRUE(SendDrag(main, grip, 60, 45)) << "the press did not take the pointer: " << Where();
   EXPECT_TRUE(runner.WaitUntil([&] { return WindowRect(main).left > before.left; }, 5000))
       << "not dragged: " << Where();
   EXPECT_TRUE(runner.WaitUntil([&] { return Docked(); }, 5000)) << "after a drag: " << Where();
