@@ -420,26 +420,33 @@ HWND ProgramRunner::WaitForMessageBox(Program& program, unsigned timeoutMs) {
   return box;
 }
 
-bool ProgramRunner::WaitForExit(Program& program, unsigned timeoutMs) {
+bool ProgramRunner::WaitForExit(Program& program, unsigned timeoutMs, DWORD expectedCode) {
   WaitUntil([&] { return !program.Running(); }, timeoutMs);
   if (program.Running()) {
     Report(L"process " + std::to_wstring(program.Id()) + L" still running after " +
            std::to_wstring(timeoutMs) + L" ms");
     return false;
   }
-  // Exception codes (access violation and the like) end a crashed process.
-  if (program.ExitCode() >= 0xC0000000u) {
-    wchar_t code[16];
-    swprintf(code, 16, L"%08lX", program.ExitCode());
-    Report(L"process " + std::to_wstring(program.Id()) + L" crashed with code 0x" + code);
-  }
+  program.FEndChecked = true;
+  if (program.ExitCode() != expectedCode) ReportExitCode(program);
   return true;
+}
+
+// Any end but a clean one is a fault: an exception code (0xC0000005...),
+// abort() (3), std::terminate or an exit with an error.
+void ProgramRunner::ReportExitCode(const Program& program) const {
+  wchar_t code[16];
+  swprintf(code, 16, L"%08lX", program.ExitCode());
+  Report(L"process " + std::to_wstring(program.Id()) + L" ended with code 0x" + code);
 }
 
 void ProgramRunner::Finish() {
   CheckDialogs();
   for (const auto& p : FPrograms) {
-    if (!p->Running()) continue;
+    if (!p->Running()) {
+      if (!p->FEndChecked && p->ExitCode() != 0) ReportExitCode(*p);
+      continue;
+    }
     Report(L"process " + std::to_wstring(p->Id()) + L" was still running at the end: terminated");
     TerminateProcess(p->Handle(), 1);
     // Its files must be free before the folder goes.

@@ -79,8 +79,10 @@ class Program {
   std::vector<HWND> Dialogs() const;
 
  private:
+  friend class ProgramRunner;
   PROCESS_INFORMATION FInfo;
   std::wstring FMainClass;
+  bool FEndChecked = false;  // its exit code was held against an expected one
 };
 
 using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
@@ -89,7 +91,8 @@ using ProblemSink = std::function<void(const std::wstring&)>;
 // Starts programs and waits for them. Every wait also looks for dialogs of the
 // started processes: one nobody expected is reported with its text and ends
 // the wait. Finish (also run by the destructor) reports and ends every process
-// still running.
+// still running, and reports every one that ended with a code other than 0
+// that no WaitForExit expected.
 class ProgramRunner {
  public:
   explicit ProgramRunner(ProblemSink onProblem = {});
@@ -109,8 +112,9 @@ class ProgramRunner {
   HWND WaitForMainWindow(Program& program, unsigned timeoutMs = 10000);
   // A dialog of the program, which is then expected; nullptr (reported) on time-out.
   HWND WaitForMessageBox(Program& program, unsigned timeoutMs = 10000);
-  // Whether the program ended in time (reported when not, or when it crashed).
-  bool WaitForExit(Program& program, unsigned timeoutMs = 10000);
+  // Whether the program ended in time; reported when not, or when it ended
+  // with another code than expectedCode (a crash, abort() or terminate()).
+  bool WaitForExit(Program& program, unsigned timeoutMs = 10000, DWORD expectedCode = 0);
   // Marks a dialog as expected, so waits do not report it.
   void ExpectDialog(HWND dialog);
   // Reports dialogs nobody expected; false when there is one.
@@ -120,6 +124,7 @@ class ProgramRunner {
   void Report(const std::wstring& problem) const;
 
  private:
+  void ReportExitCode(const Program& program) const;
   ProblemSink FOnProblem;
   testing_support::TempDir FWorkDir;  // the children's current folder
   HANDLE FNul = nullptr;
