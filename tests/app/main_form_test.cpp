@@ -161,9 +161,11 @@ TEST(HandOver, NamesAreSentAbsolute) {
 }
 
 TEST(HandOver, TheRunningWindowIsNeverOurOwn) {
-  // A main window of this process, by class and caption, is not "running".
+  // A main window of this process, marked as the running player's, is not
+  // another instance's.
   auto* own = new TTavrinMainForm(nullptr);
   own->HandleNeeded();
+  MarkRunningPlayer(own->Handle());
   EXPECT_EQ(FindRunningMainWindow(L"TTavrinMainForm", 0), nullptr);
   delete own;
 }
