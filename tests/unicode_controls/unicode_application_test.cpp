@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 
@@ -185,6 +186,10 @@ TEST(WideCanvas, TextOutDrawsAndMovesThePenTextRectClips) {
 // A second ctest entry runs these under a Russian locale (code page 1251).
 TEST(UnicodeCodePage, TypedLatin1CharactersArriveIntact) {
   if (GetACP() == 1252) {
+    // On a developer's machine without the locale the cases cannot run; CI
+    // makes the locale, so there a missing one is a fault of the set-up.
+    const char* ci = std::getenv("CI");
+    if (ci && *ci) FAIL() << "Wine kept code page 1252: the ru_RU.UTF-8 locale is missing (LC_ALL/LOCPATH)";
     GTEST_SKIP() << "Wine kept code page 1252: the ru_RU.UTF-8 locale is missing (LC_ALL/LOCPATH)";
   }
   ASSERT_NE(AnsiToWide(WideToAnsi(L"é")), L"é") << "the code page " << GetACP() << " holds é";
