@@ -3,6 +3,8 @@
 // ones instead of failing.
 #include "e2e_fixture.h"
 
+#include "wav_bytes.h"
+
 namespace e2e {
 namespace {
 
@@ -114,13 +116,17 @@ TEST_F(SettingsRoundTrip, AnOutputDeviceThatIsGoneGivesTheDefaultOneAndSaysSo) {
   EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Sound", L"Device").value_or(L""), L"0");
 }
 
-// The stored song resumes only while the list still holds it at its place,
-// and a stored position past its end plays it from the start.
+// The stored song resumes at its place only while the list still holds it
+// there, a stored position past its end plays it from the start, and the
+// exit stores where it was. The song's level tells the time: 1000, and 1000
+// more each second.
 class Resume : public E2ETest {
  protected:
   std::wstring StartResuming(const std::string& storedFile, const char* position) {
-    const std::wstring song = Wav(L"song.wav");
-    folder.WritePlaylist({{song, L"Song", 1}});
+    const std::wstring song = data.WriteFile(L"song.wav", testing_support::WavBytes({.rate = 44100}, 8 * 44100, [](uint32_t i) {
+      return int16_t(1000 + i * 1000 / 44100);
+    }));
+    folder.WritePlaylist({{song, L"Song", 8}});
     std::string xml = WithAttribute(DefaultSettings(), "Playlist", "SaveCurrentPos", "True");
     xml = WithAttribute(xml, "Playlist", "CurrentSong", "0");
     xml = WithAttribute(xml, "Playlist", "CurrentPos", position);
@@ -128,13 +134,36 @@ class Resume : public E2ETest {
     folder.Write(L"Tavrin.xml", xml);
     return song;
   }
+  // What was heard: the song's time of its first sound, in ms, and how many
+  // ms of it followed; the time is -1 while nothing was heard.
+  std::pair<int, int> Heard() {
+    const std::vector<int16_t> samples = LeftSamples(testing_support::ReadFileBytes(data.File(L"out.wav")));
+    const auto first = std::find_if(samples.begin(), samples.end(), [](int16_t v) { return v != 0; });
+    if (first == samples.end()) return {-1, 0};
+    return {*first - 1000, int((samples.end() - first) * 1000 / 44100)};
+  }
 };
 
-TEST_F(Resume, APositionPastTheSongsEndPlaysItFromTheStart) {
-  const std::wstring song = StartResuming("", "999999");
+TEST_F(Resume, TheStoredPlaceResumesAndTheExitStoresTheNewOne) {
+  const std::wstring song = StartResuming(Narrow(data.File(L"song.wav")), "3000");
   Program* tavrin = Start({}, CaptureTo(L"out.wav"));
   ASSERT_NE(tavrin, nullptr);
-  EXPECT_TRUE(CaptureSounds(L"out.wav")) << "the stored song did not play";
+  ASSERT_TRUE(runner.WaitUntil([&] { return Heard().second >= 1000; }, 10000)) << "the stored song did not play";
+  EXPECT_NEAR(Heard().first, 3000, 500) << "resumed elsewhere";
+  ExitByClick(*tavrin);
+  const auto [from, played] = Heard();
+  const std::wstring saved = folder.ReadSettings();
+  EXPECT_EQ(XmlAttribute(saved, L"Playlist", L"CurrentSong").value_or(L"<none>"), L"0");
+  EXPECT_EQ(Lower(XmlAttribute(saved, L"Playlist", L"CurrentFile").value_or(L"<none>")), Lower(song));
+  EXPECT_NEAR(std::stoi(XmlAttribute(saved, L"Playlist", L"CurrentPos").value_or(L"-1")), from + played, 500);
+}
+
+TEST_F(Resume, APositionPastTheSongsEndPlaysItFromTheStart) {
+  StartResuming("", "999999");
+  Program* tavrin = Start({}, CaptureTo(L"out.wav"));
+  ASSERT_NE(tavrin, nullptr);
+  ASSERT_TRUE(runner.WaitUntil([&] { return Heard().first >= 0; }, 10000)) << "the stored song did not play";
+  EXPECT_LT(Heard().first, 500);
   ExitByClick(*tavrin);
 }
 
