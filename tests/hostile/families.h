@@ -17,6 +17,12 @@ void WriteBytes(const std::wstring& name, const std::string& bytes);
 std::string Narrow(const std::wstring& s);
 // The mutant being checked, for names of its own.
 extern uint32_t CurrentIndex;
+// Set by a check that took its refusal path for the mutant (a reader or
+// decoder that turned it down), which the file as it is must never take.
+extern bool Refused;
+// Set by a family that could not try the mutant at all (a hand-over naming
+// places beyond the songs): the mutant is counted apart, not as passed.
+extern bool NotTried;
 
 // A language file through the reader into the windows and messages.
 std::string CheckLanguage(const std::wstring& work, const std::string& bytes);

@@ -232,6 +232,7 @@ std::string CheckPresets(const std::wstring& work, const std::string& bytes) {
   Boxes boxes;
   std::string failure;
   if (!OpenCheckedSettingsXml()) failure = "the start-up check gave up: " + Narrow(boxes.Text);
+  Refused = !boxes.Text.empty();  // the file was put aside for the default
   if (failure.empty()) {
     w.Main->LoadEQPreset(SettingsDoc->DocumentElement().ChildNode(L"Equalizer").ChildNode(L"Bands"));
     failure = BandsFailure("the start-up bands");

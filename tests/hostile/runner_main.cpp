@@ -81,6 +81,8 @@ std::string Narrow(const std::wstring& s) {
 }
 
 uint32_t CurrentIndex = 0;
+bool Refused = false;
+bool NotTried = false;
 
 }  // namespace hostile
 
@@ -161,7 +163,10 @@ std::string ReadersStayCalm(const std::wstring& file, size_t size) {
 // reports success must have saved what it was given.
 std::string SavedOrUntouched(bool saved, const std::wstring& file, const std::string& before,
                              const char* what, const std::string& readBack, const std::string& expected) {
-  if (!saved) return ReadBytes(file) == before ? "" : std::string(what) + " failed and changed the file";
+  if (!saved) {
+    Refused = true;
+    return ReadBytes(file) == before ? "" : std::string(what) + " failed and changed the file";
+  }
   if (readBack != expected)
     return std::string(what) + " saved, but the title reads back as \"" + readBack + "\"";
   return {};
@@ -224,9 +229,13 @@ std::string CheckPlaylist(const std::wstring& file, const std::wstring& work) {
   try {
     loaded.LoadFromFile(file);
   } catch (const EFOpenError&) {
+    Refused = true;
   } catch (const EPlaylistError&) {
+    Refused = true;
   } catch (const EConvertError&) {
+    Refused = true;
   } catch (const EReadError&) {
+    Refused = true;
   }
   const std::wstring saved = work + L"saved.m3u";
   loaded.SaveToFile(saved);
@@ -259,7 +268,9 @@ std::string CheckSettings(const std::wstring& folder, const std::string& bytes) 
     return IDOK;
   });
   std::string failure;
-  if (!OpenCheckedSettingsXml()) {
+  const bool opened = OpenCheckedSettingsXml();
+  Refused = !message.empty();  // the file was put aside for the default
+  if (!opened) {
     failure = "the start-up check gave up: " + message;
   } else if (SettingsDoc->DocumentElement().Attribute(L"Name") != TavrinVersion) {
     failure = "the settings opened are not this version's";
@@ -282,8 +293,10 @@ std::string CheckSettings(const std::wstring& folder, const std::string& bytes) 
 // Uniscribe faults in the edit control on some texts after others.)
 std::string CheckSideFile(const std::wstring& file, size_t size) {
   std::wstring text, back;
-  if (ReadSideFile(file, text) != TSideFileRead::Read)
+  if (ReadSideFile(file, text) != TSideFileRead::Read) {
+    Refused = true;
     return text.empty() ? "" : "a file refused leaves text";
+  }
   if (text.size() > 2 * size || std::any_of(text.begin(), text.end(), [](wchar_t c) {
         return c < 0x20 && c != L'\t' && c != L'\r' && c != L'\n' && c != L'\f';
       }))
@@ -346,6 +359,7 @@ std::string Decode(const std::wstring& file, Creator creator) {
       break;
   }
   if (!handle) {
+    Refused = true;
     const int error = b.BASS_ErrorGetCode();
     return error > 0 ? "" : "refused without an error code (" + std::to_string(error) + ")";
   }
@@ -506,6 +520,7 @@ std::string LoadBothWays(const std::wstring& file, const std::string& bytes, Gra
   } catch (const EInvalidGraphic&) {
     streamed = false;
   }
+  Refused = !loaded;
   if (loaded == streamed) return {};
   return loaded ? "loads from the file but not from a stream" : "loads from a stream but not from the file";
 }
@@ -792,6 +807,7 @@ int main() {
     CurrentIndex = i;
     log.Line("begin " + std::to_string(i) + " " + m.Description);
     std::string failure;
+    Refused = NotTried = false;
     const DWORD started = GetTickCount();
     try {
       failure = !program                ? Check(family, work, extension, m.Bytes)
@@ -802,6 +818,11 @@ int main() {
     } catch (...) {
       failure = "raised something that is no exception";
     }
+    // The file as it is must be taken: a reader that refuses everything would
+    // pass every mutant. The refused-stream family's success is a refusal.
+    if (failure.empty() && i == 0 && Refused && family != L"stream-refused")
+      failure = "the file as it is is refused";
+    if (NotTried) log.Line("skip " + std::to_string(i));
     const DWORD ms = GetTickCount() - started;
     const size_t peak = PeakMegabytes();
     if (failure.empty() && peak > kPeakLimitMB && peak > peakSoFar)

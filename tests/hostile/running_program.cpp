@@ -121,7 +121,10 @@ class Running final : public RunningProgram {
     // A record that names anything beyond the songs is not sent: the
     // program would go there (a disk, the network) as a user asked.
     for (const std::wstring& item : SplitCopyDataFileList(&data))
-      if (Escapes(item)) return {};
+      if (Escapes(item)) {
+        NotTried = true;
+        return {};
+      }
     DWORD_PTR answer = 0;
     const bool answered = SendMessageTimeoutW(FMain, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
                                               SMTO_NORMAL, kAnswerMs, &answer) != 0;
