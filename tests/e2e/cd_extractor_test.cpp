@@ -1,9 +1,12 @@
 // The CD extractor as a user meets it, on the audio stand-in's fake disc:
 // opened by Alt+C, tracks ticked and ripped to WAV (the very samples of the
-// disc) and MP3 under names made safe from the CD-Text, a rip cancelled or
-// cut short by the exit, and every stream the rip opened freed again (the
-// stand-in's channel log). (The player cannot play the fake disc here: Wine
-// has no CD-ROM drive for its letter; tests/player rips beside it.)
+// disc) and MP3 under names made safe from the CD-Text, and under names
+// outside the system's code page (Russian words) to MP3 and Ogg Vorbis; a rip
+// cancelled, cut short by the exit or killed, which leaves nothing under the
+// track's name and a file it was to replace whole; and every stream the rip
+// opened freed again (the stand-in's channel log). (The player cannot play
+// the fake disc here: Wine has no CD-ROM drive for its letter; tests/player
+// rips beside it.)
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
@@ -75,7 +78,8 @@ testing::AssertionResult Holds(const std::wstring& file, const std::string& old)
 
 const wchar_t kSafeName[] = L"Unknown artist - AC_DC_ Live_";
 
-// Two tracks of one name on a disc whose CD-Text names the first wrongly.
+// Three tracks: the first's title holds characters no file name takes, the
+// last two share their CD-Text, so one takes a number.
 const char kThreeTracks[] = "TITLE1=AC/DC: Live?\r\nPERFORMER2=Band\r\nTITLE2=Song\r\nPERFORMER3=Band\r\nTITLE3=Song\r\n";
 // One long track, long enough to be caught in mid-rip.
 const char kLongOne[] = "PERFORMER1=Fake Band\r\nTITLE1=Long One\r\n";
@@ -97,11 +101,12 @@ class CDExtractor : public E2ETest {
     data.WriteFile(L"disc\\disc.ini", ini);
     CreateDirectoryW(data.File(outFolder).c_str(), nullptr);
   }
-  bool Launch(int format, const char* language = nullptr) {
+  // The options' format; the tests' Russian language when inRussian.
+  bool Launch(int format, bool inRussian = false) {
     std::string settings = WithAttribute(DefaultSettings(), "Encoding", "EncodeTo", std::to_string(format));
-    if (language) {
+    if (inRussian) {
       folder.Write(L"Lang\\Russian.ini", testing_support::ReadFileBytes(TestFile(L"lang\\Russian.ini")));
-      settings = WithAttribute(settings, "Appearance", "Language", language);
+      settings = WithAttribute(settings, "Appearance", "Language", "Russian");
     }
     folder.Write(L"Tavrin.xml", WithAttribute(settings, "Encoding", "OutputFolder", Narrow(data.File(outFolder))));
     Environment environment = CaptureTo(L"heard.wav");
@@ -271,7 +276,7 @@ TEST_F(CDExtractor, NamesOutsideTheCodePageRipToMP3AndOgg) {
   MakeDisc({0.6, 0.4}, "");
   for (const wchar_t* ext : {L".mp3", L".ogg"}) {
     SCOPED_TRACE(Narrow(ext));
-    ASSERT_TRUE(Launch(ext == std::wstring(L".mp3") ? 2 : 3, "Russian"));
+    ASSERT_TRUE(Launch(ext == std::wstring(L".mp3") ? 2 : 3, true));
     ASSERT_TRUE(OpenExtractor());
     Press(window, L"Выбрать все");
     Menu(0);
