@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "foundation/encoder_output.h"
 #include "foundation/safe_file_name.h"
 #include "foundation/string_func.h"
 #include "foundation/tnt_system.h"
@@ -38,22 +39,15 @@ constexpr int kTitleColumn = 0;
 constexpr int kArtistColumn = 3;
 
 const wchar_t* const kExtensions[] = {L"wav", L"wma", L"mp3", L"ogg"};
+// The formats lame.exe and oggenc.exe write, which open their output by a
+// name in the system's code page.
+bool ByExternalEncoder(uint8_t Format) { return Format == 2 || Format == 3; }
 
 TTntListItem* Row(TTntEditableListView* List, int32_t Index) { return List->Items()->Item(Index); }
 
 std::wstring SubItem(TTntListItem* Item, int32_t Index) {
   TWideSubItems* items = Item->SubItems();
   return Index < items->Count() ? items->Strings(Index) : std::wstring();
-}
-
-// Creates Path (anew, or over the file the user let go) so that a folder
-// that takes no file is found before any data is read; true when it could.
-bool CreateOutput(const std::wstring& Path, bool Replace) {
-  HANDLE file = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, Replace ? CREATE_ALWAYS : CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(file);
-  return true;
 }
 
 // A track's stream and the door's lock, given back however the track ends.
@@ -365,54 +359,57 @@ void TCDEx::EncodeTrack(int32_t Drive, int32_t Track, const std::wstring& Option
   }
   const TTrackHold hold(FHost, Drive, stream);
   const std::wstring folder = EnsureTrailingBackslash(Folder);
-  std::wstring path;
   if (!WideForceDirectories(folder)) {
     // Every further track would fail the same way.
     FFolderFailed = true;
     LocalizedMessageBox(Handle(), L"CantCreateFolder", {}, MB_ICONERROR, L"Error");
-  } else if (Format < 4) {
-    path = ClaimOutput(folder, kExtensions[Format], Track);
+    return;
   }
-  if (path.empty() || FCancelRequested) {
-    if (!path.empty()) WideDeleteFile(path);
+  if (Format >= 4) return;
+  bool replace = false;
+  const std::wstring path = ClaimOutput(folder, kExtensions[Format], Track, replace);
+  if (FCancelRequested) return;
+  // The rip goes to a temporary file, which takes the track's name only once
+  // complete: until then a file it replaces stays whole, and a cancel, a
+  // failure or the exit leave nothing behind.
+  TTemporaryOutput temporary;
+  std::wstring error;
+  if (path.empty() || (replace && !OutputReplaceable(path, error)) ||
+      !temporary.Create(folder, ByExternalEncoder(Format), error)) {
+    SetState(Track, GetLocalizedMessage(L"RipFailed"));
     return;
   }
   FCurrentRow = Track;
-  FHost->EncodeChannel(stream, path, Options, FCancelRequested, [this](int32_t Percent) { UpdateProgress(Percent); },
-                       Format);
+  FHost->EncodeChannel(stream, temporary.WriteName(), Options, FCancelRequested,
+                       [this](int32_t Percent) { UpdateProgress(Percent); }, Format);
   FCurrentRow = -1;
-  if (FCancelRequested || !FHost->StreamEnded(stream)) {
-    // Cancelled, or the encoder gave up (it said why): no half a track.
-    WideDeleteFile(path);
-    SetState(Track, GetLocalizedMessage(FCancelRequested ? L"Canceled" : L"RipFailed"));
+  if (FCancelRequested) {
+    SetState(Track, GetLocalizedMessage(L"Canceled"));
+  } else if (!FHost->StreamEnded(stream) || temporary.Size() <= 0 || !temporary.MoveTo(path, replace, error)) {
+    // The encoder gave up (it said why), or the file could not take its name.
+    SetState(Track, GetLocalizedMessage(L"RipFailed"));
   }
   MessageBeep(MB_OK);
 }
 
-std::wstring TCDEx::ClaimOutput(const std::wstring& Folder, const std::wstring& Extension, int32_t Row) {
+std::wstring TCDEx::ClaimOutput(const std::wstring& Folder, const std::wstring& Extension, int32_t Row,
+                                bool& Replace) {
   const std::wstring first = MakeFileName(Folder, Extension, Row);
-  const std::wstring stem = first.substr(0, first.size() - Extension.size() - 1);
+  const std::wstring stem = first.substr(Folder.size(), first.size() - Folder.size() - Extension.size() - 1);
   for (int n = 1; n <= kMaxNumbering; ++n) {
-    const std::wstring path = n == 1 ? first : stem + L" (" + std::to_wstring(n) + L")." + Extension;
+    const std::wstring path = NumberedOutputName(Folder, stem, L"." + Extension, n);
     const std::wstring key = TntWideLowerCase(path);
     if (FClaimed.count(key)) continue;
-    bool replace = false;
+    Replace = false;
     if (WideFileExists(path)) {
-      replace = LocalizedMessageBox(Handle(), L"ReplaceRippedFile", {path}, MB_YESNO | MB_ICONQUESTION,
+      Replace = LocalizedMessageBox(Handle(), L"ReplaceRippedFile", {path}, MB_YESNO | MB_ICONQUESTION,
                                     L"Question") == IDYES;
       if (FCancelRequested) return std::wstring();
-      if (!replace) continue;
-    }
-    if (!CreateOutput(path, replace)) {
-      // A file that appeared meanwhile takes the next number; anything else
-      // fails this track alone.
-      if (!replace && GetLastError() == ERROR_FILE_EXISTS) continue;
-      break;
+      if (!Replace) continue;
     }
     FClaimed.insert(key);
     return path;
   }
-  SetState(Row, GetLocalizedMessage(L"RipFailed"));
   return std::wstring();
 }
 

@@ -83,9 +83,9 @@ class TCDEx : public TTntFixedDialog {
   void EncodeTrack(int32_t Drive, int32_t Track, const std::wstring& Options, const std::wstring& Folder,
                    uint8_t Format);
   // The path Row rips to: a name no earlier track of this rip took, and an
-  // existing file only when the user lets it be replaced. Empty when the
-  // file cannot be created (the row says so).
-  std::wstring ClaimOutput(const std::wstring& Folder, const std::wstring& Extension, int32_t Row);
+  // existing file (Replace) only when the user lets it be replaced. Empty
+  // when no name is left, or on a cancel meanwhile.
+  std::wstring ClaimOutput(const std::wstring& Folder, const std::wstring& Extension, int32_t Row, bool& Replace);
   void ShowError(int32_t Drive, const std::wstring& Text);
   void SetState(int32_t Row, const std::wstring& Text);
   void SetRipping(bool Ripping);

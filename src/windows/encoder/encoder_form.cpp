@@ -21,7 +21,7 @@
 #include "widgets/m_progress.h"
 #include "windows/encoder/encoder_host.h"
 #include "windows/encoder/encoder_tags.h"
-#include "windows/encoder/encoder_output.h"
+#include "foundation/encoder_output.h"
 
 namespace bass = Bass22_dynamic;
 namespace basswma = BassWMA22_dynamic;
@@ -97,12 +97,6 @@ std::wstring LowerExtension(const std::wstring& Name) {
   const size_t dot = Name.find_last_of(L".\\:");
   if (dot == std::wstring::npos || Name[dot] != L'.') return std::wstring();
   return TntWideLowerCase(Name.substr(dot));
-}
-
-int64_t FileSize(const std::wstring& Name) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExW(Name.c_str(), GetFileExInfoStandard, &data)) return -1;
-  return (int64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 TTntLabel* NewLabel(TWinControl* Parent, const wchar_t* Name, const wchar_t* Caption, int Left,
@@ -332,67 +326,32 @@ void TEncoderForm::ConvertSelectedFile() {
     return;
   }
   const std::wstring outName = WideExtractFileName(output);
-  // A read-only file is the user's word that it stays (some systems would
-  // let the move replace it all the same).
-  if (replaces && (GetFileAttributesW(output.c_str()) & FILE_ATTRIBUTE_READONLY)) {
-    AddResult(outName, FormatLocalizedText(GetLocalizedMessage(L"EncoderCantWrite"),
-                                           {SystemErrorText(ERROR_ACCESS_DENIED)}));
-    return;
-  }
-  std::wstring reachableTarget;
-  // Removed on every way out; the one that took the output's name is gone
-  // by then.
-  struct TTemporaryFiles {
-    std::vector<std::wstring> Names;
-    ~TTemporaryFiles() {
-      for (const std::wstring& name : Names) DeleteFileW(name.c_str());
-    }
-  } temporary;
-  std::wstring target = NewTemporaryOutput(folder, error);
-  if (target.empty()) {
+  if (replaces && !OutputReplaceable(output, error)) {
     AddResult(outName, FormatLocalizedText(GetLocalizedMessage(L"EncoderCantWrite"), {error}));
     return;
   }
-  temporary.Names.push_back(target);
-  if (format == efMP3 || format == efOGG) {
-    // The external encoders open their output by a name in the system's code
-    // page: a folder of other letters is reached by its short name, or the
-    // file is written in the temporary folder and moved.
-    std::wstring reachable = CodePageSafeName(target);
-    if (reachable.empty()) {
-      wchar_t systemTemp[MAX_PATH + 1];
-      const DWORD n = GetTempPathW(MAX_PATH + 1, systemTemp);
-      const std::wstring spare = n > 0 && n <= MAX_PATH ? NewTemporaryOutput(systemTemp, error) : L"";
-      if (!spare.empty()) temporary.Names.push_back(spare);
-      reachable = spare.empty() ? L"" : CodePageSafeName(spare);
-      if (!reachable.empty()) target = spare;
-    }
-    if (reachable.empty()) {
-      AddResult(outName, FormatLocalizedText(GetLocalizedMessage(L"EncoderCantWrite"),
-                                             {SystemErrorText(ERROR_NO_UNICODE_TRANSLATION)}));
-      return;
-    }
-    reachableTarget = reachable;
-  } else {
-    reachableTarget = target;
+  TTemporaryOutput temporary;
+  // The external encoders open their output by a name in the system's code
+  // page.
+  if (!temporary.Create(folder, format == efMP3 || format == efOGG, error)) {
+    AddResult(outName, FormatLocalizedText(GetLocalizedMessage(L"EncoderCantWrite"), {error}));
+    return;
   }
 
   const TSongNames songNames = ReadSongNames(file);
-  FHost->EncodeChannel(channel.Handle(), reachableTarget, choice.Options, EncoderCancel,
+  FHost->EncodeChannel(channel.Handle(), temporary.WriteName(), choice.Options, EncoderCancel,
                        [this](int32_t Percent) { UpdateProgress(Percent); }, format);
 
   // The whole source was read and something was written: anything less is a
   // failure the player has already told of (or a cancel).
   const bool complete = bass::BASS_ChannelIsActive(channel.Handle()) == BASS_ACTIVE_STOPPED &&
-                        FileSize(target) > (format == efWAV ? 44 : 0);
+                        temporary.Size() > (format == efWAV ? 44 : 0);
   if (EncoderCancel || !complete) {
     AddResult(outName, GetLocalizedMessage(EncoderCancel ? L"Canceled" : L"EncoderFailed"));
     return;
   }
-  if (!MoveFileExW(target.c_str(), output.c_str(),
-                   MOVEFILE_COPY_ALLOWED | (replaces ? MOVEFILE_REPLACE_EXISTING : 0))) {
-    AddResult(outName, FormatLocalizedText(GetLocalizedMessage(L"EncoderCantWrite"),
-                                           {SystemErrorText(GetLastError())}));
+  if (!temporary.MoveTo(output, replaces, error)) {
+    AddResult(outName, FormatLocalizedText(GetLocalizedMessage(L"EncoderCantWrite"), {error}));
     return;
   }
   FBatchFiles.push_back(output);

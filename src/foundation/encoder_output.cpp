@@ -1,4 +1,4 @@
-#include "windows/encoder/encoder_output.h"
+#include "foundation/encoder_output.h"
 
 #include <windows.h>
 
@@ -62,6 +62,26 @@ std::wstring NewTemporaryOutput(const std::wstring& Folder, std::wstring& Error)
   return name;
 }
 
+bool OutputReplaceable(const std::wstring& File, std::wstring& Error) {
+  const DWORD attributes = GetFileAttributesW(File.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    Error = SystemErrorText(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  // Opened as the move will need it, and left untouched.
+  HANDLE h = CreateFileW(File.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    CloseHandle(h);
+    return true;
+  }
+  const DWORD error = GetLastError();
+  // Gone meanwhile: there is nothing left to keep.
+  if (error == ERROR_FILE_NOT_FOUND) return true;
+  Error = SystemErrorText(error);
+  return false;
+}
+
 std::wstring SystemErrorText(unsigned long Code) {
   wchar_t* text = nullptr;
   const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
@@ -72,4 +92,51 @@ std::wstring SystemErrorText(unsigned long Code) {
   while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
     result.pop_back();
   return result;
+}
+
+TTemporaryOutput::~TTemporaryOutput() {
+  if (!FElsewhere.empty()) DeleteFileW(FElsewhere.c_str());
+  if (!FBeside.empty()) DeleteFileW(FBeside.c_str());
+}
+
+bool TTemporaryOutput::Create(const std::wstring& Folder, bool ForCodePage, std::wstring& Error) {
+  FBeside = NewTemporaryOutput(Folder, Error);
+  if (FBeside.empty()) return false;
+  FWriteName = ForCodePage ? CodePageSafeName(FBeside) : FBeside;
+  if (!FWriteName.empty()) return true;
+  // The one beside the output stays, holding a name in its folder for the
+  // move.
+  wchar_t systemTemp[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, systemTemp);
+  FElsewhere = n > 0 && n <= MAX_PATH ? NewTemporaryOutput(systemTemp, Error) : L"";
+  FWriteName = FElsewhere.empty() ? L"" : CodePageSafeName(FElsewhere);
+  if (!FWriteName.empty()) return true;
+  Error = SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
+  return false;
+}
+
+int64_t TTemporaryOutput::Size() const {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  const std::wstring& written = FElsewhere.empty() ? FBeside : FElsewhere;
+  if (written.empty() || !GetFileAttributesExW(written.c_str(), GetFileExInfoStandard, &data)) return -1;
+  return (int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+bool TTemporaryOutput::MoveTo(const std::wstring& Output, bool Replace, std::wstring& Error) {
+  // From another volume the move is a copy, which a kill could cut short:
+  // the copy goes to the temporary name beside the output, never to the
+  // output's own.
+  if (!FElsewhere.empty()) {
+    if (!MoveFileExW(FElsewhere.c_str(), FBeside.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
+      Error = SystemErrorText(GetLastError());
+      return false;
+    }
+    FElsewhere.clear();
+  }
+  if (!MoveFileExW(FBeside.c_str(), Output.c_str(), MOVEFILE_WRITE_THROUGH | (Replace ? MOVEFILE_REPLACE_EXISTING : 0))) {
+    Error = SystemErrorText(GetLastError());
+    return false;
+  }
+  FBeside.clear();
+  return true;
 }
