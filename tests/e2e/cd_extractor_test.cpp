@@ -321,7 +321,7 @@ TEST_F(CDExtractor, AKilledRipLeavesNoHalfFileUnderTheTracksName) {
     }
     ASSERT_TRUE(RipReaches(percent)) << Narrow(Cell(0, 3));
     ASSERT_TRUE(TerminateProcess(program->Handle(), 1));
-    ASSERT_EQ(WaitForSingleObject(program->Handle(), 10000), WAIT_OBJECT_0);
+    ASSERT_TRUE(runner.WaitForExit(*program, 10000, 1));
     if (replacing) {
       EXPECT_TRUE(Holds(Out(name), old));
     } else {
