@@ -613,6 +613,12 @@ bool SendDrag(HWND window, POINT clientPoint, int dx, int dy, int steps) {
   return released && Answers(window);
 }
 
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 SIZE ClientSize(HWND window) {
   RECT r{};
   GetClientRect(window, &r);

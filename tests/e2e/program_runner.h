@@ -160,6 +160,8 @@ void SendClick(HWND window, POINT clientPoint);
 bool SendDrag(HWND window, POINT clientPoint, int dx, int dy, int steps = 3);
 // The window's client size.
 SIZE ClientSize(HWND window);
+// The window that has the keyboard focus in window's thread, or nullptr.
+HWND FocusOf(HWND window);
 // Whether the window's thread answers WM_NULL in time.
 bool Answers(HWND window, unsigned timeoutMs = 5000);
 // Sends WM_COPYDATA with size bytes at data (data may be null); whether it
