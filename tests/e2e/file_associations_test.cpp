@@ -149,8 +149,10 @@ TEST_F(FileAssoc, TheOptionsWindowAppliesChangedCheckMarksAsItCloses) {
   for (const wchar_t* button : {L"Select all", L"Deselect all"}) {
     HWND options = openOptions();
     ASSERT_NE(options, nullptr);
-    Press(options, button);
-    ASSERT_TRUE(Answers(main));
+    HWND pressed = ChildWithText(options, button);
+    ASSERT_NE(pressed, nullptr);
+    // Sent, not posted: once it returns, the click has been handled.
+    ASSERT_TRUE(SendMessageTimeoutW(pressed, BM_CLICK, 0, 0, SMTO_NORMAL, 5000, nullptr));
     EXPECT_EQ(KeyExists(L"Tavrin-MP3"), button[0] == L'D') << "applied before the window closed";
     PostMessageW(options, WM_CLOSE, 0, 0);
     const bool registered = button[0] == L'S';
