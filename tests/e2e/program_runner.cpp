@@ -555,9 +555,13 @@ void SendClick(HWND window, POINT clientPoint) {
 }
 
 void SendDrag(HWND window, POINT clientPoint, int dx, int dy) {
+  SendDragAlong(window, clientPoint, std::vector<POINT>(3, POINT{dx / 3, dy / 3}));
+}
+
+void SendDragAlong(HWND window, POINT clientPoint, const std::vector<POINT>& moves) {
   PointAt(window, clientPoint);
   SendMouse(MOUSEEVENTF_LEFTDOWN);
-  for (int k = 0; k < 3; ++k) SendMouse(MOUSEEVENTF_MOVE, dx / 3, dy / 3);
+  for (const POINT& move : moves) SendMouse(MOUSEEVENTF_MOVE, move.x, move.y);
   SendMouse(MOUSEEVENTF_LEFTUP);
 }
 

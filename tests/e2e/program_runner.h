@@ -148,10 +148,12 @@ void PostClick(HWND window, POINT clientPoint);
 // Input through the system, as the user's own keyboard and mouse give it, to
 // whatever has the focus or lies under the pointer: Key with Modifier held
 // (0: none); a left click at a client point of window; a left press there
-// moved by (dx, dy) in three steps and let go.
+// moved by (dx, dy) in three steps and let go; a left press there moved by
+// each of moves in turn and let go.
 void SendKey(WORD key, WORD modifier = 0);
 void SendClick(HWND window, POINT clientPoint);
 void SendDrag(HWND window, POINT clientPoint, int dx, int dy);
+void SendDragAlong(HWND window, POINT clientPoint, const std::vector<POINT>& moves);
 // The window's client size.
 SIZE ClientSize(HWND window);
 // Whether the window's thread answers WM_NULL in time.
