@@ -210,19 +210,21 @@ int32_t TSlider::PixelToValue(int32_t Pixel) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, FMinValue, FMaxValue));
 }
 
-void TSlider::SetThumbPos(int32_t Pixel) {
-  const int32_t p = std::clamp(Pixel, 0, TrackLength());
-  const int32_t position = FTracking ? ValueToPixel(PixelToValue(p)) : p;
+void TSlider::PlaceThumb(int32_t Pixel) {
+  const int32_t position = std::clamp(Pixel, 0, TrackLength());
   if (IsVertical())
     FThumb->SetTop(position);
   else
     FThumb->SetLeft(position);
-  if (FDragging) {
-    const int32_t value = PixelToValue(p);
-    if (value != FValue) {
-      FValue = value;
-      Change();
-    }
+}
+
+void TSlider::SetThumbPos(int32_t Pixel) {
+  const int32_t p = std::clamp(Pixel, 0, TrackLength());
+  const int32_t value = PixelToValue(p);
+  PlaceThumb(FTracking ? ValueToPixel(value) : p);
+  if (FDragging && value != FValue) {
+    FValue = value;
+    Change();
   }
 }
 
@@ -230,27 +232,42 @@ void TSlider::SetValue(int32_t Value) {
   const int32_t value = std::max(std::min(Value, FMaxValue), FMinValue);
   const int32_t old = FValue;
   FValue = value;
-  SetThumbPos(ValueToPixel(value));
+  // Only the thumb follows: taking the value back from its pixel would undo a
+  // value no pixel stands for (a centre on a track of more values than
+  // pixels), and a handler that sets it again would never end.
+  PlaceThumb(ValueToPixel(value));
   Invalidate();
   if (value != old) Change();
 }
 
 void TSlider::Change() {
-  if (FOnChange) FOnChange(this);
+  // A handler may set its own slider's value (the balance snaps to its
+  // centre), which reports that change from inside it; the handlers that keep
+  // two sliders apart go a few steps deep so. One that leads back to a value
+  // still being reported would go round for ever: that value is kept as set
+  // and not reported again.
+  if (std::find(FReporting.begin(), FReporting.end(), FValue) == FReporting.end() && FOnChange) {
+    FReporting.push_back(FValue);
+    struct Reported {
+      std::vector<int32_t>& values;
+      ~Reported() { values.pop_back(); }
+    } reported{FReporting};
+    FOnChange(this);
+  }
   Invalidate();
 }
 
 void TSlider::SetMinValue(int32_t Value) {
   if (Value == FMinValue || Value > FMaxValue) return;
   FMinValue = Value;
-  SetThumbPos(ValueToPixel(FValue));
+  PlaceThumb(ValueToPixel(FValue));
   Invalidate();
 }
 
 void TSlider::SetMaxValue(int32_t Value) {
   if (Value == FMaxValue || Value < FMinValue) return;
   FMaxValue = Value;
-  SetThumbPos(ValueToPixel(FValue));
+  PlaceThumb(ValueToPixel(FValue));
   Invalidate();
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "framework/bitmaps.h"
 #include "framework/controls.h"
@@ -148,6 +149,10 @@ class TSlider : public TCustomControl {
  private:
   void LoadBuiltInImage(TSliderImage Index);
   void Layout();
+  // The thumb at a pixel of the track, clamped; the value stays.
+  void PlaceThumb(int32_t Pixel);
+  // The pointer's pixel: the thumb goes there (to the nearest value's pixel
+  // while tracking) and, while dragging, the value follows it.
   void SetThumbPos(int32_t Pixel);
   bool IsVertical() const { return FOrientation == soVertical; }
   bool MinimumAtBottom() const { return IsVertical() && FVerticalStyle == vsDownUp; }
@@ -175,4 +180,6 @@ class TSlider : public TCustomControl {
   TNotifyEvent FOnStopTracking;
   TVerticalStyle FVerticalStyle = vsDownUp;
   bool FShowProgress = false;
+  // The values OnChange is running for, outermost first.
+  std::vector<int32_t> FReporting;
 };

@@ -185,5 +185,25 @@ TEST_F(EqualizerWindow, DocksCentredAboveThePlayerInBothSkins) {
   }
 }
 
+// The balance dragged by hand in 2-pixel steps from its centre past the right
+// end, then back through the centre past the left end: the windows keep
+// answering, and the remote exit saves the balance where it was let go.
+TEST_F(EqualizerWindow, TheBalanceIsDraggedEndToEndInSmallSteps) {
+  Program* tavrin = Start();
+  ASSERT_NE(tavrin, nullptr);
+  HWND main = tavrin->MainWindow(), eq = WaitForWindow(*tavrin, L"TEQ");
+  ASSERT_NE(eq, nullptr);
+  const RECT bar = skin.EQ(L"PanningBar");
+  const int length = bar.right - bar.left;
+  // The thumb of a centred balance sits in the middle of the bar.
+  std::vector<POINT> moves((length / 2 + 10) / 2, POINT{2, 0});
+  moves.insert(moves.end(), (length + 20) / 2, POINT{-2, 0});
+  EXPECT_TRUE(SendDragAlong(eq, testing_support::Centre(bar), moves)) << "the drag was not let go";
+  EXPECT_TRUE(Answers(eq)) << "the equaliser stopped answering during the drag";
+  PostMessageW(main, kRemote, 402, 0);
+  ASSERT_TRUE(runner.WaitForExit(*tavrin)) << "the remote exit did not end the program";
+  EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Playback", L"Pan").value_or(L"<not saved>"), L"-100");
+}
+
 }  // namespace
 }  // namespace e2e

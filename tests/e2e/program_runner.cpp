@@ -595,17 +595,24 @@ void SendClick(HWND window, POINT clientPoint) {
 }
 
 bool SendDrag(HWND window, POINT clientPoint, int dx, int dy, int steps) {
+  std::vector<POINT> moves;
+  for (int k = 1; k <= steps; ++k)
+    moves.push_back({dx * k / steps - dx * (k - 1) / steps, dy * k / steps - dy * (k - 1) / steps});
+  return SendDragAlong(window, clientPoint, moves);
+}
+
+bool SendDragAlong(HWND window, POINT clientPoint, const std::vector<POINT>& moves) {
   if (!PointAt(window, clientPoint)) return false;
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   // The moves go only once the press holds the pointer: a move loop started
   // after the moves were handled would start from where they ended.
   const bool held = Within(5000, [&] { return Holding(window); });
-  POINT from{};
-  GetCursorPos(&from);
-  for (int k = 1; k <= steps; ++k) {
+  POINT at{};
+  GetCursorPos(&at);
+  for (const POINT& move : moves) {
     // Absolute steps: relative ones go through the pointer's acceleration.
-    POINT to{from.x + dx * k / steps, from.y + dy * k / steps};
-    SetCursorPos(to.x, to.y);
+    at.x += move.x, at.y += move.y;
+    SetCursorPos(at.x, at.y);
     SendMouse(MOUSEEVENTF_MOVE);
   }
   SendMouse(MOUSEEVENTF_LEFTUP);

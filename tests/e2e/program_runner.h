@@ -155,9 +155,11 @@ void PostClick(HWND window, POINT clientPoint);
 // (0: none); a left click at a client point of window, handled on return.
 void SendKey(WORD key, WORD modifier = 0);
 void SendClick(HWND window, POINT clientPoint);
-// Presses at the client point, moves by dx, dy in steps and lets go; false
-// when the press never took the pointer or never let it go.
+// A left press at the client point, moved by dx, dy in steps, or by each of
+// moves in turn, and let go; false when the press never took the pointer or
+// never let it go.
 bool SendDrag(HWND window, POINT clientPoint, int dx, int dy, int steps = 3);
+bool SendDragAlong(HWND window, POINT clientPoint, const std::vector<POINT>& moves);
 // The window's client size.
 SIZE ClientSize(HWND window);
 // The window that has the keyboard focus in window's thread, or nullptr.

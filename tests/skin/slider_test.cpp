@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "framework/component.h"
@@ -9,6 +12,7 @@
 #include "skin/skin_resources.h"
 #include "skin/slider.h"
 #include "skin_test_pictures.h"
+#include "slider_drag.h"
 #include "test_support.h"
 
 using skin_test::MakeBitmap;
@@ -154,6 +158,58 @@ TEST_F(SliderTest, DraggingSnapsTheThumbToTheNearestValue) {
   EXPECT_NE(std::find(lefts.begin(), lefts.end(), 50), lefts.end());
   EXPECT_EQ(starts, 1);
   EXPECT_EQ(stops, 1);
+}
+
+// Change handlers that set their own slider's value while the thumb is dragged
+// in 1-pixel steps from end to end: the balance's snap to its centre on a
+// track of more values than pixels, a quantiser, and two values that hand
+// over to each other. Each handler's value stays, the thumb shows it, and no
+// handler runs inside itself more than once.
+TEST_F(SliderTest, HandlersThatSetTheirOwnValueDuringADragSettleIt) {
+  form.Show();
+  struct Case {
+    const char* name;
+    TSliderOrientation orientation;
+    int width, height, min, max;
+    std::function<int32_t(int32_t)> settle;
+    int32_t kept;  // a value the handler settles on, met on the way
+  } cases[] = {
+      {"balance", soHorizontal, 105, 8, -100, 100, [](int32_t v) { return std::abs(v) < 11 ? 0 : v; }, 0},
+      {"steps of 7", soHorizontal, 110, 8, 0, 35999999, [](int32_t v) { return v - v % 7; }, 359996},
+      {"steps of 4, down-up", soVertical, 8, 95, 0, 256, [](int32_t v) { return v - v % 4; }, 128},
+      {"hand-over", soHorizontal, 110, 8, 0, 100,
+       [](int32_t v) { return v == 40 ? 60 : v == 60 ? 40 : v; }, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    slider->SetOnChange(nullptr);
+    slider->SetOrientation(c.orientation);
+    slider->SetBounds(10, 10, c.width, c.height);
+    slider->SetMinValue(INT32_MIN);
+    slider->SetMaxValue(c.max);
+    slider->SetMinValue(c.min);
+    slider->SetValue((c.min + c.max) / 2);
+    int depth = 0, deepest = 0;
+    std::optional<int32_t> set;
+    slider->SetOnChange([&](TObject*) {
+      deepest = std::max(deepest, ++depth);
+      const int32_t value = slider->Value(), settled = c.settle(value);
+      // Deeper than any settling goes: stop here rather than run the stack out.
+      if (depth <= 4 && settled != value) slider->SetValue(*(set = settled));
+      --depth;
+    });
+    const std::vector<int32_t> values = slider_test::DragAcross(slider, 1, [&] {
+      if (set) {
+        EXPECT_EQ(slider->Value(), *set) << "the handler's value";
+        set.reset();
+      }
+      const int32_t thumb = c.orientation == soVertical ? slider->Thumb()->Top() : slider->Thumb()->Left();
+      EXPECT_EQ(thumb, slider->ValueToPixel(slider->Value())) << "at " << slider->Value();
+    });
+    EXPECT_LE(deepest, 2);
+    for (const int32_t v : {c.min, c.max, c.kept})
+      EXPECT_TRUE(std::find(values.begin(), values.end(), v) != values.end()) << v << " was never met";
+  }
 }
 
 TEST_F(SliderTest, AThumbAsLongAsTheSliderLeavesNoTrackToDivideBy) {
