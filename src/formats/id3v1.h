@@ -80,6 +80,8 @@ class TID3v1 {
   void ParseLyrics3Fields(std::string_view Block);
   bool BuildLyrics3Block(std::string& Block) const;
   std::string BuildID3v1Block() const;
+  // Puts Tail where the tags found by the last ReadTag stand.
+  bool ReplaceTags(const std::wstring& FileName, const std::string& Tail) const;
 
   bool FExists;
   uint8_t FVersionID;
