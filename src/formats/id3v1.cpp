@@ -158,16 +158,7 @@ bool TID3v1::ReadTag(const std::wstring& FileName, bool ParseFields) {
       file.ReadBuffer(block, kBlockSize);
       if (std::memcmp(block, "TAG", 3) == 0) {
         FExists = true;
-        if (ParseFields) {
-          FVersionID = IsVersion11(block) ? 2 : 1;
-          SetTitle(FixedField(block, 3, 30));
-          SetArtist(FixedField(block, 33, 30));
-          SetAlbum(FixedField(block, 63, 30));
-          SetYear(FixedField(block, 93, 4));
-          SetComment(FixedField(block, 97, FVersionID == 2 ? 28 : 30));
-          if (FVersionID == 2) FTrack = block[126];
-          FGenreID = block[127];
-        }
+        if (ParseFields) ParseID3v1Block(block);
       }
     }
 
@@ -191,6 +182,17 @@ bool TID3v1::ReadTag(const std::wstring& FileName, bool ParseFields) {
   } catch (const Exception&) {
     return false;
   }
+}
+
+void TID3v1::ParseID3v1Block(const uint8_t* Block) {
+  FVersionID = IsVersion11(Block) ? 2 : 1;
+  SetTitle(FixedField(Block, 3, 30));
+  SetArtist(FixedField(Block, 33, 30));
+  SetAlbum(FixedField(Block, 63, 30));
+  SetYear(FixedField(Block, 93, 4));
+  SetComment(FixedField(Block, 97, FVersionID == 2 ? 28 : 30));
+  if (FVersionID == 2) FTrack = Block[126];
+  FGenreID = Block[127];
 }
 
 void TID3v1::ParseLyrics3Fields(std::string_view Block) {
@@ -265,6 +267,17 @@ std::string TID3v1::BuildID3v1Block() const {
   }
   block[127] = static_cast<char>(FGenreID);
   return block;
+}
+
+bool TID3v1::SavesTextsWhole() const {
+  std::string lyrics3;
+  if (!BuildLyrics3Block(lyrics3)) return false;
+  const std::string block = BuildID3v1Block();
+  TID3v1 back;
+  back.ParseID3v1Block(reinterpret_cast<const uint8_t*>(block.data()));
+  if (!lyrics3.empty()) back.ParseLyrics3Fields(std::string_view(lyrics3).substr(kLyricsBegin.size()));
+  return back.Title() == Title() && back.Artist() == Artist() && back.Album() == Album() &&
+         back.Comment() == Comment();
 }
 
 bool TID3v1::SaveToFile(const std::wstring& FileName) {
