@@ -5,8 +5,8 @@
 
 #include "formats/file_rewrite.h"
 #include "foundation/tnt_classes.h"
-#include "framework/streams.h"
 #include "framework/exceptions.h"
+#include "framework/streams.h"
 
 constexpr std::array<std::string_view, 148> ID3v1GenreNames = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz",
