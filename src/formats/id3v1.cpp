@@ -6,6 +6,7 @@
 #include "formats/file_rewrite.h"
 #include "foundation/tnt_classes.h"
 #include "framework/exceptions.h"
+#include "framework/streams.h"
 
 constexpr std::array<std::string_view, 148> ID3v1GenreNames = {
     "Blues", "Classic Rock", "Country", "Dance", "Disco", "Funk", "Grunge", "Hip-Hop", "Jazz",
@@ -157,16 +158,7 @@ bool TID3v1::ReadTag(const std::wstring& FileName, bool ParseFields) {
       file.ReadBuffer(block, kBlockSize);
       if (std::memcmp(block, "TAG", 3) == 0) {
         FExists = true;
-        if (ParseFields) {
-          FVersionID = IsVersion11(block) ? 2 : 1;
-          SetTitle(FixedField(block, 3, 30));
-          SetArtist(FixedField(block, 33, 30));
-          SetAlbum(FixedField(block, 63, 30));
-          SetYear(FixedField(block, 93, 4));
-          SetComment(FixedField(block, 97, FVersionID == 2 ? 28 : 30));
-          if (FVersionID == 2) FTrack = block[126];
-          FGenreID = block[127];
-        }
+        if (ParseFields) ParseID3v1Block(block);
       }
     }
 
@@ -190,6 +182,17 @@ bool TID3v1::ReadTag(const std::wstring& FileName, bool ParseFields) {
   } catch (const Exception&) {
     return false;
   }
+}
+
+void TID3v1::ParseID3v1Block(const uint8_t* Block) {
+  FVersionID = IsVersion11(Block) ? 2 : 1;
+  SetTitle(FixedField(Block, 3, 30));
+  SetArtist(FixedField(Block, 33, 30));
+  SetAlbum(FixedField(Block, 63, 30));
+  SetYear(FixedField(Block, 93, 4));
+  SetComment(FixedField(Block, 97, FVersionID == 2 ? 28 : 30));
+  if (FVersionID == 2) FTrack = Block[126];
+  FGenreID = Block[127];
 }
 
 void TID3v1::ParseLyrics3Fields(std::string_view Block) {
@@ -266,23 +269,21 @@ std::string TID3v1::BuildID3v1Block() const {
   return block;
 }
 
+bool TID3v1::SavesTextsWhole() const {
+  std::string lyrics3;
+  if (!BuildLyrics3Block(lyrics3)) return false;
+  const std::string block = BuildID3v1Block();
+  TID3v1 back;
+  back.ParseID3v1Block(reinterpret_cast<const uint8_t*>(block.data()));
+  if (!lyrics3.empty()) back.ParseLyrics3Fields(std::string_view(lyrics3).substr(kLyricsBegin.size()));
+  return back.Title() == Title() && back.Artist() == Artist() && back.Album() == Album() &&
+         back.Comment() == Comment();
+}
+
 bool TID3v1::SaveToFile(const std::wstring& FileName) {
   std::string lyrics3;
   if (!BuildLyrics3Block(lyrics3)) return false;
-  if (!ReadTag(FileName, false)) return false;
-  const std::string tail = lyrics3 + BuildID3v1Block();
-  TWriteAccess access(FileName);
-  if (!access.Granted()) return false;
-  try {
-    TTntFileStream file(FileName, fmOpenReadWrite | fmShareDenyWrite);
-    // One write over the old tags: the audio in front of them is never touched.
-    const int64_t start = file.Size() - TagSize();
-    file.SetPosition(start);
-    file.WriteBuffer(tail.data(), static_cast<int32_t>(tail.size()));
-    file.SetSize(start + static_cast<int64_t>(tail.size()));
-  } catch (const Exception&) {
-    return false;
-  }
+  if (!ReadTag(FileName, false) || !ReplaceTags(FileName, lyrics3 + BuildID3v1Block())) return false;
   FExists = true;
   FLyrics3Present = !lyrics3.empty();
   FLyrics3Size = FLyrics3Present ? static_cast<int32_t>(lyrics3.size()) - kTrailerSize : 0;
@@ -292,22 +293,42 @@ bool TID3v1::SaveToFile(const std::wstring& FileName) {
 bool TID3v1::RemoveFromFile(const std::wstring& FileName, bool WriteBack) {
   if (!ReadTag(FileName, false)) return false;
   if (!FExists && !FLyrics3Present) return true;
-  const std::string tail = WriteBack ? BuildID3v1Block() : std::string();
-  TWriteAccess access(FileName);
-  if (!access.Granted()) return false;
-  try {
-    TTntFileStream file(FileName, fmOpenReadWrite | fmShareDenyWrite);
-    const int64_t start = file.Size() - TagSize();
-    file.SetPosition(start);
-    if (!tail.empty()) file.WriteBuffer(tail.data(), static_cast<int32_t>(tail.size()));
-    file.SetSize(start + static_cast<int64_t>(tail.size()));
-  } catch (const Exception&) {
-    return false;
-  }
+  if (!ReplaceTags(FileName, WriteBack ? BuildID3v1Block() : std::string())) return false;
   FExists = WriteBack;
   FLyrics3Present = false;
   FLyrics3Size = 0;
   return true;
+}
+
+bool TID3v1::ReplaceTags(const std::wstring& FileName, const std::string& Tail) const {
+  const int64_t oldTags = TagSize();
+  // New tags of another length go through a new file: a write that grows the
+  // file can fail half done on a full disk, after the old tags were
+  // overwritten. Bytes only overwritten, or only cut off, need no new room,
+  // and another program (the player) may keep the file open meanwhile.
+  if (static_cast<int64_t>(Tail.size()) != oldTags && !Tail.empty()) {
+    return RewriteFile(FileName, [&](TStream& source, TStream& target) {
+      const int64_t audio = source.Size() - oldTags;
+      if (audio < 0) return false;
+      source.SetPosition(0);
+      if (audio > 0) target.CopyFrom(&source, audio);
+      target.WriteBuffer(Tail.data(), static_cast<int32_t>(Tail.size()));
+      return true;
+    });
+  }
+  TWriteAccess access(FileName);
+  if (!access.Granted()) return false;
+  try {
+    TTntFileStream file(FileName, fmOpenReadWrite | fmShareDenyWrite);
+    const int64_t start = file.Size() - oldTags;
+    if (start < 0) return false;
+    file.SetPosition(start);
+    if (!Tail.empty()) file.WriteBuffer(Tail.data(), static_cast<int32_t>(Tail.size()));
+    else file.SetSize(start);
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
 }
 
 bool TID3v1::ReadFromMemory(const void* Image, int32_t ImageSize, TMP3TagInfo& Info) {

@@ -28,6 +28,11 @@ class TID3v1 {
   bool ReadFromFile(const std::wstring& FileName);
   // Replaces both tags at the end of the file with the values held.
   bool SaveToFile(const std::wstring& FileName);
+  // Whether a save keeps the title, artist, album and comment held now, so
+  // that a new read gives them back: false when one is cut to the 30 bytes of
+  // its ID3v1 field (28 for a comment beside a track number) because no
+  // Lyrics3 block carries it whole.
+  bool SavesTextsWhole() const;
   // Cuts both tags off; WriteBack then appends a plain ID3v1 block.
   bool RemoveFromFile(const std::wstring& FileName, bool WriteBack = false);
   // Image: an ID3v1 block of ImageSize (at least 128) bytes. True when it
@@ -77,9 +82,12 @@ class TID3v1 {
 
  private:
   bool ReadTag(const std::wstring& FileName, bool ParseFields);
+  void ParseID3v1Block(const uint8_t* Block);
   void ParseLyrics3Fields(std::string_view Block);
   bool BuildLyrics3Block(std::string& Block) const;
   std::string BuildID3v1Block() const;
+  // Puts Tail where the tags found by the last ReadTag stand.
+  bool ReplaceTags(const std::wstring& FileName, const std::string& Tail) const;
 
   bool FExists;
   uint8_t FVersionID;

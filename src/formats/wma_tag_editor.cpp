@@ -174,7 +174,7 @@ TWMATagEditor::TWMATagEditor() : FTagsData(std::make_unique<TTagsData>()) {}
 TWMATagEditor::~TWMATagEditor() = default;
 
 bool TWMATagEditor::ReadFromFile(const std::wstring& FileName) {
-  *FTagsData = TTagsData();
+  *FTagsData = FRead = TTagsData();
   try {
     TEditorSession session;
     if (!session.Open(FileName)) return false;
@@ -188,7 +188,7 @@ bool TWMATagEditor::ReadFromFile(const std::wstring& FileName) {
       if (!ReadAttribute(session.Info(), i, name, type, value)) return false;
       Store(tags, name, type, value);
     }
-    *FTagsData = std::move(tags);
+    *FTagsData = FRead = std::move(tags);
     return true;
   } catch (...) {
     return false;
@@ -199,9 +199,13 @@ bool TWMATagEditor::SaveToFile(const std::wstring& FileName) {
   try {
     TEditorSession session;
     if (!session.Open(FileName)) return false;
-    for (const auto& a : kWrittenTexts)
-      if (!WriteText(session.Info(), a.Name, (*FTagsData).*a.Field)) return false;
-    return session.Flush();
+    for (const auto& a : kWrittenTexts) {
+      const std::wstring& text = (*FTagsData).*a.Field;
+      if (text != FRead.*a.Field && !WriteText(session.Info(), a.Name, text)) return false;
+    }
+    if (!session.Flush()) return false;
+    FRead = *FTagsData;
+    return true;
   } catch (...) {
     return false;
   }

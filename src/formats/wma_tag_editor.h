@@ -23,13 +23,17 @@ class TWMATagEditor {
 
   // Clears the record, then reads every attribute of stream 0 into it.
   bool ReadFromFile(const std::wstring& FileName);
-  // Writes the twelve text attributes: an emptied field deletes its attribute.
+  // Writes those of the twelve text fields that differ from what the last
+  // read gave (from empty ones when nothing was read): an emptied field
+  // deletes its attribute. An attribute whose field did not change stays as
+  // it was, whatever its type, even one the record cannot show.
   bool SaveToFile(const std::wstring& FileName);
 
   TTagsData& TagsData() { return *FTagsData; }
 
  private:
   std::unique_ptr<TTagsData> FTagsData;
+  TTagsData FRead;  // the record as the last read left it
 };
 
 // "m:ss", or "h:mm:ss" from an hour on; with milliseconds ".mmm" follows.

@@ -58,6 +58,7 @@ const Box kBoxes[] = {
     {L"CantDeleteTag", MB_ICONERROR, L"Error"},
     {L"CantReadHeader", MB_ICONERROR, L"Error"},
     {L"CantReadMPEGInfo", MB_ICONERROR, L"Error"},
+    {L"ID3v1CannotHoldText", MB_OKCANCEL | MB_ICONQUESTION, L"Question"},
     {L"PlaylistIsInvalid", MB_ICONERROR, L"Error"},
     {L"CantFindFile", MB_ICONERROR, L"Error"},
     {L"ConfirmEraseFiles", MB_OKCANCEL | MB_ICONQUESTION, L"Question", true},

@@ -36,15 +36,15 @@ class TagWindows : public E2ETest {
     for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 1);
   }
   // The window's first two boxes the user can type in: its title and artist.
-  void TypeTitleAndArtist(HWND window) {
+  void TypeTitleAndArtist(HWND window, const std::wstring& title = kTitle, const std::wstring& artist = kArtist) {
     std::vector<HWND> boxes;
     for (HWND edit : ChildrenOfClass(window, L"TTnt"))
       if (ClassOf(edit).find(L"Edit") != std::wstring::npos &&
           !(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY))
         boxes.push_back(edit);
     ASSERT_GE(boxes.size(), 2u);
-    SendMessageW(boxes[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kTitle.c_str()));
-    SendMessageW(boxes[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kArtist.c_str()));
+    SendMessageW(boxes[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+    SendMessageW(boxes[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(artist.c_str()));
   }
   // Opens the window for a copy of the fixture; saves what was typed or
   // closes without saving; ends the program. The copy's name.
@@ -91,6 +91,53 @@ TEST_F(TagWindows, ATitleTypedAndSavedIsInTheFileAndThePlaylistAndCancelChangesN
     ASSERT_TRUE(list && list->size() == 1);
     EXPECT_EQ(list->front().Title, kind.Renames ? kArtist + L" - " + kTitle : L"Before");
   }
+}
+
+// A Cyrillic title and a 40-character artist in an ID3v1 tag, which holds 30
+// characters of the code page (1252 here): the window asks first; called off,
+// the file is as it was; gone on with, the playlist names the entry by what
+// the file's bytes hold, not by what was typed.
+TEST_F(TagWindows, AnID3v1TitleTheTagCannotHoldIsAskedAboutAndTheEntryTakesWhatWasWritten) {
+  const std::wstring mp3 = data.File(L"song.mp3");
+  ASSERT_TRUE(CopyFileW((std::wstring(TAVRIN_MPEG_FIXTURES) + L"\\cbr128.mp3").c_str(), mp3.c_str(), FALSE));
+  const std::string before = testing_support::ReadFileBytes(mp3);
+  folder.WritePlaylist({{mp3, L"Before", 3}});
+  Program* tavrin = Start();
+  ASSERT_NE(tavrin, nullptr);
+  OpenFileInfo(*tavrin);
+  HWND window = WaitForWindow(*tavrin, L"TID3_Info");
+  ASSERT_NE(window, nullptr);
+  TypeTitleAndArtist(window, L"\x041F\x0435\x0441\x043D\x044F", std::wstring(40, L'a'));
+  Press(window, L"Save");
+  HWND question = runner.WaitForMessageBox(*tavrin);
+  ASSERT_NE(question, nullptr) << "the save did not ask";
+  PressDialogButton(question, IDCANCEL);
+  Press(window, L"Save");
+  // The second question comes once the first save has wholly run.
+  question = runner.WaitForMessageBox(*tavrin);
+  ASSERT_NE(question, nullptr);
+  EXPECT_TRUE(testing_support::ReadFileBytes(mp3) == before) << "the save called off wrote";
+  PressDialogButton(question, IDOK);
+  ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindow(question); }, 5000, true));
+  Press(window, L"Close");
+  EXPECT_TRUE(runner.WaitUntil([&] { return !IsWindow(window); }, 5000));
+  ExitByClick(*tavrin);
+
+  const std::string bytes = testing_support::ReadFileBytes(mp3);
+  ASSERT_GE(bytes.size(), 128u);
+  auto field = [&](size_t offset) {
+    const std::string raw = bytes.substr(bytes.size() - 128 + offset, 30);
+    const std::string text = raw.substr(0, raw.find('\0'));
+    wchar_t wide[31] = {};
+    MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), wide, 30);
+    return std::wstring(wide);
+  };
+  EXPECT_EQ(bytes.substr(bytes.size() - 128, 3), "TAG");
+  EXPECT_EQ(field(3), L"?????");
+  EXPECT_EQ(field(33), std::wstring(30, L'a'));
+  const auto list = folder.ReadPlaylist();
+  ASSERT_TRUE(list && list->size() == 1);
+  EXPECT_EQ(list->front().Title, field(33) + L" - " + field(3));
 }
 
 // A list replaced while the window is open: the save still goes to the file

@@ -6,6 +6,7 @@
 #include <wmsdkidl.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,14 @@ struct Descriptor {
   std::wstring name;
   uint16_t storedType;  // ASF numbering: 0 text, 1 bytes, 2 bool, 3 dword, 4 qword, 5 word
   std::string value;
+  bool operator==(const Descriptor&) const = default;
 };
+
+// For test messages: name, type and the value's bytes in hexadecimal.
+inline void PrintTo(const Descriptor& d, std::ostream* os) {
+  *os << std::string(d.name.begin(), d.name.end()) << " type " << d.storedType << ":";
+  for (unsigned char c : d.value) *os << ' ' << "0123456789ABCDEF"[c >> 4] << "0123456789ABCDEF"[c & 15];
+}
 
 inline std::string Extended(const std::vector<Descriptor>& items) {
   std::string body = LE(items.size(), 2);
@@ -86,6 +94,76 @@ inline std::string Tagged() {
                          {L"Small", 5, LE(9, 2)},
                          {L"Blob", 1, std::string("\x00\x01\x02", 3)},
                          {L"wm/genre", 0, W(L"Folk")}})});
+}
+
+// The objects of a file's header, each whole (head included), read on their
+// own: no code of the editor is used. Empty when the header is not sound.
+inline std::vector<std::string> HeaderObjects(const std::string& file) {
+  auto get = [&](size_t pos, int bytes) {
+    uint64_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(file[pos + i]);
+    return v;
+  };
+  std::vector<std::string> objects;
+  if (file.size() < 30 || file.compare(0, 16, Id(kHeader)) != 0) return {};
+  const uint64_t end = get(16, 8);
+  if (end > file.size()) return {};
+  for (uint64_t pos = 30; pos < end;) {
+    if (end - pos < 24) return {};
+    const uint64_t size = get(pos + 16, 8);
+    if (size < 24 || size > end - pos) return {};
+    objects.push_back(file.substr(pos, size));
+    pos += size;
+  }
+  return objects;
+}
+
+// The header's first object of that kind, whole; empty when there is none.
+inline std::string HeaderObject(const std::string& file, const GUID& id) {
+  for (const std::string& o : HeaderObjects(file))
+    if (o.compare(0, 16, Id(id)) == 0) return o;
+  return {};
+}
+
+// The five texts of a content-description object's body (title, author,
+// copyright, description, rating), as stored: UTF-16LE with any terminator.
+inline std::vector<std::string> ContentFields(const std::string& object) {
+  std::vector<std::string> fields;
+  size_t pos = 24 + 10;
+  for (int i = 0; i < 5 && object.size() >= 34; ++i) {
+    const size_t length = static_cast<uint8_t>(object[24 + 2 * i]) | (static_cast<uint8_t>(object[25 + 2 * i]) << 8);
+    if (length > object.size() - pos) return {};
+    fields.push_back(object.substr(pos, length));
+    pos += length;
+  }
+  return fields;
+}
+
+// The records of an extended-content-description object, in file order;
+// the name without its terminator. Empty when a record runs past the object.
+inline std::vector<Descriptor> ExtendedRecords(const std::string& object) {
+  auto get = [&](size_t pos) {
+    return static_cast<size_t>(static_cast<uint8_t>(object[pos]) | (static_cast<uint8_t>(object[pos + 1]) << 8));
+  };
+  std::vector<Descriptor> records;
+  if (object.size() < 26) return {};
+  size_t pos = 26;
+  for (size_t i = 0, count = get(24); i < count; ++i) {
+    if (object.size() - pos < 2 || object.size() - pos - 2 < get(pos) + 4) return {};
+    Descriptor d;
+    const size_t nameLength = get(pos);
+    for (size_t c = 0; c + 1 < nameLength; c += 2)
+      if (const wchar_t w = static_cast<wchar_t>(get(pos + 2 + c))) d.name += w;
+    pos += 2 + nameLength;
+    d.storedType = static_cast<uint16_t>(get(pos));
+    const size_t valueLength = get(pos + 2);
+    pos += 4;
+    if (object.size() - pos < valueLength) return {};
+    d.value = object.substr(pos, valueLength);
+    pos += valueLength;
+    records.push_back(d);
+  }
+  return records;
 }
 
 // An editor from the DLL; released with the object.

@@ -121,8 +121,11 @@ void TID3_Info::RenameEntry(TTntLabeledEdit* Artist, TTntLabeledEdit* Title) {
   FHost->SetEntryTitle(artist.empty() && title.empty() ? std::wstring() : artist + L" - " + title);
 }
 
-void TID3_Info::LoadID3v1() {
-  if (!FID3v1.ReadFromFile(FFileName)) return ReportTagError(this, L"CantReadTag", FFileName);
+bool TID3_Info::LoadID3v1() {
+  if (!FID3v1.ReadFromFile(FFileName)) {
+    ReportTagError(this, L"CantReadTag", FFileName);
+    return false;
+  }
   ClearID3v1Fields();
   if (FID3v1.Exists()) {
     TagExv1->SetText(Word(L"Yes"));
@@ -141,6 +144,7 @@ void TID3_Info::LoadID3v1() {
     TagExv1->SetText(Word(L"No"));
   }
   RememberID3v1();
+  return true;
 }
 
 void TID3_Info::LoadID3v2() {
@@ -186,28 +190,39 @@ void TID3_Info::LoadMPEGinfo() {
 }
 
 void TID3_Info::SaveButClick() {
+  // The values go to a copy of the tag as loaded: a save the user calls off,
+  // or one that fails, leaves it as it was for the next try.
+  TID3v1 tag = FID3v1;
+  bool lostCharacters = false;
   const std::pair<TTntLabeledEdit*, void (TID3v1::*)(const std::string&)> texts[] = {
       {Titlev1, &TID3v1::SetTitle},
       {Artistv1, &TID3v1::SetArtist},
       {Albumv1, &TID3v1::SetAlbum},
       {Commentv1, &TID3v1::SetComment}};
-  for (const auto& [field, set] : texts)
-    if (Changed(field)) (FID3v1.*set)(WideToAnsi(field->Text()));
+  for (const auto& [field, set] : texts) {
+    if (!Changed(field)) continue;
+    // The tag holds 8-bit text: a character the code page lacks is replaced.
+    const std::string stored = WideToAnsi(field->Text());
+    lostCharacters = lostCharacters || AnsiToWide(stored) != field->Text();
+    (tag.*set)(stored);
+  }
   if (Changed(Yearv1))
     if (const std::optional<int32_t> year = TakeNumber(Yearv1, 0, 9999))
-      FID3v1.SetYear(Yearv1->Text().find_first_not_of(L" \t") == std::wstring::npos
-                         ? std::string()
-                         : std::to_string(*year));
+      tag.SetYear(Yearv1->Text().find_first_not_of(L" \t") == std::wstring::npos
+                      ? std::string()
+                      : std::to_string(*year));
   if (Changed(TrackNumv1))
     if (const std::optional<int32_t> track = TakeNumber(TrackNumv1, 1, 255))
-      FID3v1.SetTrack(static_cast<uint8_t>(*track));
-  if (Genrev1->ItemIndex() != FLoadedGenre1)
-    FID3v1.SetGenreID(GenreByteOfItem(Genrev1->ItemIndex()));
+      tag.SetTrack(static_cast<uint8_t>(*track));
+  if (Genrev1->ItemIndex() != FLoadedGenre1) tag.SetGenreID(GenreByteOfItem(Genrev1->ItemIndex()));
+  if ((lostCharacters || !tag.SavesTextsWhole()) && !AskTagQuestion(this, L"ID3v1CannotHoldText"))
+    return;
   // A failed save keeps what the user typed, for another try.
-  if (!TagWritable(FFileName) || !FID3v1.SaveToFile(FFileName))
+  if (!TagWritable(FFileName) || !tag.SaveToFile(FFileName))
     return ReportTagError(this, L"CantSaveTag", FFileName);
-  Update1();
-  LoadID3v1();
+  FID3v1 = tag;
+  // The entry is named by what the file holds now, not by what was typed.
+  if (LoadID3v1()) Update1();
 }
 
 void TID3_Info::SaveBut2Click() {

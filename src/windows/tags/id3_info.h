@@ -55,7 +55,8 @@ class TID3_Info : public TTntFixedDialog {
 
   // Handlers.
   void FormCreate();
-  void LoadID3v1();
+  // False (after the error box) when the tag cannot be read.
+  bool LoadID3v1();
   void LoadID3v2();
   void LoadMPEGinfo();
   void SaveButClick();

@@ -22,9 +22,20 @@ std::wstring WithUnit(const std::wstring& Value, const wchar_t* UnitKey) {
   return Value + L" " + Word(UnitKey);
 }
 
+namespace {
+
+HWND OwnerOf(TCustomForm* Window) {
+  return Window && Window->HandleAllocated() ? Window->Handle() : nullptr;
+}
+
+}  // namespace
+
 void ReportTagError(TCustomForm* Window, const wchar_t* Key, const std::wstring& FileName) {
-  LocalizedMessageBox(Window && Window->HandleAllocated() ? Window->Handle() : nullptr, Key,
-                      {FileName}, MB_ICONERROR, L"Error");
+  LocalizedMessageBox(OwnerOf(Window), Key, {FileName}, MB_ICONERROR, L"Error");
+}
+
+bool AskTagQuestion(TCustomForm* Window, const wchar_t* Key) {
+  return LocalizedMessageBox(OwnerOf(Window), Key, {}, MB_OKCANCEL | MB_ICONQUESTION, L"Question") == IDOK;
 }
 
 std::optional<int32_t> ParseTagNumber(const std::wstring& Text, int32_t Min, int32_t Max) {

@@ -21,6 +21,8 @@ std::wstring Word(const wchar_t* Key);
 std::wstring WithUnit(const std::wstring& Value, const wchar_t* UnitKey);
 // The error box of a tag window: Key ("CantSaveTag"...) naming FileName.
 void ReportTagError(TCustomForm* Window, const wchar_t* Key, const std::wstring& FileName);
+// The question box of a tag window (OK and Cancel): true when the user goes on.
+bool AskTagQuestion(TCustomForm* Window, const wchar_t* Key);
 // A track or year typed by the user: its value when the text is a whole
 // number in [Min, Max] (blanks around it allowed); std::nullopt otherwise.
 // An empty text, or zero, is 0 (no number).

@@ -1,14 +1,16 @@
 // Changes tags with the program's own writers, so that native tools can check
-// the result: tag_write ogg|wma FILE Field=Value... ; "tag_write ogg-remove FILE".
-// Reads the file first, so fields not named keep their values. Exit code 0 on
-// success.
+// the result: tag_write ogg|wma|id3v1 FILE Field=Value... ; "tag_write
+// ogg-remove FILE". Reads the file first, so fields not named keep their
+// values. Exit code 0 on success.
 #include <cstdio>
 #include <map>
 #include <string>
 
+#include "formats/id3v1.h"
 #include "formats/ogg_vorbis.h"
 #include "formats/wma_tag_editor.h"
 #include "foundation/tnt_system.h"
+#include "framework/format.h"
 
 namespace {
 
@@ -43,11 +45,26 @@ bool EditWma(const std::wstring& file, const std::map<std::wstring, std::wstring
   return wma.SaveToFile(file);
 }
 
+// ID3v1 texts are 8-bit: the values are taken as the system code page has them.
+bool EditID3v1(const std::wstring& file, const std::map<std::wstring, std::wstring>& fields) {
+  const std::map<std::wstring, void (TID3v1::*)(const std::string&)> known = {
+      {L"Title", &TID3v1::SetTitle}, {L"Artist", &TID3v1::SetArtist},
+      {L"Album", &TID3v1::SetAlbum}, {L"Comment", &TID3v1::SetComment}};
+  TID3v1 tag;
+  if (!tag.ReadFromFile(file)) return false;
+  for (const auto& [name, value] : fields) {
+    const auto it = known.find(name);
+    if (it == known.end()) return false;
+    (tag.*it->second)(WideToAnsi(value));
+  }
+  return tag.SaveToFile(file);
+}
+
 }  // namespace
 
 int main() {
   if (WideParamCount() < 2) {
-    std::fprintf(stderr, "usage: tag_write ogg|wma|ogg-remove FILE [Field=Value...]\n");
+    std::fprintf(stderr, "usage: tag_write ogg|wma|id3v1|ogg-remove FILE [Field=Value...]\n");
     return 2;
   }
   const std::wstring mode = WideParamStr(1), file = WideParamStr(2);
@@ -63,6 +80,7 @@ int main() {
     if (mode == L"ogg") ok = EditOgg(file, fields);
     else if (mode == L"ogg-remove") ok = TOggVorbis().RemoveFromFile(file);
     else if (mode == L"wma") ok = EditWma(file, fields);
+    else if (mode == L"id3v1") ok = EditID3v1(file, fields);
   } catch (...) {
     ok = false;
   }

@@ -11,6 +11,7 @@
 
 #include "foundation/tnt_ini_files.h"
 #include "foundation/tnt_string_list.h"
+#include "framework/format.h"
 #include "framework/dialogs.h"
 #include "globals/program_globals.h"
 #include "language_components.h"
@@ -164,6 +165,70 @@ TEST_F(ID3InfoTest, NumbersTheTagCannotHoldAreRefusedAndTheRestSaved) {
     w.UndoClick();  // what the file holds now
     EXPECT_EQ((w.*c.field)->Text(), c.shown) << c.typed;
     EXPECT_EQ(Texts({w.Titlev1, w.Titlev2}), L"Other|Other2|") << c.typed;
+  }
+}
+
+// Text the ID3v1 tag cannot hold (characters outside the code page, a title
+// past its 30 bytes with no Lyrics3 block to carry it whole) is asked about
+// before anything is written. Called off, the file stays as it was; gone on
+// with, the entry takes the title the file holds, read back from its bytes,
+// not what was typed.
+TEST_F(ID3InfoTest, V1SaveAsksBeforeLosingTextAndNamesTheEntryByWhatItWrote) {
+  ASSERT_EQ(GetACP(), 1252u) << "the cases assume the tests' code page";
+  const std::string lyrics = [] {
+    const std::string body = "LYRICSBEGIN" "IND0000210" "LYR00008la la la";
+    return body + "0000" + std::to_string(body.size()) + "LYRICS200";
+  }();
+  const std::string forty = "A title of forty characters, cut at 30!!";
+  const struct {
+    const char* what;
+    std::string before;
+    std::wstring typed;
+    bool asks;
+    std::string stored;  // the title as the file holds it, in the code page
+  } cases[] = {
+      {"Cyrillic", kAudio + kV1, L"\x041F\x0435\x0441\x043D\x044F", true, "?????"},
+      {"40 characters", kAudio + kV1, AnsiToWide(forty), true, forty.substr(0, 30)},
+      {"40 characters kept by Lyrics3", kAudio + lyrics + kV1, AnsiToWide(forty), false, forty},
+      {"in the code page", kAudio + kV1, L"Ny\x00E5", false, "Ny\xE5"},
+  };
+  std::vector<int> answers;
+  SetMessageBoxSink([&](HWND, const std::wstring& Text, const std::wstring& Caption, UINT) {
+    boxes.push_back(Caption + L": " + Text);
+    const int answer = answers.empty() ? IDOK : answers.front();
+    if (!answers.empty()) answers.erase(answers.begin());
+    return answer;
+  });
+  const std::wstring question = L"Question: " + GetLocalizedMessage(L"ID3v1CannotHoldText");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TID3_Info& w = Open(c.before);
+    w.Titlev1->SetText(c.typed);
+    if (c.asks) {
+      boxes.clear();
+      answers = {IDCANCEL};
+      w.SaveButClick();
+      EXPECT_EQ(boxes, Calls{question});
+      EXPECT_TRUE(Bytes() == c.before);
+      EXPECT_EQ(host.titles, Calls{});
+    }
+    boxes.clear();
+    answers = {IDOK};
+    w.SaveButClick();
+    EXPECT_EQ(boxes, c.asks ? Calls{question} : Calls{});
+    const std::string bytes = Bytes();
+    const std::string block = bytes.substr(bytes.size() - 128);
+    EXPECT_EQ(block.substr(3, 30), (c.stored.substr(0, 30) + std::string(30, '\0')).substr(0, 30));
+    std::string title = c.stored;
+    if (c.stored.size() > 30) {
+      // Read back from the Lyrics3 block, where the whole title stands.
+      const size_t at = bytes.find("ETT");
+      ASSERT_NE(at, std::string::npos);
+      title = bytes.substr(at + 8, std::stoul(bytes.substr(at + 3, 5)));
+    }
+    wchar_t decoded[64] = {};
+    MultiByteToWideChar(1252, 0, title.data(), static_cast<int>(title.size()), decoded, 63);
+    EXPECT_EQ(host.titles, Calls{L"Band - " + std::wstring(decoded)});
   }
 }
 

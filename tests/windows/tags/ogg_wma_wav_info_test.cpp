@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "asf_bytes.h"
 #include "formats/ogg_vorbis.h"
 #include "formats/wma_tag_editor.h"
 #include "foundation/tnt_ini_files.h"
@@ -217,6 +218,51 @@ TEST_F(TagInfoTest, WmaShowsItsRecordAndSavesOnlyWhatChanged) {
   EXPECT_EQ(w.WMAArtist->Text(), L"Other artist");
   EXPECT_EQ(boxes, Texts{});
   EXPECT_EQ(host.titles, Texts{});
+}
+
+// A file as another tag writer leaves it, with attributes of every type: a
+// new title (a content-description text) or a new genre (an attribute beside
+// the others) leaves each of them as it was, byte for byte, the numeric track
+// number the window cannot show included.
+TEST_F(TagInfoTest, WmaSaveKeepsEveryAttributeItDoesNotEdit) {
+  using namespace asf_bytes;
+  constexpr GUID kClass = {0xD1607DBC, 0xE323, 0x4BE2, {0x86, 0xA1, 0x48, 0xA4, 0x2A, 0x28, 0x44, 0x1E}};
+  const std::string picture = "\x03" + LE(4, 4) + W(L"image/png") + W(L"") + "\x89PNG";
+  const std::vector<Descriptor> attributes = {{L"WM/TrackNumber", 3, LE(7, 4)},
+                                              {L"WM/Picture", 1, picture},
+                                              {L"WM/AlbumArtist", 0, W(L"Band")},
+                                              {L"WM/IsCompilation", 2, LE(1, 4)},
+                                              {L"Big", 4, LE(0x123456789ull, 8)},
+                                              {L"WM/BeatsPerMinute", 5, LE(120, 2)},
+                                              {L"WM/MediaClassPrimaryID", 6, Id(kClass)}};
+  const std::string before = File({Content({L"Song", L"Singer", L"", L"Notes", L""}), Extended(attributes)});
+  const struct {
+    TTntLabeledEdit* TWMA_Info::*Edit;
+    const wchar_t* Title;
+    std::vector<Descriptor> Attributes;
+  } cases[] = {{&TWMA_Info::WMATitle, L"New", attributes},
+               {&TWMA_Info::WMAGenre, L"Song", [&] {
+                  std::vector<Descriptor> added = attributes;
+                  added.push_back({L"WM/Genre", 0, W(L"New")});
+                  return added;
+                }()}};
+  for (const auto& c : cases) {
+    const std::wstring file = dir.WriteFile(L"a.wma", before);
+    TWMA_Info w(nullptr, &host);
+    w.ShowInfo(file);
+    (w.*c.Edit)->SetText(std::wstring(L"New"));
+    w.SaveButClick();
+    EXPECT_EQ(boxes, Texts{});
+
+    const std::string after = ReadFileBytes(file);
+    const std::vector<std::string> fields = ContentFields(HeaderObject(after, kContent));
+    ASSERT_EQ(fields.size(), 5u);
+    EXPECT_EQ(fields[0], W(c.Title));
+    EXPECT_EQ(fields[1], W(L"Singer"));
+    EXPECT_EQ(fields[3], W(L"Notes"));
+    EXPECT_EQ(ExtendedRecords(HeaderObject(after, kExtended)), c.Attributes);
+    EXPECT_TRUE(HeaderObject(after, kExtended) == Extended(c.Attributes));
+  }
 }
 
 TEST_F(TagInfoTest, WavShowsItsHeaderOrOnlyNo) {
