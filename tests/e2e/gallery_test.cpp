@@ -96,16 +96,35 @@ class Gallery : public E2ETest, public ::testing::WithParamInterface<Combination
     runner.WaitUntil([&] { return program->Windows(L"#32768").empty(); }, 5000);
     Answers(playlist);
   }
-  // The options' page of the list's item Index.
-  void ShowPage(int index) {
+  // The options' list of pages.
+  HWND PageList() {
     const std::vector<HWND> options = program->Windows(L"TOptions");
-    HWND pages = options.empty() ? nullptr : ChildWithText(options.front(), L"TTntListBox");
+    return options.empty() ? nullptr : ChildWithText(options.front(), L"TTntListBox");
+  }
+  // The options' page of the list's item Index, once the list has it chosen.
+  void ShowPage(int index) {
+    HWND pages = PageList();
     RECT item{};
     // A translated name may take two lines: the item is found where the list has it.
-    if (!pages || SendMessageW(pages, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR) return;
+    if (!pages || SendMessageW(pages, LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) == LB_ERR) {
+      ADD_FAILURE() << "no page " << index << " in the options' list";
+      return;
+    }
     PostClick(pages, POINT{20, (item.top + item.bottom) / 2});
-    Answers(main);
+    EXPECT_TRUE(runner.WaitUntil([&] { return SendMessageW(pages, LB_GETCURSEL, 0, 0) == index; }, 5000))
+        << "page " << index << " was not chosen";
   }
+  // The page beside the list: each page of the options must show another
+  // one than the page before it.
+  void ExpectAnotherPage(HWND options, const testing_support::Picture& picture) {
+    const RECT list = WindowRect(PageList()), window = WindowRect(options);
+    std::vector<COLORREF> page;
+    for (int y = 0; y < picture.Height; ++y)
+      for (int x = list.right - window.left; x < picture.Width; ++x) page.push_back(picture.Pixel(x, y));
+    EXPECT_TRUE(page != FLastPage) << "the page shown did not change";
+    FLastPage = std::move(page);
+  }
+  std::vector<COLORREF> FLastPage;
   // The stream plays (its row double-clicked) and the song line is
   // double-clicked, where the skin puts it.
   void OpenStreamInfo() {
@@ -170,7 +189,7 @@ class Gallery : public E2ETest, public ::testing::WithParamInterface<Combination
       L"options_sound",   L"options_file_types", L"options_encoding", L"options_appearance"};
 
   // The window's picture, and the checks every window passes.
-  void Look(HWND window, const std::wstring& name) {
+  void Look(HWND window, const std::wstring& name, testing_support::Picture& picture) {
     const RECT r = WindowRect(window);
     const SIZE size{r.right - r.left, r.bottom - r.top};
     EXPECT_TRUE(size.cx >= 100 && size.cy >= 50 && size.cx <= 1000 && size.cy <= 800)
@@ -178,7 +197,6 @@ class Gallery : public E2ETest, public ::testing::WithParamInterface<Combination
     EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= GetSystemMetrics(SM_CXSCREEN) &&
                 r.bottom <= GetSystemMetrics(SM_CYSCREEN))
         << "off the screen: " << r.left << "," << r.top << " - " << r.right << "," << r.bottom;
-    testing_support::Picture picture;
     // A window that animates (the about window's fader) never stands still:
     // its last picture is kept.
     SteadyPicture(window, name, picture, 1500);
@@ -211,7 +229,9 @@ TEST_P(Gallery, EveryWindowOpensOnTheScreenAndShowsItsPicture) {
     EXPECT_NE(window, nullptr) << "did not open";
     if (!window) continue;
     Answers(window);
-    Look(window, prefix + shown.Name + L".png");
+    testing_support::Picture picture;
+    Look(window, prefix + shown.Name + L".png", picture);
+    if (std::wstring(shown.Class) == L"TOptions") ExpectAnotherPage(window, picture);
     if (!shown.Keep && window != main && window != playlist) Close(shown.Class);
     if (shown.AlsoClose) Close(shown.AlsoClose);
   }
