@@ -266,6 +266,26 @@ int InkInWindowPicture(HWND window, const std::wstring& name, const RECT& area) 
   return TakeWindowPicture(window, name, picture) ? DarkPixels(picture, area) : -1;
 }
 
+std::vector<std::wstring> TextsWithoutInk(HWND window, const Picture& picture) {
+  struct Search {
+    HWND Window;
+    const Picture* Seen;
+    std::vector<std::wstring> Blank;
+  } search{window, &picture, {}};
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(param);
+        wchar_t text[256] = {};
+        // Shown on the screen: its parents too (a page that is not chosen).
+        if (!IsWindowVisible(child) || GetWindowTextW(child, text, 256) == 0) return TRUE;
+        if (DarkPixels(*s->Seen, ChildInWindow(s->Window, child, 0)) == 0) s->Blank.push_back(text);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.Blank;
+}
+
 RECT ChildInWindow(HWND window, HWND child, int inset) {
   RECT w{}, c{};
   GetWindowRect(window, &w);

@@ -51,5 +51,9 @@ int InkInWindowPicture(HWND window, const std::wstring& name, const RECT& area);
 // A child's frame in its window's picture (window coordinates), inset pixels
 // in from every side.
 RECT ChildInWindow(HWND window, HWND child, int inset);
+// The texts of window's shown controls that carry a text (labels, buttons,
+// boxes, edits) but show no ink in the window's picture: a caption drawn
+// nowhere, under another control or in the background's colour.
+std::vector<std::wstring> TextsWithoutInk(HWND window, const Picture& picture);
 
 }  // namespace testing_support

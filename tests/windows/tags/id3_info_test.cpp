@@ -300,8 +300,9 @@ TEST_F(ID3InfoTest, PicturesInEnglishAndAnotherLanguage) {
     TID3_Info& w = Open(kV2 + kAudio + kV1);
     testing_support::ShowPainted(&w);
     testing_support::Picture picture;
-    EXPECT_TRUE(
+    ASSERT_TRUE(
         testing_support::TakeWindowPicture(w.Handle(), L"id3_info" + language + L".png", picture));
+    EXPECT_EQ(testing_support::TextsWithoutInk(w.Handle(), picture), std::vector<std::wstring>{});
     w.Hide();
   }
 }

@@ -324,8 +324,10 @@ TEST_F(TagInfoTest, PicturesOfTheWindows) {
     for (const auto& w : windows) {
       testing_support::ShowPainted(w.get());
       testing_support::Picture picture;
-      EXPECT_TRUE(
+      ASSERT_TRUE(
           testing_support::TakeWindowPicture(w->Handle(), w->Name() + language + L".png", picture));
+      EXPECT_EQ(testing_support::TextsWithoutInk(w->Handle(), picture), std::vector<std::wstring>{})
+          << WideStringToUTF8(w->Name());
       w->Hide();
     }
   }
