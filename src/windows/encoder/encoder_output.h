@@ -12,8 +12,9 @@ std::wstring NumberedOutputName(const std::wstring& Folder, const std::wstring& 
 // second link or another way to the folder).
 bool SameFile(const std::wstring& A, const std::wstring& B);
 // A new empty file of a unique temporary name ("tavXXXX.tmp") in Folder, for
-// an output to be written under; empty when Folder takes no file, with the
-// system's reason in Error.
+// an output to be written under, once the stale ones an earlier run left
+// there are gone; empty when Folder takes no file, with the system's reason
+// in Error.
 std::wstring NewTemporaryOutput(const std::wstring& Folder, std::wstring& Error);
 // A name of File that a program reading its command line in the system's
 // code page (lame.exe does) can open: File itself when every character fits
