@@ -115,15 +115,17 @@ bool IsOwnTemporaryName(const std::wstring& Name) {
 //   instance, or the external encoder writing an output) keeps it;
 // - it was last written before this process started: a save of this run may
 //   keep its file closed for a while (between making the name and opening
-//   it, between writing and the move, and an encoder's output until the
-//   encoder opens it), and one save may start while another runs in the same
-//   folder (a tag saved during an encode into the song's folder). A file a
-//   killed run left was written before that run ended, so before this start.
-//   Another running instance keeps its files closed only for moments right
-//   after writing them, so this start and a save here do not fall between;
-//   the start-up sweep of the program folder, where every instance saves its
-//   settings, waits some minutes besides.
-int RemoveStaleTemporaryFiles(const std::wstring& Folder, uint32_t MinAgeSeconds) {
+//   it, between writing and the move, an encoder's output until the encoder
+//   opens it), and one save may start while another runs in the same folder
+//   (a tag saved during an encode into the song's folder);
+// - and at least a minute ago: another running instance keeps its files
+//   closed only for moments, but those may come just before this start (an
+//   instance saving its settings as it exits while this one starts and
+//   writes its own in the same folder).
+// A file a killed run left meets the last two once a minute has passed
+// since the kill and the program has been started again.
+int RemoveStaleTemporaryFiles(const std::wstring& Folder) {
+  constexpr uint64_t kMinAge = uint64_t{60} * 10'000'000;  // in FILETIME's 100 ns
   if (Folder.empty()) return 0;
   const std::wstring folder = WideIncludeTrailingBackslash(WideExpandFileName(Folder));
   if (IsSystemTempFolder(folder)) return 0;
@@ -133,14 +135,13 @@ int RemoveStaleTemporaryFiles(const std::wstring& Folder, uint32_t MinAgeSeconds
   FILETIME nowTime{};
   GetSystemTimeAsFileTime(&nowTime);
   const uint64_t now = Ticks(nowTime);
-  const uint64_t minAge = uint64_t{MinAgeSeconds} * 10'000'000;
   const uint64_t started = ProcessStartTicks();
   int removed = 0;
   do {
     // The pattern also matches short (8.3) names: the long name decides.
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsOwnTemporaryName(found.cFileName)) continue;
     const uint64_t written = Ticks(found.ftLastWriteTime);
-    if (written >= started || written > now || now - written < minAge) continue;
+    if (written >= started || written > now || now - written < kMinAge) continue;
     // Opened without sharing, so a file some process still has open is left
     // alone; it goes when this handle closes.
     HANDLE file = CreateFileW((folder + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,

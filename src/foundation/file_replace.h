@@ -29,8 +29,9 @@ void WideWriteFileReplacing(const std::wstring& FileName,
 bool IsOwnTemporaryName(const std::wstring& Name);
 // Removes the temporary files a save left in Folder when its process was
 // killed before the move; every writer calls it for the folder it is about to
-// write in. Removed are only files of those exact names that were last
-// written before this process started and at least MinAgeSeconds ago, and that
-// nobody has open. The number removed. The system's temporary folder is left
-// alone: any program may make names of that pattern there.
-int RemoveStaleTemporaryFiles(const std::wstring& Folder, uint32_t MinAgeSeconds = 0);
+// write in, and the program for its own folder as it starts. Removed are only
+// files of those exact names that were last written before this process
+// started and at least a minute ago, and that nobody has open. The number
+// removed. The system's temporary folder is left alone: any program may make
+// names of that pattern there.
+int RemoveStaleTemporaryFiles(const std::wstring& Folder);

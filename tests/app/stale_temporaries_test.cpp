@@ -23,15 +23,7 @@ using testing_support::TempDir;
 
 // A file as an earlier run leaves it: last written an hour ago.
 void WriteAged(const TempDir& dir, const std::wstring& name) {
-  HANDLE h = CreateFileW(dir.File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-  t.QuadPart -= uint64_t{3600} * 10'000'000;
-  const FILETIME then{t.LowPart, t.HighPart};
-  SetFileTime(h, nullptr, nullptr, &then);
-  CloseHandle(h);
+  ASSERT_TRUE(testing_support::SetFileAge(dir.WriteFile(name, ""), 3600));
 }
 
 bool Exists(const TempDir& dir, const std::wstring& name) {
