@@ -90,4 +90,20 @@ TEST(StaleTemporaries, EveryWriterRemovesOnlyTheProgramsOwnStaleOnesInItsFolder)
   }
 }
 
+// There any program may make names of the program's pattern, and the encoder
+// makes its output there when the output folder's name is out of the external
+// encoders' reach.
+TEST(StaleTemporaries, TheSystemsTemporaryFolderIsLeftAlone) {
+  wchar_t temp[MAX_PATH + 1] = {}, other[MAX_PATH + 1] = {};
+  ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
+  ASSERT_NE(GetTempFileNameW(temp, L"tav", 0, other), 0u);
+  ASSERT_TRUE(testing_support::SetFileAge(other, 3600));
+  std::wstring error;
+  const std::wstring made = NewTemporaryOutput(temp, error);
+  EXPECT_FALSE(made.empty()) << testing::PrintToString(error);
+  EXPECT_NE(GetFileAttributesW(other), INVALID_FILE_ATTRIBUTES) << "another program's file was removed";
+  DeleteFileW(other);
+  DeleteFileW(made.c_str());
+}
+
 }  // namespace
