@@ -9,10 +9,11 @@
 class TStream;
 
 // The stale temporary files an earlier run left in the folder go first
-// (RemoveStaleTemporaryFiles). Write fills the temporary file. BeforeReplace, when given, runs once the
-// temporary file is complete and closed, just before the move (a caller that
-// still reads the old file closes it there: the system will not move a file
-// over one that is open). A replaced file keeps its attributes.
+// (RemoveStaleTemporaryFiles). Write fills the temporary file. BeforeReplace,
+// when given, runs once the temporary file is complete and closed, just
+// before the move (a caller that still reads the old file closes it there:
+// the system will not move a file over one that is open). A replaced file
+// keeps its attributes.
 // EFCreateError "Cannot create file "%s". %s" (the full name of FileName) when
 // the temporary file cannot be made or cannot take the file's place; an
 // exception from Write or BeforeReplace passes on. In every failure the
