@@ -50,9 +50,6 @@ namespace {
 constexpr UINT kRunHandOvers = WM_APP + 0x101;
 // Posted to the main window when a second start asks for the player.
 constexpr UINT kComeToFront = WM_APP + 0x102;
-// A temporary file younger than this may belong to a save still running in
-// another instance.
-constexpr uint32_t kStaleTempFileSeconds = 5 * 60;
 // How long a second start waits for the running window to appear and to
 // take the hand-over before it starts as a full instance itself.
 constexpr DWORD kFindRunningWindowMs = 3000;
@@ -369,7 +366,7 @@ void TTavrinMainForm::FormCreate() {
       MarkRunningPlayer(Handle());
     }
   }
-  RemoveStaleReplacingFiles(AppDir, kStaleTempFileSeconds);
+  RemoveStaleTemporaryFiles(AppDir);
 
   CurrentSkin = root.ChildNode(L"Skin").ReadString(L"Name", DefaultSkinName);
   CurrentLanguage = appearance.ReadString(L"Language", L"English");

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "foundation/file_replace.h"
+#include "foundation/tnt_sysutils.h"
+
 namespace {
 
 using TCreateEditor = HRESULT(WINAPI*)(IWMMetadataEditor**);
@@ -197,6 +200,8 @@ bool TWMATagEditor::ReadFromFile(const std::wstring& FileName) {
 
 bool TWMATagEditor::SaveToFile(const std::wstring& FileName) {
   try {
+    // The editor writes the new file beside the old one under a name of its own.
+    RemoveStaleTemporaryFiles(WideExtractFilePath(WideExpandFileName(FileName)));
     TEditorSession session;
     if (!session.Open(FileName)) return false;
     for (const auto& a : kWrittenTexts) {

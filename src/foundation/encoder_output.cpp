@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "foundation/file_replace.h"
 #include "foundation/tnt_system.h"
 
 namespace {
@@ -54,6 +55,7 @@ bool SameFile(const std::wstring& A, const std::wstring& B) {
 }
 
 std::wstring NewTemporaryOutput(const std::wstring& Folder, std::wstring& Error) {
+  RemoveStaleTemporaryFiles(Folder);
   wchar_t name[MAX_PATH + 1];
   if (Folder.size() > MAX_PATH - 14 || GetTempFileNameW(Folder.c_str(), L"tav", 0, name) == 0) {
     Error = SystemErrorText(Folder.size() > MAX_PATH - 14 ? ERROR_FILENAME_EXCED_RANGE : GetLastError());

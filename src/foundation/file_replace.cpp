@@ -25,6 +25,7 @@ void WideWriteFileReplacing(const std::wstring& FileName,
   const std::wstring fullName = WideExpandFileName(FileName);
   std::wstring folder = WideExtractFilePath(fullName);
   if (folder.empty()) folder = L".";
+  RemoveStaleTemporaryFiles(folder);
   // GetTempFileNameW makes the file, so the name cannot be taken meanwhile.
   wchar_t tempName[MAX_PATH + 1] = {};
   if (!GetTempFileNameW(folder.c_str(), kTempPrefix, 0, tempName)) RaiseCreateError(fullName, GetLastError());
@@ -63,34 +64,84 @@ void WideWriteFileReplacing(const std::wstring& FileName,
     SetFileAttributesW(fullName.c_str(), attributes | FILE_ATTRIBUTE_ARCHIVE);
 }
 
-bool IsReplacingTempName(const std::wstring& Name) {
-  // Windows writes the number as four upper-case digits, Wine as lower-case
-  // ones without leading zeros.
-  if (Name.size() < 8 || Name.size() > 11) return false;
-  const size_t digits = Name.size() - 7;
-  if (_wcsnicmp(Name.c_str(), kTempPrefix, 3) != 0 || _wcsicmp(Name.c_str() + 3 + digits, L".tmp") != 0)
-    return false;
-  for (size_t i = 3; i < 3 + digits; ++i)
+namespace {
+
+// Name[From, From + Count) are hex digits.
+bool HexDigits(const std::wstring& Name, size_t From, size_t Count) {
+  for (size_t i = From; i < From + Count; ++i)
     if (!std::iswxdigit(Name[i])) return false;
   return true;
 }
 
-int RemoveStaleReplacingFiles(const std::wstring& Folder, uint32_t MinAgeSeconds) {
-  const std::wstring folder = WideIncludeTrailingBackslash(Folder);
+bool EndsInTmp(const std::wstring& Name, size_t At) { return _wcsicmp(Name.c_str() + At, L".tmp") == 0; }
+
+uint64_t Ticks(const FILETIME& Time) { return (uint64_t{Time.dwHighDateTime} << 32) | Time.dwLowDateTime; }
+
+uint64_t ProcessStartTicks() {
+  static const uint64_t start = [] {
+    FILETIME creation{}, exit{}, kernel{}, user{};
+    if (GetProcessTimes(GetCurrentProcess(), &creation, &exit, &kernel, &user)) return Ticks(creation);
+    // Unknown: nothing counts as older than this run.
+    return uint64_t{0};
+  }();
+  return start;
+}
+
+bool IsSystemTempFolder(const std::wstring& Folder) {
+  wchar_t temp[MAX_PATH + 1] = {};
+  const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+  if (n == 0 || n > MAX_PATH) return false;
+  return _wcsicmp(WideIncludeTrailingBackslash(WideExpandFileName(temp)).c_str(), Folder.c_str()) == 0;
+}
+
+}  // namespace
+
+bool IsOwnTemporaryName(const std::wstring& Name) {
+  // Windows writes GetTempFileNameW's number as four upper-case digits, Wine
+  // as lower-case ones without leading zeros.
+  if (Name.size() >= 8 && Name.size() <= 11 && _wcsnicmp(Name.c_str(), kTempPrefix, 3) == 0)
+    return HexDigits(Name, 3, Name.size() - 7) && EndsInTmp(Name, Name.size() - 4);
+  // The WMA editor's names: a time and a counter, always twelve digits.
+  constexpr wchar_t kWmaEditorPrefix[] = L"~wmv";
+  constexpr size_t kWmaEditorDigits = 12;
+  if (Name.size() == 4 + kWmaEditorDigits + 4 && _wcsnicmp(Name.c_str(), kWmaEditorPrefix, 4) == 0)
+    return HexDigits(Name, 4, kWmaEditorDigits) && EndsInTmp(Name, 4 + kWmaEditorDigits);
+  return false;
+}
+
+// What makes a temporary file stale, so that no save still running loses it:
+// - its exact name: another program's files of like names stay;
+// - nobody has it open: a save still writing it (of this run, of another
+//   instance, or the external encoder writing an output) keeps it;
+// - it was last written before this process started: a save of this run may
+//   keep its file closed for a while (between making the name and opening
+//   it, between writing and the move, an encoder's output until the encoder
+//   opens it), and one save may start while another runs in the same folder
+//   (a tag saved during an encode into the song's folder);
+// - and at least a minute ago: another running instance keeps its files
+//   closed only for moments, but those may come just before this start (an
+//   instance saving its settings as it exits while this one starts and
+//   writes its own in the same folder).
+// A file a killed run left meets the last two once a minute has passed
+// since the kill and the program has been started again.
+int RemoveStaleTemporaryFiles(const std::wstring& Folder) {
+  constexpr uint64_t kMinAge = uint64_t{60} * 10'000'000;  // in FILETIME's 100 ns
+  if (Folder.empty()) return 0;
+  const std::wstring folder = WideIncludeTrailingBackslash(WideExpandFileName(Folder));
+  if (IsSystemTempFolder(folder)) return 0;
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((folder + kTempPrefix + L"*.tmp").c_str(), &found);
+  HANDLE search = FindFirstFileW((folder + L"*.tmp").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return 0;
-  FILETIME now{};
-  GetSystemTimeAsFileTime(&now);
-  auto ticks = [](const FILETIME& t) { return (uint64_t{t.dwHighDateTime} << 32) | t.dwLowDateTime; };
-  const uint64_t minAge = uint64_t{MinAgeSeconds} * 10'000'000;
+  FILETIME nowTime{};
+  GetSystemTimeAsFileTime(&nowTime);
+  const uint64_t now = Ticks(nowTime);
+  const uint64_t started = ProcessStartTicks();
   int removed = 0;
   do {
     // The pattern also matches short (8.3) names: the long name decides.
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsReplacingTempName(found.cFileName))
-      continue;
-    const uint64_t written = ticks(found.ftLastWriteTime);
-    if (written > ticks(now) || ticks(now) - written < minAge) continue;
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsOwnTemporaryName(found.cFileName)) continue;
+    const uint64_t written = Ticks(found.ftLastWriteTime);
+    if (written >= started || written > now || now - written < kMinAge) continue;
     // Opened without sharing, so a file some process still has open is left
     // alone; it goes when this handle closes.
     HANDLE file = CreateFileW((folder + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,

@@ -73,6 +73,21 @@ std::set<std::wstring> FilesIn(const std::wstring& folder) {
   return names;
 }
 
+bool SetFileAge(const std::wstring& fileName, unsigned seconds) {
+  HANDLE h = CreateFileW(fileName.c_str(), FILE_WRITE_ATTRIBUTES,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  FILETIME now{};
+  GetSystemTimeAsFileTime(&now);
+  ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
+  t.QuadPart -= uint64_t{seconds} * 10'000'000;
+  const FILETIME then{t.LowPart, t.HighPart};
+  const bool set = SetFileTime(h, nullptr, nullptr, &then) != 0;
+  CloseHandle(h);
+  return set;
+}
+
 std::string ReadFileBytes(const std::wstring& fileName) {
   HANDLE h = CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, 0, nullptr);

@@ -46,6 +46,10 @@ std::wstring MessageOf(F f) {
 // Names of the files (not folders) in a folder given with a trailing backslash.
 std::set<std::wstring> FilesIn(const std::wstring& folder);
 
+// Sets an existing file's last-write time seconds back from now, as if it
+// was last written then; false when the file cannot be reached.
+bool SetFileAge(const std::wstring& fileName, unsigned seconds);
+
 // Reads a whole file; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& fileName);
 

@@ -179,6 +179,23 @@ class EncoderWindow : public E2ETest {
         },
         timeoutMs, boxesExpected);
   }
+  // Four minutes of noise: its conversion to MP3 takes a while.
+  std::wstring LongWav() {
+    uint32_t seed = 1;
+    return data.WriteFile(L"long.wav", testing_support::WavBytes({}, 44100 * 240, [&](uint32_t) {
+                            seed = seed * 1664525 + 1013904223;
+                            return static_cast<int16_t>(seed >> 16) / 8;
+                          }));
+  }
+  // Mid-file: the encoder has written part of its output into out.
+  bool WaitForPartialOutput(const std::wstring& out) {
+    return runner.WaitUntil(
+        [&] {
+          const auto files = testing_support::FilesIn(out);
+          return !files.empty() && testing_support::ReadFileBytes(out + *files.begin()).size() > 20000;
+        },
+        30000);
+  }
   // Answers the next box, which must name `name`.
   void Answer(Program& program, const std::wstring& name, int button) {
     HWND box = runner.WaitForMessageBox(program);
@@ -295,12 +312,7 @@ TEST_F(EncoderWindow, CollisionsGetNumberedNamesAndAFileIsReplacedOnlyWhenTheUse
 // A long file to MP3 stopped mid-way by Cancel, by closing the window and by
 // the program's exit: no output, no temporary file, no channel, no encoder.
 TEST_F(EncoderWindow, CancelCloseOrExitDuringAConversionLeaveNothingBehind) {
-  uint32_t seed = 1;
-  const std::wstring longWav = data.WriteFile(
-      L"long.wav", testing_support::WavBytes({}, 44100 * 240, [&](uint32_t) {
-        seed = seed * 1664525 + 1013904223;
-        return static_cast<int16_t>(seed >> 16) / 8;
-      }));
+  const std::wstring longWav = LongWav();
   enum Way { byCancel, byClose, byExit };
   for (Way way : {byCancel, byClose, byExit}) {
     SCOPED_TRACE(way);
@@ -311,13 +323,7 @@ TEST_F(EncoderWindow, CancelCloseOrExitDuringAConversionLeaveNothingBehind) {
     HWND encoder = OpenEncoder(*program);
     ASSERT_NE(encoder, nullptr);
     Press(encoder, L"Start");
-    // Mid-file: the encoder has written part of its output.
-    ASSERT_TRUE(runner.WaitUntil(
-        [&] {
-          const auto files = testing_support::FilesIn(out);
-          return !files.empty() && testing_support::ReadFileBytes(out + *files.begin()).size() > 20000;
-        },
-        30000));
+    ASSERT_TRUE(WaitForPartialOutput(out));
     if (way == byCancel) {
       testing_support::Picture picture;
       EXPECT_TRUE(testing_support::TakeWindowPicture(encoder, L"e2e_encoder_busy.png", picture));
@@ -340,6 +346,44 @@ TEST_F(EncoderWindow, CancelCloseOrExitDuringAConversionLeaveNothingBehind) {
     EXPECT_FALSE(ProcessRunning(L"lame.exe")) << "the encoder was left running";
     if (way != byExit) ExitByClick(*program);
   }
+}
+
+// The program killed mid-conversion leaves its output's temporary file; after
+// a restart the next conversion into that folder takes it away.
+TEST_F(EncoderWindow, TheTemporaryFileOfAKilledConversionGoesWithTheNextOneThere) {
+  const std::wstring longWav = LongWav();
+  const std::wstring out = data.File(L"out\\");
+  UseSettings("2", out);
+  Program* program = Launch({{longWav, L"long", 240}});
+  ASSERT_NE(program, nullptr);
+  HWND encoder = OpenEncoder(*program);
+  ASSERT_NE(encoder, nullptr);
+  Press(encoder, L"Start");
+  ASSERT_TRUE(WaitForPartialOutput(out));
+  TerminateProcess(program->Handle(), 1);
+  ASSERT_TRUE(runner.WaitUntil([&] { return !program->Running(); }, 10000));
+  // The external encoder ends once its input is gone, and lets go of the file.
+  ASSERT_TRUE(runner.WaitUntil([] { return !ProcessRunning(L"lame.exe"); }, 30000));
+  const std::set<std::wstring> left = testing_support::FilesIn(out);
+  ASSERT_EQ(left.size(), 1u);
+  const std::wstring temporary = Lower(*left.begin());
+  EXPECT_TRUE(temporary.rfind(L"tav", 0) == 0 && temporary.size() > 4 &&
+              temporary.substr(temporary.size() - 4) == L".tmp")
+      << Narrow(temporary);
+  // The program leaves a file of its names alone for a minute (it may be a
+  // running instance's, about to be moved); the restart comes that much
+  // later by the file's time instead of by waiting.
+  ASSERT_TRUE(testing_support::SetFileAge(out + *left.begin(), 120));
+
+  UseSettings("0", out);
+  program = Launch({{Wav(L"short.wav"), L"short", 1}});
+  ASSERT_NE(program, nullptr);
+  encoder = OpenEncoder(*program);
+  ASSERT_NE(encoder, nullptr);
+  Press(encoder, L"Start");
+  ASSERT_TRUE(WaitForIdle(encoder, 30000)) << Results(encoder);
+  EXPECT_EQ(testing_support::FilesIn(out), std::set<std::wstring>{L"short.wav"});
+  ExitByClick(*program);
 }
 
 }  // namespace

@@ -55,14 +55,8 @@ TEST_F(E2ETest, AStartRemovesOnlyItsOwnStaleTemporaryFiles) {
                {L"tav12345.tmp", 60, false}, {L"tavrin.tmp", 60, false},
                {L"tav3c.tmp", 0, false},     {L"tav4d.tmp", 60, false} /* held open */};
   auto writeAged = [](const std::wstring& file, unsigned minutes) {
-    HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER t{{now.dwLowDateTime, now.dwHighDateTime}};
-    t.QuadPart -= uint64_t{minutes} * 60 * 10'000'000;
-    const FILETIME then{t.LowPart, t.HighPart};
-    SetFileTime(h, nullptr, nullptr, &then);
-    CloseHandle(h);
+    CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    testing_support::SetFileAge(file, minutes * 60);
   };
   for (const auto& c : cases) writeAged(folder.File(c.name), c.minutes);
   HANDLE held = CreateFileW(folder.File(L"tav4d.tmp").c_str(), GENERIC_READ, 0, nullptr,
