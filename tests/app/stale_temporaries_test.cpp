@@ -14,7 +14,7 @@
 #include "formats/wma_tag_editor.h"
 #include "ogg_bytes.h"
 #include "test_support.h"
-#include "windows/encoder/encoder_output.h"
+#include "foundation/encoder_output.h"
 #include "windows/lyrics/side_file.h"
 
 namespace {

@@ -361,7 +361,7 @@ TEST_F(EncoderWindow, TheTemporaryFileOfAKilledConversionGoesWithTheNextOneThere
   Press(encoder, L"Start");
   ASSERT_TRUE(WaitForPartialOutput(out));
   TerminateProcess(program->Handle(), 1);
-  ASSERT_TRUE(runner.WaitUntil([&] { return !program->Running(); }, 10000));
+  ASSERT_TRUE(runner.WaitForExit(*program, 10000, 1));
   // The external encoder ends once its input is gone, and lets go of the file.
   ASSERT_TRUE(runner.WaitUntil([] { return !ProcessRunning(L"lame.exe"); }, 30000));
   const std::set<std::wstring> left = testing_support::FilesIn(out);
