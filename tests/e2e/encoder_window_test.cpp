@@ -196,6 +196,17 @@ class EncoderWindow : public E2ETest {
         },
         30000);
   }
+  // The long file converting to MP3 into out, part of it written; its
+  // encoder window in encoder. nullptr (reported) when it did not get there.
+  Program* ConvertingLongFile(const std::wstring& longWav, const std::wstring& out, HWND& encoder) {
+    UseSettings("2", out);
+    Program* program = Launch({{longWav, L"long", 240}});
+    encoder = program ? OpenEncoder(*program) : nullptr;
+    if (!encoder) return nullptr;
+    Press(encoder, L"Start");
+    EXPECT_TRUE(WaitForPartialOutput(out)) << "no output grew";
+    return program;
+  }
   // Answers the next box, which must name `name`.
   void Answer(Program& program, const std::wstring& name, int button) {
     HWND box = runner.WaitForMessageBox(program);
@@ -317,13 +328,9 @@ TEST_F(EncoderWindow, CancelCloseOrExitDuringAConversionLeaveNothingBehind) {
   for (Way way : {byCancel, byClose, byExit}) {
     SCOPED_TRACE(way);
     const std::wstring out = data.File(L"out" + std::to_wstring(way) + L"\\");
-    UseSettings("2", out);
-    Program* program = Launch({{longWav, L"long", 240}});
+    HWND encoder = nullptr;
+    Program* program = ConvertingLongFile(longWav, out, encoder);
     ASSERT_NE(program, nullptr);
-    HWND encoder = OpenEncoder(*program);
-    ASSERT_NE(encoder, nullptr);
-    Press(encoder, L"Start");
-    ASSERT_TRUE(WaitForPartialOutput(out));
     if (way == byCancel) {
       testing_support::Picture picture;
       EXPECT_TRUE(testing_support::TakeWindowPicture(encoder, L"e2e_encoder_busy.png", picture));
@@ -353,13 +360,9 @@ TEST_F(EncoderWindow, CancelCloseOrExitDuringAConversionLeaveNothingBehind) {
 TEST_F(EncoderWindow, TheTemporaryFileOfAKilledConversionGoesWithTheNextOneThere) {
   const std::wstring longWav = LongWav();
   const std::wstring out = data.File(L"out\\");
-  UseSettings("2", out);
-  Program* program = Launch({{longWav, L"long", 240}});
+  HWND encoder = nullptr;
+  Program* program = ConvertingLongFile(longWav, out, encoder);
   ASSERT_NE(program, nullptr);
-  HWND encoder = OpenEncoder(*program);
-  ASSERT_NE(encoder, nullptr);
-  Press(encoder, L"Start");
-  ASSERT_TRUE(WaitForPartialOutput(out));
   TerminateProcess(program->Handle(), 1);
   ASSERT_TRUE(runner.WaitForExit(*program, 10000, 1));
   // The external encoder ends once its input is gone, and lets go of the file.
