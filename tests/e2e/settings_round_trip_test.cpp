@@ -114,6 +114,35 @@ TEST_F(SettingsRoundTrip, AnOutputDeviceThatIsGoneGivesTheDefaultOneAndSaysSo) {
   EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Sound", L"Device").value_or(L""), L"0");
 }
 
+// A stored playlist size past either end comes up between the skin's
+// smallest playlist and the screen, and is saved so.
+TEST_F(SettingsRoundTrip, APlaylistSizePastEitherEndIsHeldToTheWindowsLimits) {
+  const POINT least = skin.Point(L"PLSizes", L"PLMinSize");
+  RECT desktop{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
+  const struct {
+    const char* stored;
+    LONG width, height;
+  } cases[] = {{"-2147483648", least.x, least.y},
+               {"0", least.x, least.y},
+               {"2147483647", desktop.right - desktop.left, desktop.bottom - desktop.top}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    std::string xml = WithAttribute(DefaultSettings(), "Size", "Width", c.stored);
+    folder.Write(L"Tavrin.xml", WithAttribute(xml, "Size", "Height", c.stored));
+    Program* tavrin = Start();
+    ASSERT_NE(tavrin, nullptr);
+    const std::vector<HWND> playlist = tavrin->Windows(L"TPlaylist");
+    ASSERT_EQ(playlist.size(), 1u);
+    const SIZE shown = ClientSize(playlist.front());
+    EXPECT_EQ(std::make_pair(shown.cx, shown.cy), std::make_pair(c.width, c.height));
+    ExitByClick(*tavrin);
+    const std::wstring saved = folder.ReadSettings();
+    EXPECT_EQ(XmlAttribute(saved, L"Size", L"Width").value_or(L"<none>"), std::to_wstring(c.width));
+    EXPECT_EQ(XmlAttribute(saved, L"Size", L"Height").value_or(L"<none>"), std::to_wstring(c.height));
+  }
+}
+
 // The stored song resumes only while the list still holds it at its place,
 // and a stored position past its end plays it from the start.
 class Resume : public E2ETest {
