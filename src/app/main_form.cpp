@@ -328,10 +328,11 @@ void TTavrinMainForm::CreateMenus() {
 
 void TTavrinMainForm::FormCreate() {
   if (!IsSupportedWindows()) Halt();
-  Application()->SetOnException([](TObject*, std::exception_ptr E) {
-    Application()->ShowException(E);
-    Application()->Terminate();
-  });
+  // A failure that escapes a handler is shown, one box at a time, and the
+  // program goes on (the application's own handling). Ending here would lose
+  // the settings and the playlist; saving here would run the exit under
+  // whatever the failure interrupted, freeing the player below its caller.
+  Application()->SetOnException(nullptr);
   const std::wstring program = WideParamStr(0);
   AppDir = WideExtractFilePath(program);
   DefaultPlaylistFile = WideChangeFileExt(program, L".m3u");
