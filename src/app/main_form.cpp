@@ -341,6 +341,12 @@ void TTavrinMainForm::FormCreate() {
   WindowsFolder = windows;
 
   SetSettingsFolder(std::wstring());
+  // Settings that cannot be read give way to the defaults, at start or in any
+  // later bracket: the user is told, and where the old file is kept.
+  SetSettingsResetReport([this](const std::wstring& FileName, const std::wstring& KeptAs) {
+    const HWND owner = HandleAllocated() && IsWindowVisible(Handle()) ? Handle() : Application()->Handle();
+    LocalizedMessageBox(owner, L"SettingsReset", {FileName, KeptAs}, MB_ICONERROR, L"Error");
+  });
   // A file of another version is replaced by the default (the old one kept
   // as a .bak); settings that cannot be opened at all have been reported.
   if (!OpenCheckedSettingsXml()) Halt();

@@ -143,6 +143,63 @@ TEST_F(SettingsRoundTrip, APlaylistSizePastEitherEndIsHeldToTheWindowsLimits) {
   }
 }
 
+// Presets whose names hold quotes grow when written (a quote is written as
+// six bytes): a file read within the reader's bound could be written past it.
+// The settings are then said not to be saved, at start and at exit, as for a
+// file that cannot be written, and the user's file stays as it is: the next
+// start reads it again.
+TEST_F(SettingsRoundTrip, SettingsThatWouldGrowPastWhatTheReaderTakesStayTheUsers) {
+  std::string presets;
+  for (int i = 0; presets.size() < 1000000; ++i)
+    presets += "<Preset Name='" + std::to_string(i) + std::string(100, '"') + "' B1=\"1\"/>";
+  std::string xml = WithAttribute(DefaultSettings(), "Playback", "Volume", "37");
+  xml.insert(xml.find("</Presets>"), presets);
+  ASSERT_LT(xml.size(), 1u << 20);
+  folder.Write(L"Tavrin.xml", xml);
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    Program* tavrin = runner.Start(folder.Exe());
+    ASSERT_NE(tavrin, nullptr);
+    auto dismissNotSaved = [&] {
+      HWND box = runner.WaitForMessageBox(*tavrin);
+      ASSERT_NE(box, nullptr) << "the settings were not said to be unsaved";
+      EXPECT_NE(MessageBoxText(box).find(L"settings cannot be saved"), std::wstring::npos)
+          << Narrow(MessageBoxText(box));
+      PressDialogButton(box, IDOK);
+    };
+    dismissNotSaved();
+    HWND main = runner.WaitForMainWindow(*tavrin);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(ClickChildAt(main, skin.Main(L"CloseBut")));
+    dismissNotSaved();
+    ASSERT_TRUE(runner.WaitForExit(*tavrin));
+    // Compared as a truth: a failure should not print a megabyte.
+    EXPECT_TRUE(folder.Read(L"Tavrin.xml") == xml) << "the user's settings file was replaced";
+  }
+  EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Playback", L"Volume").value_or(L"<none>"), L"37");
+}
+
+// A settings file the reader refuses gives way to the defaults with a word
+// to the user, and is kept beside the backup an earlier reset left.
+TEST_F(SettingsRoundTrip, ARefusedSettingsFileIsToldAndKeptBesideTheEarlierBackup) {
+  const std::string refused = DefaultSettings() + "<!--" + std::string(1 << 20, 'x') + "-->";
+  folder.Write(L"Tavrin.xml.bak", "an earlier backup");
+  folder.Write(L"Tavrin.xml", refused);
+  Program* tavrin = runner.Start(folder.Exe());
+  ASSERT_NE(tavrin, nullptr);
+  HWND box = runner.WaitForMessageBox(*tavrin);
+  ASSERT_NE(box, nullptr) << "the reset of the settings was not told";
+  const std::wstring text = MessageBoxText(box);
+  EXPECT_NE(text.find(L"default settings"), std::wstring::npos) << Narrow(text);
+  EXPECT_NE(text.find(L"Tavrin.xml.2.bak"), std::wstring::npos) << Narrow(text);
+  PressDialogButton(box, IDOK);
+  ASSERT_NE(runner.WaitForMainWindow(*tavrin), nullptr);
+  ExitByClick(*tavrin);
+  EXPECT_EQ(folder.Read(L"Tavrin.xml.bak"), "an earlier backup");
+  EXPECT_TRUE(folder.Read(L"Tavrin.xml.2.bak") == refused) << "the refused file is not kept";
+  EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"APP", L"Name").value_or(L"<none>"), L"Tavrin 1.58");
+}
+
 // The stored song resumes only while the list still holds it at its place,
 // and a stored position past its end plays it from the start.
 class Resume : public E2ETest {
