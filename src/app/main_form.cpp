@@ -325,10 +325,11 @@ void TTavrinMainForm::CreateMenus() {
 
 void TTavrinMainForm::FormCreate() {
   if (!IsSupportedWindows()) Halt();
-  Application()->SetOnException([](TObject*, std::exception_ptr E) {
-    Application()->ShowException(E);
-    Application()->Terminate();
-  });
+  // A failure that escapes a handler is shown, one box at a time, and the
+  // program goes on (the application's own handling). Ending here would lose
+  // the settings and the playlist; saving here would run the exit under
+  // whatever the failure interrupted, freeing the player below its caller.
+  Application()->SetOnException(nullptr);
   const std::wstring program = WideParamStr(0);
   AppDir = WideExtractFilePath(program);
   DefaultPlaylistFile = WideChangeFileExt(program, L".m3u");
@@ -337,6 +338,12 @@ void TTavrinMainForm::FormCreate() {
   WindowsFolder = windows;
 
   SetSettingsFolder(std::wstring());
+  // Settings that cannot be read give way to the defaults, at start or in any
+  // later bracket: the user is told, and where the old file is kept.
+  SetSettingsResetReport([this](const std::wstring& FileName, const std::wstring& KeptAs) {
+    const HWND owner = HandleAllocated() && IsWindowVisible(Handle()) ? Handle() : Application()->Handle();
+    LocalizedMessageBox(owner, L"SettingsReset", {FileName, KeptAs}, MB_ICONERROR, L"Error");
+  });
   // A file of another version is replaced by the default (the old one kept
   // as a .bak); settings that cannot be opened at all have been reported.
   if (!OpenCheckedSettingsXml()) Halt();

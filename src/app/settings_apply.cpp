@@ -49,16 +49,21 @@ void LoadStoredSkin(TObject* Sender) {
     LoadNewSkin(DefaultSkinName, Sender);
 }
 
-// A stored client size the screen can show; the window's own limits stop it
-// from going smaller.
+// A stored client size between the skin's smallest playlist and what the
+// screen can show. The skin's minimum binds only the user's dragging, so a
+// size set here is held to it as well.
 void PutPlaylistSize(const TXMLNode& Size) {
   RECT desktop{};
   SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
-  const int32_t maxWidth = std::max<int32_t>(1, desktop.right - desktop.left);
-  const int32_t maxHeight = std::max<int32_t>(1, desktop.bottom - desktop.top);
-  Playlist->SetClientWidth(std::clamp(Size.ReadInteger(L"Width", Playlist->ClientWidth()), 1, maxWidth));
+  const TSizeConstraints* limits = Playlist->Constraints();
+  const int32_t minWidth = std::max(1, limits->MinWidth());
+  const int32_t minHeight = std::max(1, limits->MinHeight());
+  const int32_t maxWidth = std::max<int32_t>(minWidth, desktop.right - desktop.left);
+  const int32_t maxHeight = std::max<int32_t>(minHeight, desktop.bottom - desktop.top);
+  Playlist->SetClientWidth(
+      std::clamp(Size.ReadInteger(L"Width", Playlist->ClientWidth()), minWidth, maxWidth));
   Playlist->SetClientHeight(
-      std::clamp(Size.ReadInteger(L"Height", Playlist->ClientHeight()), 1, maxHeight));
+      std::clamp(Size.ReadInteger(L"Height", Playlist->ClientHeight()), minHeight, maxHeight));
 }
 
 }  // namespace

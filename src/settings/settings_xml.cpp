@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 
 #include "foundation/file_replace.h"
 #include "foundation/string_func.h"
@@ -19,7 +20,15 @@ namespace {
 std::wstring SettingsFolder;  // empty: the program's folder
 int BracketDepth = 0;
 
-std::wstring BackupFileName() { return SettingsFileName() + L".bak"; }
+TSettingsResetReport ResetReport;
+
+// Backups are never overwritten: each replaced file is kept under the first
+// free name, "Tavrin.xml.bak", then "Tavrin.xml.2.bak" and on.
+constexpr int kMostBackups = 100;
+std::wstring BackupFileName(int Number) {
+  return Number == 1 ? SettingsFileName() + L".bak"
+                     : SettingsFileName() + L"." + std::to_wstring(Number) + L".bak";
+}
 
 void WriteDefaultSettings(const std::wstring& FileName) {
   TTntResourceStream resource(GetModuleHandleW(nullptr), L"TAVRINXML", L"TXT");
@@ -45,19 +54,23 @@ void ClearReadOnly(const std::wstring& FileName) {
   WideFileSetAttr(FileName, attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
 }
 
-// Puts the old file aside as the backup (or, failing that, deletes it) and
-// writes the default in its place. False when the old file will not move.
-bool ReplaceWithDefault() {
+// Moves the old file to the first free backup name and writes the default in
+// its place; the backup's name, or empty when the old file will not move (it
+// is in use, or every backup name is taken): it is then left as it is.
+std::wstring ReplaceWithDefault() {
   const std::wstring fileName = SettingsFileName();
-  const std::wstring backup = BackupFileName();
   ClearReadOnly(fileName);
-  ClearReadOnly(backup);
-  if (!MoveFileExW(fileName.c_str(), backup.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) &&
-      !ForceDeleteFile(fileName))
-    return false;
-  WriteDefaultSettings(fileName);
-  return true;
+  for (int number = 1; number <= kMostBackups; ++number) {
+    const std::wstring backup = BackupFileName(number);
+    if (MoveFileExW(fileName.c_str(), backup.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      WriteDefaultSettings(fileName);
+      return backup;
+    }
+    // Only a taken name is worth passing over.
+    const DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) return {};
+  }
+  return {};
 }
 
 // A document whose root is APP, or nullptr when the file does not parse or
@@ -97,6 +110,10 @@ void ShowSettingsError(const std::wstring& Text) {
 
 }  // namespace
 
+TSettingsResetReport SetSettingsResetReport(TSettingsResetReport Report) {
+  return std::exchange(ResetReport, std::move(Report));
+}
+
 void SetSettingsFolder(const std::wstring& Folder) {
   SettingsFolder = Folder.empty() ? Folder : WideIncludeTrailingBackslash(Folder);
 }
@@ -125,8 +142,10 @@ void OpenSettingsXml() {
     }
   }
   if (!document) document = LoadSettings(fileName);
+  std::wstring keptAs;
   if (!document) {
-    if (!ReplaceWithDefault())
+    keptAs = ReplaceWithDefault();
+    if (keptAs.empty())
       throw EXMLDocError(L"The settings file \"%s\" is damaged and cannot be replaced.",
                          {fileName});
     document = LoadSettings(fileName);
@@ -134,6 +153,8 @@ void OpenSettingsXml() {
   }
   SettingsDoc = document.release();
   BracketDepth = 1;
+  // Told with the bracket open: a bracket the box's messages open nests in it.
+  if (!keptAs.empty() && ResetReport) ResetReport(fileName, keptAs);
 }
 
 void SaveSettingsXml() { CloseBracket(true); }
@@ -145,7 +166,7 @@ bool OpenCheckedSettingsXml() {
     OpenSettingsXml();
     if (SettingsDoc->DocumentElement().Attribute(L"Name") == TavrinVersion) return true;
     DiscardSettingsXml();
-    if (!ReplaceWithDefault()) {
+    if (ReplaceWithDefault().empty()) {
       ShowSettingsError(Format(
           L"The settings file \"%s\" belongs to another version of Tavrin and cannot be "
           L"replaced. Make it writable or delete it, then start Tavrin again.",

@@ -6,6 +6,7 @@
 // bracket's to save. Main thread only.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "framework/xml_document.h"
@@ -18,11 +19,19 @@ extern TXMLDocument* SettingsDoc;
 void SetSettingsFolder(const std::wstring& Folder);
 std::wstring SettingsFileName();
 
+// Told when a settings file that cannot be read was replaced by the default:
+// the file's name and the backup it was kept as. Returns the previous one.
+using TSettingsResetReport =
+    std::function<void(const std::wstring& FileName, const std::wstring& KeptAs)>;
+TSettingsResetReport SetSettingsResetReport(TSettingsResetReport Report);
+
 // Writes the built-in default first when the file is missing; when it cannot
 // be written, the bracket works on the default in memory. A file that does
 // not parse, breaks the XML document's bounds (its size, the attributes of one
-// element) or has no APP root is kept as "Tavrin.xml.bak" and replaced by the
-// default. Raises when the file cannot be read, written or replaced.
+// element) or has no APP root is kept as a backup and replaced by the default,
+// and the reset report is told. A backup is never overwritten: the first free
+// of "Tavrin.xml.bak", "Tavrin.xml.2.bak" ... "Tavrin.xml.100.bak" is taken.
+// Raises when the file cannot be read, written or replaced.
 void OpenSettingsXml();
 // Closes a bracket; the outermost one saves the file (through a temporary file
 // beside it) and frees the document, even when saving raises.
@@ -31,8 +40,8 @@ void SaveSettingsXml();
 void DiscardSettingsXml();
 
 // The start-up check: opens the document and leaves it open. A file written by
-// another version (the root's Name is not TavrinVersion) is kept as
-// "Tavrin.xml.bak" and replaced by the default. When the settings cannot be
-// opened or replaced, a message box says so and the result is False: the
-// program must end.
+// another version (the root's Name is not TavrinVersion) is kept as a backup
+// and replaced by the default without a report: an upgrade, not a loss. When
+// the settings cannot be opened or replaced, a message box says so and the
+// result is False: the program must end.
 bool OpenCheckedSettingsXml();

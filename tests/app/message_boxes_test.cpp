@@ -64,6 +64,7 @@ const Box kBoxes[] = {
     {L"ConfirmEraseFiles", MB_OKCANCEL | MB_ICONQUESTION, L"Question", true},
     {L"CantSavePlaylist", MB_ICONERROR, L"Error"},
     {L"CantSaveSettings", MB_ICONERROR, L"Error"},
+    {L"SettingsReset", MB_ICONERROR, L"Error"},
     {L"CDIsNotInDrive", MB_ICONINFORMATION, L"Information"},
     {L"CantCreateFolder", MB_ICONERROR, L"Error"},
     {L"CantCloseBusyWindow", MB_ICONINFORMATION, L"Information"},

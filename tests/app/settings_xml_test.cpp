@@ -9,6 +9,7 @@
 
 #include "foundation/tnt_classes.h"
 #include "framework/dialogs.h"
+#include "framework/exceptions.h"
 #include "globals/version.h"
 #include "test_support.h"
 
@@ -138,9 +139,13 @@ class SettingsTest : public ::testing::Test {
       FMessages.push_back(U8(caption) + ": " + U8(text));
       return IDOK;
     });
+    SetSettingsResetReport([this](const std::wstring& file, const std::wstring& keptAs) {
+      FResets.push_back(U8(file) + " -> " + U8(keptAs));
+    });
   }
   void TearDown() override {
     while (SettingsDoc) DiscardSettingsXml();
+    SetSettingsResetReport(nullptr);
     SetMessageBoxSink(nullptr);
     SetSettingsFolder(L"");
   }
@@ -161,8 +166,11 @@ class SettingsTest : public ::testing::Test {
   }
   TXMLNode Root() const { return SettingsDoc->DocumentElement(); }
 
+  std::string Reset(const std::wstring& keptAs) const { return U8(File()) + " -> " + U8(FDir.File(keptAs)); }
+
   TempDir FDir;
   std::vector<std::string> FMessages;
+  std::vector<std::string> FResets;  // the reset reports
 };
 
 TEST_F(SettingsTest, FirstStartWritesTheBuiltInDefaultByteForByte) {
@@ -236,9 +244,10 @@ TEST_F(SettingsTest, OutdatedFilesAreKeptAsBackupAndReplaced) {
     EXPECT_EQ(ReadFileBytes(Backup()), c.bytes) << c.what;
   }
   EXPECT_TRUE(FMessages.empty());
+  EXPECT_TRUE(FResets.empty()) << "an upgrade is no loss to report";
 }
 
-TEST_F(SettingsTest, DamagedFilesAreKeptAsBackupAndReplaced) {
+TEST_F(SettingsTest, DamagedFilesAreKeptAsBackupReplacedAndReported) {
   const std::string whole = DefaultBytes();
   const struct {
     const char* what;
@@ -265,6 +274,9 @@ TEST_F(SettingsTest, DamagedFilesAreKeptAsBackupAndReplaced) {
       DiscardSettingsXml();
       EXPECT_EQ(ReadFileBytes(Backup()), c.bytes) << c.what;
       EXPECT_EQ(ReadFileBytes(File()), whole) << c.what;
+      ASSERT_EQ(FResets.size(), 1u) << c.what;
+      EXPECT_EQ(FResets[0], Reset(L"Tavrin.xml.bak")) << c.what;
+      FResets.clear();
     }
   }
   EXPECT_TRUE(FMessages.empty());
@@ -300,6 +312,8 @@ TEST_F(SettingsTest, OversizedFilesAreKeptAsBackupAndReplacedAtOnce) {
     // Compared as truths: a failure should not print a megabyte.
     EXPECT_TRUE(ReadFileBytes(Backup()) == c.bytes) << c.what;
     EXPECT_TRUE(ReadFileBytes(File()) == whole) << c.what;
+    EXPECT_EQ(FResets.size(), 1u) << c.what;
+    FResets.clear();
   }
   // Within the bounds the same shapes load as they are.
   FDir.WriteFile(L"Tavrin.xml", rootWithAttributes(200));
@@ -308,7 +322,7 @@ TEST_F(SettingsTest, OversizedFilesAreKeptAsBackupAndReplacedAtOnce) {
   EXPECT_TRUE(FMessages.empty());
 }
 
-TEST_F(SettingsTest, ReadOnlyOldFileAndBackupAreReplaced) {
+TEST_F(SettingsTest, ReadOnlyOldFileIsReplacedAndAnEarlierBackupKept) {
   const std::string old = "<APP Name=\"Tavrin 1.0\"/>";
   FDir.WriteFile(L"Tavrin.xml.bak", "older backup");
   ASSERT_TRUE(SetFileAttributesW(Backup().c_str(), FILE_ATTRIBUTE_READONLY));
@@ -317,8 +331,51 @@ TEST_F(SettingsTest, ReadOnlyOldFileAndBackupAreReplaced) {
   ASSERT_TRUE(OpenCheckedSettingsXml());
   EXPECT_EQ(U8(Root().Attribute(L"Name")), "Tavrin 1.58");
   SaveSettingsXml();
-  EXPECT_EQ(ReadFileBytes(Backup()), old);
+  EXPECT_EQ(ReadFileBytes(Backup()), "older backup");
+  EXPECT_EQ(ReadFileBytes(FDir.File(L"Tavrin.xml.2.bak")), old);
   EXPECT_TRUE(FMessages.empty());
+  SetFileAttributesW(Backup().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Each reset keeps what it replaced under a name of its own; once every name
+// is taken the damaged file stays where it is, and the bracket says so.
+TEST_F(SettingsTest, EveryResetKeepsItsFileBesideTheEarlierBackups) {
+  for (int i = 1; i <= 3; ++i) {
+    FDir.WriteFile(L"Tavrin.xml", "damaged " + std::to_string(i));
+    ASSERT_NO_THROW(OpenSettingsXml());
+    DiscardSettingsXml();
+  }
+  EXPECT_EQ(ReadFileBytes(Backup()), "damaged 1");
+  EXPECT_EQ(ReadFileBytes(FDir.File(L"Tavrin.xml.2.bak")), "damaged 2");
+  EXPECT_EQ(ReadFileBytes(FDir.File(L"Tavrin.xml.3.bak")), "damaged 3");
+  EXPECT_EQ(FResets, (std::vector<std::string>{Reset(L"Tavrin.xml.bak"), Reset(L"Tavrin.xml.2.bak"),
+                                               Reset(L"Tavrin.xml.3.bak")}));
+  for (int i = 4; i <= 100; ++i) FDir.WriteFile(L"Tavrin.xml." + std::to_wstring(i) + L".bak", "taken");
+  FDir.WriteFile(L"Tavrin.xml", "damaged last");
+  EXPECT_THROW(OpenSettingsXml(), EXMLDocError);
+  EXPECT_EQ(ReadFileBytes(File()), "damaged last");
+  EXPECT_EQ(ReadFileBytes(FDir.File(L"Tavrin.xml.100.bak")), "taken");
+}
+
+// A quote in an attribute is written as six bytes: presets read within the
+// reader's bound can be written past it. The writer refuses what the reader
+// would, and the file stays the user's.
+TEST_F(SettingsTest, ADocumentTheReaderWouldRefuseIsNotWritten) {
+  std::string presets;
+  for (int i = 0; presets.size() < 900000; ++i)
+    presets += "<Preset Name='" + std::to_string(i) + std::string(100, '"') + "' B1=\"1\"/>";
+  std::string xml = DefaultBytes();
+  xml.insert(xml.find("</Presets>"), presets);
+  FDir.WriteFile(L"Tavrin.xml", xml);
+  ASSERT_TRUE(OpenCheckedSettingsXml());
+  Root().ChildNode(L"Playback").WriteInteger(L"Volume", 37);
+  EXPECT_THROW(SaveSettingsXml(), EXMLDocError);
+  EXPECT_EQ(SettingsDoc, nullptr);
+  EXPECT_TRUE(ReadFileBytes(File()) == xml) << "the user's file was replaced";
+  ASSERT_TRUE(OpenCheckedSettingsXml());
+  EXPECT_EQ(Root().ChildNode(L"Playback").ReadInteger(L"Volume", 0), 100);
+  EXPECT_TRUE(FResets.empty());
+  EXPECT_EQ(FileNames(), std::vector<std::string>{"Tavrin.xml"}) << "no temporary file is left";
 }
 
 TEST_F(SettingsTest, OutdatedFileThatCannotBeMovedEndsWithAMessage) {

@@ -137,6 +137,36 @@ TEST_F(RemoteControl, SortsAnEmptyList) {
   EXPECT_TRUE(folder.Exists(L"tavrin.m3u"));
 }
 
+// Toggles of the on-demand windows posted in bursts, faster than a closed
+// window is freed: each burst leaves one window of a kind or none, as its
+// count says, without a box; and the exit still saves.
+TEST_F(RemoteControl, BurstsOfWindowTogglesKeepTheProgramAndItsExit) {
+  Launch();
+  Deliver(false, 300, 37);
+  const struct { WPARAM code; const wchar_t* cls; } toggles[] = {
+      {204, L"TCDEx"}, {202, L"TSEffects"}, {401, L"TAbout"}};
+  size_t showing = 0;
+  for (int burst : {3, 4, 51}) {
+    SCOPED_TRACE(burst);
+    showing ^= burst % 2;
+    const bool playlist = Showing(L"TPlaylist");
+    for (int i = 0; i < burst; ++i)
+      for (const auto& t : toggles) Deliver(false, t.code);
+    // Posted last, the playlist's toggle shows when the burst is through.
+    Deliver(false, 200);
+    ASSERT_TRUE(runner.WaitUntil([&] { return Showing(L"TPlaylist") != playlist; }, 60000));
+    for (const auto& t : toggles)
+      EXPECT_EQ(program->Windows(t.cls).size(), showing) << Narrow(t.cls);
+  }
+  Deliver(false, 402);
+  ASSERT_TRUE(runner.WaitForExit(*program));
+  EXPECT_EQ(program->ExitCode(), 0u);
+  EXPECT_EQ(Setting(L"Volume"), L"37");
+  auto files = FilesOf(folder.ReadPlaylist());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, Songs({1, 2, 3, 4, 5}));
+}
+
 // A delete that arrives while a hand-over adds waits for the add; over the
 // modal tag window the list's commands and the exit wait for it, in order, a
 // second dialog's command is dropped, and the volume goes at once.

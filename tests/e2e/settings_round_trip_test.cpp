@@ -116,6 +116,92 @@ TEST_F(SettingsRoundTrip, AnOutputDeviceThatIsGoneGivesTheDefaultOneAndSaysSo) {
   EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Sound", L"Device").value_or(L""), L"0");
 }
 
+// A stored playlist size past either end comes up between the skin's
+// smallest playlist and the screen, and is saved so.
+TEST_F(SettingsRoundTrip, APlaylistSizePastEitherEndIsHeldToTheWindowsLimits) {
+  const POINT least = skin.Point(L"PLSizes", L"PLMinSize");
+  RECT desktop{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
+  const struct {
+    const char* stored;
+    LONG width, height;
+  } cases[] = {{"-2147483648", least.x, least.y},
+               {"0", least.x, least.y},
+               {"2147483647", desktop.right - desktop.left, desktop.bottom - desktop.top}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stored);
+    std::string xml = WithAttribute(DefaultSettings(), "Size", "Width", c.stored);
+    folder.Write(L"Tavrin.xml", WithAttribute(xml, "Size", "Height", c.stored));
+    Program* tavrin = Start();
+    ASSERT_NE(tavrin, nullptr);
+    const std::vector<HWND> playlist = tavrin->Windows(L"TPlaylist");
+    ASSERT_EQ(playlist.size(), 1u);
+    const SIZE shown = ClientSize(playlist.front());
+    EXPECT_EQ(std::make_pair(shown.cx, shown.cy), std::make_pair(c.width, c.height));
+    ExitByClick(*tavrin);
+    const std::wstring saved = folder.ReadSettings();
+    EXPECT_EQ(XmlAttribute(saved, L"Size", L"Width").value_or(L"<none>"), std::to_wstring(c.width));
+    EXPECT_EQ(XmlAttribute(saved, L"Size", L"Height").value_or(L"<none>"), std::to_wstring(c.height));
+  }
+}
+
+// Presets whose names hold quotes grow when written (a quote is written as
+// six bytes): a file read within the reader's bound could be written past it.
+// The settings are then said not to be saved, at start and at exit, as for a
+// file that cannot be written, and the user's file stays as it is: the next
+// start reads it again.
+TEST_F(SettingsRoundTrip, SettingsThatWouldGrowPastWhatTheReaderTakesStayTheUsers) {
+  std::string presets;
+  for (int i = 0; presets.size() < 1000000; ++i)
+    presets += "<Preset Name='" + std::to_string(i) + std::string(100, '"') + "' B1=\"1\"/>";
+  std::string xml = WithAttribute(DefaultSettings(), "Playback", "Volume", "37");
+  xml.insert(xml.find("</Presets>"), presets);
+  ASSERT_LT(xml.size(), 1u << 20);
+  folder.Write(L"Tavrin.xml", xml);
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    Program* tavrin = runner.Start(folder.Exe());
+    ASSERT_NE(tavrin, nullptr);
+    auto dismissNotSaved = [&] {
+      HWND box = runner.WaitForMessageBox(*tavrin);
+      ASSERT_NE(box, nullptr) << "the settings were not said to be unsaved";
+      EXPECT_NE(MessageBoxText(box).find(L"settings cannot be saved"), std::wstring::npos)
+          << Narrow(MessageBoxText(box));
+      PressDialogButton(box, IDOK);
+    };
+    dismissNotSaved();
+    HWND main = runner.WaitForMainWindow(*tavrin);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(ClickChildAt(main, skin.Main(L"CloseBut")));
+    dismissNotSaved();
+    ASSERT_TRUE(runner.WaitForExit(*tavrin));
+    // Compared as a truth: a failure should not print a megabyte.
+    EXPECT_TRUE(folder.Read(L"Tavrin.xml") == xml) << "the user's settings file was replaced";
+  }
+  EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Playback", L"Volume").value_or(L"<none>"), L"37");
+}
+
+// A settings file the reader refuses gives way to the defaults with a word
+// to the user, and is kept beside the backup an earlier reset left.
+TEST_F(SettingsRoundTrip, ARefusedSettingsFileIsToldAndKeptBesideTheEarlierBackup) {
+  const std::string refused = DefaultSettings() + "<!--" + std::string(1 << 20, 'x') + "-->";
+  folder.Write(L"Tavrin.xml.bak", "an earlier backup");
+  folder.Write(L"Tavrin.xml", refused);
+  Program* tavrin = runner.Start(folder.Exe());
+  ASSERT_NE(tavrin, nullptr);
+  HWND box = runner.WaitForMessageBox(*tavrin);
+  ASSERT_NE(box, nullptr) << "the reset of the settings was not told";
+  const std::wstring text = MessageBoxText(box);
+  EXPECT_NE(text.find(L"default settings"), std::wstring::npos) << Narrow(text);
+  EXPECT_NE(text.find(L"Tavrin.xml.2.bak"), std::wstring::npos) << Narrow(text);
+  PressDialogButton(box, IDOK);
+  ASSERT_NE(runner.WaitForMainWindow(*tavrin), nullptr);
+  ExitByClick(*tavrin);
+  EXPECT_EQ(folder.Read(L"Tavrin.xml.bak"), "an earlier backup");
+  EXPECT_TRUE(folder.Read(L"Tavrin.xml.2.bak") == refused) << "the refused file is not kept";
+  EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"APP", L"Name").value_or(L"<none>"), L"Tavrin 1.58");
+}
+
 // The stored song resumes at its place only while the list still holds it
 // there, a stored position past its end plays it from the start, and the
 // exit stores where it was. The song's level tells the time: 1000, and 1000

@@ -211,6 +211,25 @@ TEST_F(FormsTest, CloseWithCaFreeReleasesTheFormOnceItsMessagesAreHandled) {
   EXPECT_FALSE(IsWindow(handle));
 }
 
+// A controller toggling a window posts faster than it is freed: the closed
+// window must neither hold its name nor outlive the next message.
+TEST_F(FormsTest, AReleasedFormGivesUpItsNameAndGoesBeforeTheNextMessage) {
+  TComponent owner(nullptr);
+  auto* first = new TForm(&owner);
+  first->SetName(L"Tool");
+  TFreeWatch watch(first);
+  first->SetOnClose([](TObject*, TCloseAction& action) { action = caFree; });
+  first->Show();
+  PostMessageA(app->Handle(), WM_NULL, 0, 0);  // queued ahead of the release
+  first->Close();
+  EXPECT_FALSE(watch.Freed());
+  auto* second = new TForm(&owner);
+  EXPECT_NO_THROW(second->SetName(L"Tool"));
+  app->HandleMessage();
+  EXPECT_TRUE(watch.Freed());
+  EXPECT_EQ(owner.FindComponent(L"Tool"), second);
+}
+
 namespace {
 class TThrowingForm : public TForm {
  public:
@@ -242,6 +261,24 @@ TEST_F(FormsTest, ExceptionsFromHandlersReachOnExceptionOrAnErrorBox) {
   EXPECT_EQ(boxes[0].caption, L"Forms test");
   EXPECT_TRUE(boxes[0].flags & MB_ICONSTOP);
   EXPECT_EQ(ApplicationHandle(), app->Handle());
+}
+
+// A box's own loop lets more messages through; failing alike, they would
+// stack a box on the box for as long as they come.
+TEST_F(FormsTest, AnErrorBoxIsNeverShownOverAnother) {
+  TThrowingForm form(nullptr);
+  HWND handle = form.Handle();
+  app->SetOnException(nullptr);
+  SetMessageBoxSink([&](HWND, const std::wstring& text, const std::wstring& caption, UINT flags) {
+    boxes.push_back({text, caption, flags});
+    if (boxes.size() < 5) SendMessageA(handle, WM_USER + 1, 0, 0);
+    return IDOK;
+  });
+  SendMessageA(handle, WM_USER + 1, 0, 0);
+  EXPECT_EQ(boxes.size(), 1u);
+  SendMessageA(handle, WM_USER + 3, 0, 0);
+  ASSERT_EQ(boxes.size(), 2u) << "the next failure after the box is shown again";
+  EXPECT_EQ(boxes[1].text, L"plain");
 }
 
 namespace {

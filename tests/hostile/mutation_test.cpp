@@ -580,6 +580,19 @@ std::string PresetsDocument() {
   return end == std::string::npos ? xml : xml.insert(end, extra);
 }
 
+// The default settings grown by presets whose names hold quotes to just
+// under what the reader takes: a quote is written back as six bytes, so
+// mutants of it are read within the bound and may be written past it.
+std::string LargeSettingsDocument() {
+  std::string xml = ReadFileBytes(TAVRIN_DEFAULT_SETTINGS);
+  std::string presets;
+  for (int i = 0; xml.size() + presets.size() < 1000000; ++i)
+    presets += "<Preset Name='" + std::to_string(i) + std::string(100, '"') + "' B1=\"1\"/>";
+  const size_t end = xml.find("</Presets>");
+  if (end == std::string::npos) ADD_FAILURE() << "the default settings have no presets";
+  return end == std::string::npos ? xml : xml.insert(end, presets);
+}
+
 // A folder of songs, and beside it a hand-over record naming two of them, a
 // folder of them, a song that is not there and a relative name, in UTF-16 as
 // the program sends it and as UTF-8 (a sender that got it wrong); and a
@@ -655,6 +668,7 @@ TEST(Mutation, EveryReaderWriterAndDecoderSurvivesMutants) {
       {"asf", Folder(TAVRIN_OGGWMA_FIXTURES, L"tagged.wma"), n(400)},
       {"m3u", PlaylistFixture(dir), n(600)},
       {"settings", TAVRIN_DEFAULT_SETTINGS, n(400)},
+      {"settings", dir.WriteFile(L"large_settings.xml", LargeSettingsDocument()), n(10)},
       {"stream", Folder(TAVRIN_CODEC_FIXTURES, L"tone.mp3"), n(500)},
       {"stream", Folder(TAVRIN_OGGWMA_FIXTURES, L"plain.ogg"), n(1000)},
       {"stream", Folder(TAVRIN_FORMATS_FIXTURES_W, L"list_chunk.wav"), n(300)},

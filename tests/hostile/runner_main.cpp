@@ -257,16 +257,32 @@ std::string CheckPlaylist(const std::wstring& file, const std::wstring& work) {
   return {};
 }
 
+void DeleteSettingsBackups(const std::wstring& folder) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((folder + L"Tavrin.xml*.bak").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    DeleteFileW((folder + found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+// The start-up check takes the mutant or replaces it by the default; what
+// the program then writes, it reads back: a save the reader would refuse is
+// refused and leaves the file, and a saved file never reads as damaged.
 std::string CheckSettings(const std::wstring& folder, const std::string& bytes) {
   CreateDirectoryW(folder.c_str(), nullptr);
-  DeleteFileW((folder + L"Tavrin.xml.bak").c_str());
-  WriteBytes(folder + L"Tavrin.xml", bytes);
+  DeleteSettingsBackups(folder);
+  const std::wstring file = folder + L"Tavrin.xml";
+  WriteBytes(file, bytes);
   SetSettingsFolder(folder);
   std::string message;
   SetMessageBoxSink([&](HWND, const std::wstring& text, const std::wstring&, UINT) {
     message = Narrow(text);
     return IDOK;
   });
+  bool reset = false;
+  SetSettingsResetReport([&](const std::wstring&, const std::wstring&) { reset = true; });
   std::string failure;
   const bool opened = OpenCheckedSettingsXml();
   Refused = !message.empty();  // the file was put aside for the default
@@ -275,14 +291,22 @@ std::string CheckSettings(const std::wstring& folder, const std::string& bytes) 
   } else if (SettingsDoc->DocumentElement().Attribute(L"Name") != TavrinVersion) {
     failure = "the settings opened are not this version's";
   } else {
+    const std::string before = ReadBytes(file);
     try {
       SaveSettingsXml();
+    } catch (const EXMLDocError&) {
+      if (ReadBytes(file) != before) failure = "a refused save changed the file";
+    }
+    reset = false;
+    try {
       OpenSettingsXml();
+      if (reset && failure.empty()) failure = "what was saved reads back as damaged";
     } catch (const Exception& e) {
       failure = std::string("saved settings do not open again: ") + e.what();
     }
   }
   while (SettingsDoc) DiscardSettingsXml();
+  SetSettingsResetReport(nullptr);
   SetMessageBoxSink(nullptr);
   return failure;
 }

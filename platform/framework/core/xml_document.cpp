@@ -435,8 +435,18 @@ void TXMLDocument::SaveToFile(const std::wstring& FileName) const {
   STATSTG stat{};
   stream->Stat(&stat, STATFLAG_NONAME);
   const DWORD size = static_cast<DWORD>(stat.cbSize.QuadPart);
-
   std::wstring full = FullName(FileName);
+  {
+    // What LoadFromFile would refuse is not written: the file on disk stays
+    // readable. Escaping grows a text (a quote is six bytes written), so a
+    // document read within the bounds may be written past them.
+    const void* data = GlobalLock(memory);
+    const std::wstring why =
+        data ? XmlBoundsBroken(std::string_view(static_cast<const char*>(data), size)) : std::wstring();
+    GlobalUnlock(memory);
+    if (!why.empty()) throw EXMLDocError(L"Cannot save \"%s\": %s", {full, why});
+  }
+
   std::wstring folder = full.substr(0, full.find_last_of(L'\\') + 1);
   wchar_t temp[MAX_PATH + 1] = {};
   if (folder.empty() || !GetTempFileNameW(folder.c_str(), L"tav", 0, temp))

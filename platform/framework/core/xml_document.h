@@ -85,7 +85,9 @@ class TXMLDocument : public TComponent {
   void LoadFromXML(const std::wstring& Text);
   // Writes a temporary file in FileName's folder and moves it over FileName, so
   // a failure leaves the old file whole: EFCreateError "Cannot create file
-  // "<name>". <system text>".
+  // "<name>". <system text>". A document that would break a bound of
+  // xml_bounds.h, which LoadFromFile refuses, is not written: EXMLDocError
+  // "Cannot save "<name>": <bound>".
   void SaveToFile(const std::wstring& FileName) const;
   std::wstring XML() const;
 

@@ -7,6 +7,7 @@
 #include "framework/app_exceptions.h"
 #include "framework/dialogs.h"
 #include "framework/exceptions.h"
+#include "framework/flag_scope.h"
 #include "framework/forms.h"
 
 namespace {
@@ -292,8 +293,23 @@ void TApplication::HandleMessage() {
   }
 }
 
+void TApplication::FreeReleased(TCustomForm* Form) {
+  if (std::find(FReleased.begin(), FReleased.end(), Form) == FReleased.end()) FReleased.push_back(Form);
+}
+
+void TApplication::ForgetReleased(TCustomForm* Form) {
+  FReleased.erase(std::remove(FReleased.begin(), FReleased.end(), Form), FReleased.end());
+}
+
 bool TApplication::ProcessMessage(MSG& Msg) {
   if (!PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  // A burst of messages queued behind a release (a controller toggling a
+  // window) would otherwise pile up a closed window for each of them.
+  while (!FReleased.empty()) {
+    TCustomForm* form = FReleased.front();
+    FReleased.erase(FReleased.begin());
+    form->Free();
+  }
   FOnlyQuietSinceIdle = FOnlyQuietSinceIdle && IsTimerOrNotification(Msg.message);
   FLastSinceIdle = Msg;
   if (Msg.message == WM_QUIT) {
@@ -633,7 +649,11 @@ void TApplication::HandleException(std::exception_ptr E) {
 }
 
 void TApplication::ShowException(std::exception_ptr E) {
-  if (!E) return;
+  // One box at a time: messages keep arriving through the box's own loop,
+  // and a stream of them failing alike would otherwise stack a box on a box
+  // without end. The one up already tells that something failed.
+  if (!E || FShowingException) return;
+  const TFlagScope showing(FShowingException);
   HWND owner = nullptr;
   if (FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->WindowHandle())) {
     owner = FMainForm->WindowHandle();

@@ -208,6 +208,7 @@ TCustomForm::~TCustomForm() {
     ApplicationHandleException(std::current_exception());
   }
   if (ExistingScreen()) ExistingScreen()->RemoveForm(this);
+  if (ExistingApplication()) ExistingApplication()->ForgetReleased(this);
   if (ExistingApplication() && ExistingApplication()->MainForm() == this) {
     ExistingApplication()->SetMainForm(nullptr);
     if (FWindowShown && ExistingApplication()->HandleAllocated()) {
@@ -406,7 +407,11 @@ void TCustomForm::Close() {
   }
 }
 
-void TCustomForm::Release() { PostMessageA(Handle(), CM_RELEASE, 0, 0); }
+void TCustomForm::Release() {
+  SetName(std::wstring());
+  if (TApplication* app = ExistingApplication()) app->FreeReleased(this);
+  PostMessageA(Handle(), CM_RELEASE, 0, 0);
+}
 
 bool TCustomForm::CloseQuery() {
   bool canClose = true;

@@ -111,7 +111,10 @@ class TCustomForm : public TCustomControl {
   // OnCloseQuery, then OnClose with caHide (caFree for a modal... as the form
   // says), then hides, frees (Release) or minimises.
   void Close();
-  // Frees the form once the messages already queued for it are handled.
+  // Frees the form once the message it is handling has returned: before the
+  // application's loops take another message, or, in a loop of the system's
+  // own (a message box, a menu), once its CM_RELEASE comes. It gives up its
+  // name at once: a successor of the same name may be made before it is gone.
   void Release();
   virtual bool CloseQuery();
   TModalResult ModalResult() const { return FModalResult; }
@@ -304,6 +307,11 @@ class TApplication : public TComponent {
   void ProcessMessages();
   // One message, or idle processing and a wait when there is none.
   void HandleMessage();
+  // A form closed to be freed (TCustomForm::Release): freed before the next
+  // message this application's loops take. A form freed otherwise first
+  // leaves the list (Forget).
+  void FreeReleased(TCustomForm* Form);
+  void ForgetReleased(TCustomForm* Form);
   void Minimize();
   void Restore();
 
@@ -343,6 +351,7 @@ class TApplication : public TComponent {
 
   // Exceptions: OnException, else ShowException.
   void HandleException(std::exception_ptr E);
+  // An error box, unless one is up already (then nothing).
   void ShowException(std::exception_ptr E);
 
   const TNotifyEvent& OnActivate() const { return FOnActivate; }
@@ -414,6 +423,9 @@ class TApplication : public TComponent {
   TMessageEvent FOnMessage;
   TIdleEvent FOnIdle;
   TExceptionEvent FOnException;
+  // An error box is up: its modal loop may meet the same failure again.
+  bool FShowingException = false;
+  std::vector<TCustomForm*> FReleased;
   TActionEvent FOnActionExecute, FOnActionUpdate;
 };
 

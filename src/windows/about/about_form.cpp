@@ -55,7 +55,11 @@ TAbout::TAbout(TComponent* AOwner, TAboutHost* Host) : TTntForm(AOwner), FHost(H
     CreateControls();
   }
   SetOnShow([this](TObject*) { FormShow(); });
-  SetOnClose([](TObject*, TCloseAction& Action) { Action = caFree; });
+  SetOnClose([this](TObject*, TCloseAction& Action) {
+    Action = caFree;
+    // Freed later: a toggle meanwhile makes a new window.
+    if (About == this) About = nullptr;
+  });
   DoCreate();
 }
 

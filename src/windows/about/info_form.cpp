@@ -52,7 +52,11 @@ TInfoForm::TInfoForm(TComponent* AOwner, TAboutHost* Host) : TTavrinForm(AOwner)
     CloseBut->SetOnClick([this](TObject*) { CloseButClick(); });
   }
   SetOnResize([this](TObject*) { FormResize(); });
-  SetOnClose([](TObject*, TCloseAction& Action) { Action = caFree; });
+  SetOnClose([this](TObject*, TCloseAction& Action) {
+    Action = caFree;
+    // Freed later: a viewer asked for meanwhile is a new one.
+    if (InfoForm == this) InfoForm = nullptr;
+  });
   DoCreate();
   const std::string font = FHost ? FHost->OverrideFontName() : std::string();
   if (!font.empty()) ApplyFontOverride(this, font);

@@ -35,6 +35,8 @@ TSEffects::TSEffects(TComponent* AOwner, TEffectsHost* Host) : TTntFixedDialog(A
   SetOnShow([this](TObject*) { FormShow(); });
   SetOnClose([this](TObject*, TCloseAction& Action) {
     Action = caFree;
+    // Freed later: a toggle meanwhile makes a new window.
+    if (SEffects == this) SEffects = nullptr;
     if (FHost) FHost->EffectsWindowClosed();
   });
   DoCreate();

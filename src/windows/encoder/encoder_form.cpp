@@ -203,7 +203,11 @@ void TEncoderForm::FormCloseQuery(bool& CanClose) {
   CancelButClick();
 }
 
-void TEncoderForm::FormClose(TCloseAction& Action) { Action = caFree; }
+void TEncoderForm::FormClose(TCloseAction& Action) {
+  Action = caFree;
+  // Freed later: files sent meanwhile go to a new window, not to this one.
+  if (EncoderForm == this) EncoderForm = nullptr;
+}
 
 void TEncoderForm::CancelThen(std::function<void()> Then) {
   if (!FConverting) {

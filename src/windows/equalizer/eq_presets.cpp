@@ -212,7 +212,10 @@ void TEQPresets::DoClose(TCloseAction& Action) {
   if (Action == caNone) return;
   CloseSettings();
   // A modal dialog is freed by whoever showed it, when its loop has ended.
-  if (!Modal() && Action != caNone) Action = caFree;
+  if (!Modal()) {
+    Action = caFree;
+    if (EQPresets == this) EQPresets = nullptr;
+  }
 }
 
 void TEQPresets::CloseSettings() {
