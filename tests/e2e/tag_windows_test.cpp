@@ -35,6 +35,19 @@ class TagWindows : public E2ETest {
     HWND menu = program.Windows(L"#32768").front();
     for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(menu, WM_KEYDOWN, key, 1);
   }
+  // A copy of the format tests' MP3 as the list's one entry, the program
+  // started on it and the entry's tag window open: the window, or nullptr
+  // (reported).
+  HWND OpenMp3Window(const std::wstring& mp3, const std::wstring& title, Program*& tavrin) {
+    EXPECT_TRUE(CopyFileW((std::wstring(TAVRIN_MPEG_FIXTURES) + L"\\cbr128.mp3").c_str(), mp3.c_str(), FALSE));
+    folder.WritePlaylist({{mp3, title, 3}});
+    tavrin = Start();
+    if (!tavrin) return nullptr;
+    OpenFileInfo(*tavrin);
+    HWND window = WaitForWindow(*tavrin, L"TID3_Info");
+    EXPECT_NE(window, nullptr) << "no tag window";
+    return window;
+  }
   // The window's first two boxes the user can type in: its title and artist.
   void TypeTitleAndArtist(HWND window, const std::wstring& title = kTitle, const std::wstring& artist = kArtist) {
     std::vector<HWND> boxes;
@@ -99,14 +112,10 @@ TEST_F(TagWindows, ATitleTypedAndSavedIsInTheFileAndThePlaylistAndCancelChangesN
 // the file's bytes hold, not by what was typed.
 TEST_F(TagWindows, AnID3v1TitleTheTagCannotHoldIsAskedAboutAndTheEntryTakesWhatWasWritten) {
   const std::wstring mp3 = data.File(L"song.mp3");
-  ASSERT_TRUE(CopyFileW((std::wstring(TAVRIN_MPEG_FIXTURES) + L"\\cbr128.mp3").c_str(), mp3.c_str(), FALSE));
-  const std::string before = testing_support::ReadFileBytes(mp3);
-  folder.WritePlaylist({{mp3, L"Before", 3}});
-  Program* tavrin = Start();
-  ASSERT_NE(tavrin, nullptr);
-  OpenFileInfo(*tavrin);
-  HWND window = WaitForWindow(*tavrin, L"TID3_Info");
+  Program* tavrin = nullptr;
+  HWND window = OpenMp3Window(mp3, L"Before", tavrin);
   ASSERT_NE(window, nullptr);
+  const std::string before = testing_support::ReadFileBytes(mp3);
   TypeTitleAndArtist(window, L"\x041F\x0435\x0441\x043D\x044F", std::wstring(40, L'a'));
   Press(window, L"Save");
   HWND question = runner.WaitForMessageBox(*tavrin);
@@ -144,12 +153,8 @@ TEST_F(TagWindows, AnID3v1TitleTheTagCannotHoldIsAskedAboutAndTheEntryTakesWhatW
 // the window was opened for, and no entry of the new list takes its title.
 TEST_F(TagWindows, TheWindowKeepsItsFileWhenTheListChangesUnderIt) {
   const std::wstring mp3 = data.File(L"song.mp3");
-  ASSERT_TRUE(CopyFileW((std::wstring(TAVRIN_MPEG_FIXTURES) + L"\\cbr128.mp3").c_str(), mp3.c_str(), FALSE));
-  folder.WritePlaylist({{mp3, L"Song", 3}});
-  Program* tavrin = Start();
-  ASSERT_NE(tavrin, nullptr);
-  OpenFileInfo(*tavrin);
-  HWND window = WaitForWindow(*tavrin, L"TID3_Info");
+  Program* tavrin = nullptr;
+  HWND window = OpenMp3Window(mp3, L"Song", tavrin);
   ASSERT_NE(window, nullptr);
   const std::wstring other = Wav(L"other.wav");
   Program* second = runner.Start(folder.Exe(), {other});
