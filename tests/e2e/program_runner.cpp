@@ -609,11 +609,14 @@ bool SendDragAlong(HWND window, POINT clientPoint, const std::vector<POINT>& mov
   const bool held = Within(5000, [&] { return Holding(window); });
   POINT at{};
   GetCursorPos(&at);
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   for (const POINT& move : moves) {
-    // Absolute steps: relative ones go through the pointer's acceleration.
+    // Absolute steps: relative ones go through the pointer's acceleration,
+    // and a SetCursorPos between them would reach the program out of turn
+    // (through the X server) on a busy machine.
     at.x += move.x, at.y += move.y;
-    SetCursorPos(at.x, at.y);
-    SendMouse(MOUSEEVENTF_MOVE);
+    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (at.x * 65536 + width - 1) / width,
+              (at.y * 65536 + height - 1) / height);
   }
   SendMouse(MOUSEEVENTF_LEFTUP);
   const bool released = held && Within(5000, [&] { return !Holding(window); });

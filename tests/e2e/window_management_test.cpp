@@ -60,7 +60,7 @@ TEST_F(WindowManagement, DockedWindowsFollowEveryMoveAndStayOnTheScreen) {
   grip.y += 30;
   ASSERT_TRUE(SendDrag(main, grip, 60, 45)) << "the press did not take the pointer: " << Where();
   EXPECT_TRUE(runner.WaitUntil([&] { return WindowRect(main).left > before.left; }, 5000))
-      << "not dragged: " << Where();
+      << "not dragged from " << before.left << "," << before.top << ": " << Where();
   EXPECT_TRUE(runner.WaitUntil([&] { return Docked(); }, 5000)) << "after a drag: " << Where();
   MoveMain(420, 330);
   EXPECT_TRUE(runner.WaitUntil([&] { return Docked(); }, 5000)) << "after a move: " << Where();
