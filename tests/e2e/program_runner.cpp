@@ -1,7 +1,6 @@
 #include "program_runner.h"
 
 #include <algorithm>
-#include <functional>
 #include <cwctype>
 #include <stdexcept>
 
@@ -537,14 +536,6 @@ void SendKey(WORD key, WORD modifier) {
 
 namespace {
 
-// Whether fn comes true within timeoutMs, asked every 10 ms.
-bool Within(unsigned timeoutMs, const std::function<bool()>& fn) {
-  for (const ULONGLONG end = GetTickCount64() + timeoutMs;; Sleep(10)) {
-    if (fn()) return true;
-    if (GetTickCount64() > end) return false;
-  }
-}
-
 bool SameOrChild(HWND parent, HWND window) {
   return window && (window == parent || IsChild(parent, window));
 }
@@ -554,7 +545,7 @@ bool SameOrChild(HWND parent, HWND window) {
 // above it, would take the press).
 bool PointAt(HWND window, POINT clientPoint) {
   SetForegroundWindow(window);
-  return Within(5000, [&] {
+  return testing_support::PumpMessagesUntil([&] {
     POINT at = clientPoint;
     ClientToScreen(window, &at);
     SetCursorPos(at.x, at.y);
@@ -588,9 +579,9 @@ void SendClick(HWND window, POINT clientPoint) {
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   // Controls take the pointer while pressed: once it is let go and the
   // window answers again, the click has been handled.
-  Within(2000, [&] { return Holding(window); });
+  testing_support::PumpMessagesUntil([&] { return Holding(window); }, 2000);
   SendMouse(MOUSEEVENTF_LEFTUP);
-  Within(5000, [&] { return !Holding(window); });
+  testing_support::PumpMessagesUntil([&] { return !Holding(window); });
   Answers(window);
 }
 
@@ -606,7 +597,7 @@ bool SendDragAlong(HWND window, POINT clientPoint, const std::vector<POINT>& mov
   SendMouse(MOUSEEVENTF_LEFTDOWN);
   // The moves go only once the press holds the pointer: a move loop started
   // after the moves were handled would start from where they ended.
-  const bool held = Within(5000, [&] { return Holding(window); });
+  const bool held = testing_support::PumpMessagesUntil([&] { return Holding(window); });
   POINT at{};
   GetCursorPos(&at);
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
@@ -619,7 +610,7 @@ bool SendDragAlong(HWND window, POINT clientPoint, const std::vector<POINT>& mov
               (at.y * 65536 + height - 1) / height);
   }
   SendMouse(MOUSEEVENTF_LEFTUP);
-  const bool released = held && Within(5000, [&] { return !Holding(window); });
+  const bool released = held && testing_support::PumpMessagesUntil([&] { return !Holding(window); });
   return released && Answers(window);
 }
 
