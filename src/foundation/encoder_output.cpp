@@ -4,6 +4,7 @@
 
 #include "foundation/file_replace.h"
 #include "foundation/tnt_system.h"
+#include "foundation/tnt_sysutils.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ std::wstring NewTemporaryOutput(const std::wstring& Folder, std::wstring& Error)
   RemoveStaleTemporaryFiles(Folder);
   wchar_t name[MAX_PATH + 1];
   if (Folder.size() > MAX_PATH - 14 || GetTempFileNameW(Folder.c_str(), L"tav", 0, name) == 0) {
-    Error = SystemErrorText(Folder.size() > MAX_PATH - 14 ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
+    Error = WideSysErrorMessage(Folder.size() > MAX_PATH - 14 ? ERROR_FILENAME_EXCED_RANGE : GetLastError());
     return std::wstring();
   }
   return name;
@@ -67,7 +68,7 @@ std::wstring NewTemporaryOutput(const std::wstring& Folder, std::wstring& Error)
 bool OutputReplaceable(const std::wstring& File, std::wstring& Error) {
   const DWORD attributes = GetFileAttributesW(File.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    Error = SystemErrorText(ERROR_ACCESS_DENIED);
+    Error = WideSysErrorMessage(ERROR_ACCESS_DENIED);
     return false;
   }
   // Opened as the move will need it, and left untouched.
@@ -80,20 +81,8 @@ bool OutputReplaceable(const std::wstring& File, std::wstring& Error) {
   const DWORD error = GetLastError();
   // Gone meanwhile: there is nothing left to keep.
   if (error == ERROR_FILE_NOT_FOUND) return true;
-  Error = SystemErrorText(error);
+  Error = WideSysErrorMessage(error);
   return false;
-}
-
-std::wstring SystemErrorText(unsigned long Code) {
-  wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, Code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  std::wstring result = n > 0 && text ? std::wstring(text, n) : L"error " + std::to_wstring(Code);
-  if (text) LocalFree(text);
-  while (!result.empty() && (result.back() == L'\n' || result.back() == L'\r' || result.back() == L' '))
-    result.pop_back();
-  return result;
 }
 
 TTemporaryOutput::~TTemporaryOutput() {
@@ -113,7 +102,7 @@ bool TTemporaryOutput::Create(const std::wstring& Folder, bool ForCodePage, std:
   FElsewhere = n > 0 && n <= MAX_PATH ? NewTemporaryOutput(systemTemp, Error) : L"";
   FWriteName = FElsewhere.empty() ? L"" : CodePageSafeName(FElsewhere);
   if (!FWriteName.empty()) return true;
-  Error = SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
+  Error = WideSysErrorMessage(ERROR_NO_UNICODE_TRANSLATION);
   return false;
 }
 
@@ -130,13 +119,13 @@ bool TTemporaryOutput::MoveTo(const std::wstring& Output, bool Replace, std::wst
   // output's own.
   if (!FElsewhere.empty()) {
     if (!MoveFileExW(FElsewhere.c_str(), FBeside.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED)) {
-      Error = SystemErrorText(GetLastError());
+      Error = WideSysErrorMessage(GetLastError());
       return false;
     }
     FElsewhere.clear();
   }
   if (!MoveFileExW(FBeside.c_str(), Output.c_str(), MOVEFILE_WRITE_THROUGH | (Replace ? MOVEFILE_REPLACE_EXISTING : 0))) {
-    Error = SystemErrorText(GetLastError());
+    Error = WideSysErrorMessage(GetLastError());
     return false;
   }
   FBeside.clear();

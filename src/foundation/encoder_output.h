@@ -27,9 +27,6 @@ std::wstring CodePageSafeName(const std::wstring& File);
 // over) or open elsewhere without sharing; the system's reason in Error.
 // File is left as it is.
 bool OutputReplaceable(const std::wstring& File, std::wstring& Error);
-// The system's text for an error code, without the line end.
-std::wstring SystemErrorText(unsigned long Code);
-
 // One output while it is written: under a temporary name of the program's own
 // in the output's folder (NewTemporaryOutput's, the name the program's other
 // rewrites use too, so a file a killed run left is known for its own), moved

@@ -320,7 +320,7 @@ void TEncoderForm::ConvertSelectedFile() {
   std::wstring error;
   if (!WideDirectoryExists(folder) && !WideForceDirectories(folder)) {
     AddResult(name, FormatLocalizedText(GetLocalizedMessage(L"EncoderCantWrite"),
-                                        {SystemErrorText(GetLastError())}));
+                                        {WideSysErrorMessage(GetLastError())}));
     return;
   }
   bool replaces = false;
