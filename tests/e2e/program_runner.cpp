@@ -554,12 +554,17 @@ bool PointAt(HWND window, POINT clientPoint) {
   });
 }
 
-void SendMouse(DWORD flags, int dx = 0, int dy = 0) {
+// A button or move at a screen point. Every input carries its own place:
+// the program's display driver turns each move of the X pointer (ours
+// included) back into input of its own, late on a busy machine, so an input
+// without a place lands wherever such an echo last put the pointer.
+void SendMouseAt(DWORD flags, POINT at) {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
   INPUT i{};
   i.type = INPUT_MOUSE;
-  i.mi.dx = dx;
-  i.mi.dy = dy;
-  i.mi.dwFlags = flags;
+  i.mi.dx = (at.x * 65536 + width - 1) / width;
+  i.mi.dy = (at.y * 65536 + height - 1) / height;
+  i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
   SendInput(1, &i, sizeof i);
 }
 
@@ -576,11 +581,13 @@ bool Holding(HWND window) {
 
 void SendClick(HWND window, POINT clientPoint) {
   PointAt(window, clientPoint);
-  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  POINT at = clientPoint;
+  ClientToScreen(window, &at);
+  SendMouseAt(MOUSEEVENTF_LEFTDOWN, at);
   // Controls take the pointer while pressed: once it is let go and the
   // window answers again, the click has been handled.
   testing_support::PumpMessagesUntil([&] { return Holding(window); }, 2000);
-  SendMouse(MOUSEEVENTF_LEFTUP);
+  SendMouseAt(MOUSEEVENTF_LEFTUP, at);
   testing_support::PumpMessagesUntil([&] { return !Holding(window); });
   Answers(window);
 }
@@ -594,22 +601,19 @@ bool SendDrag(HWND window, POINT clientPoint, int dx, int dy, int steps) {
 
 bool SendDragAlong(HWND window, POINT clientPoint, const std::vector<POINT>& moves) {
   if (!PointAt(window, clientPoint)) return false;
-  SendMouse(MOUSEEVENTF_LEFTDOWN);
+  POINT at = clientPoint;
+  ClientToScreen(window, &at);
+  SendMouseAt(MOUSEEVENTF_LEFTDOWN, at);
   // The moves go only once the press holds the pointer: a move loop started
   // after the moves were handled would start from where they ended.
   const bool held = testing_support::PumpMessagesUntil([&] { return Holding(window); });
-  POINT at{};
-  GetCursorPos(&at);
-  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  // Absolute steps: relative ones go through the pointer's acceleration.
   for (const POINT& move : moves) {
-    // Absolute steps: relative ones go through the pointer's acceleration,
-    // and a SetCursorPos between them would reach the program out of turn
-    // (through the X server) on a busy machine.
     at.x += move.x, at.y += move.y;
-    SendMouse(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (at.x * 65536 + width - 1) / width,
-              (at.y * 65536 + height - 1) / height);
+    SendMouseAt(0, at);
   }
-  SendMouse(MOUSEEVENTF_LEFTUP);
+  // The release moves to the end once more, past any late echo of a step.
+  SendMouseAt(MOUSEEVENTF_LEFTUP, at);
   const bool released = held && testing_support::PumpMessagesUntil([&] { return !Holding(window); });
   return released && Answers(window);
 }
