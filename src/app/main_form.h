@@ -191,8 +191,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
 
   // The transport (transport.cpp). PlayTheSong's Index: -2 the playlist's
   // first selected entry, else its current one; -1 the current entry;
-  // otherwise that entry.
-  void PlayTheSong(int32_t Index);
+  // otherwise that entry. StartAt (ms), when the song reaches it, is where
+  // the sound begins: a resumed song never sounds from its start first.
+  void PlayTheSong(int32_t Index, uint32_t StartAt = 0);
   void PlaySongExecute();
   void StopSongExecute();
   void PauseSongExecute();

@@ -157,12 +157,10 @@ void TTavrinMainForm::ResumeStoredSong(const TXMLNode& Node) {
   Playlist->FileList->GoToCurrent();
   const int32_t position = Node.ReadInteger(L"CurrentPos", 0);
   if (position <= 0 || !Options || !Options->SaveCurrentPosCB->Checked()) return;
-  PlayTheSong(-1);
-  if (!AudioPlayer || AudioPlayer->PlayerMode() != pmPlaying) return;
-  // A position the song no longer reaches (the file was cut since) plays it
-  // from its start rather than skipping it as if it had ended.
-  SeekingBar->SetValue(position < SeekingBar->MaxValue() ? position : 0);
-  SeekingBarStopTracking();
+  // Placed before the sound starts. A position the song no longer reaches
+  // (the file was cut since) plays it from its start rather than skipping
+  // it as if it had ended.
+  PlayTheSong(-1, static_cast<uint32_t>(position));
 }
 
 void TTavrinMainForm::LoadEQPreset(const TXMLNode& Node) {

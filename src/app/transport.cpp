@@ -257,7 +257,7 @@ void TTavrinMainForm::ApplySingleKeyShortcuts() {
 
 // ------------------------------------------------------------- playing
 
-void TTavrinMainForm::PlayTheSong(int32_t Index) {
+void TTavrinMainForm::PlayTheSong(int32_t Index, uint32_t StartAt) {
   if (!AudioPlayer || !Playlist) return;
   TTransportState& state = *FTransport;
   TPlayListBox* box = Playlist->FileList;
@@ -346,6 +346,10 @@ void TTavrinMainForm::PlayTheSong(int32_t Index) {
     CloseNetStreamInfo();
   }
 
+  if (StartAt > 0 && StartAt < length) {
+    AudioPlayer->SetPosition(StartAt);
+    SeekingBar->SetValue(ClampToInt(StartAt));
+  }
   AudioPlayer->Play();
   StateControl->SetPlayState(psPlay);
   TimeLabel->SetVisible(true);
