@@ -128,7 +128,8 @@ TEST_F(WindowManagement, StoredPlacesStandWhileSomeOfTheTitleIsOnAMonitor) {
     const std::string x = std::to_string(c.x), y = std::to_string(c.y);
     // The lyrics editor's place is the first "Pos".
     std::string xml = WithAttribute(DefaultSettings(), "VisibleWindows", "TE", "True");
-    for (const char* element : {"Main", "Pos"}) xml = WithAttribute(WithAttribute(xml, element, "X", x), element, "Y", y);
+    for (const char* element : {"Main", "Pos"})
+      xml = WithAttribute(WithAttribute(xml, element, "X", x), element, "Y", y);
     ASSERT_TRUE(Launch(xml));
     HWND editor = WaitForWindow(*program, L"TLyricsEditor");
     ASSERT_NE(editor, nullptr);
