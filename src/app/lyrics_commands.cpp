@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/main_form.h"
+#include "app/monitor_places.h"
 #include "framework/menus.h"
 #include "framework/shortcuts.h"
 #include "playlist/comp_list.h"
@@ -29,22 +30,22 @@ class TLyricsBridge : public TLyricsHost {
 };
 
 // The editor's stored size, no smaller than it allows nor larger than the
-// screen's work area.
+// work area of the monitor it was left on, and its stored place while some
+// of its title is on a monitor.
 void PutEditorBounds(TLyricsEditor* Editor, const TXMLNode& Node) {
-  RECT desktop{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
   const TXMLNode size = Node.ChildNode(L"Size"), pos = Node.ChildNode(L"Pos");
+  const TScreenPlace stored{pos.ReadInteger(L"X", Editor->Left()), pos.ReadInteger(L"Y", Editor->Top())};
+  RECT title = TitleArea(Editor, nullptr);
+  const RECT desktop = WorkAreaNear(PartOnScreen(stored, title));
   const int32_t width = std::clamp<int32_t>(size.ReadInteger(L"Width", Editor->Width()),
                                             TLyricsEditor::kMinWidth,
                                             std::max<int32_t>(TLyricsEditor::kMinWidth, desktop.right - desktop.left));
   const int32_t height = std::clamp<int32_t>(size.ReadInteger(L"Height", Editor->Height()),
                                              TLyricsEditor::kMinHeight,
                                              std::max<int32_t>(TLyricsEditor::kMinHeight, desktop.bottom - desktop.top));
-  const int32_t x = std::clamp<int32_t>(pos.ReadInteger(L"X", Editor->Left()), desktop.left,
-                                        std::max<int32_t>(desktop.left, desktop.right - width));
-  const int32_t y = std::clamp<int32_t>(pos.ReadInteger(L"Y", Editor->Top()), desktop.top,
-                                        std::max<int32_t>(desktop.top, desktop.bottom - height));
-  Editor->SetBounds(x, y, width, height);
+  title.right = width;
+  const RECT bounds = PartOnScreen(StoredPlace(stored, title), RECT{0, 0, width, height});
+  Editor->SetBounds(bounds.left, bounds.top, width, height);
 }
 
 }  // namespace

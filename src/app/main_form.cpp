@@ -79,17 +79,9 @@ std::vector<std::wstring> CommandLineParams() {
   return params;
 }
 
-// Hands a folder to the playlist's folder walk, everything else into Files.
-void SortOutParam(const std::wstring& Item, std::vector<std::wstring>& Files) {
-  if (WideDirectoryExists(Item))
-    Playlist->RecurseDir(WideIncludeTrailingBackslash(Item));
-  else
-    Files.push_back(Item);
-}
-
 // The names for one message: one a line, the first few only, so that a
-// command line of thousands of missing names still gives a box that fits.
-std::wstring MissingNames(const std::vector<std::wstring>& Names) {
+// command line of thousands of names still gives a box that fits.
+std::wstring ShortList(const std::vector<std::wstring>& Names) {
   constexpr size_t kShown = 10;
   std::wstring text;
   for (size_t i = 0; i < Names.size() && i < kShown; ++i) text += (i ? L"\r\n" : L"") + Names[i];
@@ -418,15 +410,18 @@ void TTavrinMainForm::FormCreate() {
 
 void TTavrinMainForm::FormShow() {
   const std::vector<std::wstring> params = CommandLineParams();
-  // The last playlist is loaded also when the command line names files: they
-  // replace it only once they give an entry, so a name that does not exist or
-  // a list that cannot be read leaves the user's list, and the exit saves it.
+  // The last playlist is loaded also when the command line names files or
+  // folders: they replace it only once they give an entry, so a name that
+  // does not exist, a list that cannot be read or a folder without a song
+  // leaves the user's list, and the exit saves it.
   LoadListExecute();
   FStartedWithFiles = !params.empty();
   LoadOptionsExecute(this);
-  if (!params.empty()) LoadParams(params);
+  if (!params.empty()) LoadParams(params, true);
   FShown = true;
-  if (!FPendingHandOvers.empty()) PostMessageW(Handle(), kRunHandOvers, 0, 0);
+  // What the command line could not use is told once the window shows, not
+  // in a box standing alone before it; hand-overs received meanwhile run then.
+  PostMessageW(Handle(), kRunHandOvers, 0, 0);
 }
 
 void TTavrinMainForm::LoadListExecute() {
@@ -448,36 +443,54 @@ void TTavrinMainForm::LoadListExecute() {
                       MB_ICONERROR, L"Error");
 }
 
-void TTavrinMainForm::LoadParams(const std::vector<std::wstring>& Params) {
+void TTavrinMainForm::LoadParams(const std::vector<std::wstring>& Params, bool AtStart) {
   if (!Playlist) return;
-  std::vector<std::wstring> files;
-  std::vector<std::wstring> missing;
+  std::vector<std::wstring> folders, files;
   for (const std::wstring& param : Params) {
-    if (!WideDirectoryExists(param) && !WideFileExists(param)) missing.push_back(param);
-    SortOutParam(param, files);
+    if (WideDirectoryExists(param)) {
+      folders.push_back(WideIncludeTrailingBackslash(param));
+      continue;
+    }
+    files.push_back(param);
+    // An address is no file the playlist takes: it goes without a word.
+    if (!TCompList::IsURL(param) && !WideFileExists(param)) FMissingNames.push_back(param);
+  }
+  if (AtStart) {
+    // The start's folders replace the last playlist as its files do: only
+    // with a song among them.
+    Playlist->ReplaceWithFolders(folders, [this, folders] {
+      FSonglessFolders.insert(FSonglessFolders.end(), folders.begin(), folders.end());
+      if (FShown) PostMessageW(Handle(), kRunHandOvers, 0, 0);
+    });
+  } else {
+    for (const std::wstring& folder : folders) Playlist->RecurseDir(folder);
   }
   Playlist->AddFileListAndPlayIt(files);
-  FMissingNames.insert(FMissingNames.end(), missing.begin(), missing.end());
-  ReportMissingNames();
 }
 
-// Hand-overs that arrive while the box is up add their names to the next box
+// Hand-overs that arrive while a box is up add their names to the next box
 // instead of opening one inside it: a burst of starts gives a few boxes, not a
 // stack of hundreds.
-void TTavrinMainForm::ReportMissingNames() {
-  if (FReportingMissing) return;
-  FReportingMissing = true;
+void TTavrinMainForm::ReportUnusedNames() {
+  if (FReportingUnused) return;
+  FReportingUnused = true;
   try {
-    while (!FMissingNames.empty()) {
-      const std::vector<std::wstring> names = std::move(FMissingNames);
-      FMissingNames.clear();
-      LocalizedMessageBox(Handle(), L"CantFindFile", {MissingNames(names)}, MB_ICONERROR, L"Error");
+    while (!FMissingNames.empty() || !FSonglessFolders.empty()) {
+      const bool missing = !FMissingNames.empty();
+      std::vector<std::wstring>& pending = missing ? FMissingNames : FSonglessFolders;
+      const std::vector<std::wstring> names = std::move(pending);
+      pending.clear();
+      if (missing)
+        LocalizedMessageBox(Handle(), L"CantFindFile", {ShortList(names)}, MB_ICONERROR, L"Error");
+      else
+        LocalizedMessageBox(Handle(), L"NoSongsInFolder", {ShortList(names)}, MB_ICONINFORMATION,
+                            L"Information");
     }
   } catch (...) {
-    FReportingMissing = false;
+    FReportingUnused = false;
     throw;
   }
-  FReportingMissing = false;
+  FReportingUnused = false;
 }
 
 void TTavrinMainForm::WMCopyData(TMessage& Message) {
@@ -510,8 +523,9 @@ void TTavrinMainForm::RunHandOvers() {
   while (!FPendingHandOvers.empty() && !FClosing) {
     std::vector<std::wstring> items = std::move(FPendingHandOvers.front());
     FPendingHandOvers.erase(FPendingHandOvers.begin());
-    LoadParams(items);
+    LoadParams(items, false);
   }
+  if (!FClosing) ReportUnusedNames();
 }
 
 // ------------------------------------------------------------------ end

@@ -68,10 +68,13 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // save does not overwrite the user's list), "PlaylistIsInvalid" says so, and
   // the playlist holds what was read before the damage.
   void LoadListExecute();
-  // The command line's folders go to the playlist at once, its files replace
-  // the playlist (when they give an entry) and the first of them plays. Names
-  // that do not exist are reported together in one "CantFindFile".
-  void LoadParams(const std::vector<std::wstring>& Params);
+  // The command line's folders and files into the playlist. The files
+  // replace the playlist when they give an entry, and the first of them
+  // plays. The folders replace it too at the start (when they hold a song;
+  // "NoSongsInFolder" is told when not) and are added to it on a hand-over.
+  // Names that do not exist are gathered for one "CantFindFile"; an address
+  // is no file and is not told.
+  void LoadParams(const std::vector<std::wstring>& Params, bool AtStart);
   // The settings: applied once at the first showing (the document left open
   // by FormCreate is saved and closed), saved once at exit with the playlist.
   void LoadOptionsExecute(TObject* Sender);
@@ -352,13 +355,14 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // (remote_control.cpp).
   void RemoteCommand(TMessage& Message);
   // A hand-over received: run once the first showing is through, never inside
-  // another one.
+  // another one; then what the command lines could not use is told.
   void RunHandOvers();
   // A second start asked for the player: a minimised or hidden one is
   // restored, and it comes to the front.
   void ComeToFront();
-  // One "CantFindFile" for the names gathered in FMissingNames.
-  void ReportMissingNames();
+  // One "CantFindFile" for the names gathered in FMissingNames, one
+  // "NoSongsInFolder" for the folders in FSonglessFolders.
+  void ReportUnusedNames();
   // The steps of LoadOptionsExecute and WriteSettings (settings_apply.cpp,
   // settings_save.cpp).
   void LoadPositions(const TXMLNode& Positions);
@@ -430,7 +434,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   std::vector<std::vector<std::wstring>> FPendingHandOvers;
   bool FShown = false;
   std::vector<std::wstring> FMissingNames;
-  bool FReportingMissing = false;
+  std::vector<std::wstring> FSonglessFolders;
+  bool FReportingUnused = false;
   // The last playlist could not be read nor moved aside: the exit save must
   // not overwrite it.
   bool FKeepLastPlaylist = false;

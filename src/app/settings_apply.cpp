@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "app/main_form.h"
+#include "app/monitor_places.h"
 #include "app/options_settings.h"
 #include "app/skin_loading.h"
 #include "engine/bass_player.h"
@@ -18,6 +19,7 @@
 #include "globals/program_globals.h"
 #include "playlist/comp_list.h"
 #include "settings/settings_xml.h"
+#include "skin/form_title.h"
 #include "skin/image_but.h"
 #include "skin/slider.h"
 #include "windows/equalizer/eq_form.h"
@@ -28,16 +30,14 @@
 
 namespace {
 
-// A window placed by stored coordinates stays reachable: a position left
-// from a screen that is gone brings it back onto the desktop.
-void PlaceOnScreen(TControl* Window, const TXMLNode& Node) {
-  RECT desktop{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
-  const int32_t maxX = std::max<int32_t>(desktop.left, desktop.right - Window->Width());
-  const int32_t maxY = std::max<int32_t>(desktop.top, desktop.bottom - Window->Height());
-  Window->SetBounds(std::clamp<int32_t>(Node.ReadInteger(L"X", Window->Left()), desktop.left, maxX),
-                    std::clamp<int32_t>(Node.ReadInteger(L"Y", Window->Top()), desktop.top, maxY),
-                    Window->Width(), Window->Height());
+// A window stands where it was stored, on whichever monitor, while the user
+// can still reach its title; one left on a monitor that is gone comes back.
+void PlaceAsStored(TWinControl* Window, TControl* SkinnedTitle, const TXMLNode& Node) {
+  const TScreenPlace place = StoredPlace(
+      TScreenPlace{Node.ReadInteger(L"X", Window->Left()), Node.ReadInteger(L"Y", Window->Top())},
+      TitleArea(Window, SkinnedTitle));
+  const RECT bounds = PartOnScreen(place, RECT{0, 0, Window->Width(), Window->Height()});
+  Window->SetBounds(bounds.left, bounds.top, Window->Width(), Window->Height());
 }
 
 // The stored skin, or the built-in one when it fails its check (a skin that
@@ -53,8 +53,7 @@ void LoadStoredSkin(TObject* Sender) {
 // screen can show. The skin's minimum binds only the user's dragging, so a
 // size set here is held to it as well.
 void PutPlaylistSize(const TXMLNode& Size) {
-  RECT desktop{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &desktop, 0);
+  const RECT desktop = WorkAreaNear(Playlist->BoundsRect());
   const TSizeConstraints* limits = Playlist->Constraints();
   const int32_t minWidth = std::max(1, limits->MinWidth());
   const int32_t minHeight = std::max(1, limits->MinHeight());
@@ -109,9 +108,9 @@ void TTavrinMainForm::LoadOptionsExecute(TObject* Sender) {
 }
 
 void TTavrinMainForm::LoadPositions(const TXMLNode& Positions) {
-  PlaceOnScreen(this, Positions.ChildNode(L"Main"));
-  if (Playlist) PlaceOnScreen(Playlist, Positions.ChildNode(L"PL"));
-  if (EQ) PlaceOnScreen(EQ, Positions.ChildNode(L"EQ"));
+  PlaceAsStored(this, Title, Positions.ChildNode(L"Main"));
+  if (Playlist) PlaceAsStored(Playlist, Playlist->Title, Positions.ChildNode(L"PL"));
+  if (EQ) PlaceAsStored(EQ, EQ->Title, Positions.ChildNode(L"EQ"));
 }
 
 void TTavrinMainForm::LoadPlayback(const TXMLNode& Playback) {

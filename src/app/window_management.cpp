@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "app/main_form.h"
+#include "app/monitor_places.h"
 #include "framework/actions.h"
 #include "framework/menus.h"
 #include "framework/shortcuts.h"
@@ -35,40 +36,35 @@ constexpr uint32_t kFadeGuardMs = 333;
 constexpr uint32_t kTransparencyGuardMs = 250;
 constexpr uint8_t kTransparentOpacity = 150;
 constexpr uint8_t kOpaque = 255;
-// What of a docked window stays on a monitor at least, in each direction.
-constexpr int64_t kVisibleStrip = 32;
 constexpr WPARAM kMoveByDragging = 0xF012;
 
 // Unsigned: the difference is right across the tick count's wrap.
 bool WithinGuard(uint32_t GuardMs) { return GetTickCount() - LastActionTick <= GuardMs; }
 
-int32_t ToInt(int64_t Value) {
-  return static_cast<int32_t>(std::clamp<int64_t>(Value, INT32_MIN, INT32_MAX));
+// A pulled-back window that would lie under the main window (the equaliser
+// over a main window at a monitor's top, the playlist under one at its
+// bottom) goes beside it instead, on the side with more room, so its strip
+// can be seen and grabbed; where neither side has room it stays.
+TScreenPlace BesideMain(TScreenPlace Place, const RECT& Whole, const RECT& Main) {
+  const RECT area = WorkAreaNear(PartOnScreen(Place, Whole));
+  const int64_t roomRight = int64_t{area.right} - Main.right, roomLeft = int64_t{Main.left} - area.left;
+  const int64_t strip = std::min<int64_t>(kVisibleStrip, Whole.right);
+  if (std::max(roomRight, roomLeft) < strip) return Place;
+  Place.Left = roomRight >= roomLeft ? int64_t{Main.right} : int64_t{Main.left} - Whole.right;
+  return Place;
 }
 
-// Left/Top moved just enough that a strip of a Width x Height window lies on
-// a monitor; untouched when it shows on one already.
-void KeepOnAMonitor(int64_t& Left, int64_t& Top, int64_t Width, int64_t Height) {
-  const RECT wanted{ToInt(Left), ToInt(Top), ToInt(Left + Width), ToInt(Top + Height)};
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(MonitorFromRect(&wanted, MONITOR_DEFAULTTONEAREST), &info)) return;
-  const RECT& area = info.rcWork;
-  const int64_t stripX = std::min(kVisibleStrip, Width);
-  const int64_t stripY = std::min(kVisibleStrip, Height);
-  RECT shown{};
-  if (IntersectRect(&shown, &wanted, &area) && shown.right - shown.left >= stripX &&
-      shown.bottom - shown.top >= stripY)
-    return;
-  Left = std::clamp<int64_t>(Left, area.left - Width + stripX, std::max<int64_t>(area.left, area.right - stripX));
-  Top = std::clamp<int64_t>(Top, area.top - Height + stripY, std::max<int64_t>(area.top, area.bottom - stripY));
-}
-
-void MoveDocked(TForm* Window, int64_t Left, int64_t Top) {
-  const int64_t width = Window->Width(), height = Window->Height();
-  KeepOnAMonitor(Left, Top, width, height);
-  if (Left == Window->Left() && Top == Window->Top()) return;
-  Window->SetBounds(ToInt(Left), ToInt(Top), Window->Width(), Window->Height());
+// Window at its docked place beside Main, or, when too little of it would
+// show there, pulled back onto the nearest monitor.
+void MoveDocked(TForm* Window, TScreenPlace Docked, const RECT& Main) {
+  const RECT whole{0, 0, Window->Width(), Window->Height()};
+  TScreenPlace place = KeepOnAMonitor(Docked, whole);
+  RECT covered{};
+  const RECT pulled = PartOnScreen(place, whole);
+  if (IntersectRect(&covered, &pulled, &Main)) place = BesideMain(place, whole, Main);
+  const RECT bounds = PartOnScreen(place, whole);
+  if (bounds.left == Window->Left() && bounds.top == Window->Top()) return;
+  Window->SetBounds(bounds.left, bounds.top, Window->Width(), Window->Height());
 }
 
 }  // namespace
@@ -113,7 +109,7 @@ RECT TTavrinMainForm::ScreenBounds() {
 void TTavrinMainForm::PlaylistPosExecute() {
   if (!Playlist) return;
   const RECT main = ScreenBounds();
-  MoveDocked(Playlist, main.left, main.bottom);
+  MoveDocked(Playlist, TScreenPlace{main.left, main.bottom}, main);
 }
 
 void TTavrinMainForm::EQPosExecute() {
@@ -121,7 +117,7 @@ void TTavrinMainForm::EQPosExecute() {
   const RECT main = ScreenBounds();
   // Centred over the main window; the halving rounds toward zero.
   const int64_t overhang = (int64_t{EQ->Width()} - (int64_t{main.right} - main.left)) / 2;
-  MoveDocked(EQ, int64_t{main.left} - overhang, int64_t{main.top} - EQ->Height());
+  MoveDocked(EQ, TScreenPlace{int64_t{main.left} - overhang, int64_t{main.top} - EQ->Height()}, main);
 }
 
 void TTavrinMainForm::WMMove() {

@@ -61,6 +61,7 @@ const Box kBoxes[] = {
     {L"ID3v1CannotHoldText", MB_OKCANCEL | MB_ICONQUESTION, L"Question"},
     {L"PlaylistIsInvalid", MB_ICONERROR, L"Error"},
     {L"CantFindFile", MB_ICONERROR, L"Error"},
+    {L"NoSongsInFolder", MB_ICONINFORMATION, L"Information"},
     {L"ConfirmEraseFiles", MB_OKCANCEL | MB_ICONQUESTION, L"Question", true},
     {L"CantSavePlaylist", MB_ICONERROR, L"Error"},
     {L"CantSaveSettings", MB_ICONERROR, L"Error"},

@@ -131,16 +131,35 @@ TEST_F(E2ETest, LastPlaylistIsLoadedAndSavedBackUnchanged) {
   }
 }
 
-TEST_F(E2ETest, FolderArgumentIsAddedAfterTheLastPlaylist) {
+// A start with a folder: its songs replace the last playlist, as a start with
+// files does; a folder without a song leaves the list, and the user is told
+// once the player shows.
+TEST_F(E2ETest, AFolderArgumentReplacesTheLastPlaylistWhenItHoldsSongs) {
   const std::wstring x = Wav(L"x.wav"), y = Wav(L"y.wav");
-  folder.WritePlaylist({{x, L"x", 1}, {y, L"y", 1}});
-  const std::wstring dir = FolderOfWavs(L"album", {L"a.wav", L"b.wav"});
-  Program* tavrin = Start({dir});
-  ASSERT_NE(tavrin, nullptr);
-  ExitByClick(*tavrin);
-  EXPECT_EQ(FilesOf(folder.ReadPlaylist()),
-            (std::vector<std::wstring>{Lower(x), Lower(y), Lower(dir + L"\\a.wav"),
-                                       Lower(dir + L"\\b.wav")}));
+  const std::wstring songs = FolderOfWavs(L"album", {L"a.wav", L"b.wav"});
+  const std::wstring none = FolderOfWavs(L"notes", {});
+  data.WriteFile(L"notes\\readme.txt", "no song here");
+  const struct {
+    std::wstring folder;
+    std::vector<std::wstring> saved;
+  } cases[] = {{songs, {Lower(songs + L"\\a.wav"), Lower(songs + L"\\b.wav")}},
+               {none, {Lower(x), Lower(y)}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Narrow(c.folder));
+    folder.WritePlaylist({{x, L"x", 1}, {y, L"y", 1}});
+    Program* tavrin = runner.Start(folder.Exe(), {c.folder});
+    ASSERT_NE(tavrin, nullptr);
+    if (c.folder == none) {
+      HWND box = runner.WaitForMessageBox(*tavrin);
+      ASSERT_NE(box, nullptr) << "the folder without a song was not told";
+      EXPECT_NE(tavrin->MainWindow(), nullptr) << "the box came before the player showed";
+      EXPECT_NE(MessageBoxText(box).find(c.folder), std::wstring::npos) << Narrow(MessageBoxText(box));
+      PressDialogButton(box, IDOK);
+    }
+    ASSERT_NE(runner.WaitForMainWindow(*tavrin), nullptr);
+    ExitByClick(*tavrin);
+    EXPECT_EQ(FilesOf(folder.ReadPlaylist()), c.saved);
+  }
 }
 
 }  // namespace

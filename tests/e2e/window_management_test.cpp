@@ -78,22 +78,83 @@ TEST_F(WindowManagement, DockedWindowsFollowEveryMoveAndStayOnTheScreen) {
   ClickPlaylistButton();
   ASSERT_TRUE(runner.WaitUntil([&] { return IsWindowVisible(playlist) && Docked(); }, 5000));
 
-  // Dragged to the screen's edges, the docked windows keep a strip on it.
+  // Dragged to the screen's edges and corners, the docked windows keep a
+  // strip on it where it can be seen and grabbed: not under the main window.
   const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   for (POINT at : {POINT{300, screen.bottom - 40}, POINT{300, 0}, POINT{screen.right - 20, 300},
-                   POINT{-250, 300}}) {
+                   POINT{-250, 300}, POINT{screen.right - 20, 0}, POINT{-250, screen.bottom - 40}}) {
     MoveMain(at.x, at.y);
     ASSERT_TRUE(Answers(main));
+    const RECT m = WindowRect(main);
     for (HWND docked : {playlist, eq}) {
-      RECT shown{};
+      RECT shown{}, covered{};
       const RECT r = WindowRect(docked);
       EXPECT_TRUE(IntersectRect(&shown, &r, &screen) && shown.bottom - shown.top >= 32 &&
-                  shown.right - shown.left >= 32)
+                  shown.right - shown.left >= 32 && !IntersectRect(&covered, &shown, &m))
           << "main at " << at.x << "," << at.y << ": " << Narrow(ClassOf(docked)) << " at " << r.left
           << "," << r.top;
     }
   }
   CloseWithoutSaving(*program);
+}
+
+// A stored place stands while some of the window's title area is on a
+// monitor, however much of the rest is off it; a window whose title is off
+// every monitor comes back with some of its title on the nearest one. Either
+// way the place is saved as the window stands. (The playlist and the
+// equaliser are docked to the main window once it shows.)
+TEST_F(WindowManagement, StoredPlacesStandWhileSomeOfTheTitleIsOnAMonitor) {
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const struct {
+    const char* name;
+    int x, y;
+    bool kept;
+  } cases[] = {{"past the right edge", screen.right - 100, 300, true},
+               {"above the top", 200, -10, true},
+               {"off every monitor, below right", screen.right + 500, screen.bottom + 500, false},
+               {"off every monitor, above left", -5000, -5000, false}};
+  const RECT titleBar = skin.Cell(L"MAIN", L"TitleActive");
+  // The main window's title bar is the skin's; the lyrics editor's is the
+  // system's caption, down to its client area.
+  auto titleOf = [&](HWND window) {
+    RECT title = WindowRect(window);
+    POINT client{0, 0};
+    ClientToScreen(window, &client);
+    title.bottom = window == main ? title.top + titleBar.bottom - titleBar.top : client.y;
+    return title;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string x = std::to_string(c.x), y = std::to_string(c.y);
+    // The lyrics editor's place is the first "Pos".
+    std::string xml = WithAttribute(DefaultSettings(), "VisibleWindows", "TE", "True");
+    for (const char* element : {"Main", "Pos"})
+      xml = WithAttribute(WithAttribute(xml, element, "X", x), element, "Y", y);
+    ASSERT_TRUE(Launch(xml));
+    HWND editor = WaitForWindow(*program, L"TLyricsEditor");
+    ASSERT_NE(editor, nullptr);
+    const std::pair<const wchar_t*, HWND> windows[] = {{L"Main", main}, {L"Pos", editor}};
+    std::vector<POINT> places;
+    for (auto [element, window] : windows) {
+      const RECT r = WindowRect(window), title = titleOf(window);
+      RECT shown{};
+      places.push_back({r.left, r.top});
+      if (c.kept)
+        EXPECT_TRUE(r.left == c.x && r.top == c.y) << Narrow(element) << " at " << r.left << "," << r.top;
+      else
+        EXPECT_TRUE(IntersectRect(&shown, &title, &screen))
+            << Narrow(element) << "'s title off the screen at " << r.left << "," << r.top;
+    }
+    ExitByClick(*program);
+    const std::wstring saved = folder.ReadSettings();
+    for (size_t i = 0; i < places.size(); ++i) {
+      const wchar_t* element = windows[i].first;
+      EXPECT_EQ(XmlAttribute(saved, element, L"X").value_or(L"<none>") + L"," +
+                    XmlAttribute(saved, element, L"Y").value_or(L"<none>"),
+                std::to_wstring(places[i].x) + L"," + std::to_wstring(places[i].y))
+          << Narrow(element) << " saved otherwise";
+    }
+  }
 }
 
 TEST_F(WindowManagement, FadesEndOpaqueAndQuickTogglesShowAtOnce) {

@@ -130,14 +130,32 @@ void TPlaylist::AddDirFiles(const std::wstring& Dir) {
   RunAdd([this, Dir] {
     const std::wstring folder = WideIncludeTrailingBackslash(Dir);
     std::vector<TFolderEntry> entries;
-    if (Walker().List(folder, entries)) AddFolderFiles(folder, entries);
+    if (Walker().List(folder, entries)) AddFolderFiles(folder, entries, *List());
   });
 }
 
 void TPlaylist::RecurseDir(const std::wstring& Folder) {
   RunAdd([this, Folder] {
     TFolderGuard guard;
-    DoRecurseDir(Folder, guard, 0);
+    DoRecurseDir(Folder, guard, 0, *List());
+  });
+}
+
+// Read aside first, as a replacing add of files is: folders without a song
+// leave the user's list alone.
+void TPlaylist::ReplaceWithFolders(const std::vector<std::wstring>& Folders, std::function<void()> NoSongs) {
+  if (Folders.empty()) return;
+  RunAdd([this, Folders, NoSongs] {
+    TCompList fresh;
+    TFolderGuard guard;
+    for (const std::wstring& folder : Folders) {
+      if (!KeepAdding()) return;
+      DoRecurseDir(folder, guard, 0, fresh);
+    }
+    if (fresh.Count() > 0)
+      ReplaceEntries(fresh);
+    else if (NoSongs)
+      NoSongs();
   });
 }
 
@@ -152,7 +170,7 @@ void TPlaylist::DropFiles(const std::vector<std::wstring>& Names) {
     TFolderGuard guard;
     for (const std::wstring& name : Names) {
       if (WideDirectoryExists(name))
-        DoRecurseDir(WideIncludeTrailingBackslash(name), guard, 0);
+        DoRecurseDir(WideIncludeTrailingBackslash(name), guard, 0, *List());
       else
         files.push_back(name);
     }
@@ -176,13 +194,7 @@ bool TPlaylist::DoAddFiles(const std::vector<std::wstring>& Files, bool AllowPla
                            bool Replace) {
   TCompList* list = List();
   if (!Replace) {
-    try {
-      ReadEntries(*list, Files, AllowPlaylists);
-    } catch (...) {
-      list->Changed();
-      throw;
-    }
-    list->Changed();
+    AddEntriesOf(*list, Files, AllowPlaylists);
     return false;
   }
   TCompList fresh;
@@ -212,6 +224,16 @@ bool TPlaylist::ReadEntries(TCompList& Target, const std::vector<std::wstring>& 
   return true;
 }
 
+void TPlaylist::AddEntriesOf(TCompList& Target, const std::vector<std::wstring>& Files, bool AllowPlaylists) {
+  try {
+    ReadEntries(Target, Files, AllowPlaylists);
+  } catch (...) {
+    Target.Changed();
+    throw;
+  }
+  Target.Changed();
+}
+
 void TPlaylist::ReplaceEntries(const TCompList& Entries) {
   TCompList* list = List();
   list->Clear();
@@ -219,25 +241,28 @@ void TPlaylist::ReplaceEntries(const TCompList& Entries) {
   list->Changed();
 }
 
-void TPlaylist::AddFolderFiles(const std::wstring& Dir, const std::vector<TFolderEntry>& Entries) {
+void TPlaylist::AddFolderFiles(const std::wstring& Dir, const std::vector<TFolderEntry>& Entries,
+                               TCompList& Target) {
   std::vector<std::wstring> files;
   files.reserve(Entries.size());
   for (const TFolderEntry& entry : Entries)
     if (!entry.IsFolder()) files.push_back(Dir + entry.Name);
-  DoAddFiles(files, false, false);
+  // The list shows each folder's entries as they come.
+  AddEntriesOf(Target, files, false);
 }
 
-void TPlaylist::DoRecurseDir(const std::wstring& Folder, TFolderGuard& Guard, int32_t Depth) {
+void TPlaylist::DoRecurseDir(const std::wstring& Folder, TFolderGuard& Guard, int32_t Depth,
+                             TCompList& Target) {
   const std::wstring dir = WideIncludeTrailingBackslash(Folder);
   TFolderWalker& walker = Walker();
   if (!Guard.Enter(walker, dir, Depth)) return;
   std::vector<TFolderEntry> entries;
   if (!walker.List(dir, entries)) return;
-  AddFolderFiles(dir, entries);
+  AddFolderFiles(dir, entries, Target);
   if (!FSettings->RecurseSubDirs()) return;
   for (const TFolderEntry& entry : entries) {
     if (!KeepAdding()) return;
-    if (entry.IsFolder() && !entry.IsLink()) DoRecurseDir(dir + entry.Name + L"\\", Guard, Depth + 1);
+    if (entry.IsFolder() && !entry.IsLink()) DoRecurseDir(dir + entry.Name + L"\\", Guard, Depth + 1, Target);
   }
 }
 
@@ -294,7 +319,7 @@ void TPlaylist::AddFolderMIClick() {
   if (folder.empty()) return;
   RunAdd([this, folder] {
     TFolderGuard guard;
-    DoRecurseDir(folder, guard, 0);
+    DoRecurseDir(folder, guard, 0, *List());
     if (FSettings->SortOnLoad()) List()->Sort(skTitle);
   });
 }

@@ -84,6 +84,10 @@ class TPlaylist : public TTavrinForm {
   // Folder's files, then (when the settings say so) each subfolder's, depth
   // first; links and junctions are not entered, nor a folder seen before.
   void RecurseDir(const std::wstring& Folder);
+  // The folders named at the start: their entries, found as RecurseDir finds
+  // them, replace the list when there is at least one; otherwise the list
+  // stays and NoSongs runs.
+  void ReplaceWithFolders(const std::vector<std::wstring>& Folders, std::function<void()> NoSongs);
   // The hand-over: the list becomes Files and its first entry plays; when
   // Files give no entry at all the list stays as it was.
   void AddFileListAndPlayIt(const std::vector<std::wstring>& Files);
@@ -214,12 +218,15 @@ class TPlaylist : public TTavrinForm {
   bool DoAddFiles(const std::vector<std::wstring>& Files, bool AllowPlaylists, bool Replace);
   // Appends the entries of Files to Target; false when the adding was stopped.
   bool ReadEntries(TCompList& Target, const std::vector<std::wstring>& Files, bool AllowPlaylists);
+  // ReadEntries, then Target's change event, also when the reading fails.
+  void AddEntriesOf(TCompList& Target, const std::vector<std::wstring>& Files, bool AllowPlaylists);
   // Appends the playlist FileName to Target (no change event); when it cannot
   // be read to its end, "PlaylistIsInvalid" says so and nothing is added.
   bool ReadPlaylist(TCompList& Target, const std::wstring& FileName);
   void ReplaceEntries(const TCompList& Entries);
-  void DoRecurseDir(const std::wstring& Folder, TFolderGuard& Guard, int32_t Depth);
-  void AddFolderFiles(const std::wstring& Dir, const std::vector<TFolderEntry>& Entries);
+  // Folder's entries (and its subfolders') appended to Target.
+  void DoRecurseDir(const std::wstring& Folder, TFolderGuard& Guard, int32_t Depth, TCompList& Target);
+  void AddFolderFiles(const std::wstring& Dir, const std::vector<TFolderEntry>& Entries, TCompList& Target);
   TFolderWalker& Walker();
   // Handles pending messages; false when the adding must stop.
   bool KeepAdding();
