@@ -59,6 +59,7 @@ const Box kBoxes[] = {
     {L"CantReadHeader", MB_ICONERROR, L"Error"},
     {L"CantReadMPEGInfo", MB_ICONERROR, L"Error"},
     {L"ID3v1CannotHoldText", MB_OKCANCEL | MB_ICONQUESTION, L"Question"},
+    {L"TrackNumberTooLarge", MB_ICONERROR, L"Error"},
     {L"PlaylistIsInvalid", MB_ICONERROR, L"Error"},
     {L"CantFindFile", MB_ICONERROR, L"Error"},
     {L"ConfirmEraseFiles", MB_OKCANCEL | MB_ICONQUESTION, L"Question", true},

@@ -85,21 +85,26 @@ TEST_F(TagInfoTest, OggShowsItsStreamOrOnlyNo) {
 }
 
 // Only the album and what a case types change; the title, which the code page
-// cannot hold, and the genre, which is no UTF-8, stay as they were.
-TEST_F(TagInfoTest, OggSavesOnlyWhatChangedAndKeepsTracksItCannotHold) {
+// cannot hold, and the genre, which is no UTF-8, stay as they were. A track
+// that is no number, or below 1, is no track; one past what the window
+// takes is refused with a box and nothing is saved.
+TEST_F(TagInfoTest, OggSavesOnlyWhatChangedAndRefusesTracksItCannotHold) {
+  const std::wstring refused =
+      L"Error: " + FormatLocalizedText(GetLocalizedMessage(L"TrackNumberTooLarge"), {L"9999"});
   const struct {
     const wchar_t *track, *title, *artist;  // typed; nullptr: left alone
     uint16_t stored;
     const wchar_t* shown;
-    std::wstring entry;
-  } cases[] = {{L"7", nullptr, nullptr, 7, L"7", L"Art - " + kJapanese},
-               {L"abc", nullptr, nullptr, 3, L"3", L"Art - " + kJapanese},
-               {L"0", nullptr, nullptr, 0, L"0", L"Art - " + kJapanese},
-               {L"10000", nullptr, nullptr, 3, L"3", L"Art - " + kJapanese},
-               {L"", nullptr, nullptr, 0, L"", L"Art - " + kJapanese},
-               {nullptr, L"", L"", 3, L"3", L""}};
+    Texts entries, boxes;
+  } cases[] = {{L"7", nullptr, nullptr, 7, L"7", {L"Art - " + kJapanese}, {}},
+               {L"abc", nullptr, nullptr, 0, L"", {L"Art - " + kJapanese}, {}},
+               {L"0", nullptr, nullptr, 0, L"", {L"Art - " + kJapanese}, {}},
+               {L"10000", nullptr, nullptr, 3, L"10000", {}, {refused}},
+               {L"", nullptr, nullptr, 0, L"", {L"Art - " + kJapanese}, {}},
+               {nullptr, L"", L"", 3, L"3", {L""}, {}}};
   for (const auto& c : cases) {
     host.titles.clear();
+    boxes.clear();
     const std::wstring file = dir.WriteFile(L"a.ogg", TaggedOgg());
     auto w = Ogg(file);
     w->OggAlbum->SetText(std::wstring(L"New album"));
@@ -109,7 +114,12 @@ TEST_F(TagInfoTest, OggSavesOnlyWhatChangedAndKeepsTracksItCannotHold) {
     w->SaveOggClick();
     const std::wstring why = c.track ? c.track : L"(titles)";
     EXPECT_EQ(w->OggTrack->Text(), c.shown) << why;
-    EXPECT_EQ(host.titles, Texts{c.entry}) << why;
+    EXPECT_EQ(host.titles, c.entries) << why;
+    EXPECT_EQ(boxes, c.boxes) << why;
+    if (!c.boxes.empty()) {
+      EXPECT_EQ(ReadFileBytes(file), TaggedOgg()) << why;
+      continue;
+    }
     TOggVorbis back;
     ASSERT_TRUE(back.ReadFromFile(file));
     EXPECT_EQ(back.Text(ogAlbum), L"New album") << why;
@@ -119,12 +129,13 @@ TEST_F(TagInfoTest, OggSavesOnlyWhatChangedAndKeepsTracksItCannotHold) {
     EXPECT_NE(bytes.find("GENRE=Caf\xE9"), std::string::npos) << why;
     EXPECT_EQ(bytes.find("TRACKNUMBER=3/12") != std::string::npos, c.stored == 3) << why;
   }
-  EXPECT_TRUE(boxes.empty());
 }
 
-// A refused file is told and left byte for byte; a written one renames the
-// entry, except through the WMA window.
-TEST_F(TagInfoTest, SavesAndRemovalsRefuseFilesTheyMustNotWrite) {
+// A file that has gone or that another program holds is told and left byte
+// for byte; a read-only one is written and stays read-only. A written one
+// renames the entry, except through the WMA window, and the Ogg window shows
+// the file's new size.
+TEST_F(TagInfoTest, SavesAndRemovalsWriteReadOnlyFilesAndRefuseOthers) {
   enum How { writable, readOnly, vanished, locked };
   const struct {
     bool wma, remove;
@@ -133,13 +144,13 @@ TEST_F(TagInfoTest, SavesAndRemovalsRefuseFilesTheyMustNotWrite) {
   } cases[] = {{false, false, writable, {L"Art - X"}},
                {false, true, writable, {L""}},
                {true, false, writable, {}},
-               {false, false, readOnly, {}},
-               {false, true, readOnly, {}},
+               {false, false, readOnly, {L"Art - X"}},
+               {false, true, readOnly, {L""}},
+               {true, false, readOnly, {}},
                {false, false, vanished, {}},
                {false, true, vanished, {}},
                {false, false, locked, {}},
                {false, true, locked, {}},
-               {true, false, readOnly, {}},
                {true, false, vanished, {}},
                {true, false, locked, {}}};
   for (const auto& c : cases) {
@@ -169,11 +180,17 @@ TEST_F(TagInfoTest, SavesAndRemovalsRefuseFilesTheyMustNotWrite) {
     else
       ogg->SaveOggClick();
     if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    const DWORD attributes = GetFileAttributesW(file.c_str());
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::wstring why = std::to_wstring(&c - cases);
-    if (c.how == writable) {
+    if (c.how == writable || c.how == readOnly) {
       EXPECT_EQ(boxes, Texts{}) << why;
-      EXPECT_NE(ReadFileBytes(file), original) << why;
+      const std::string written = ReadFileBytes(file);
+      EXPECT_NE(written, original) << why;
+      EXPECT_EQ((attributes & FILE_ATTRIBUTE_READONLY) != 0, c.how == readOnly) << why;
+      if (ogg) {
+        EXPECT_EQ(ogg->OggFileSize->Text(), std::to_wstring(written.size()) + L" bytes") << why;
+      }
     } else {
       const std::wstring box =
           c.remove ? L"Error: Cannot remove the tag from " : L"Error: Cannot save the tag to ";
@@ -181,9 +198,6 @@ TEST_F(TagInfoTest, SavesAndRemovalsRefuseFilesTheyMustNotWrite) {
       EXPECT_EQ(ReadFileBytes(file), c.how == vanished ? "" : original) << why;
     }
     EXPECT_EQ(host.titles, c.titles) << why;
-    if (ogg && c.remove && c.how == writable) {
-      EXPECT_EQ(ogg->OggValidHeader->Text(), L"") << why;
-    }
   }
 }
 
