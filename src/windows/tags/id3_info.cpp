@@ -11,7 +11,6 @@
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
-#include "windows/controls/caption_fit.h"
 #include "windows/tags/tag_host.h"
 #include "windows/tags/tag_window_support.h"
 
@@ -56,14 +55,13 @@ uint8_t GenreByteOfItem(int32_t ItemIndex) {
 }
 
 TID3_Info::TID3_Info(TComponent* AOwner, TTagHost* Host) : TTntFixedDialog(AOwner), FHost(Host) {
-  SIZE client;
   {
     TLoadingScope scope(this);
     SetName(L"ID3_Info");
     SetCaption(L"MPEG Tag Editor + File info box");
-    client = CreateControls();
+    CreateControls();
   }
-  SizeForClient(client.cx, client.cy);
+  LayOut();
   ID3_Info = this;
   FormCreate();
   DoCreate();
@@ -84,10 +82,7 @@ void TID3_Info::FormCreate() {
 
 void TID3_Info::Init(const std::wstring& FileName) {
   StartTagWindow(this, FHost, L"ID3TagEditor");
-  window_controls::FitButtonRow({SaveBut, RemoveBut, CopyFrom2});
-  window_controls::FitButtonRow({SaveBut2, RemoveBut2, CopyFrom1});
-  window_controls::FitButtonRow({Undo, CloseBut});
-  window_controls::FitTitleColumn(MpegInfo);
+  LayOut();
   FFileName = FileName;
   FilePath->SetText(FileName);
   LoadID3v1();

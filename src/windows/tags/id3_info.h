@@ -95,8 +95,10 @@ class TID3_Info : public TTntFixedDialog {
   TTntButton *Undo = nullptr, *CloseBut = nullptr;
 
  private:
-  // Makes the controls; answers the client size they need (id3_info_layout.cpp).
-  SIZE CreateControls();
+  // Makes the controls, and places them and sizes the window for their
+  // texts as they are now (id3_info_layout.cpp).
+  void CreateControls();
+  void LayOut();
   // What every field of one tag shows now becomes its loaded value.
   void RememberID3v1();
   void RememberID3v2();

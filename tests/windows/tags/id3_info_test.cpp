@@ -19,6 +19,7 @@
 #include "tag_bytes.h"
 #include "test_forms.h"
 #include "test_support.h"
+#include "text_fit.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_grids.h"
@@ -391,9 +392,12 @@ TEST_F(ID3InfoTest, TheWindowHoldsToItsLanguageSection) {
             "");
 }
 
-TEST_F(ID3InfoTest, PicturesInEnglishAndAnotherLanguage) {
-  for (const std::wstring language : {L"", L"_test_language"}) {
-    if (!language.empty())
+// Every text drawn and none clipped or crowded, in English, in the tests'
+// Russian and in a language a letter longer than English everywhere.
+TEST_F(ID3InfoTest, PicturesInEnglishAndOtherLanguages) {
+  for (const std::wstring language : {L"", L"_russian", L"_test_language"}) {
+    if (language == L"_russian") LanguageFile = language_test::RussianLanguageFile();
+    if (language == L"_test_language")
       LanguageFile = language_test::WriteTestLanguage(dir, {L"ID3TagEditor", L"Messages"});
     TID3_Info& w = Open(kV2 + kAudio + kV1);
     testing_support::ShowPainted(&w);
@@ -401,6 +405,7 @@ TEST_F(ID3InfoTest, PicturesInEnglishAndAnotherLanguage) {
     ASSERT_TRUE(
         testing_support::TakeWindowPicture(w.Handle(), L"id3_info" + language + L".png", picture));
     EXPECT_EQ(testing_support::TextsWithoutInk(w.Handle(), picture), std::vector<std::wstring>{});
+    EXPECT_EQ(testing_support::TextsThatDoNotFit(&w), std::vector<std::string>{}) << WideStringToUTF8(language);
     w.Hide();
   }
 }

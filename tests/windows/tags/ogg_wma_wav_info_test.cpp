@@ -20,6 +20,7 @@
 #include "tag_bytes.h"
 #include "test_forms.h"
 #include "test_support.h"
+#include "text_fit.h"
 #include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
@@ -318,14 +319,18 @@ TEST_F(TagInfoTest, TheWindowsHoldToTheirLanguageSections) {
   EXPECT_EQ(CompareFormWithSection(&wav, *FindSection(sections, L"WaveFileInfo"), english), "");
 }
 
+// Every text drawn and none clipped or crowded, in English, in the tests'
+// Russian and in a language a letter longer than English everywhere; the WAV
+// window with the longest channel mode.
 TEST_F(TagInfoTest, PicturesOfTheWindows) {
   const std::wstring ogg = dir.WriteFile(L"a.ogg", tag_bytes::Tag(3, 0, "", 20) + TaggedOgg());
   const std::wstring wma = dir.WriteFile(L"a.wma", WmaFixture());
-  const std::wstring wav =
-      dir.WriteFile(L"a.wav", testing_support::WavBytes({}, 44100, [](uint32_t) { return 0; }));
+  const std::wstring wav = dir.WriteFile(
+      L"a.wav", testing_support::WavBytes({.channels = 6}, 44100, [](uint32_t) { return 0; }));
   testing_support::TempDir languages;
-  for (const std::wstring language : {L"", L"_test_language"}) {
-    if (!language.empty()) LanguageFile = language_test::WriteTestLanguage(
+  for (const std::wstring language : {L"", L"_russian", L"_test_language"}) {
+    if (language == L"_russian") LanguageFile = language_test::RussianLanguageFile();
+    if (language == L"_test_language") LanguageFile = language_test::WriteTestLanguage(
         languages, {L"OGGTagEditor", L"WMATagEditor", L"WaveFileInfo", L"Messages"});
     auto* o = new TOGG_Info(nullptr, &host);
     auto* m = new TWMA_Info(nullptr, &host);
@@ -342,6 +347,8 @@ TEST_F(TagInfoTest, PicturesOfTheWindows) {
           testing_support::TakeWindowPicture(w->Handle(), w->Name() + language + L".png", picture));
       EXPECT_EQ(testing_support::TextsWithoutInk(w->Handle(), picture), std::vector<std::wstring>{})
           << WideStringToUTF8(w->Name());
+      EXPECT_EQ(testing_support::TextsThatDoNotFit(w.get()), std::vector<std::string>{})
+          << WideStringToUTF8(w->Name() + language);
       w->Hide();
     }
   }
