@@ -17,9 +17,10 @@
 namespace testing_support {
 namespace {
 
-// A check box's or radio button's mark and its gap; a group box caption's
-// inset from the frame's corner, on each side.
-constexpr int kMarkRoom = 16;
+// A push button's frame; a check box's or radio button's mark and its gap; a
+// group box caption's inset from the frame's corner, on each side.
+constexpr int kButtonFrame = 2;
+constexpr int kMarkRoom = 14;
 constexpr int kGroupCaptionInset = 8;
 // A grid draws a cell's text this far in from the cell's left.
 constexpr int kCellInset = 2;
@@ -71,7 +72,7 @@ class TFitCheck {
     const std::wstring caption = WideGetWindowText(button);
     const bool marked = dynamic_cast<TCustomCheckBox*>(button) || dynamic_cast<TRadioButton*>(button);
     const int room = marked ? button->Width() - kMarkRoom - FMargin
-                            : button->Width() - 2 * FMargin;
+                            : button->Width() - 2 * (kButtonFrame + FMargin);
     if (!caption.empty() && TextWidth(button, caption) > room)
       Fault(button, caption, "needs " + std::to_string(TextWidth(button, caption)) + " of " +
                                  std::to_string(room) + " px");

@@ -15,8 +15,9 @@
 namespace window_controls {
 namespace {
 
-// A button's frame and the room Wine and Windows keep round its caption.
-constexpr int kButtonPadding = 14;
+// A button's frame and room round its caption, on both sides: with less the
+// caption looks as if it filled the button.
+constexpr int kButtonPadding = 16;
 // Room round a grid cell's text.
 constexpr int kCellPadding = 8;
 // A check box's mark and the gap between it and the caption.
