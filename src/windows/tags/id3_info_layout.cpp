@@ -41,7 +41,7 @@ constexpr int kGroupSide = 10;
 // From a caption's text to its field; from a field to the next caption on
 // its row.
 constexpr int kLabelSpacing = 6;
-constexpr int kPairGap = 12;
+constexpr int kPairGap = 10;
 // The narrowest a field filling its row may become.
 constexpr int kMinLineWidth = 150;
 // The ID3v2 group's twelve rows set the height of everything.
@@ -54,14 +54,17 @@ constexpr int kGroupHeight = kButtonsTop + kButtonHeight + kGroupSide;
 constexpr int kGroup1Width = 300;
 constexpr int kGroup2Width = 370;
 constexpr int kCopyButtonWidth = 116;
-constexpr int kStateWidth = 46, kVersionWidth = 30, kSizeWidth = 84, kYearWidth = 48;
+constexpr int kStateWidth = 40, kVersionWidth = 30, kSizeWidth = 84, kYearWidth = 48;
 constexpr int kCloseWidth = 80, kUndoWidth = 100;
 
 constexpr int kColumnsTop = kMargin + kEditHeight + kMargin;
 constexpr int kInfoRows = 14;
 constexpr int kInfoRowHeight = 17;
+// The English columns; longer titles take from the values, down to what the
+// longest values (a channel mode, "MPEG 2.5 Layer III") need.
 constexpr int kInfoTitleWidth = 108;
-constexpr int kInfoValueWidth = 170;
+constexpr int kInfoValueWidth = 140;
+constexpr int kMinInfoValueWidth = 130;
 
 constexpr const wchar_t* kInfoTitles[kInfoRows] = {
     L"Valid header",   L"File size", L"Channel mode",    L"Version",    L"Bit rate",
@@ -309,17 +312,16 @@ void TID3_Info::LayOut() {
   group1.Place(group1Left, kColumnsTop);
   group2.Place(group2Left, kColumnsTop);
 
-  // The grid's title column as wide as its widest title; the values keep
-  // their width.
+  // The grid's title column as wide as its widest title.
   const int titles = std::max(kInfoTitleWidth, window_controls::ColumnWidthFor(MpegInfo, 0));
+  const int values = std::max(kMinInfoValueWidth, kInfoTitleWidth + kInfoValueWidth - titles);
   MpegInfo->SetColWidths(0, titles);
-  MpegInfo->SetColWidths(1, kInfoValueWidth);
   const int lines = MpegInfo->GridLineWidth();
   const int edges = 2 * GetSystemMetrics(SM_CXEDGE);
   const int closeWidth = std::max(kCloseWidth, ButtonWidthFor(CloseBut, CloseBut->Caption()));
   const int undoWidth = std::max(kUndoWidth, ButtonWidthFor(Undo, Undo->Caption()));
   const int infoWidth =
-      std::max(titles + kInfoValueWidth + 2 * lines + edges, undoWidth + kGap + closeWidth);
+      std::max(titles + values + 2 * lines + edges, undoWidth + kGap + closeWidth);
   const int clientWidth = infoLeft + infoWidth + kMargin;
 
   FilePath->SetBounds(kMargin, kMargin, clientWidth - 2 * kMargin, kEditHeight);
