@@ -155,8 +155,8 @@ void TPLEntryForm::DoShow() {
   LoadFormLanguage(this, LanguageFile, L"PLEntry");
   // A longer caption widens the button to the right, into the room before
   // Change; Change and Cancel share theirs out between them.
-  OpenFolderBut->SetWidth(std::max(kWideButtonWidth,
-                                   window_controls::ButtonWidthFor(OpenFolderBut, OpenFolderBut->Caption())));
+  const int openWidth = window_controls::ButtonWidthFor(OpenFolderBut, OpenFolderBut->Caption());
+  OpenFolderBut->SetWidth(std::max(kWideButtonWidth, openWidth));
   window_controls::FitButtonRow({ChangeBut, CancelBut});
   TTntFixedDialog::DoShow();
 }

@@ -235,12 +235,14 @@ void TID3_Info::CreateControls() {
   Albumv1 = NewField(this, ID3v1Group, L"Albumv1", L"Album");
   TrackNumv1 = NewField(this, ID3v1Group, L"TrackNumv1", L"Track #");
   Yearv1 = NewField(this, ID3v1Group, L"Yearv1", L"Year");
-  Genrev1 = NewGenreBox(this, ID3v1Group, L"Genrev1", L"Genrev1Label", Genrev1Label, csDropDownList);
+  Genrev1 =
+      NewGenreBox(this, ID3v1Group, L"Genrev1", L"Genrev1Label", Genrev1Label, csDropDownList);
   Genrev1->SetOnExit([this](TObject*) { Genrev1Exit(); });
   Commentv1 = NewField(this, ID3v1Group, L"Commentv1", L"Comment");
   SaveBut = NewButton(this, ID3v1Group, L"SaveBut", L"Save", [this] { SaveButClick(); });
   RemoveBut = NewButton(this, ID3v1Group, L"RemoveBut", L"Remove", [this] { RemoveButClick(); });
-  CopyFrom2 = NewButton(this, ID3v1Group, L"CopyFrom2", L"Copy from ID3v2", [this] { CopyFrom2Click(); });
+  CopyFrom2 =
+      NewButton(this, ID3v1Group, L"CopyFrom2", L"Copy from ID3v2", [this] { CopyFrom2Click(); });
 
   ID3v2Group = NewGroup(this, this, L"ID3v2Group", L" ID3v2 ");
   TagExv2 = NewField(this, ID3v2Group, L"TagExv2", L"Tag exists", true);
@@ -259,8 +261,10 @@ void TID3_Info::CreateControls() {
   Language = NewField(this, ID3v2Group, L"Language", L"Language");
   Link = NewField(this, ID3v2Group, L"Link", L"URL");
   SaveBut2 = NewButton(this, ID3v2Group, L"SaveBut2", L"Save", [this] { SaveBut2Click(); });
-  RemoveBut2 = NewButton(this, ID3v2Group, L"RemoveBut2", L"Remove", [this] { RemoveBut2Click(); });
-  CopyFrom1 = NewButton(this, ID3v2Group, L"CopyFrom1", L"Copy from ID3v1", [this] { CopyFrom1Click(); });
+  RemoveBut2 =
+      NewButton(this, ID3v2Group, L"RemoveBut2", L"Remove", [this] { RemoveBut2Click(); });
+  CopyFrom1 =
+      NewButton(this, ID3v2Group, L"CopyFrom1", L"Copy from ID3v1", [this] { CopyFrom1Click(); });
 
   MpegInfoLabel = NewLabel(this, this, L"MpegInfoLabel", L"MPEG Info:", taLeftJustify);
   MpegInfo = new TTntStringGrid(this);
