@@ -173,7 +173,10 @@ TTagValues DeriveValues(const TID3v2Header& header, const std::vector<TID3v2Fram
     TText text = PlainText(content);
     if (text.Wide.empty()) continue;
     values.Source[field] = index;
-    if (field == v2Year) text = {text.Ansi.substr(0, 4), text.Wide.substr(0, 4)};
+    // The year alone for the older callers; a 2.4 tag's recording time, a
+    // date that may go down to the second, is the year field's own text.
+    if (field == v2Year)
+      text = {text.Ansi.substr(0, 4), header.Version == 4 ? text.Wide : text.Wide.substr(0, 4)};
     values.Text[field] = std::move(text);
   }
   values.Track = TrackNumber(values.Text[v2Track].Ansi);

@@ -36,7 +36,8 @@ class TID3v2 {
   int32_t Size() const { return FSize; }  // whole tag in bytes, 0 when unusable
 
   // The field decoded from its frame's encoding, without characters below 33
-  // at either end; v2Track is the track text as written ("3/12").
+  // at either end; v2Track is the track text as written ("3/12"), v2Year a
+  // 2.4 tag's whole recording time ("2005-06-07") where Year() is "2005".
   std::wstring Text(TID3v2Field Field) const;
   // Stores Value so trimmed; a value other than the one held marks the field
   // changed, so the next save rebuilds its frame.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "formats/file_rewrite.h"
 #include "foundation/file_replace.h"
 #include "foundation/tnt_sysutils.h"
 
@@ -202,6 +203,10 @@ bool TWMATagEditor::SaveToFile(const std::wstring& FileName) {
   try {
     // The editor writes the new file beside the old one under a name of its own.
     RemoveStaleTemporaryFiles(WideExtractFilePath(WideExpandFileName(FileName)));
+    // The editor cannot open a read-only file for writing: the mark is lifted
+    // while it writes and put back after, as the other tag writers do.
+    TWriteAccess access(FileName);
+    if (!access.Granted()) return false;
     TEditorSession session;
     if (!session.Open(FileName)) return false;
     for (const auto& a : kWrittenTexts) {

@@ -30,6 +30,8 @@ struct TListedSection {
 // The checkout's list, and the program folder's English.ini.
 std::wstring ComponentListFile();
 std::wstring EnglishLanguageFile();
+// The tests' Russian, which the build writes beside the test executables.
+std::wstring RussianLanguageFile();
 
 // Sections in file order. Unknown kinds and lines without a name are kept,
 // so the check reports them.

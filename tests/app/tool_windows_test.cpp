@@ -8,9 +8,13 @@
 
 #include "foundation/tnt_ini_files.h"
 #include "framework/forms.h"
+#include "globals/program_globals.h"
+#include "unicode_controls/tnt_grids.h"
 #include "language_components.h"
 #include "localization/localization.h"
 #include "skin/slider.h"
+#include "test_forms.h"
+#include "text_fit.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "windows/about/about_form.h"
 #include "unicode_controls/tnt_labeled_edit.h"
@@ -21,6 +25,7 @@
 #include "windows/playlist_entry/pl_entry_form.h"
 #include "windows/stream_info/net_stream_info.h"
 #include "windows/stream_info/stream_info_host.h"
+#include "window_picture.h"
 
 namespace {
 
@@ -101,6 +106,60 @@ TEST(ToolWindows, TheStreamInfoWindowShowsItsBufferOnlyWhileAStreamPlays) {
     EXPECT_EQ(info.Lines(), c.Lines) << int(c.Mode);
     EXPECT_EQ(info.BufferTimer != nullptr, c.Mode != 0) << int(c.Mode);
   }
+}
+
+// The stream's lines run to the grid's right edge, whether the rows need a
+// scroll bar or not: a long line is cut there and not before.
+TEST(ToolWindows, TheStreamInfoLinesReachTheGridsEdge) {
+  FakeStreamInfoHost host;
+  host.Mode = 3;
+  const std::string longName = "icy-name: " + std::string(300, 'W');
+  // A radio's few lines, and a stream's every header, more than the grid shows.
+  for (const size_t extra : {0, 20}) {
+    host.Facts = {extra == 0, extra > 0, {longName}, {}};
+    for (size_t i = 0; i < extra; ++i) host.Facts.ICYTags.push_back("icy-x" + std::to_string(i) + ": x");
+    TNetStreamInfo info(Application(), &host);
+    testing_support::ShowPainted(&info);
+    ASSERT_EQ(info.InfoGrid->ColWidths(0), info.InfoGrid->ClientWidth()) << extra;
+    // The name's row, its last few pixels inside the grid's frame.
+    const RECT cell = info.InfoGrid->CellRect(0, 1);
+    POINT corner{cell.right, cell.top};
+    ClientToScreen(info.InfoGrid->Handle(), &corner);
+    RECT window{};
+    GetWindowRect(info.Handle(), &window);
+    const RECT end{corner.x - window.left - 8, corner.y - window.top + 2, corner.x - window.left - 1,
+                   corner.y - window.top + cell.bottom - cell.top - 2};
+    testing_support::Picture picture;
+    ASSERT_TRUE(testing_support::TakeWindowPicture(
+        info.Handle(), L"stream_info_" + std::to_wstring(extra) + L".png", picture));
+    EXPECT_GT(testing_support::DarkPixels(picture, end), 0) << extra;
+    info.Hide();
+  }
+}
+
+// Every text drawn and none clipped or crowded, in English and in the tests'
+// Russian.
+TEST(ToolWindows, TheEntryAndStreamWindowsFitTheirTexts) {
+  const std::wstring saved = LanguageFile;
+  FakeStreamInfoHost host;
+  host.Facts = {true, false, {"icy-name: Radio", "icy-genre: Tones"}, {}};
+  host.Mode = 3;
+  for (const std::wstring language : {L"english", L"russian"}) {
+    LanguageFile = language == L"english" ? EnglishLanguageFile() : RussianLanguageFile();
+    TPLEntryForm entry(Application(), nullptr);
+    TNetStreamInfo info(Application(), &host);
+    for (TForm* w : std::initializer_list<TForm*>{&entry, &info}) {
+      testing_support::ShowPainted(w);
+      testing_support::Picture picture;
+      ASSERT_TRUE(testing_support::TakeWindowPicture(
+          w->Handle(), w->Name() + L"_" + language + L".png", picture));
+      EXPECT_EQ(testing_support::TextsWithoutInk(w->Handle(), picture), std::vector<std::wstring>{});
+      EXPECT_EQ(testing_support::TextsThatDoNotFit(w), std::vector<std::string>{})
+          << WideStringToUTF8(w->Name() + L" " + language);
+      w->Hide();
+    }
+  }
+  LanguageFile = saved;
 }
 
 TEST(ToolWindows, TheEffectsWindowShowsThePlayersValuesAndKeepsTheOtherBits) {

@@ -48,13 +48,19 @@ class TagWindows : public E2ETest {
     EXPECT_NE(window, nullptr) << "no tag window";
     return window;
   }
-  // The window's first two boxes the user can type in: its title and artist.
-  void TypeTitleAndArtist(HWND window, const std::wstring& title = kTitle, const std::wstring& artist = kArtist) {
+  // The boxes of the window the user can type in, in their order: the ID3
+  // window's title, artist, album and track number come first.
+  static std::vector<HWND> TypingBoxes(HWND window) {
     std::vector<HWND> boxes;
     for (HWND edit : ChildrenOfClass(window, L"TTnt"))
       if (ClassOf(edit).find(L"Edit") != std::wstring::npos &&
           !(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY))
         boxes.push_back(edit);
+    return boxes;
+  }
+  // The window's first two boxes the user can type in: its title and artist.
+  void TypeTitleAndArtist(HWND window, const std::wstring& title = kTitle, const std::wstring& artist = kArtist) {
+    const std::vector<HWND> boxes = TypingBoxes(window);
     ASSERT_GE(boxes.size(), 2u);
     SendMessageW(boxes[0], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
     SendMessageW(boxes[1], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(artist.c_str()));
@@ -147,6 +153,33 @@ TEST_F(TagWindows, AnID3v1TitleTheTagCannotHoldIsAskedAboutAndTheEntryTakesWhatW
   const auto list = folder.ReadPlaylist();
   ASSERT_TRUE(list && list->size() == 1);
   EXPECT_EQ(list->front().Title, field(33) + L" - " + field(3));
+}
+
+// Track 256 in an ID3v1 tag, which keeps a track number in a byte: a message
+// says so and nothing is written, the title typed beside it included.
+TEST_F(TagWindows, AnID3v1TrackTheTagCannotHoldIsRefusedWithAMessageAndNothingIsWritten) {
+  const std::wstring mp3 = data.File(L"song.mp3");
+  Program* tavrin = nullptr;
+  HWND window = OpenMp3Window(mp3, L"Before", tavrin);
+  ASSERT_NE(window, nullptr);
+  const std::string before = testing_support::ReadFileBytes(mp3);
+  TypeTitleAndArtist(window);
+  const std::vector<HWND> boxes = TypingBoxes(window);
+  ASSERT_GE(boxes.size(), 4u);
+  SendMessageW(boxes[3], WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"256"));
+  Press(window, L"Save");
+  HWND refusal = runner.WaitForMessageBox(*tavrin);
+  ASSERT_NE(refusal, nullptr) << "the save was not refused";
+  EXPECT_EQ(MessageBoxText(refusal), L"This tag holds track numbers from 1 to 255 only. Nothing was saved.");
+  PressDialogButton(refusal, IDOK);
+  ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindow(refusal); }, 5000, true));
+  Press(window, L"Close");
+  EXPECT_TRUE(runner.WaitUntil([&] { return !IsWindow(window); }, 5000));
+  ExitByClick(*tavrin);
+  EXPECT_TRUE(testing_support::ReadFileBytes(mp3) == before) << "the refused save wrote";
+  const auto list = folder.ReadPlaylist();
+  ASSERT_TRUE(list && list->size() == 1);
+  EXPECT_EQ(list->front().Title, L"Before");
 }
 
 // A list replaced while the window is open: the save still goes to the file

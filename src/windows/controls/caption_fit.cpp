@@ -15,8 +15,9 @@
 namespace window_controls {
 namespace {
 
-// A button's frame and the room Wine and Windows keep round its caption.
-constexpr int kButtonPadding = 14;
+// A button's frame and room round its caption, on both sides: with less the
+// caption looks as if it filled the button.
+constexpr int kButtonPadding = 16;
 // Room round a grid cell's text.
 constexpr int kCellPadding = 8;
 // A check box's mark and the gap between it and the caption.
@@ -31,9 +32,20 @@ SIZE TextSize(TControl* Control, std::wstring Text, int WrapWidth = 0) {
   return WideFontTextSize(Control->Font()->Handle(), Text, WrapWidth);
 }
 
+}  // namespace
+
 int TextWidth(TControl* Control, const std::wstring& Text) { return TextSize(Control, Text).cx; }
 
-}  // namespace
+int ButtonWidthFor(TControl* Button, const std::wstring& Caption) {
+  return TextWidth(Button, Caption) + kButtonPadding;
+}
+
+int ColumnWidthFor(TTntStringGrid* Grid, int32_t Col) {
+  int widest = 0;
+  for (int32_t row = 0; row < Grid->RowCount(); ++row)
+    widest = std::max(widest, TextWidth(Grid, Grid->Cells(Col, row)) + kCellPadding);
+  return widest;
+}
 
 void FitButtonRow(std::initializer_list<TTntButton*> Row, int Room) {
   std::vector<TTntButton*> buttons(Row);
@@ -41,7 +53,7 @@ void FitButtonRow(std::initializer_list<TTntButton*> Row, int Room) {
   std::vector<int> need;
   bool fits = true;
   for (TTntButton* b : buttons) {
-    need.push_back(TextWidth(b, b->Caption()) + kButtonPadding);
+    need.push_back(ButtonWidthFor(b, b->Caption()));
     fits = fits && need.back() <= b->Width();
   }
   if (fits) return;
@@ -96,9 +108,7 @@ int FitCheckBoxColumn(std::initializer_list<TTntCheckBox*> Column) {
 }
 
 void FitTitleColumn(TTntStringGrid* Grid) {
-  int widest = 0;
-  for (int32_t row = 0; row < Grid->RowCount(); ++row)
-    widest = std::max(widest, TextWidth(Grid, Grid->Cells(0, row)) + kCellPadding);
+  const int widest = ColumnWidthFor(Grid, 0);
   const int both = Grid->ColWidths(0) + Grid->ColWidths(1);
   if (widest <= Grid->ColWidths(0) || widest >= both) return;
   Grid->SetColWidths(0, widest);

@@ -3,7 +3,9 @@
 // texts. Called after each translation; what fits already stays as laid out.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
+#include <string>
 
 class TControl;
 class TTntButton;
@@ -11,6 +13,14 @@ class TTntCheckBox;
 class TTntStringGrid;
 
 namespace window_controls {
+
+// Text's width on one line in the control's font; "&" takes no room.
+int TextWidth(TControl* Control, const std::wstring& Text);
+// The width a button needs to show Caption with the room kept round it.
+int ButtonWidthFor(TControl* Button, const std::wstring& Caption);
+// The width column Col of the grid needs for its widest text, with the room
+// kept round a cell's text.
+int ColumnWidthFor(TTntStringGrid* Grid, int32_t Col);
 
 // The buttons of one row, left to right. When a caption is wider than its
 // button, the widths are shared out again within the row's span (the first

@@ -283,6 +283,7 @@ void TOptions::FitTexts() {
                                                               SaveCurrentPosCB}));
   FitCheckBoxColumn({UseProxyCB, UseSampleFloatCB});
   FitTitleColumn(DeviceInfo);
+  FitTitleColumn(AboutSkin);
 }
 
 void TOptions::FormShow() {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "foundation/tnt_sysutils.h"
@@ -11,6 +12,7 @@
 #include "unicode_controls/tnt_dialogs.h"
 #include "unicode_controls/tnt_labeled_edit.h"
 #include "unicode_controls/tnt_speed_button.h"
+#include "windows/controls/caption_fit.h"
 #include "windows/playlist_entry/folder_command.h"
 #include "windows/playlist_entry/pl_entry_host.h"
 
@@ -151,6 +153,11 @@ void TPLEntryForm::DoShow() {
   const std::string font = FHost ? FHost->OverrideFontName() : std::string();
   if (!font.empty()) ApplyFontOverride(this, font);
   LoadFormLanguage(this, LanguageFile, L"PLEntry");
+  // A longer caption widens the button to the right, into the room before
+  // Change; Change and Cancel share theirs out between them.
+  const int openWidth = window_controls::ButtonWidthFor(OpenFolderBut, OpenFolderBut->Caption());
+  OpenFolderBut->SetWidth(std::max(kWideButtonWidth, openWidth));
+  window_controls::FitButtonRow({ChangeBut, CancelBut});
   TTntFixedDialog::DoShow();
 }
 

@@ -17,7 +17,6 @@ namespace {
 constexpr int kClientWidth = 249;
 constexpr int kClientHeight = 233;
 constexpr int kMargin = 8;
-constexpr int kColumnWidth = 226;
 constexpr int kRowHeight = 17;
 constexpr int kButtonHeight = 25;
 constexpr int kMinWidth = 160;
@@ -67,7 +66,6 @@ void TNetStreamInfo::CreateControls() {
   InfoGrid->SetFixedCols(0);
   InfoGrid->SetFixedRows(0);
   InfoGrid->SetDefaultRowHeight(kRowHeight);
-  InfoGrid->SetColWidths(0, kColumnWidth);
   InfoGrid->SetScrollBars(ssVertical);
   InfoGrid->SetOptions(goHorzLine);
   InfoGrid->SetBounds(kMargin, kMargin, kClientWidth - 2 * kMargin,
@@ -110,6 +108,7 @@ void TNetStreamInfo::FormShow() {
     }
   }
   PublishLines();
+  FitColumn();
 }
 
 // The row count grows by one and the text goes into the empty bottom row, so
@@ -142,9 +141,14 @@ void TNetStreamInfo::FormResize() {
   const int width = ClientWidth(), height = ClientHeight();
   const int gridWidth = std::max(width - 2 * kMargin, 1);
   InfoGrid->SetBounds(kMargin, kMargin, gridWidth, std::max(height - 3 * kMargin - kButtonHeight, 1));
-  // The column fills the grid inside its frame and its scroll bar.
-  InfoGrid->SetColWidths(0, std::max(gridWidth - 4 - GetSystemMetrics(SM_CXVSCROLL), 1));
+  FitColumn();
   CloseBut->SetBounds(kMargin, height - kMargin - kButtonHeight, gridWidth, kButtonHeight);
+}
+
+void TNetStreamInfo::FitColumn() {
+  // The column fills the grid inside its frame and, only while the rows need
+  // it, its scroll bar: a line is cut at the grid's edge, not before.
+  InfoGrid->SetColWidths(0, std::max(InfoGrid->ClientWidth(), 1));
 }
 
 void TNetStreamInfo::CloseButClick() { Close(); }

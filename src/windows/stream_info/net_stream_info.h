@@ -52,6 +52,7 @@ class TNetStreamInfo : public TTntForm {
  private:
   void CreateControls();
   void AddLine(const std::wstring& Text);
+  void FitColumn();
   // The grid's lines also as its window text: the grid draws its cells
   // itself, and a screen reader (or a program outside) reads them there.
   void PublishLines();

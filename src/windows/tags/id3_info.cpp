@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "framework/format.h"
@@ -10,18 +11,18 @@
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
-#include "windows/controls/caption_fit.h"
 #include "windows/tags/tag_host.h"
-#include "windows/tags/tag_info_controls.h"
 #include "windows/tags/tag_window_support.h"
 
 TID3_Info* ID3_Info = nullptr;
 
 namespace {
 
-using tag_info_controls::TagWritable;
-
 constexpr int32_t kGenreCount = static_cast<int32_t>(ID3v1GenreNames.size());
+// The ID3v1 tag keeps a track number in one byte; ID3v2's TRCK is text, but
+// the tag's reader holds it in 16 bits and players show four digits.
+constexpr int32_t kMaxTrackv1 = 255;
+constexpr int32_t kMaxTrackv2 = 9999;
 
 std::wstring FieldText(TControl* Field) {
   if (auto* edit = dynamic_cast<TTntCustomEdit*>(Field)) return edit->Text();
@@ -54,14 +55,13 @@ uint8_t GenreByteOfItem(int32_t ItemIndex) {
 }
 
 TID3_Info::TID3_Info(TComponent* AOwner, TTagHost* Host) : TTntFixedDialog(AOwner), FHost(Host) {
-  SIZE client;
   {
     TLoadingScope scope(this);
     SetName(L"ID3_Info");
     SetCaption(L"MPEG Tag Editor + File info box");
-    client = CreateControls();
+    CreateControls();
   }
-  SizeForClient(client.cx, client.cy);
+  LayOut();
   ID3_Info = this;
   FormCreate();
   DoCreate();
@@ -82,10 +82,7 @@ void TID3_Info::FormCreate() {
 
 void TID3_Info::Init(const std::wstring& FileName) {
   StartTagWindow(this, FHost, L"ID3TagEditor");
-  window_controls::FitButtonRow({SaveBut, RemoveBut, CopyFrom2});
-  window_controls::FitButtonRow({SaveBut2, RemoveBut2, CopyFrom1});
-  window_controls::FitButtonRow({Undo, CloseBut});
-  window_controls::FitTitleColumn(MpegInfo);
+  LayOut();
   FFileName = FileName;
   FilePath->SetText(FileName);
   LoadID3v1();
@@ -108,11 +105,16 @@ void TID3_Info::RememberID3v2() {
 
 bool TID3_Info::Changed(TControl* Field) { return FieldText(Field) != FLoaded[Field]; }
 
-std::optional<int32_t> TID3_Info::TakeNumber(TTntLabeledEdit* Field, int32_t Min, int32_t Max) {
-  if (const std::optional<int32_t> value = ParseTagNumber(Field->Text(), Min, Max)) return value;
-  MessageBeep(MB_ICONWARNING);
-  Field->SetText(FLoaded[Field]);
-  return std::nullopt;
+bool TID3_Info::TakeTrack(TTntLabeledEdit* Field, int32_t Max, int32_t& Track) {
+  Track = -1;
+  if (!Changed(Field)) return true;
+  const std::optional<int32_t> value = ParseTrackNumber(Field->Text(), Max);
+  if (!value) {
+    RefuseTrackNumber(this, Max);
+    return false;
+  }
+  Track = *value;
+  return true;
 }
 
 void TID3_Info::RenameEntry(TTntLabeledEdit* Artist, TTntLabeledEdit* Title) {
@@ -122,12 +124,9 @@ void TID3_Info::RenameEntry(TTntLabeledEdit* Artist, TTntLabeledEdit* Title) {
 }
 
 bool TID3_Info::LoadID3v1() {
-  if (!FID3v1.ReadFromFile(FFileName)) {
-    ReportTagError(this, L"CantReadTag", FFileName);
-    return false;
-  }
+  const bool read = FID3v1.ReadFromFile(FFileName);
   ClearID3v1Fields();
-  if (FID3v1.Exists()) {
+  if (read && FID3v1.Exists()) {
     TagExv1->SetText(Word(L"Yes"));
     TagVerv1->SetText(FID3v1.VersionID() == 1 ? L"1.0" : L"1.1");
     Titlev1->SetText(AnsiToWide(FID3v1.Title()));
@@ -141,16 +140,18 @@ bool TID3_Info::LoadID3v1() {
     CopyFrom1->SetEnabled(true);
     RemoveBut->SetEnabled(true);
   } else {
+    // A tag that cannot be read is shown as none: nothing to remove or copy.
     TagExv1->SetText(Word(L"No"));
   }
   RememberID3v1();
-  return true;
+  if (!read) ReportTagError(this, L"CantReadTag", FFileName);
+  return read;
 }
 
 void TID3_Info::LoadID3v2() {
-  if (!FID3v2.ReadFromFile(FFileName)) return ReportTagError(this, L"CantReadTag", FFileName);
+  const bool read = FID3v2.ReadFromFile(FFileName);
   ClearID3v2Fields();
-  if (FID3v2.Exists()) {
+  if (read && FID3v2.Exists()) {
     TagExv2->SetText(Word(L"Yes"));
     TagVerv2->SetText(L"2." + Number(FID3v2.VersionID()));
     TagSize->SetText(WithUnit(Number(FID3v2.Size()), L"bytes"));
@@ -167,6 +168,7 @@ void TID3_Info::LoadID3v2() {
     TagExv2->SetText(Word(L"No"));
   }
   RememberID3v2();
+  if (!read) ReportTagError(this, L"CantReadTag", FFileName);
 }
 
 void TID3_Info::LoadMPEGinfo() {
@@ -190,15 +192,17 @@ void TID3_Info::LoadMPEGinfo() {
 }
 
 void TID3_Info::SaveButClick() {
+  int32_t track;
+  if (!TakeTrack(TrackNumv1, kMaxTrackv1, track)) return;
   // The values go to a copy of the tag as loaded: a save the user calls off,
   // or one that fails, leaves it as it was for the next try.
   TID3v1 tag = FID3v1;
   bool lostCharacters = false;
+  // The year is text to the tag, which keeps its first four characters.
   const std::pair<TTntLabeledEdit*, void (TID3v1::*)(const std::string&)> texts[] = {
-      {Titlev1, &TID3v1::SetTitle},
-      {Artistv1, &TID3v1::SetArtist},
-      {Albumv1, &TID3v1::SetAlbum},
-      {Commentv1, &TID3v1::SetComment}};
+      {Titlev1, &TID3v1::SetTitle},     {Artistv1, &TID3v1::SetArtist},
+      {Albumv1, &TID3v1::SetAlbum},     {Commentv1, &TID3v1::SetComment},
+      {Yearv1, &TID3v1::SetYear}};
   for (const auto& [field, set] : texts) {
     if (!Changed(field)) continue;
     // The tag holds 8-bit text: a character the code page lacks is replaced.
@@ -206,55 +210,46 @@ void TID3_Info::SaveButClick() {
     lostCharacters = lostCharacters || AnsiToWide(stored) != field->Text();
     (tag.*set)(stored);
   }
-  if (Changed(Yearv1))
-    if (const std::optional<int32_t> year = TakeNumber(Yearv1, 0, 9999))
-      tag.SetYear(Yearv1->Text().find_first_not_of(L" \t") == std::wstring::npos
-                      ? std::string()
-                      : std::to_string(*year));
-  if (Changed(TrackNumv1))
-    if (const std::optional<int32_t> track = TakeNumber(TrackNumv1, 1, 255))
-      tag.SetTrack(static_cast<uint8_t>(*track));
+  if (track >= 0) tag.SetTrack(static_cast<uint8_t>(track));
   if (Genrev1->ItemIndex() != FLoadedGenre1) tag.SetGenreID(GenreByteOfItem(Genrev1->ItemIndex()));
   if ((lostCharacters || !tag.SavesTextsWhole()) && !AskTagQuestion(this, L"ID3v1CannotHoldText"))
     return;
   // A failed save keeps what the user typed, for another try.
-  if (!TagWritable(FFileName) || !tag.SaveToFile(FFileName))
-    return ReportTagError(this, L"CantSaveTag", FFileName);
+  if (!tag.SaveToFile(FFileName)) return ReportTagError(this, L"CantSaveTag", FFileName);
   FID3v1 = tag;
   // The entry is named by what the file holds now, not by what was typed.
   if (LoadID3v1()) Update1();
+  LoadMPEGinfo();
 }
 
 void TID3_Info::SaveBut2Click() {
+  int32_t track;
+  if (!TakeTrack(TrackNumv2, kMaxTrackv2, track)) return;
+  // The year is saved as typed: a 2.4 tag's recording time may be a whole date.
   const std::pair<TControl*, TID3v2Field> texts[] = {
-      {Titlev2, v2Title},   {Artistv2, v2Artist},     {Albumv2, v2Album},
-      {Genrev2, v2Genre},   {Commentv2, v2Comment},   {Composer, v2Composer},
-      {Encoder, v2Encoder}, {Copyright, v2Copyright}, {Language, v2Language},
-      {Link, v2Link}};
+      {Titlev2, v2Title},       {Artistv2, v2Artist},   {Albumv2, v2Album},
+      {Yearv2, v2Year},         {Genrev2, v2Genre},     {Commentv2, v2Comment},
+      {Composer, v2Composer},   {Encoder, v2Encoder},   {Copyright, v2Copyright},
+      {Language, v2Language},   {Link, v2Link}};
   for (const auto& [field, tagField] : texts)
     if (Changed(field)) FID3v2.SetText(tagField, FieldText(field));
-  if (Changed(Yearv2))
-    if (const std::optional<int32_t> year = TakeNumber(Yearv2, 0, 9999))
-      FID3v2.SetText(v2Year, Yearv2->Text().find_first_not_of(L" \t") == std::wstring::npos
-                                 ? std::wstring()
-                                 : Number(*year));
-  if (Changed(TrackNumv2))
-    if (const std::optional<int32_t> track = TakeNumber(TrackNumv2, 1, 9999))
-      FID3v2.SetTrack(static_cast<uint16_t>(*track));
-  if (!TagWritable(FFileName) || !FID3v2.SaveToFile(FFileName))
-    return ReportTagError(this, L"CantSaveTag", FFileName);
+  if (track >= 0) FID3v2.SetTrack(static_cast<uint16_t>(track));
+  if (!FID3v2.SaveToFile(FFileName)) return ReportTagError(this, L"CantSaveTag", FFileName);
   Update2();
   LoadID3v2();
+  // The audio moves when the tag's size changes.
+  LoadMPEGinfo();
 }
 
 void TID3_Info::RemoveButClick() {
-  if (TagWritable(FFileName) && FID3v1.RemoveFromFile(FFileName)) {
+  if (FID3v1.RemoveFromFile(FFileName)) {
     // What the reader still holds (the Lyrics3 fields the window does not
     // show) must not come back with the next save.
     FID3v1.ResetData();
     ClearID3v1Fields();
     TagExv1->SetText(Word(L"No"));
     RememberID3v1();
+    LoadMPEGinfo();
   } else {
     ReportTagError(this, L"CantDeleteTag", FFileName);
   }
@@ -262,11 +257,12 @@ void TID3_Info::RemoveButClick() {
 }
 
 void TID3_Info::RemoveBut2Click() {
-  if (TagWritable(FFileName) && FID3v2.RemoveFromFile(FFileName)) {
+  if (FID3v2.RemoveFromFile(FFileName)) {
     FID3v2.ResetData();
     ClearID3v2Fields();
     TagExv2->SetText(Word(L"No"));
     RememberID3v2();
+    LoadMPEGinfo();
     Update1();
   } else {
     ReportTagError(this, L"CantDeleteTag", FFileName);

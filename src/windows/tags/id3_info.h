@@ -16,7 +16,6 @@
 
 #include <cstdint>
 #include <map>
-#include <optional>
 #include <string>
 
 #include "formats/id3v1.h"
@@ -96,15 +95,17 @@ class TID3_Info : public TTntFixedDialog {
   TTntButton *Undo = nullptr, *CloseBut = nullptr;
 
  private:
-  // Makes the controls; answers the client size they need (id3_info_layout.cpp).
-  SIZE CreateControls();
+  // Makes the controls, and places them and sizes the window for their
+  // texts as they are now (id3_info_layout.cpp).
+  void CreateControls();
+  void LayOut();
   // What every field of one tag shows now becomes its loaded value.
   void RememberID3v1();
   void RememberID3v2();
   bool Changed(TControl* Field);
-  // A changed number field's value when it lies in [Min, Max]; otherwise a
-  // beep, the loaded text back in the field and nothing.
-  std::optional<int32_t> TakeNumber(TTntLabeledEdit* Field, int32_t Min, int32_t Max);
+  // The track number to save from Field: -1 when it was not changed, 0 for
+  // none. False, after the error box, for a number above Max.
+  bool TakeTrack(TTntLabeledEdit* Field, int32_t Max, int32_t& Track);
   // "artist - title" to the host, or the file-name title when both are empty.
   void RenameEntry(TTntLabeledEdit* Artist, TTntLabeledEdit* Title);
 

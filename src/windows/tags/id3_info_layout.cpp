@@ -2,10 +2,18 @@
 // columns — the ID3v1 group, the ID3v2 group and the MPEG header grid. The
 // fields both tags have stand on the same rows, and every button stands on
 // one line along the bottom.
+//
+// Places come from the texts: a group's captions stand in a column as wide
+// as its widest caption, right-aligned against their fields, and a group, a
+// button or the grid's title column grows when a translation needs more room
+// than the English layout gives. LayOut runs once the texts are known: when
+// the window is made and again after its translation.
 #include <windows.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_combo_box.h"
@@ -13,9 +21,13 @@
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
 #include "unicode_controls/tnt_labels.h"
+#include "windows/controls/caption_fit.h"
 #include "windows/tags/id3_info.h"
 
 namespace {
+
+using window_controls::ButtonWidthFor;
+using window_controls::TextWidth;
 
 constexpr int kMargin = 8;
 constexpr int kGap = 6;
@@ -23,31 +35,36 @@ constexpr int kEditHeight = 21;
 constexpr int kLabelHeight = 13;
 constexpr int kButtonHeight = 25;
 constexpr int kRowPitch = kEditHeight + 5;
-// Inside a group: below its caption, and the right edge of the labels (a
-// label stands right-aligned against its field, so a longer translation grows
-// to the left, into room kept for it).
+// Inside a group: below its caption, and along its sides.
 constexpr int kGroupTop = 20;
 constexpr int kGroupSide = 10;
-constexpr int kFieldLeft = 100;
-constexpr int kLabelSpacing = 3;
+// From a caption's text to its field; from a field to the next caption on
+// its row.
+constexpr int kLabelSpacing = 6;
+constexpr int kPairGap = 10;
+// The narrowest a field filling its row may become.
+constexpr int kMinLineWidth = 150;
 // The ID3v2 group's twelve rows set the height of everything.
 constexpr int kRows = 12;
 constexpr int kButtonsTop = kGroupTop + kRows * kRowPitch + 4;
 constexpr int kGroupHeight = kButtonsTop + kButtonHeight + kGroupSide;
-// The ID3v1 group is a little wider than its fields need: its button row
-// holds the longer "Copy from ID3v2" in a translation too.
+// The English layout, which a group keeps when its texts need no more: the
+// ID3v1 group is a little wider than its fields need, so that its button row
+// holds the longer "Copy from ID3v2".
 constexpr int kGroup1Width = 300;
 constexpr int kGroup2Width = 370;
 constexpr int kCopyButtonWidth = 116;
+constexpr int kStateWidth = 40, kVersionWidth = 30, kSizeWidth = 84, kYearWidth = 48;
+constexpr int kCloseWidth = 80, kUndoWidth = 100;
 
 constexpr int kColumnsTop = kMargin + kEditHeight + kMargin;
-constexpr int kGroup1Left = kMargin;
-constexpr int kGroup2Left = kGroup1Left + kGroup1Width + kMargin;
-constexpr int kInfoLeft = kGroup2Left + kGroup2Width + kMargin;
 constexpr int kInfoRows = 14;
 constexpr int kInfoRowHeight = 17;
+// The English columns; longer titles take from the values, down to what the
+// longest values (a channel mode, "MPEG 2.5 Layer III") need.
 constexpr int kInfoTitleWidth = 108;
-constexpr int kInfoValueWidth = 170;
+constexpr int kInfoValueWidth = 140;
+constexpr int kMinInfoValueWidth = 130;
 
 constexpr const wchar_t* kInfoTitles[kInfoRows] = {
     L"Valid header",   L"File size", L"Channel mode",    L"Version",    L"Bit rate",
@@ -56,10 +73,9 @@ constexpr const wchar_t* kInfoTitles[kInfoRows] = {
 
 int RowTop(int Row) { return kGroupTop + Row * kRowPitch; }
 
-// A field of a group, its caption left of it.
+// A field of a group, its caption left of it; placed by LayOut.
 TTntLabeledEdit* NewField(TComponent* Owner, TWinControl* Group, const wchar_t* Name,
-                          const wchar_t* Caption, int Row, int Left, int Width,
-                          bool ReadOnly = false) {
+                          const wchar_t* Caption, bool ReadOnly = false) {
   auto* edit = new TTntLabeledEdit(Owner);
   edit->SetParent(Group);
   edit->SetName(Name);
@@ -68,148 +84,189 @@ TTntLabeledEdit* NewField(TComponent* Owner, TWinControl* Group, const wchar_t* 
   edit->SetLabelSpacing(kLabelSpacing);
   edit->SetReadOnly(ReadOnly);
   edit->SetTabStop(!ReadOnly);  // a value shown, nothing to type
-  edit->SetBounds(Left, RowTop(Row), Width, kEditHeight);
   edit->EditLabel()->SetCaption(std::wstring(Caption));
   return edit;
 }
 
-// A field filling its row of a group Width wide.
-TTntLabeledEdit* NewLineField(TComponent* Owner, TWinControl* Group, int Width, const wchar_t* Name,
-                              const wchar_t* Caption, int Row) {
-  return NewField(Owner, Group, Name, Caption, Row, kFieldLeft, Width - kFieldLeft - kGroupSide);
-}
-
 TTntLabel* NewLabel(TComponent* Owner, TWinControl* Parent, const wchar_t* Name,
-                    const wchar_t* Caption, int Left, int Top, int Width, TAlignment Alignment) {
+                    const wchar_t* Caption, TAlignment Alignment) {
   auto* label = new TTntLabel(Owner);
   label->SetParent(Parent);
   label->SetName(Name);
   label->SetAutoSize(false);
   label->SetAlignment(Alignment);
-  label->SetBounds(Left, Top, Width, kLabelHeight);
   label->SetCaption(std::wstring(Caption));
   return label;
 }
 
-// The genre row: a label placed as a field's caption would be, and the box.
-TTntComboBox* NewGenreBox(TComponent* Owner, TWinControl* Group, int Width, const wchar_t* Name,
+// The genre box and its caption, which stands where a field's caption would.
+TTntComboBox* NewGenreBox(TComponent* Owner, TWinControl* Group, const wchar_t* Name,
                           const wchar_t* LabelName, TTntLabel*& Label, TComboBoxStyle Style) {
-  const int row = 5;
-  Label = NewLabel(Owner, Group, LabelName, L"Genre", kGroupSide,
-                   RowTop(row) + (kEditHeight - kLabelHeight) / 2,
-                   kFieldLeft - kLabelSpacing - kGroupSide, taRightJustify);
+  Label = NewLabel(Owner, Group, LabelName, L"Genre", taRightJustify);
   auto* box = new TTntComboBox(Owner);
   box->SetParent(Group);
   box->SetName(Name);
   box->SetStyle(Style);
   box->SetDropDownCount(16);
-  box->SetBounds(kFieldLeft, RowTop(row), Width - kFieldLeft - kGroupSide, kEditHeight);
   Label->SetFocusControl(box);
   return box;
 }
 
 TTntButton* NewButton(TComponent* Owner, TWinControl* Parent, const wchar_t* Name,
-                      const wchar_t* Caption, int Left, int Top, int Width,
-                      std::function<void()> OnClick) {
+                      const wchar_t* Caption, std::function<void()> OnClick) {
   auto* button = new TTntButton(Owner);
   button->SetParent(Parent);
   button->SetName(Name);
   button->SetCaption(std::wstring(Caption));
-  button->SetBounds(Left, Top, Width, kButtonHeight);
   button->SetOnClick([OnClick = std::move(OnClick)](TObject*) { OnClick(); });
   return button;
 }
 
 TTntGroupBox* NewGroup(TComponent* Owner, TWinControl* Parent, const wchar_t* Name,
-                       const wchar_t* Caption, int Left, int Width) {
+                       const wchar_t* Caption) {
   auto* group = new TTntGroupBox(Owner);
   group->SetParent(Parent);
   group->SetName(Name);
   group->SetCaption(std::wstring(Caption));
-  group->SetBounds(Left, kColumnsTop, Width, kGroupHeight);
   return group;
 }
 
+int CaptionWidth(TTntLabeledEdit* Field) {
+  return TextWidth(Field->EditLabel(), Field->EditLabel()->Caption());
+}
+
+// One row of a group: its first field stands at the caption column's right,
+// filling the row when Width is 0; the others, of fixed widths, stand at the
+// row's right end, each with its caption before it.
+struct TRow {
+  struct TItem {
+    TTntLabeledEdit* Field;
+    int Width;
+  };
+  int Row;
+  std::vector<TItem> Items;
+};
+
+// A group's rows and its three buttons (Save, Remove, Copy), laid out in the
+// narrowest width that holds their texts and is at least the English width.
+class TGroupLayout {
+ public:
+  TGroupLayout(TTntGroupBox* Group, int MinWidth, std::vector<TRow> Rows, TTntLabel* GenreLabel,
+               TTntComboBox* Genre, std::vector<TTntButton*> Buttons)
+      : FGroup(Group), FRows(std::move(Rows)), FGenreLabel(GenreLabel), FGenre(Genre),
+        FButtons(std::move(Buttons)) {
+    FCaptions = TextWidth(GenreLabel, GenreLabel->Caption());
+    for (const TRow& row : FRows) FCaptions = std::max(FCaptions, CaptionWidth(row.Items[0].Field));
+    FFieldLeft = kGroupSide + FCaptions + kLabelSpacing;
+    FWidth = MinWidth;
+    for (const TRow& row : FRows) {
+      int needed = FFieldLeft + (row.Items[0].Width ? row.Items[0].Width : kMinLineWidth);
+      for (size_t i = 1; i < row.Items.size(); ++i)
+        needed += kPairGap + CaptionWidth(row.Items[i].Field) + kLabelSpacing + row.Items[i].Width;
+      FWidth = std::max(FWidth, needed + kGroupSide);
+    }
+    int buttons = 2 * kGroupSide + 2 * kGap;
+    for (TTntButton* b : FButtons) buttons += ButtonWidthFor(b, b->Caption());
+    FWidth = std::max(FWidth, buttons);
+  }
+
+  int Width() const { return FWidth; }
+
+  void Place(int Left, int Top) {
+    FGroup->SetBounds(Left, Top, FWidth, kGroupHeight);
+    const int right = FWidth - kGroupSide;
+    for (const TRow& row : FRows) {
+      const int top = RowTop(row.Row);
+      const TRow::TItem& first = row.Items[0];
+      first.Field->SetBounds(FFieldLeft, top, first.Width ? first.Width : right - FFieldLeft,
+                             kEditHeight);
+      int end = right;
+      for (size_t i = row.Items.size() - 1; i >= 1; --i) {
+        const TRow::TItem& item = row.Items[i];
+        item.Field->SetBounds(end - item.Width, top, item.Width, kEditHeight);
+        end -= item.Width + kLabelSpacing + CaptionWidth(item.Field) + kPairGap;
+      }
+    }
+    const int genreTop = RowTop(5);
+    FGenreLabel->SetBounds(kGroupSide, genreTop + (kEditHeight - kLabelHeight) / 2, FCaptions,
+                           kLabelHeight);
+    FGenre->SetBounds(FFieldLeft, genreTop, right - FFieldLeft, kEditHeight);
+    PlaceButtons();
+  }
+
+ private:
+  // Copy takes its English width, Save and Remove share the rest; captions
+  // that need more share the row out again (the group grew for them).
+  void PlaceButtons() {
+    const int inner = FWidth - 2 * kGroupSide;
+    const int each = (inner - kCopyButtonWidth - 2 * kGap) / 2;
+    int left = kGroupSide;
+    for (TTntButton* b : FButtons) {
+      const int width = b == FButtons.back() ? kGroupSide + inner - left : each;
+      b->SetBounds(left, kButtonsTop, width, kButtonHeight);
+      left += width + kGap;
+    }
+    window_controls::FitButtonRow({FButtons[0], FButtons[1], FButtons[2]});
+  }
+
+  TTntGroupBox* FGroup;
+  std::vector<TRow> FRows;
+  TTntLabel* FGenreLabel;
+  TTntComboBox* FGenre;
+  std::vector<TTntButton*> FButtons;
+  int FCaptions = 0, FFieldLeft = 0, FWidth = 0;
+};
+
 }  // namespace
 
-SIZE TID3_Info::CreateControls() {
-  const int clientWidth =
-      kInfoLeft + kInfoTitleWidth + kInfoValueWidth + 2 + 2 * GetSystemMetrics(SM_CXEDGE) + kMargin;
-
+void TID3_Info::CreateControls() {
   FilePath = new TTntEdit(this);
   FilePath->SetParent(this);
   FilePath->SetName(L"FilePath");
   FilePath->SetText(std::wstring());
   FilePath->SetReadOnly(true);
   FilePath->SetTabStop(false);
-  FilePath->SetBounds(kMargin, kMargin, clientWidth - 2 * kMargin, kEditHeight);
 
-  // The three buttons of a group: Save and Remove share what Copy leaves.
-  auto groupButtons = [this](TWinControl* Group, int Width, const wchar_t* Save,
-                             const wchar_t* Remove, const wchar_t* Copy, const wchar_t* CopyText,
-                             TTntButton*& SaveButton, TTntButton*& RemoveButton,
-                             TTntButton*& CopyButton, std::function<void()> OnSave,
-                             std::function<void()> OnRemove, std::function<void()> OnCopy) {
-    const int inner = Width - 2 * kGroupSide;
-    const int each = (inner - kCopyButtonWidth - 2 * kGap) / 2;
-    SaveButton = NewButton(this, Group, Save, L"Save", kGroupSide, kButtonsTop, each, OnSave);
-    RemoveButton = NewButton(this, Group, Remove, L"Remove", kGroupSide + each + kGap, kButtonsTop,
-                             each, OnRemove);
-    CopyButton = NewButton(this, Group, Copy, CopyText, kGroupSide + 2 * (each + kGap), kButtonsTop,
-                           inner - 2 * (each + kGap), OnCopy);
-  };
-  // The tag's state on the first row: "Tag exists" at the left, the version
-  // at the right end (before the size, for ID3v2).
-  const int stateWidth = 46, versionWidth = 30, sizeWidth = 84;
-
-  const int w1 = kGroup1Width;
-  ID3v1Group = NewGroup(this, this, L"ID3v1Group", L" ID3v1 ", kGroup1Left, w1);
-  TagExv1 = NewField(this, ID3v1Group, L"TagExv1", L"Tag exists", 0, kFieldLeft, stateWidth, true);
-  TagVerv1 = NewField(this, ID3v1Group, L"TagVerv1", L"Version", 0, w1 - kGroupSide - versionWidth,
-                      versionWidth, true);
-  Titlev1 = NewLineField(this, ID3v1Group, w1, L"Titlev1", L"Title", 1);
-  Artistv1 = NewLineField(this, ID3v1Group, w1, L"Artistv1", L"Artist", 2);
-  Albumv1 = NewLineField(this, ID3v1Group, w1, L"Albumv1", L"Album", 3);
-  TrackNumv1 = NewField(this, ID3v1Group, L"TrackNumv1", L"Track #", 4, kFieldLeft, stateWidth);
-  Yearv1 = NewField(this, ID3v1Group, L"Yearv1", L"Year", 4, w1 - kGroupSide - 48, 48);
+  ID3v1Group = NewGroup(this, this, L"ID3v1Group", L" ID3v1 ");
+  TagExv1 = NewField(this, ID3v1Group, L"TagExv1", L"Tag exists", true);
+  TagVerv1 = NewField(this, ID3v1Group, L"TagVerv1", L"Version", true);
+  Titlev1 = NewField(this, ID3v1Group, L"Titlev1", L"Title");
+  Artistv1 = NewField(this, ID3v1Group, L"Artistv1", L"Artist");
+  Albumv1 = NewField(this, ID3v1Group, L"Albumv1", L"Album");
+  TrackNumv1 = NewField(this, ID3v1Group, L"TrackNumv1", L"Track #");
+  Yearv1 = NewField(this, ID3v1Group, L"Yearv1", L"Year");
   Genrev1 =
-      NewGenreBox(this, ID3v1Group, w1, L"Genrev1", L"Genrev1Label", Genrev1Label, csDropDownList);
+      NewGenreBox(this, ID3v1Group, L"Genrev1", L"Genrev1Label", Genrev1Label, csDropDownList);
   Genrev1->SetOnExit([this](TObject*) { Genrev1Exit(); });
-  Commentv1 = NewLineField(this, ID3v1Group, w1, L"Commentv1", L"Comment", 6);
-  groupButtons(
-      ID3v1Group, w1, L"SaveBut", L"RemoveBut", L"CopyFrom2", L"Copy from ID3v2", SaveBut,
-      RemoveBut, CopyFrom2, [this] { SaveButClick(); }, [this] { RemoveButClick(); },
-      [this] { CopyFrom2Click(); });
+  Commentv1 = NewField(this, ID3v1Group, L"Commentv1", L"Comment");
+  SaveBut = NewButton(this, ID3v1Group, L"SaveBut", L"Save", [this] { SaveButClick(); });
+  RemoveBut = NewButton(this, ID3v1Group, L"RemoveBut", L"Remove", [this] { RemoveButClick(); });
+  CopyFrom2 =
+      NewButton(this, ID3v1Group, L"CopyFrom2", L"Copy from ID3v2", [this] { CopyFrom2Click(); });
 
-  const int w2 = kGroup2Width;
-  ID3v2Group = NewGroup(this, this, L"ID3v2Group", L" ID3v2 ", kGroup2Left, w2);
-  TagExv2 = NewField(this, ID3v2Group, L"TagExv2", L"Tag exists", 0, kFieldLeft, stateWidth, true);
-  TagSize = NewField(this, ID3v2Group, L"TagSize", L"Size", 0, w2 - kGroupSide - sizeWidth,
-                     sizeWidth, true);
-  // Room for the size's caption between the version and the size.
-  TagVerv2 = NewField(this, ID3v2Group, L"TagVerv2", L"Version", 0,
-                      w2 - kGroupSide - sizeWidth - 44 - versionWidth, versionWidth, true);
-  Titlev2 = NewLineField(this, ID3v2Group, w2, L"Titlev2", L"Title", 1);
-  Artistv2 = NewLineField(this, ID3v2Group, w2, L"Artistv2", L"Artist", 2);
-  Albumv2 = NewLineField(this, ID3v2Group, w2, L"Albumv2", L"Album", 3);
-  TrackNumv2 = NewField(this, ID3v2Group, L"TrackNumv2", L"Track #", 4, kFieldLeft, stateWidth);
-  Yearv2 = NewField(this, ID3v2Group, L"Yearv2", L"Year", 4, w2 - kGroupSide - 48, 48);
-  Genrev2 =
-      NewGenreBox(this, ID3v2Group, w2, L"Genrev2", L"Genrev2Label", Genrev2Label, csDropDown);
-  Commentv2 = NewLineField(this, ID3v2Group, w2, L"Commentv2", L"Comment", 6);
-  Composer = NewLineField(this, ID3v2Group, w2, L"Composer", L"Composer", 7);
-  Copyright = NewLineField(this, ID3v2Group, w2, L"Copyright", L"Copyright", 8);
-  Encoder = NewLineField(this, ID3v2Group, w2, L"Encoder", L"Encoded by", 9);
-  Language = NewLineField(this, ID3v2Group, w2, L"Language", L"Language", 10);
-  Link = NewLineField(this, ID3v2Group, w2, L"Link", L"URL", 11);
-  groupButtons(
-      ID3v2Group, w2, L"SaveBut2", L"RemoveBut2", L"CopyFrom1", L"Copy from ID3v1", SaveBut2,
-      RemoveBut2, CopyFrom1, [this] { SaveBut2Click(); }, [this] { RemoveBut2Click(); },
-      [this] { CopyFrom1Click(); });
+  ID3v2Group = NewGroup(this, this, L"ID3v2Group", L" ID3v2 ");
+  TagExv2 = NewField(this, ID3v2Group, L"TagExv2", L"Tag exists", true);
+  TagSize = NewField(this, ID3v2Group, L"TagSize", L"Size", true);
+  TagVerv2 = NewField(this, ID3v2Group, L"TagVerv2", L"Version", true);
+  Titlev2 = NewField(this, ID3v2Group, L"Titlev2", L"Title");
+  Artistv2 = NewField(this, ID3v2Group, L"Artistv2", L"Artist");
+  Albumv2 = NewField(this, ID3v2Group, L"Albumv2", L"Album");
+  TrackNumv2 = NewField(this, ID3v2Group, L"TrackNumv2", L"Track #");
+  Yearv2 = NewField(this, ID3v2Group, L"Yearv2", L"Year");
+  Genrev2 = NewGenreBox(this, ID3v2Group, L"Genrev2", L"Genrev2Label", Genrev2Label, csDropDown);
+  Commentv2 = NewField(this, ID3v2Group, L"Commentv2", L"Comment");
+  Composer = NewField(this, ID3v2Group, L"Composer", L"Composer");
+  Copyright = NewField(this, ID3v2Group, L"Copyright", L"Copyright");
+  Encoder = NewField(this, ID3v2Group, L"Encoder", L"Encoded by");
+  Language = NewField(this, ID3v2Group, L"Language", L"Language");
+  Link = NewField(this, ID3v2Group, L"Link", L"URL");
+  SaveBut2 = NewButton(this, ID3v2Group, L"SaveBut2", L"Save", [this] { SaveBut2Click(); });
+  RemoveBut2 =
+      NewButton(this, ID3v2Group, L"RemoveBut2", L"Remove", [this] { RemoveBut2Click(); });
+  CopyFrom1 =
+      NewButton(this, ID3v2Group, L"CopyFrom1", L"Copy from ID3v1", [this] { CopyFrom1Click(); });
 
-  const int gridWidth = clientWidth - kMargin - kInfoLeft;
-  MpegInfoLabel = NewLabel(this, this, L"MpegInfoLabel", L"MPEG Info:", kInfoLeft, kColumnsTop,
-                           gridWidth, taLeftJustify);
+  MpegInfoLabel = NewLabel(this, this, L"MpegInfoLabel", L"MPEG Info:", taLeftJustify);
   MpegInfo = new TTntStringGrid(this);
   MpegInfo->SetParent(this);
   MpegInfo->SetName(L"MpegInfo");
@@ -219,24 +276,68 @@ SIZE TID3_Info::CreateControls() {
   MpegInfo->SetFixedCols(0);
   MpegInfo->SetFixedRows(0);
   MpegInfo->SetDefaultRowHeight(kInfoRowHeight);
-  MpegInfo->SetColWidths(0, kInfoTitleWidth);
-  MpegInfo->SetColWidths(1, kInfoValueWidth);
   MpegInfo->SetScrollBars(ssNone);
   MpegInfo->SetOptions(goVertLine | goHorzLine);
-  const int lines = MpegInfo->GridLineWidth();
-  MpegInfo->SetBounds(kInfoLeft, kColumnsTop + kLabelHeight + kLabelSpacing, gridWidth,
-                      kInfoRows * (kInfoRowHeight + lines) + 2 * GetSystemMetrics(SM_CYEDGE));
   for (int32_t row = 0; row < kInfoRows; ++row)
     MpegInfo->SetCells(0, row, std::wstring(kInfoTitles[row]));
 
+  CloseBut = NewButton(this, this, L"CloseBut", L"Close", [this] { CloseButClick(); });
+  CloseBut->SetCancel(true);
+  Undo = NewButton(this, this, L"Undo", L"Undo changes", [this] { UndoClick(); });
+}
+
+void TID3_Info::LayOut() {
+  // The fields both tags have stand on the same rows.
+  TGroupLayout group1(ID3v1Group, kGroup1Width,
+                      {{0, {{TagExv1, kStateWidth}, {TagVerv1, kVersionWidth}}},
+                       {1, {{Titlev1, 0}}},
+                       {2, {{Artistv1, 0}}},
+                       {3, {{Albumv1, 0}}},
+                       {4, {{TrackNumv1, kStateWidth}, {Yearv1, kYearWidth}}},
+                       {6, {{Commentv1, 0}}}},
+                      Genrev1Label, Genrev1, {SaveBut, RemoveBut, CopyFrom2});
+  TGroupLayout group2(
+      ID3v2Group, kGroup2Width,
+      {{0, {{TagExv2, kStateWidth}, {TagVerv2, kVersionWidth}, {TagSize, kSizeWidth}}},
+       {1, {{Titlev2, 0}}},
+       {2, {{Artistv2, 0}}},
+       {3, {{Albumv2, 0}}},
+       {4, {{TrackNumv2, kStateWidth}, {Yearv2, kYearWidth}}},
+       {6, {{Commentv2, 0}}},
+       {7, {{Composer, 0}}},
+       {8, {{Copyright, 0}}},
+       {9, {{Encoder, 0}}},
+       {10, {{Language, 0}}},
+       {11, {{Link, 0}}}},
+      Genrev2Label, Genrev2, {SaveBut2, RemoveBut2, CopyFrom1});
+  const int group1Left = kMargin;
+  const int group2Left = group1Left + group1.Width() + kMargin;
+  const int infoLeft = group2Left + group2.Width() + kMargin;
+  group1.Place(group1Left, kColumnsTop);
+  group2.Place(group2Left, kColumnsTop);
+
+  // The grid's title column as wide as its widest title.
+  const int titles = std::max(kInfoTitleWidth, window_controls::ColumnWidthFor(MpegInfo, 0));
+  const int values = std::max(kMinInfoValueWidth, kInfoTitleWidth + kInfoValueWidth - titles);
+  MpegInfo->SetColWidths(0, titles);
+  const int lines = MpegInfo->GridLineWidth();
+  const int edges = 2 * GetSystemMetrics(SM_CXEDGE);
+  const int closeWidth = std::max(kCloseWidth, ButtonWidthFor(CloseBut, CloseBut->Caption()));
+  const int undoWidth = std::max(kUndoWidth, ButtonWidthFor(Undo, Undo->Caption()));
+  const int infoWidth =
+      std::max(titles + values + 2 * lines + edges, undoWidth + kGap + closeWidth);
+  const int clientWidth = infoLeft + infoWidth + kMargin;
+
+  FilePath->SetBounds(kMargin, kMargin, clientWidth - 2 * kMargin, kEditHeight);
+  MpegInfoLabel->SetBounds(infoLeft, kColumnsTop, infoWidth, kLabelHeight);
+  MpegInfo->SetBounds(infoLeft, kColumnsTop + kLabelHeight + 3, infoWidth,
+                      kInfoRows * (kInfoRowHeight + lines) + 2 * GetSystemMetrics(SM_CYEDGE));
+  // The value column takes what the buttons below made the grid wider by.
+  MpegInfo->SetColWidths(1, infoWidth - edges - 2 * lines - titles);
+
   // In line with the groups' buttons, at the right.
   const int buttonsTop = kColumnsTop + kButtonsTop;
-  const int closeWidth = 80, undoWidth = 100;
-  CloseBut = NewButton(this, this, L"CloseBut", L"Close", clientWidth - kMargin - closeWidth,
-                       buttonsTop, closeWidth, [this] { CloseButClick(); });
-  CloseBut->SetCancel(true);
-  Undo = NewButton(this, this, L"Undo", L"Undo changes",
-                   clientWidth - kMargin - closeWidth - kGap - undoWidth, buttonsTop, undoWidth,
-                   [this] { UndoClick(); });
-  return SIZE{clientWidth, kColumnsTop + kGroupHeight + kMargin};
+  CloseBut->SetBounds(clientWidth - kMargin - closeWidth, buttonsTop, closeWidth, kButtonHeight);
+  Undo->SetBounds(CloseBut->Left() - kGap - undoWidth, buttonsTop, undoWidth, kButtonHeight);
+  SizeForClient(clientWidth, kColumnsTop + kGroupHeight + kMargin);
 }

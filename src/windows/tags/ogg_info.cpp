@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwchar>
+#include <optional>
 
 #include "formats/ogg_vorbis.h"
 #include "foundation/tnt_system.h"
@@ -143,36 +144,25 @@ void TOGG_Info::GetOggInfo() {
 }
 
 void TOGG_Info::SaveOggClick() {
+  const auto edits = Editable();
+  auto changed = [&](size_t Field) { return edits[Field]->Text() != FShown[Field]; };
+  std::optional<int32_t> track = -1;  // -1: left as it was
+  for (size_t i = 0; i < kFields; ++i)
+    if (kFieldOf[i] == ogTrack && changed(i)) track = ParseTrackNumber(edits[i]->Text(), kMaxTrack);
+  if (!track) return RefuseTrackNumber(this, kMaxTrack);
   // The changes go onto the file as it is now, and the window's reader takes
   // them only once they are written: a failed save leaves nothing pending.
   TOggVorbis edited;
-  if (!TagWritable(FFileName) || !edited.ReadFromFile(FFileName)) {
-    ReportTagError(this, L"CantSaveTag", FFileName);
-    return;
-  }
-  const auto edits = Editable();
-  for (size_t i = 0; i < kFields; ++i) {
-    const std::wstring text = edits[i]->Text();
-    if (text == FShown[i]) continue;
-    if (kFieldOf[i] != ogTrack) {
-      edited.SetText(kFieldOf[i], text);
-      continue;
-    }
-    if (const auto track = ParseTagNumber(text, 1, kMaxTrack)) {
-      edited.SetTrack(static_cast<uint16_t>(*track));
-    } else {
-      // Not a number the tag holds: the old one stays, the other fields go.
-      MessageBeep(MB_ICONWARNING);
-      edits[i]->SetText(FShown[i]);
-    }
-  }
-  if (!edited.SaveToFile(FFileName)) {
-    ReportTagError(this, L"CantSaveTag", FFileName);
-    return;
-  }
+  if (!edited.ReadFromFile(FFileName)) return ReportTagError(this, L"CantSaveTag", FFileName);
+  for (size_t i = 0; i < kFields; ++i)
+    if (kFieldOf[i] != ogTrack && changed(i)) edited.SetText(kFieldOf[i], edits[i]->Text());
+  if (*track >= 0) edited.SetTrack(static_cast<uint16_t>(*track));
+  if (!edited.SaveToFile(FFileName)) return ReportTagError(this, L"CantSaveTag", FFileName);
   *FOgg = edited;
   RememberShown();
   UpdateOgg();
+  // The file as it is now: its new size, and the comments as written.
+  GetOggInfo();
 }
 
 void TOGG_Info::UpdateOgg() {
@@ -184,14 +174,13 @@ void TOGG_Info::UpdateOgg() {
 
 void TOGG_Info::RemoveOggClick() {
   TOggVorbis removed = *FOgg;
-  if (!TagWritable(FFileName) || !removed.RemoveFromFile(FFileName)) {
-    ReportTagError(this, L"CantDeleteTag", FFileName);
-    return;
-  }
+  if (!removed.RemoveFromFile(FFileName)) return ReportTagError(this, L"CantDeleteTag", FFileName);
   *FOgg = removed;
   OggClearAll();
   RememberShown();
   if (FHost) FHost->SetEntryTitle(std::wstring());
+  // The stream is still there, in a file of another size.
+  GetOggInfo();
 }
 
 void TOGG_Info::UndoOggClick() { GetOggInfo(); }

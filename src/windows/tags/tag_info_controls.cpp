@@ -37,10 +37,4 @@ TTntButton* NewButton(TWinControl* Parent, const wchar_t* Name, const wchar_t* C
   return button;
 }
 
-bool TagWritable(const std::wstring& FileName) {
-  const DWORD attributes = GetFileAttributesW(FileName.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
-}
-
 }  // namespace tag_info_controls

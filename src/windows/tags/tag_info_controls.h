@@ -1,10 +1,8 @@
 // The pieces the Ogg Vorbis, WMA and WAV windows are built from (labelled
-// edits with their label above, and buttons, at the spacing the three share),
-// and the check every tag window makes before it writes.
+// edits with their label above, and buttons, at the spacing the three share).
 #pragma once
 
 #include <functional>
-#include <string>
 
 class TTntButton;
 class TTntLabeledEdit;
@@ -28,9 +26,5 @@ TTntLabeledEdit* NewLabeledEdit(TWinControl* Parent, const wchar_t* Name, const 
                                 int Left, int Top, int Width, bool ReadOnly);
 TTntButton* NewButton(TWinControl* Parent, const wchar_t* Name, const wchar_t* Caption, int Left,
                       int Top, std::function<void()> OnClick);
-// True when the file is there and not marked read-only. The tag writers would
-// lift the mark for a while to write; a tag window takes it as the user's
-// word that the file is not to change.
-bool TagWritable(const std::wstring& FileName);
 
 }  // namespace tag_info_controls

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cwctype>
 
 #include "framework/forms.h"
@@ -38,21 +39,27 @@ bool AskTagQuestion(TCustomForm* Window, const wchar_t* Key) {
   return LocalizedMessageBox(OwnerOf(Window), Key, {}, MB_OKCANCEL | MB_ICONQUESTION, L"Question") == IDOK;
 }
 
-std::optional<int32_t> ParseTagNumber(const std::wstring& Text, int32_t Min, int32_t Max) {
+std::optional<int32_t> ParseTrackNumber(const std::wstring& Text, int32_t Max) {
   size_t first = 0, last = Text.size();
   while (first < last && std::iswspace(Text[first])) ++first;
   while (last > first && std::iswspace(Text[last - 1])) --last;
+  const bool negative = first < last && Text[first] == L'-';
+  if (first < last && (Text[first] == L'-' || Text[first] == L'+')) ++first;
   if (first == last) return 0;
   int64_t value = 0;
   for (size_t i = first; i < last; ++i) {
-    if (Text[i] < L'0' || Text[i] > L'9') return std::nullopt;
-    value = value * 10 + (Text[i] - L'0');
-    if (value > Max) return std::nullopt;
+    if (Text[i] < L'0' || Text[i] > L'9') return 0;
+    // Past Max the digits still decide whether the text is a number at all.
+    value = std::min<int64_t>(value * 10 + (Text[i] - L'0'), int64_t{Max} + 1);
   }
-  // "0" is no number, as an empty text is.
-  if (value == 0) return 0;
-  if (value < Min) return std::nullopt;
+  if (negative || value < 1) return 0;
+  if (value > Max) return std::nullopt;
   return static_cast<int32_t>(value);
+}
+
+void RefuseTrackNumber(TCustomForm* Window, int32_t Max) {
+  LocalizedMessageBox(OwnerOf(Window), L"TrackNumberTooLarge", {std::to_wstring(Max)}, MB_ICONERROR,
+                      L"Error");
 }
 
 void StartTagWindow(TCustomForm* Window, TTagHost* Host, const wchar_t* Section) {

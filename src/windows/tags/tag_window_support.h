@@ -23,9 +23,12 @@ std::wstring WithUnit(const std::wstring& Value, const wchar_t* UnitKey);
 void ReportTagError(TCustomForm* Window, const wchar_t* Key, const std::wstring& FileName);
 // The question box of a tag window (OK and Cancel): true when the user goes on.
 bool AskTagQuestion(TCustomForm* Window, const wchar_t* Key);
-// A track or year typed by the user: its value when the text is a whole
-// number in [Min, Max] (blanks around it allowed); std::nullopt otherwise.
-// An empty text, or zero, is 0 (no number).
-std::optional<int32_t> ParseTagNumber(const std::wstring& Text, int32_t Min, int32_t Max);
+// A track number typed by the user: its value when the text is a whole number
+// from 1 to Max (blanks around it and a sign allowed); 0, no track, for any
+// other text, an empty one and numbers below 1 included; std::nullopt for a
+// number above Max, which the tag cannot hold.
+std::optional<int32_t> ParseTrackNumber(const std::wstring& Text, int32_t Max);
+// The error box refusing a track number above Max, the largest the tag holds.
+void RefuseTrackNumber(TCustomForm* Window, int32_t Max);
 // The font override and the language section, as every tag window starts.
 void StartTagWindow(TCustomForm* Window, TTagHost* Host, const wchar_t* Section);

@@ -1,5 +1,6 @@
 #include "windows/tags/wav_info.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "foundation/tnt_system.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_grids.h"
+#include "windows/controls/caption_fit.h"
 #include "windows/tags/tag_info_controls.h"
 #include "windows/tags/tag_window_support.h"
 
@@ -22,9 +24,7 @@ constexpr int kValueWidth = 101;
 constexpr int kRowHeight = 18;
 // The grid's sunken frame on each side.
 constexpr int kGridFrame = 2;
-constexpr int kGridWidth = kTitleWidth + kValueWidth + 2 + 2 * kGridFrame;
 constexpr int kGridHeight = kRows * (kRowHeight + 1) + 2 * kGridFrame;
-constexpr int kClientWidth = 2 * kMargin + kGridWidth;
 constexpr int kButtonsTop = kMargin + kGridHeight + kMargin;
 constexpr int kClientHeight = kButtonsTop + kButtonHeight + kMargin;
 
@@ -39,7 +39,7 @@ TWAV_Info::TWAV_Info(TComponent* AOwner, TTagHost* Host) : TTntFixedDialog(AOwne
     SetCaption(L"WAV file info");
     CreateControls();
   }
-  SizeForClient(kClientWidth, kClientHeight);
+  FitColumns();
   WAV_Info = this;
   DoCreate();
 }
@@ -60,26 +60,37 @@ void TWAV_Info::CreateControls() {
   WAVInfo->SetFixedCols(0);
   WAVInfo->SetFixedRows(0);
   WAVInfo->SetDefaultRowHeight(kRowHeight);
-  WAVInfo->SetColWidths(0, kTitleWidth);
-  WAVInfo->SetColWidths(1, kValueWidth);
   WAVInfo->SetScrollBars(ssNone);
   WAVInfo->SetOptions(goVertLine | goHorzLine);
-  WAVInfo->SetBounds(kMargin, kMargin, kGridWidth, kGridHeight);
   const wchar_t* titles[kRows] = {
       L"Valid header", L"Format",      L"Channel mode",     L"Sample rate", L"Bits per sample",
       L"File size",    L"Block align", L"Bytes per second", L"Header size", L"Duration"};
   for (int32_t row = 0; row < kRows; ++row) WAVInfo->SetCells(0, row, std::wstring(titles[row]));
 
-  CloseBut = NewButton(this, L"CloseBut", L"Close", kClientWidth - kMargin - kButtonWidth,
-                       kButtonsTop, [this] { CloseButClick(); });
+  CloseBut = NewButton(this, L"CloseBut", L"Close", 0, kButtonsTop, [this] { CloseButClick(); });
   CloseBut->SetCancel(true);
   CloseBut->SetDefault(true);
   SetActiveControl(CloseBut);
 }
 
+// Translated titles and the longer values ("Multichannel" in some languages)
+// widen their column, and the window with it.
+void TWAV_Info::FitColumns() {
+  const int titles = std::max(kTitleWidth, window_controls::ColumnWidthFor(WAVInfo, 0));
+  const int values = std::max(kValueWidth, window_controls::ColumnWidthFor(WAVInfo, 1));
+  WAVInfo->SetColWidths(0, titles);
+  WAVInfo->SetColWidths(1, values);
+  const int gridWidth = titles + values + 2 + 2 * kGridFrame;
+  const int clientWidth = 2 * kMargin + gridWidth;
+  WAVInfo->SetBounds(kMargin, kMargin, gridWidth, kGridHeight);
+  CloseBut->SetBounds(clientWidth - kMargin - kButtonWidth, kButtonsTop, kButtonWidth, kButtonHeight);
+  SizeForClient(clientWidth, kClientHeight);
+}
+
 void TWAV_Info::ShowInfo(const std::wstring& FileName) {
   StartTagWindow(this, FHost, L"WaveFileInfo");
   GetWAVInfo(FileName);
+  FitColumns();
 }
 
 void TWAV_Info::GetWAVInfo(const std::wstring& FileName) {

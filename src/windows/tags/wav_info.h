@@ -33,6 +33,9 @@ class TWAV_Info : public TTntFixedDialog {
 
  private:
   void CreateControls();
+  // The grid's columns as wide as their texts need, at least as laid out for
+  // English, and the window as wide as the grid.
+  void FitColumns();
 
   TTagHost* FHost;
 };

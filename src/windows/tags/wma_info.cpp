@@ -171,7 +171,7 @@ void TWMA_Info::GetWMAInfo() {
 void TWMA_Info::SaveButClick() {
   // The record as the file holds it now, so that another program's changes
   // to the fields left alone here are not undone.
-  if (!TagWritable(FFileName) || !FEditor->ReadFromFile(FFileName)) {
+  if (!FEditor->ReadFromFile(FFileName)) {
     ReportTagError(this, L"CantSaveTag", FFileName);
     return;
   }

@@ -19,6 +19,7 @@
 #include "tag_bytes.h"
 #include "test_forms.h"
 #include "test_support.h"
+#include "text_fit.h"
 #include "unicode_controls/tnt_buttons.h"
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_grids.h"
@@ -146,26 +147,53 @@ TEST_F(ID3InfoTest, NoGenreIsWrittenAs255) {
   }
 }
 
-TEST_F(ID3InfoTest, NumbersTheTagCannotHoldAreRefusedAndTheRestSaved) {
+// A track that is no number, or below 1, is no track; one past what the tag
+// holds is refused with a box, and that tag is not saved at all. Years are
+// text: ID3v1 keeps four characters, ID3v2 what was typed.
+TEST_F(ID3InfoTest, TypedTracksAndYearsAreSavedAsTheTagsHoldThem) {
+  enum Refused { none, v1, v2 };
   struct Case {
     TTntLabeledEdit* TID3_Info::*field;
     std::wstring typed, shown;
-  } cases[] = {{&TID3_Info::TrackNumv1, L"abc", L"5"}, {&TID3_Info::TrackNumv1, L"0", L""},
-               {&TID3_Info::TrackNumv1, L"256", L"5"}, {&TID3_Info::TrackNumv1, L"7", L"7"},
-               {&TID3_Info::TrackNumv1, L"", L""},     {&TID3_Info::Yearv1, L"12345", L"2001"},
-               {&TID3_Info::TrackNumv2, L"abc", L"3"}, {&TID3_Info::TrackNumv2, L"300", L"300"},
-               {&TID3_Info::Yearv2, L"19x9", L"1999"}};
+    Refused refused;
+  } cases[] = {{&TID3_Info::TrackNumv1, L"abc", L"", none}, {&TID3_Info::TrackNumv1, L"0", L"", none},
+               {&TID3_Info::TrackNumv1, L"-3", L"", none},  {&TID3_Info::TrackNumv1, L"7", L"7", none},
+               {&TID3_Info::TrackNumv1, L"", L"", none},    {&TID3_Info::TrackNumv1, L"256", L"5", v1},
+               {&TID3_Info::Yearv1, L"12345", L"1234", none},
+               {&TID3_Info::Yearv1, L"2005-06-07", L"2005", none},
+               {&TID3_Info::TrackNumv2, L"abc", L"", none}, {&TID3_Info::TrackNumv2, L"300", L"300", none},
+               {&TID3_Info::TrackNumv2, L"10000", L"3", v2},
+               {&TID3_Info::Yearv2, L"19x9", L"19x9", none},
+               {&TID3_Info::Yearv2, L"2005-06-07", L"2005-06-07", none}};
   for (const Case& c : cases) {
     TID3_Info& w = Open(kV2 + kAudio + kV1);
     (w.*c.field)->SetText(c.typed);
     w.Titlev1->SetText(std::wstring(L"Other"));
     w.Titlev2->SetText(std::wstring(L"Other2"));
+    boxes.clear();
     w.SaveButClick();
     w.SaveBut2Click();
+    const Calls refusal{L"Error: " + FormatLocalizedText(GetLocalizedMessage(L"TrackNumberTooLarge"),
+                                                         {c.refused == v1 ? L"255" : L"9999"})};
+    EXPECT_EQ(boxes, c.refused == none ? Calls{} : refusal) << c.typed;
     w.UndoClick();  // what the file holds now
     EXPECT_EQ((w.*c.field)->Text(), c.shown) << c.typed;
-    EXPECT_EQ(Texts({w.Titlev1, w.Titlev2}), L"Other|Other2|") << c.typed;
+    EXPECT_EQ(Texts({w.Titlev1, w.Titlev2}), std::wstring(c.refused == v1 ? L"Song" : L"Other") + L"|" +
+                                                 (c.refused == v2 ? L"Song2" : L"Other2") + L"|")
+        << c.typed;
   }
+}
+
+// A 2.4 tag states a recording time, which may be a whole date.
+TEST_F(ID3InfoTest, AVersion24DateShowsWholeAndIsKept) {
+  const std::string date = Frame24("TDRC", Latin("2005-06-07"));
+  TID3_Info& w = Open(Tag(4, 0, Frame24("TIT2", Latin("Song")) + date, 100) + kAudio);
+  EXPECT_EQ(w.Yearv2->Text(), L"2005-06-07");
+  w.Titlev2->SetText(std::wstring(L"Other"));
+  w.SaveBut2Click();
+  EXPECT_NE(Bytes().find(date), std::string::npos);
+  EXPECT_EQ(w.Yearv2->Text(), L"2005-06-07");
+  EXPECT_EQ(boxes, Calls{});
 }
 
 // Text the ID3v1 tag cannot hold (characters outside the code page, a title
@@ -272,6 +300,77 @@ TEST_F(ID3InfoTest, AFileThatCannotBeWrittenIsLeftAsItWasAndTheFailureTold) {
   }
 }
 
+// The writers lift the read-only mark for as long as they write and put it back.
+TEST_F(ID3InfoTest, AReadOnlyFileIsSavedAndStaysReadOnly) {
+  const std::string before = kV2 + kAudio + kV1;
+  for (void (TID3_Info::*handler)() : {&TID3_Info::SaveButClick, &TID3_Info::SaveBut2Click,
+                                       &TID3_Info::RemoveButClick, &TID3_Info::RemoveBut2Click}) {
+    TID3_Info& w = Open(before);
+    w.Titlev1->SetText(std::wstring(L"Other"));
+    w.Titlev2->SetText(std::wstring(L"Other2"));
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    boxes.clear();
+    (w.*handler)();
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(boxes, Calls{});
+    EXPECT_FALSE(Bytes() == before);
+    EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        << attributes;
+  }
+}
+
+// Whether the window opens on a file it cannot read or reads it again, it
+// shows no tag, with nothing to remove or copy.
+TEST_F(ID3InfoTest, TagsThatCannotBeReadShowAsNone) {
+  for (const bool atStart : {true, false}) {
+    form.reset();
+    file = dir.WriteFile(L"song.mp3", kV2 + kAudio + kV1);
+    if (!atStart) Open(Bytes());
+    HANDLE lock = CreateFileW(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    boxes.clear();
+    if (atStart) {
+      form = std::make_unique<TID3_Info>(nullptr, &host);
+      form->Init(file);
+    } else {
+      form->UndoClick();
+    }
+    CloseHandle(lock);
+    TID3_Info& w = *form;
+    EXPECT_EQ(Texts({w.TagExv1, w.TagExv2, w.Titlev1, w.Titlev2}), L"No|No|||") << atStart;
+    for (TTntButton* b : {w.RemoveBut, w.RemoveBut2, w.CopyFrom1, w.CopyFrom2})
+      EXPECT_FALSE(b->Enabled()) << WideStringToUTF8(b->Name()) << atStart;
+    Calls expected{Box(L"CantReadTag"), Box(L"CantReadTag")};
+    if (atStart) expected.push_back(Box(L"CantReadMPEGInfo"));
+    EXPECT_EQ(boxes, expected) << atStart;
+  }
+}
+
+// The file's size and where its audio starts change with every save and
+// removal; the header grid follows them.
+TEST_F(ID3InfoTest, SavesAndRemovalsShowTheFileSizeAndFirstFrameAnew) {
+  const struct {
+    std::string before;
+    void (TID3_Info::*handler)();
+  } cases[] = {{kAudio, &TID3_Info::SaveButClick},
+               {kAudio, &TID3_Info::SaveBut2Click},
+               {kV2 + kAudio + kV1, &TID3_Info::RemoveButClick},
+               {kV2 + kAudio + kV1, &TID3_Info::RemoveBut2Click}};
+  for (const auto& c : cases) {
+    const size_t at = &c - cases;
+    TID3_Info& w = Open(c.before);
+    w.Titlev1->SetText(std::wstring(L"New"));
+    w.Titlev2->SetText(std::wstring(L"New"));
+    (w.*c.handler)();
+    const std::string bytes = Bytes();
+    ASSERT_NE(bytes.size(), c.before.size()) << at;
+    EXPECT_EQ(w.MpegInfo->Cells(1, 1), std::to_wstring(bytes.size()) + L" bytes") << at;
+    EXPECT_EQ(w.MpegInfo->Cells(1, 10), std::to_wstring(bytes.find(kAudio)) + L" bytes") << at;
+  }
+  EXPECT_EQ(boxes, Calls{});
+}
+
 TEST_F(ID3InfoTest, CopyFromV2ClearsTheV1StateUntilSaved) {
   TID3_Info& w = Open(kV2 + kAudio + kV1);
   w.CopyFrom2Click();
@@ -293,9 +392,12 @@ TEST_F(ID3InfoTest, TheWindowHoldsToItsLanguageSection) {
             "");
 }
 
-TEST_F(ID3InfoTest, PicturesInEnglishAndAnotherLanguage) {
-  for (const std::wstring language : {L"", L"_test_language"}) {
-    if (!language.empty())
+// Every text drawn and none clipped or crowded, in English, in the tests'
+// Russian and in a language a letter longer than English everywhere.
+TEST_F(ID3InfoTest, PicturesInEnglishAndOtherLanguages) {
+  for (const std::wstring language : {L"", L"_russian", L"_test_language"}) {
+    if (language == L"_russian") LanguageFile = language_test::RussianLanguageFile();
+    if (language == L"_test_language")
       LanguageFile = language_test::WriteTestLanguage(dir, {L"ID3TagEditor", L"Messages"});
     TID3_Info& w = Open(kV2 + kAudio + kV1);
     testing_support::ShowPainted(&w);
@@ -303,6 +405,7 @@ TEST_F(ID3InfoTest, PicturesInEnglishAndAnotherLanguage) {
     ASSERT_TRUE(
         testing_support::TakeWindowPicture(w.Handle(), L"id3_info" + language + L".png", picture));
     EXPECT_EQ(testing_support::TextsWithoutInk(w.Handle(), picture), std::vector<std::wstring>{});
+    EXPECT_EQ(testing_support::TextsThatDoNotFit(&w), std::vector<std::string>{}) << WideStringToUTF8(language);
     w.Hide();
   }
 }

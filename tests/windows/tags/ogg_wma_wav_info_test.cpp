@@ -20,6 +20,7 @@
 #include "tag_bytes.h"
 #include "test_forms.h"
 #include "test_support.h"
+#include "text_fit.h"
 #include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_grids.h"
 #include "unicode_controls/tnt_labeled_edit.h"
@@ -85,21 +86,26 @@ TEST_F(TagInfoTest, OggShowsItsStreamOrOnlyNo) {
 }
 
 // Only the album and what a case types change; the title, which the code page
-// cannot hold, and the genre, which is no UTF-8, stay as they were.
-TEST_F(TagInfoTest, OggSavesOnlyWhatChangedAndKeepsTracksItCannotHold) {
+// cannot hold, and the genre, which is no UTF-8, stay as they were. A track
+// that is no number, or below 1, is no track; one past what the window
+// takes is refused with a box and nothing is saved.
+TEST_F(TagInfoTest, OggSavesOnlyWhatChangedAndRefusesTracksItCannotHold) {
+  const std::wstring refused =
+      L"Error: " + FormatLocalizedText(GetLocalizedMessage(L"TrackNumberTooLarge"), {L"9999"});
   const struct {
     const wchar_t *track, *title, *artist;  // typed; nullptr: left alone
     uint16_t stored;
     const wchar_t* shown;
-    std::wstring entry;
-  } cases[] = {{L"7", nullptr, nullptr, 7, L"7", L"Art - " + kJapanese},
-               {L"abc", nullptr, nullptr, 3, L"3", L"Art - " + kJapanese},
-               {L"0", nullptr, nullptr, 0, L"0", L"Art - " + kJapanese},
-               {L"10000", nullptr, nullptr, 3, L"3", L"Art - " + kJapanese},
-               {L"", nullptr, nullptr, 0, L"", L"Art - " + kJapanese},
-               {nullptr, L"", L"", 3, L"3", L""}};
+    Texts entries, boxes;
+  } cases[] = {{L"7", nullptr, nullptr, 7, L"7", {L"Art - " + kJapanese}, {}},
+               {L"abc", nullptr, nullptr, 0, L"", {L"Art - " + kJapanese}, {}},
+               {L"0", nullptr, nullptr, 0, L"", {L"Art - " + kJapanese}, {}},
+               {L"10000", nullptr, nullptr, 3, L"10000", {}, {refused}},
+               {L"", nullptr, nullptr, 0, L"", {L"Art - " + kJapanese}, {}},
+               {nullptr, L"", L"", 3, L"3", {L""}, {}}};
   for (const auto& c : cases) {
     host.titles.clear();
+    boxes.clear();
     const std::wstring file = dir.WriteFile(L"a.ogg", TaggedOgg());
     auto w = Ogg(file);
     w->OggAlbum->SetText(std::wstring(L"New album"));
@@ -109,7 +115,12 @@ TEST_F(TagInfoTest, OggSavesOnlyWhatChangedAndKeepsTracksItCannotHold) {
     w->SaveOggClick();
     const std::wstring why = c.track ? c.track : L"(titles)";
     EXPECT_EQ(w->OggTrack->Text(), c.shown) << why;
-    EXPECT_EQ(host.titles, Texts{c.entry}) << why;
+    EXPECT_EQ(host.titles, c.entries) << why;
+    EXPECT_EQ(boxes, c.boxes) << why;
+    if (!c.boxes.empty()) {
+      EXPECT_EQ(ReadFileBytes(file), TaggedOgg()) << why;
+      continue;
+    }
     TOggVorbis back;
     ASSERT_TRUE(back.ReadFromFile(file));
     EXPECT_EQ(back.Text(ogAlbum), L"New album") << why;
@@ -119,12 +130,13 @@ TEST_F(TagInfoTest, OggSavesOnlyWhatChangedAndKeepsTracksItCannotHold) {
     EXPECT_NE(bytes.find("GENRE=Caf\xE9"), std::string::npos) << why;
     EXPECT_EQ(bytes.find("TRACKNUMBER=3/12") != std::string::npos, c.stored == 3) << why;
   }
-  EXPECT_TRUE(boxes.empty());
 }
 
-// A refused file is told and left byte for byte; a written one renames the
-// entry, except through the WMA window.
-TEST_F(TagInfoTest, SavesAndRemovalsRefuseFilesTheyMustNotWrite) {
+// A file that has gone or that another program holds is told and left byte
+// for byte; a read-only one is written and stays read-only. A written one
+// renames the entry, except through the WMA window, and the Ogg window shows
+// the file's new size.
+TEST_F(TagInfoTest, SavesAndRemovalsWriteReadOnlyFilesAndRefuseOthers) {
   enum How { writable, readOnly, vanished, locked };
   const struct {
     bool wma, remove;
@@ -133,13 +145,13 @@ TEST_F(TagInfoTest, SavesAndRemovalsRefuseFilesTheyMustNotWrite) {
   } cases[] = {{false, false, writable, {L"Art - X"}},
                {false, true, writable, {L""}},
                {true, false, writable, {}},
-               {false, false, readOnly, {}},
-               {false, true, readOnly, {}},
+               {false, false, readOnly, {L"Art - X"}},
+               {false, true, readOnly, {L""}},
+               {true, false, readOnly, {}},
                {false, false, vanished, {}},
                {false, true, vanished, {}},
                {false, false, locked, {}},
                {false, true, locked, {}},
-               {true, false, readOnly, {}},
                {true, false, vanished, {}},
                {true, false, locked, {}}};
   for (const auto& c : cases) {
@@ -169,11 +181,17 @@ TEST_F(TagInfoTest, SavesAndRemovalsRefuseFilesTheyMustNotWrite) {
     else
       ogg->SaveOggClick();
     if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    const DWORD attributes = GetFileAttributesW(file.c_str());
     SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::wstring why = std::to_wstring(&c - cases);
-    if (c.how == writable) {
+    if (c.how == writable || c.how == readOnly) {
       EXPECT_EQ(boxes, Texts{}) << why;
-      EXPECT_NE(ReadFileBytes(file), original) << why;
+      const std::string written = ReadFileBytes(file);
+      EXPECT_NE(written, original) << why;
+      EXPECT_EQ((attributes & FILE_ATTRIBUTE_READONLY) != 0, c.how == readOnly) << why;
+      if (ogg) {
+        EXPECT_EQ(ogg->OggFileSize->Text(), std::to_wstring(written.size()) + L" bytes") << why;
+      }
     } else {
       const std::wstring box =
           c.remove ? L"Error: Cannot remove the tag from " : L"Error: Cannot save the tag to ";
@@ -181,9 +199,6 @@ TEST_F(TagInfoTest, SavesAndRemovalsRefuseFilesTheyMustNotWrite) {
       EXPECT_EQ(ReadFileBytes(file), c.how == vanished ? "" : original) << why;
     }
     EXPECT_EQ(host.titles, c.titles) << why;
-    if (ogg && c.remove && c.how == writable) {
-      EXPECT_EQ(ogg->OggValidHeader->Text(), L"") << why;
-    }
   }
 }
 
@@ -304,14 +319,18 @@ TEST_F(TagInfoTest, TheWindowsHoldToTheirLanguageSections) {
   EXPECT_EQ(CompareFormWithSection(&wav, *FindSection(sections, L"WaveFileInfo"), english), "");
 }
 
+// Every text drawn and none clipped or crowded, in English, in the tests'
+// Russian and in a language a letter longer than English everywhere; the WAV
+// window with the longest channel mode.
 TEST_F(TagInfoTest, PicturesOfTheWindows) {
   const std::wstring ogg = dir.WriteFile(L"a.ogg", tag_bytes::Tag(3, 0, "", 20) + TaggedOgg());
   const std::wstring wma = dir.WriteFile(L"a.wma", WmaFixture());
-  const std::wstring wav =
-      dir.WriteFile(L"a.wav", testing_support::WavBytes({}, 44100, [](uint32_t) { return 0; }));
+  const std::wstring wav = dir.WriteFile(
+      L"a.wav", testing_support::WavBytes({.channels = 6}, 44100, [](uint32_t) { return 0; }));
   testing_support::TempDir languages;
-  for (const std::wstring language : {L"", L"_test_language"}) {
-    if (!language.empty()) LanguageFile = language_test::WriteTestLanguage(
+  for (const std::wstring language : {L"", L"_russian", L"_test_language"}) {
+    if (language == L"_russian") LanguageFile = language_test::RussianLanguageFile();
+    if (language == L"_test_language") LanguageFile = language_test::WriteTestLanguage(
         languages, {L"OGGTagEditor", L"WMATagEditor", L"WaveFileInfo", L"Messages"});
     auto* o = new TOGG_Info(nullptr, &host);
     auto* m = new TWMA_Info(nullptr, &host);
@@ -328,6 +347,8 @@ TEST_F(TagInfoTest, PicturesOfTheWindows) {
           testing_support::TakeWindowPicture(w->Handle(), w->Name() + language + L".png", picture));
       EXPECT_EQ(testing_support::TextsWithoutInk(w->Handle(), picture), std::vector<std::wstring>{})
           << WideStringToUTF8(w->Name());
+      EXPECT_EQ(testing_support::TextsThatDoNotFit(w.get()), std::vector<std::string>{})
+          << WideStringToUTF8(w->Name() + language);
       w->Hide();
     }
   }
