@@ -95,6 +95,30 @@ TEST_F(Skins, TheKeysSwitchSkinsAndTheChoiceOutlivesARestart) {
   EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Skin", L"Name").value_or(L""), L"Default");
 }
 
+// The time display (remaining time) and the visualisation (its next kind)
+// take their clicks in the skin switched to, after the user clicked the
+// window's background to give it the keys.
+TEST_F(Skins, TheTimeAndTheVisualisationTakeClicksAfterASkinSwitch) {
+  InstallSkin(L"Ember");
+  folder.WritePlaylist({{data.WriteFile(L"noise.wav", NoiseWav()), L"noise", 3}});
+  Program* program = Start({}, CaptureTo(L"out.wav"));
+  ASSERT_NE(program, nullptr);
+  HWND main = program->MainWindow();
+  // Repeat keeps the song playing while the display is clicked.
+  PostMessageW(main, WM_KEYDOWN, 'R', 1);
+  PostMessageW(main, WM_KEYDOWN, 'X', 1);
+  ASSERT_TRUE(CaptureSounds(L"out.wav"));
+  SendClick(main, POINT{4, 100});
+  ASSERT_TRUE(PressUntil(main, 'M', kEmberMain));
+  // Ember's time display and visualisation (its description's places).
+  SendClick(main, POINT{36 + 20, 55 + 8});
+  SendClick(main, POINT{140 + 70, 51 + 13});
+  ExitAt(*program, RECT{275, 2, 275 + 17, 2 + 14});
+  const std::wstring settings = folder.ReadSettings();
+  EXPECT_EQ(XmlAttribute(settings, L"Playback", L"InvertTime").value_or(L""), L"True");
+  EXPECT_EQ(XmlAttribute(settings, L"Visualization", L"Style").value_or(L""), L"1");
+}
+
 TEST_F(Skins, AStoredSkinLackingAFileIsReportedOnceAndTheBuiltInOneShown) {
   InstallSkin(L"Broken", L"PL.bmp");
   folder.Write(L"Tavrin.xml", Replace(DefaultSettings(), "<Skin Name=\"Default\"/>", "<Skin Name=\"Broken\"/>"));
