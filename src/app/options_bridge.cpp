@@ -192,7 +192,9 @@ TSkinListing TOptionsBridge::FindSkins() {
   return listing;
 }
 
-bool TOptionsBridge::SkinCheck(const std::wstring& SkinName) { return SkinCheckExecute(SkinName); }
+bool TOptionsBridge::SkinCheck(const std::wstring& SkinName) {
+  return SkinCheckExecute(SkinName, Options);
+}
 
 void TOptionsBridge::LoadSkin(const std::wstring& SkinName) {
   LoadSkinOrDefault(SkinName, Options ? static_cast<TObject*>(Options) : FForm);

@@ -344,15 +344,20 @@ std::wstring SkinFolder(const std::wstring& SkinName) {
   return AppDir + L"Skins\\" + SkinName + L"\\";
 }
 
-bool SkinCheckExecute(const std::wstring& SkinName) {
+HWND SkinMessageOwner(TObject* Sender) {
+  auto* window = dynamic_cast<TWinControl*>(Sender);
+  if (window && window->HandleAllocated()) return window->Handle();
+  return TavrinMainForm ? TavrinMainForm->Handle() : nullptr;
+}
+
+bool SkinCheckExecute(const std::wstring& SkinName, TObject* Sender) {
   if (SkinName == DefaultSkinName) return true;
   if (!IsSkinFolderName(SkinName)) return false;
   const std::wstring folder = SkinFolder(SkinName);
   if (!WideDirectoryExists(folder)) return false;
   for (const wchar_t* file : kSkinFiles) {
     if (!WideFileExists(folder + file)) {
-      LocalizedMessageBox(TavrinMainForm ? TavrinMainForm->Handle() : nullptr, L"SkinIsNotValid",
-                          {}, MB_ICONERROR, L"Error");
+      LocalizedMessageBox(SkinMessageOwner(Sender), L"SkinIsNotValid", {}, MB_ICONERROR, L"Error");
       return false;
     }
   }
@@ -385,6 +390,9 @@ void LoadNewSkin(const std::wstring& SkinName, TObject* Sender) {
   if (EQ) ApplyEQSheet(EQ, &eqSheet);
   LoadSkinOpt(SkinFolder(SkinName), SkinName == DefaultSkinName, Sender);
   CurrentSkin = SkinName;
+  // Whoever loaded it (the options' list, a reload for the hue, a deletion),
+  // the menu and the list name the skin in use.
+  ShowCurrentSkin();
 }
 
 bool LoadSkinOrDefault(const std::wstring& SkinName, TObject* Sender) {
@@ -397,8 +405,8 @@ bool LoadSkinOrDefault(const std::wstring& SkinName, TObject* Sender) {
     reason = Error.Message();
   }
   // The user is told what is wrong with it: its files are all there.
-  LocalizedMessageBox(TavrinMainForm ? TavrinMainForm->Handle() : nullptr, L"SkinCannotBeUsed",
-                      {reason}, MB_ICONERROR, L"Error");
+  LocalizedMessageBox(SkinMessageOwner(Sender), L"SkinCannotBeUsed", {reason}, MB_ICONERROR,
+                      L"Error");
   LoadNewSkin(DefaultSkinName, Sender);
   return false;
 }

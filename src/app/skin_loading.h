@@ -7,6 +7,8 @@
 // program's resources (a folder "Default" gives it only its fonts).
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -37,9 +39,14 @@ void SetSkinOptions(TSkinOptions* Options);
 
 // AppDir + "Skins\" + SkinName + "\".
 std::wstring SkinFolder(const std::wstring& SkinName);
+// The window a skin's messages belong to: Sender's own when it is a window
+// (the options window, which then has the keys again once they are
+// answered), else the main window.
+HWND SkinMessageOwner(TObject* Sender);
 // True when the skin can be loaded; a folder that lacks one of its files says
-// so ("SkinIsNotValid"), a missing folder is refused silently.
-bool SkinCheckExecute(const std::wstring& SkinName);
+// so ("SkinIsNotValid", Sender's message), a missing folder is refused
+// silently.
+bool SkinCheckExecute(const std::wstring& SkinName, TObject* Sender = nullptr);
 // Loads SkinName into the windows; nothing without a Sender. Every cell is
 // cut before any control changes: a sheet that cannot be read or lacks a
 // cell raises ESkinError and leaves the windows as they were. CurrentSkin
