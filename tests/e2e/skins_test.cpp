@@ -119,6 +119,37 @@ TEST_F(Skins, TheTimeAndTheVisualisationTakeClicksAfterASkinSwitch) {
   EXPECT_EQ(XmlAttribute(settings, L"Visualization", L"Style").value_or(L""), L"1");
 }
 
+// A start in the skin of fixed playlist size, then the built-in skin: the
+// playlist takes the built-in skin's own rule (the stored size, held to its
+// smallest playlist), as wide as the main window, and is stored so; the
+// fixed size never becomes the user's.
+TEST_F(Skins, ThePlaylistTakesEachSkinsSizeAfreshFromAStartInAFixedOne) {
+  InstallSkin(L"Ember");
+  folder.Write(L"Tavrin.xml", WithAttribute(DefaultSettings(), "Skin", "Name", "Ember"));
+  const POINT stored = skin.Point(L"PLSizes", L"PLMinSize");  // the default settings' size
+  for (int start = 0; start < 2; ++start) {
+    SCOPED_TRACE(start);
+    Program* program = Start();
+    ASSERT_NE(program, nullptr);
+    HWND main = program->MainWindow();
+    HWND playlist = PlaylistWindow(*program);
+    ASSERT_NE(playlist, nullptr);
+    EXPECT_TRUE(ClientSize(playlist) == kEmberPlaylist);
+    ASSERT_TRUE(PressUntil(main, 'N', defaultMain));
+    EXPECT_TRUE(ClientSize(playlist) == (SIZE{stored.x, stored.y}))
+        << ClientSize(playlist).cx << "x" << ClientSize(playlist).cy;
+    EXPECT_EQ(WindowRect(playlist).right - WindowRect(playlist).left,
+              WindowRect(main).right - WindowRect(main).left);
+    // Back in the fixed skin for the next start, which reads what this one
+    // stores.
+    ASSERT_TRUE(PressUntil(main, 'M', kEmberMain));
+    ExitAt(*program, RECT{275, 2, 275 + 17, 2 + 14});
+    const std::wstring settings = folder.ReadSettings();
+    EXPECT_EQ(XmlAttribute(settings, L"Size", L"Width").value_or(L""), std::to_wstring(stored.x));
+    EXPECT_EQ(XmlAttribute(settings, L"Size", L"Height").value_or(L""), std::to_wstring(stored.y));
+  }
+}
+
 TEST_F(Skins, AStoredSkinLackingAFileIsReportedOnceAndTheBuiltInOneShown) {
   InstallSkin(L"Broken", L"PL.bmp");
   folder.Write(L"Tavrin.xml", Replace(DefaultSettings(), "<Skin Name=\"Default\"/>", "<Skin Name=\"Broken\"/>"));
