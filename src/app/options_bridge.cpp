@@ -286,3 +286,7 @@ std::wstring TOptionsBridge::TSkinLoaderOptions::PlaylistFontName() {
   return Options ? AnsiToWide(Options->PLFontComboBox->FontName())
                  : TSkinOptions::PlaylistFontName();
 }
+
+std::string TOptionsBridge::TSkinLoaderOptions::OverrideFontName() {
+  return TavrinMainForm ? TavrinMainForm->OverrideFontName() : std::string();
+}

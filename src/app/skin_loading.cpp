@@ -22,6 +22,7 @@
 #include "skin/skin_toolkit.h"
 #include "skin/slider.h"
 #include "skin/vis_drawers.h"
+#include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_labels.h"
 #include "windows/equalizer/eq_form.h"
 #include "windows/equalizer/eq_skin.h"
@@ -177,6 +178,16 @@ void ApplyFont(TControl* Control, const TCoolIni& Ini, const wchar_t* Key,
                const std::wstring& DefaultName, int32_t DefaultSize) {
   Control->Font()->SetName(WideToAnsi(Ini.ReadString(L"FontNames", Key, DefaultName)));
   Control->Font()->SetSize(Ini.ReadInteger(L"FontSizes", Key, DefaultSize));
+}
+
+// The options' font override outlasts every skin load (a new hue, the start):
+// the lines the skin gives a face take the override's, at the skin's sizes.
+void KeepFontOverride(TTavrinMainForm* Form) {
+  const std::string face = SkinOptions().OverrideFontName();
+  if (face.empty()) return;
+  Form->SongInfoLabel->Font()->SetName(face);
+  Form->BitRateLabel->Font()->SetName(face);
+  if (Playlist) Playlist->FindBox->Font()->SetName(face);
 }
 
 void ApplyMainColors(TTavrinMainForm* Form, const TCoolIni& Ini) {
@@ -434,6 +445,7 @@ void LoadSkinOpt(const std::wstring& Folder, bool BuiltIn, TObject* Sender) {
   ApplyFont(form->BitRateLabel, ini, L"RateLabel", L"Tahoma", 7);
   ApplyMainPlaces(form, ini);
   if (Playlist) ApplyPlaylistSkinOptions(Playlist, ini, Folder, form->Width(), form->Height());
+  KeepFontOverride(form);
   ReadSkinInfo(ini);
   CutVisBackground(form);
   ShapeWindow(form, ini.ReadBool(L"MWFlags", L"CalculateRegion", false),

@@ -22,8 +22,8 @@ inline constexpr wchar_t DefaultSkinName[] = L"Default";
 TAVRIN_DECLARE_EXCEPTION(ESkinError, Exception);
 
 // What the skin loader reads from the options window: its hue box and
-// slider, its "use skin font" box and its playlist font. Without that window,
-// the settings' defaults.
+// slider, its "use skin font" box, its playlist font and its override of
+// every window's font. Without that window, the settings' defaults.
 class TSkinOptions {
  public:
   virtual ~TSkinOptions() = default;
@@ -32,6 +32,9 @@ class TSkinOptions {
   virtual int32_t Hue() { return -188; }
   virtual bool UseSkinFont() { return false; }
   virtual std::wstring PlaylistFontName() { return L"Tahoma"; }
+  // The face that replaces the skin's on the lines it gives a font; empty
+  // while the override is off.
+  virtual std::string OverrideFontName() { return std::string(); }
 };
 TSkinOptions& SkinOptions();
 // Options is not owned; nullptr brings the defaults back.

@@ -233,6 +233,35 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   EXPECT_EQ(listed(L"b.wav"), 0);
 }
 
+// The application font override is on the song line from the start, as the
+// box puts it there when ticked.
+TEST_F(Options, TheFontOverrideIsOnTheSongLineFromTheStart) {
+  std::string settings = WithAttribute(DefaultSettings(), "Appearance", "OverrideFonts", "True");
+  folder.Write(L"Tavrin.xml", WithAttribute(settings, "Appearance", "GlobalFont", "DejaVu Sans Mono"));
+  ASSERT_TRUE(Launch());
+  auto songLine = [&](const std::wstring& name) {
+    const RECT area = skin.Main(L"SongLabel");
+    std::vector<COLORREF> pixels;
+    testing_support::Picture picture;
+    if (!SteadyPicture(main, name, picture)) return pixels;
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x) pixels.push_back(picture.Pixel(x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> atStart = songLine(L"e2e_override_start.png");
+  SendKey('P', VK_CONTROL);
+  HWND options = WaitForOptions();
+  ASSERT_NE(options, nullptr);
+  // Aside: it opens over the main window.
+  const RECT mainRect = WindowRect(main);
+  SetWindowPos(options, nullptr, mainRect.right + 10, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Click(options, L"Enable");
+  ASSERT_NE(songLine(L"e2e_override_off.png"), atStart) << "the override made no difference";
+  Click(options, L"Enable");
+  EXPECT_EQ(songLine(L"e2e_override_ticked.png"), atStart);
+  CloseWithoutSaving(*program);
+}
+
 // The skins page's list marks the skin in use after each pick and each
 // reload, "Delete skin" asks about the pick, and the options window stays in
 // front once a question is answered.
