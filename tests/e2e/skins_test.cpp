@@ -95,9 +95,9 @@ TEST_F(Skins, TheKeysSwitchSkinsAndTheChoiceOutlivesARestart) {
   EXPECT_EQ(XmlAttribute(folder.ReadSettings(), L"Skin", L"Name").value_or(L""), L"Default");
 }
 
-// The time display (remaining time) and the visualisation (its next kind)
-// take their clicks in the skin switched to, after the user clicked the
-// window's background to give it the keys.
+// The time display (remaining time), the visualisation (its next kind) and
+// a button take their clicks in the skin switched to, after the user
+// clicked the window's background to give it the keys.
 TEST_F(Skins, TheTimeAndTheVisualisationTakeClicksAfterASkinSwitch) {
   InstallSkin(L"Ember");
   folder.WritePlaylist({{data.WriteFile(L"noise.wav", NoiseWav()), L"noise", 3}});
@@ -110,13 +110,16 @@ TEST_F(Skins, TheTimeAndTheVisualisationTakeClicksAfterASkinSwitch) {
   ASSERT_TRUE(CaptureSounds(L"out.wav"));
   SendClick(main, POINT{4, 100});
   ASSERT_TRUE(PressUntil(main, 'M', kEmberMain));
-  // Ember's time display and visualisation (its description's places).
+  // Ember's time display, visualisation and shuffle button (its
+  // description's places).
   SendClick(main, POINT{36 + 20, 55 + 8});
   SendClick(main, POINT{140 + 70, 51 + 13});
+  SendClick(main, POINT{104 + 5, 140 + 5});
   ExitAt(*program, RECT{275, 2, 275 + 17, 2 + 14});
   const std::wstring settings = folder.ReadSettings();
   EXPECT_EQ(XmlAttribute(settings, L"Playback", L"InvertTime").value_or(L""), L"True");
   EXPECT_EQ(XmlAttribute(settings, L"Visualization", L"Style").value_or(L""), L"1");
+  EXPECT_EQ(XmlAttribute(settings, L"Playback", L"Shuffle").value_or(L""), L"True");
 }
 
 // A start in the skin of fixed playlist size, then the built-in skin: the
