@@ -192,7 +192,9 @@ TSkinListing TOptionsBridge::FindSkins() {
   return listing;
 }
 
-bool TOptionsBridge::SkinCheck(const std::wstring& SkinName) { return SkinCheckExecute(SkinName); }
+bool TOptionsBridge::SkinCheck(const std::wstring& SkinName) {
+  return SkinCheckExecute(SkinName, Options);
+}
 
 void TOptionsBridge::LoadSkin(const std::wstring& SkinName) {
   LoadSkinOrDefault(SkinName, Options ? static_cast<TObject*>(Options) : FForm);
@@ -283,4 +285,8 @@ bool TOptionsBridge::TSkinLoaderOptions::UseSkinFont() {
 std::wstring TOptionsBridge::TSkinLoaderOptions::PlaylistFontName() {
   return Options ? AnsiToWide(Options->PLFontComboBox->FontName())
                  : TSkinOptions::PlaylistFontName();
+}
+
+std::string TOptionsBridge::TSkinLoaderOptions::OverrideFontName() {
+  return TavrinMainForm ? TavrinMainForm->OverrideFontName() : std::string();
 }

@@ -79,6 +79,7 @@ class TOptionsBridge : public TOptionsHost {
     int32_t Hue() override;
     bool UseSkinFont() override;
     std::wstring PlaylistFontName() override;
+    std::string OverrideFontName() override;
   };
 
   TTavrinMainForm* FForm;

@@ -51,18 +51,27 @@ void LoadStoredSkin(TObject* Sender) {
 
 // A stored client size between the skin's smallest playlist and what the
 // screen can show. The skin's minimum binds only the user's dragging, so a
-// size set here is held to it as well.
+// size set here is held to it as well. A skin of fixed size keeps its own:
+// the stored one is the user's, for the next skin that lets them size it
+// (which holds it to its own minimum then).
 void PutPlaylistSize(const TXMLNode& Size) {
   const RECT desktop = WorkAreaNear(Playlist->BoundsRect());
+  const bool fixed = Playlist->SizedBySkin;
   const TSizeConstraints* limits = Playlist->Constraints();
-  const int32_t minWidth = std::max(1, limits->MinWidth());
-  const int32_t minHeight = std::max(1, limits->MinHeight());
+  const SIZE current = fixed ? Playlist->UserClientSize
+                             : SIZE{Playlist->ClientWidth(), Playlist->ClientHeight()};
+  const int32_t minWidth = fixed ? 1 : std::max(1, limits->MinWidth());
+  const int32_t minHeight = fixed ? 1 : std::max(1, limits->MinHeight());
   const int32_t maxWidth = std::max<int32_t>(minWidth, desktop.right - desktop.left);
   const int32_t maxHeight = std::max<int32_t>(minHeight, desktop.bottom - desktop.top);
-  Playlist->SetClientWidth(
-      std::clamp(Size.ReadInteger(L"Width", Playlist->ClientWidth()), minWidth, maxWidth));
-  Playlist->SetClientHeight(
-      std::clamp(Size.ReadInteger(L"Height", Playlist->ClientHeight()), minHeight, maxHeight));
+  const SIZE size{std::clamp(Size.ReadInteger(L"Width", current.cx), minWidth, maxWidth),
+                  std::clamp(Size.ReadInteger(L"Height", current.cy), minHeight, maxHeight)};
+  if (fixed) {
+    Playlist->UserClientSize = size;
+    return;
+  }
+  Playlist->SetClientWidth(size.cx);
+  Playlist->SetClientHeight(size.cy);
 }
 
 }  // namespace

@@ -129,7 +129,12 @@ void TTavrinMainForm::WritePlaylistState(TXMLNode Node) {
       song >= 0 && PlayingEntryIndex() == song)
     position = static_cast<int32_t>(std::min<uint32_t>(AudioPlayer->GetPosition(), INT32_MAX));
   Node.WriteInteger(L"CurrentPos", position);
+  // The user's size: a skin of fixed size has its own, which is no one's
+  // choice and would hold the next sizeable skin to it.
+  const SIZE user = Playlist->SizedBySkin
+                        ? Playlist->UserClientSize
+                        : SIZE{Playlist->ClientWidth(), Playlist->ClientHeight()};
   TXMLNode size = Node.ForceChild(L"Size");
-  size.WriteInteger(L"Width", Playlist->ClientWidth());
-  size.WriteInteger(L"Height", Playlist->ClientHeight());
+  size.WriteInteger(L"Width", user.cx);
+  size.WriteInteger(L"Height", user.cy);
 }

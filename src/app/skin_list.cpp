@@ -65,18 +65,6 @@ std::vector<std::wstring> SkinFolders() {
   return names;
 }
 
-void CheckCurrentSkin() {
-  if (!TavrinMainForm) return;
-  TMenuItem* menu = TavrinMainForm->SkinsMI;
-  for (int32_t i = 0; i < menu->Count(); ++i)
-    menu->Items(i)->SetChecked(NameOfItem(menu->Items(i)) == CurrentSkin);
-}
-
-void SelectCurrentSkin() {
-  TSkinList& list = SkinListModel();
-  list.SetItemIndex(list.IndexOf(CurrentSkin));
-}
-
 void StepSkin(int Step) {
   const uint32_t now = Clock();
   // Unsigned: the difference is right across the tick count's wrap.
@@ -193,30 +181,37 @@ void FindSkinsExecute() {
     menu->Add(item);
     names.push_back(name);
   }
-  CheckCurrentSkin();
   SkinListModel().Assign(std::move(names));
-  SelectCurrentSkin();
+  ShowCurrentSkin();
+}
+
+void ShowCurrentSkin() {
+  if (TavrinMainForm) {
+    TMenuItem* menu = TavrinMainForm->SkinsMI;
+    for (int32_t i = 0; i < menu->Count(); ++i)
+      menu->Items(i)->SetChecked(NameOfItem(menu->Items(i)) == CurrentSkin);
+  }
+  TSkinList& list = SkinListModel();
+  list.SetItemIndex(list.IndexOf(CurrentSkin));
 }
 
 void LoadSkinMenuExecute(TObject* Sender) {
   const std::wstring name = NameOfItem(dynamic_cast<TMenuItem*>(Sender));
   if (!name.empty() && name != CurrentSkin) {
-    if (SkinCheckExecute(name))
+    if (SkinCheckExecute(name, Sender))
       LoadSkinOrDefault(name, Sender);
     else
       LoadNewSkin(DefaultSkinName, Sender);
   }
-  CheckCurrentSkin();
-  SelectCurrentSkin();
+  ShowCurrentSkin();
 }
 
 void SkinListClick(TObject* Sender) {
   TSkinList& list = SkinListModel();
   const int32_t at = list.ItemIndex();
-  if (at >= 0 && list.Names(at) != CurrentSkin && SkinCheckExecute(list.Names(at)))
+  if (at >= 0 && list.Names(at) != CurrentSkin && SkinCheckExecute(list.Names(at), Sender))
     LoadSkinOrDefault(list.Names(at), Sender);
-  CheckCurrentSkin();
-  SelectCurrentSkin();
+  ShowCurrentSkin();
 }
 
 void PrevSkinExecute() { StepSkin(-1); }
@@ -225,7 +220,7 @@ void NextSkinExecute() { StepSkin(+1); }
 void SetSkinSwitchClock(uint32_t (*NewClock)()) { Clock = NewClock ? NewClock : &SystemTicks; }
 
 bool DeleteSkinExecute(const std::wstring& SkinName, TObject* Sender) {
-  HWND owner = TavrinMainForm ? TavrinMainForm->Handle() : nullptr;
+  HWND owner = SkinMessageOwner(Sender);
   if (SkinName.empty()) return false;
   // The built-in skin by its fixed name, in any letter case (a folder
   // "Default" holds only its fonts).

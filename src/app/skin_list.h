@@ -51,6 +51,8 @@ void CreateSkinCommands(TTavrinMainForm* Form);
 // Rebuilds the submenu (after its first item, the built-in skin) and the
 // list from the folders of AppDir + "Skins"; checks and selects CurrentSkin.
 void FindSkinsExecute();
+// The menu's check and the list's selection on CurrentSkin, after any load.
+void ShowCurrentSkin();
 // A skins-menu item's click: loads the skin it names (the built-in skin when
 // that one fails its check) unless it is the current one.
 void LoadSkinMenuExecute(TObject* Sender);
@@ -67,5 +69,6 @@ void SetSkinSwitchClock(uint32_t (*Clock)());
 // Deletes the skin's folder after the user agrees ("ConfirmSkinDelete"):
 // never the built-in skin, never a folder outside the skins folder; fonts
 // registered from it are removed first, and the current skin gives way to
-// the built-in one. Whether the folder is gone.
+// the built-in one. The messages are Sender's (SkinMessageOwner). Whether the
+// folder is gone.
 bool DeleteSkinExecute(const std::wstring& SkinName, TObject* Sender);

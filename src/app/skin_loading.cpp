@@ -22,6 +22,7 @@
 #include "skin/skin_toolkit.h"
 #include "skin/slider.h"
 #include "skin/vis_drawers.h"
+#include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_labels.h"
 #include "windows/equalizer/eq_form.h"
 #include "windows/equalizer/eq_skin.h"
@@ -177,6 +178,16 @@ void ApplyFont(TControl* Control, const TCoolIni& Ini, const wchar_t* Key,
                const std::wstring& DefaultName, int32_t DefaultSize) {
   Control->Font()->SetName(WideToAnsi(Ini.ReadString(L"FontNames", Key, DefaultName)));
   Control->Font()->SetSize(Ini.ReadInteger(L"FontSizes", Key, DefaultSize));
+}
+
+// The options' font override outlasts every skin load (a new hue, the start):
+// the lines the skin gives a face take the override's, at the skin's sizes.
+void KeepFontOverride(TTavrinMainForm* Form) {
+  const std::string face = SkinOptions().OverrideFontName();
+  if (face.empty()) return;
+  Form->SongInfoLabel->Font()->SetName(face);
+  Form->BitRateLabel->Font()->SetName(face);
+  if (Playlist) Playlist->FindBox->Font()->SetName(face);
 }
 
 void ApplyMainColors(TTavrinMainForm* Form, const TCoolIni& Ini) {
@@ -344,15 +355,20 @@ std::wstring SkinFolder(const std::wstring& SkinName) {
   return AppDir + L"Skins\\" + SkinName + L"\\";
 }
 
-bool SkinCheckExecute(const std::wstring& SkinName) {
+HWND SkinMessageOwner(TObject* Sender) {
+  auto* window = dynamic_cast<TWinControl*>(Sender);
+  if (window && window->HandleAllocated()) return window->Handle();
+  return TavrinMainForm ? TavrinMainForm->Handle() : nullptr;
+}
+
+bool SkinCheckExecute(const std::wstring& SkinName, TObject* Sender) {
   if (SkinName == DefaultSkinName) return true;
   if (!IsSkinFolderName(SkinName)) return false;
   const std::wstring folder = SkinFolder(SkinName);
   if (!WideDirectoryExists(folder)) return false;
   for (const wchar_t* file : kSkinFiles) {
     if (!WideFileExists(folder + file)) {
-      LocalizedMessageBox(TavrinMainForm ? TavrinMainForm->Handle() : nullptr, L"SkinIsNotValid",
-                          {}, MB_ICONERROR, L"Error");
+      LocalizedMessageBox(SkinMessageOwner(Sender), L"SkinIsNotValid", {}, MB_ICONERROR, L"Error");
       return false;
     }
   }
@@ -385,6 +401,9 @@ void LoadNewSkin(const std::wstring& SkinName, TObject* Sender) {
   if (EQ) ApplyEQSheet(EQ, &eqSheet);
   LoadSkinOpt(SkinFolder(SkinName), SkinName == DefaultSkinName, Sender);
   CurrentSkin = SkinName;
+  // Whoever loaded it (the options' list, a reload for the hue, a deletion),
+  // the menu and the list name the skin in use.
+  ShowCurrentSkin();
 }
 
 bool LoadSkinOrDefault(const std::wstring& SkinName, TObject* Sender) {
@@ -397,8 +416,8 @@ bool LoadSkinOrDefault(const std::wstring& SkinName, TObject* Sender) {
     reason = Error.Message();
   }
   // The user is told what is wrong with it: its files are all there.
-  LocalizedMessageBox(TavrinMainForm ? TavrinMainForm->Handle() : nullptr, L"SkinCannotBeUsed",
-                      {reason}, MB_ICONERROR, L"Error");
+  LocalizedMessageBox(SkinMessageOwner(Sender), L"SkinCannotBeUsed", {reason}, MB_ICONERROR,
+                      L"Error");
   LoadNewSkin(DefaultSkinName, Sender);
   return false;
 }
@@ -426,6 +445,7 @@ void LoadSkinOpt(const std::wstring& Folder, bool BuiltIn, TObject* Sender) {
   ApplyFont(form->BitRateLabel, ini, L"RateLabel", L"Tahoma", 7);
   ApplyMainPlaces(form, ini);
   if (Playlist) ApplyPlaylistSkinOptions(Playlist, ini, Folder, form->Width(), form->Height());
+  KeepFontOverride(form);
   ReadSkinInfo(ini);
   CutVisBackground(form);
   ShapeWindow(form, ini.ReadBool(L"MWFlags", L"CalculateRegion", false),

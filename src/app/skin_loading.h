@@ -7,6 +7,8 @@
 // program's resources (a folder "Default" gives it only its fonts).
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -20,8 +22,8 @@ inline constexpr wchar_t DefaultSkinName[] = L"Default";
 TAVRIN_DECLARE_EXCEPTION(ESkinError, Exception);
 
 // What the skin loader reads from the options window: its hue box and
-// slider, its "use skin font" box and its playlist font. Without that window,
-// the settings' defaults.
+// slider, its "use skin font" box, its playlist font and its override of
+// every window's font. Without that window, the settings' defaults.
 class TSkinOptions {
  public:
   virtual ~TSkinOptions() = default;
@@ -30,6 +32,9 @@ class TSkinOptions {
   virtual int32_t Hue() { return -188; }
   virtual bool UseSkinFont() { return false; }
   virtual std::wstring PlaylistFontName() { return L"Tahoma"; }
+  // The face that replaces the skin's on the lines it gives a font; empty
+  // while the override is off.
+  virtual std::string OverrideFontName() { return std::string(); }
 };
 TSkinOptions& SkinOptions();
 // Options is not owned; nullptr brings the defaults back.
@@ -37,9 +42,14 @@ void SetSkinOptions(TSkinOptions* Options);
 
 // AppDir + "Skins\" + SkinName + "\".
 std::wstring SkinFolder(const std::wstring& SkinName);
+// The window a skin's messages belong to: Sender's own when it is a window
+// (the options window, which then has the keys again once they are
+// answered), else the main window.
+HWND SkinMessageOwner(TObject* Sender);
 // True when the skin can be loaded; a folder that lacks one of its files says
-// so ("SkinIsNotValid"), a missing folder is refused silently.
-bool SkinCheckExecute(const std::wstring& SkinName);
+// so ("SkinIsNotValid", Sender's message), a missing folder is refused
+// silently.
+bool SkinCheckExecute(const std::wstring& SkinName, TObject* Sender = nullptr);
 // Loads SkinName into the windows; nothing without a Sender. Every cell is
 // cut before any control changes: a sheet that cannot be read or lacks a
 // cell raises ESkinError and leaves the windows as they were. CurrentSkin

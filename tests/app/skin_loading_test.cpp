@@ -31,6 +31,7 @@
 #include "skin/skin_toolkit.h"
 #include "skin/slider.h"
 #include "test_support.h"
+#include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"
 #include "window_picture.h"
@@ -96,10 +97,12 @@ struct TestOptions : TSkinOptions {
   bool On = false;
   int32_t Shift = 0;
   bool SkinFont = false;
+  std::string Override;
   bool HueOn() override { return On; }
   int32_t Hue() override { return Shift; }
   bool UseSkinFont() override { return SkinFont; }
   std::wstring PlaylistFontName() override { return L"Tahoma"; }
+  std::string OverrideFontName() override { return Override; }
 };
 
 uint32_t Now = 0;
@@ -359,6 +362,33 @@ TEST_F(Skins, TheSecondSkinAppliesItsDescriptionAndTheBuiltInOneTakesItBack) {
   EXPECT_TRUE(FontInstalled(L"Ember Pixel"));
   UnregisterSkinFonts();
   EXPECT_FALSE(FontInstalled(L"Ember Pixel"));
+}
+
+// The options' override of every window's font names the face of the song
+// line, the rate line and the find box in every skin loaded, a new hue's
+// reload too; the sizes stay each skin's.
+TEST_F(Skins, TheFontOverrideOutlastsEverySkinLoad) {
+  Install(L"Ember");
+  ShowWindows();
+  options.Override = "Courier New";
+  struct Load {
+    const wchar_t* Skin;
+    bool Hue;
+    int Song, Rate, Find;
+  };
+  for (const Load& load : {Load{L"Ember", false, 9, 9, 8}, Load{L"Ember", true, 9, 9, 8},
+                           Load{DefaultSkinName, true, 8, 7, 8}}) {
+    SCOPED_TRACE(testing::Message() << load.Skin << (load.Hue ? " with a hue" : ""));
+    options.On = load.Hue;
+    LoadNewSkin(load.Skin, form);
+    const std::pair<TControl*, int> lines[] = {
+        {form->SongInfoLabel, load.Song}, {form->BitRateLabel, load.Rate}, {Playlist->FindBox, load.Find}};
+    for (const auto& [control, size] : lines) {
+      SCOPED_TRACE(testing::Message() << control->Name());
+      EXPECT_EQ(control->Font()->Name(), "Courier New");
+      EXPECT_EQ(control->Font()->Size(), size);
+    }
+  }
 }
 
 TEST_F(Skins, AHueShiftsColoursButNeverTheKeyColoursSoCellsCutTheSame) {

@@ -233,5 +233,98 @@ TEST_F(Options, EachPageActsAtOnceAndIsKeptForTheNextStart) {
   EXPECT_EQ(listed(L"b.wav"), 0);
 }
 
+// The application font override is on the song line from the start, as the
+// box puts it there when ticked.
+TEST_F(Options, TheFontOverrideIsOnTheSongLineFromTheStart) {
+  std::string settings = WithAttribute(DefaultSettings(), "Appearance", "OverrideFonts", "True");
+  folder.Write(L"Tavrin.xml", WithAttribute(settings, "Appearance", "GlobalFont", "DejaVu Sans Mono"));
+  ASSERT_TRUE(Launch());
+  auto songLine = [&](const std::wstring& name) {
+    const RECT area = skin.Main(L"SongLabel");
+    std::vector<COLORREF> pixels;
+    testing_support::Picture picture;
+    if (!SteadyPicture(main, name, picture)) return pixels;
+    for (int y = area.top; y < area.bottom; ++y)
+      for (int x = area.left; x < area.right; ++x) pixels.push_back(picture.Pixel(x, y));
+    return pixels;
+  };
+  const std::vector<COLORREF> atStart = songLine(L"e2e_override_start.png");
+  SendKey('P', VK_CONTROL);
+  HWND options = WaitForOptions();
+  ASSERT_NE(options, nullptr);
+  // Aside: it opens over the main window.
+  const RECT mainRect = WindowRect(main);
+  SetWindowPos(options, nullptr, mainRect.right + 10, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Click(options, L"Enable");
+  ASSERT_NE(songLine(L"e2e_override_off.png"), atStart) << "the override made no difference";
+  Click(options, L"Enable");
+  EXPECT_EQ(songLine(L"e2e_override_ticked.png"), atStart);
+  CloseWithoutSaving(*program);
+}
+
+// The skins page's list marks the skin in use after each pick and each
+// reload, "Delete skin" asks about the pick, and the options window stays in
+// front once a question is answered.
+TEST_F(Options, TheSkinListMarksTheSkinInUseAndDeleteAsksAboutThePick) {
+  InstallSkin(L"Ember");
+  InstallSkin(L"Broken", L"PL.bmp");
+  folder.Write(L"Tavrin.xml", WithAttribute(DefaultSettings(), "Skin", "Name", "Ember"));
+  ASSERT_TRUE(Launch());
+  SendKey('P', VK_CONTROL);
+  HWND options = WaitForOptions();
+  ASSERT_NE(options, nullptr);
+  ShowPage(options, 1);
+  std::vector<HWND> lists;
+  runner.WaitUntil([&] { return (lists = ChildrenOfClass(options, L"TTntListBox")).size() == 2; }, 3000);
+  ASSERT_EQ(lists.size(), 2u);
+  HWND skins = lists[1];
+  HWND remove = WaitForChild(options, L"Delete skin");
+  ASSERT_NE(remove, nullptr);
+  auto row = [&](const wchar_t* name) {
+    return static_cast<int>(SendMessageW(skins, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(name)));
+  };
+  auto marked = [&] { return static_cast<int>(SendMessageW(skins, LB_GETCURSEL, 0, 0)); };
+  EXPECT_EQ(marked(), row(L"Ember"));
+  auto answer = [&](const std::wstring& question, int button) {
+    HWND box = runner.WaitForMessageBox(*program);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(MessageBoxText(box), question);
+    PressDialogButton(box, button);
+    ASSERT_TRUE(runner.WaitUntil([&] { return program->Dialogs().empty(); }, 5000));
+    ASSERT_TRUE(Answers(main));
+    EXPECT_EQ(GetForegroundWindow(), options);
+  };
+  auto pick = [&](const wchar_t* name, LONG mainWidth) {
+    const int height = static_cast<int>(SendMessageW(skins, LB_GETITEMHEIGHT, 0, 0));
+    SendClick(skins, POINT{20, row(name) * height + height / 2});
+    EXPECT_TRUE(runner.WaitUntil([&] { return ClientSize(main).cx == mainWidth; }, 5000));
+    EXPECT_TRUE(Answers(main));
+    EXPECT_EQ(marked(), row(name));
+  };
+  auto askToDelete = [&](const std::wstring& question, int button) {
+    PostMessageW(remove, BM_CLICK, 0, 0);
+    answer(question, button);
+  };
+
+  pick(L"Default", skin.MainSize().cx);
+  // A new hue loads the skin in use again.
+  ShowPage(options, 7);
+  Click(options, L"On");
+  EXPECT_EQ(marked(), row(L"Default"));
+  ShowPage(options, 1);
+  askToDelete(L"The default skin cannot be deleted.", IDOK);
+  pick(L"Ember", 300);
+
+  // A skin that cannot be loaded leaves the mark where it was, and is the
+  // one Delete asks about.
+  const int height = static_cast<int>(SendMessageW(skins, LB_GETITEMHEIGHT, 0, 0));
+  PostClick(skins, POINT{20, row(L"Broken") * height + height / 2});
+  answer(L"This skin is not valid: one of its files is missing.", IDOK);
+  EXPECT_EQ(marked(), row(L"Ember"));
+  askToDelete(L"Delete the skin \"Broken\"?", IDCANCEL);
+  EXPECT_TRUE(folder.Exists(L"Skins\\Broken\\Skin.txt"));
+  CloseWithoutSaving(*program);
+}
+
 }  // namespace
 }  // namespace e2e

@@ -218,7 +218,7 @@ TEST_F(WindowManagement, KeysWorkFromEveryWindowButNotWhileTheFindBoxTypes) {
       << LayeredOpacity(main);
 
   // The find box takes the letter; nothing plays.
-  const std::vector<HWND> edits = ChildrenOfClass(playlist, L"TTntEdit");
+  const std::vector<HWND> edits = ChildrenOfClass(playlist, L"TFindBox");
   ASSERT_FALSE(edits.empty()) << "no find box";
   HWND find = edits.front();
   PostClick(find, POINT{5, 5});

@@ -214,6 +214,27 @@ TEST(Controls, GraphicChildrenPaintAndGetTheirMouseMessagesInTheirOwnCoordinates
   ReleaseDC(parent.WindowHandle(), dc);
 }
 
+// A press that drags the window by a graphic child gives the pointer away
+// before its release: the next press goes to the child under it.
+TEST(Controls, AGraphicChildThatLostThePointerLetsTheNextPressGoWhereItFalls) {
+  HostWindow host(true);
+  ProbeControl parent(nullptr);
+  parent.SetBounds(0, 0, 200, 100);
+  parent.SetParentWindow(host.Handle());
+  Box handle(nullptr), target(nullptr);
+  handle.SetBounds(0, 0, 40, 40);
+  handle.SetParent(&parent);
+  handle.SetOnMouseDown([](TObject*, TMouseButton, TShiftState, int, int) { ReleaseCapture(); });
+  target.SetBounds(100, 20, 30, 30);
+  target.SetParent(&parent);
+  int clicks = 0;
+  target.SetOnClick([&](TObject*) { ++clicks; });
+  SendMessageA(parent.WindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(parent.WindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(110, 30));
+  SendMessageA(parent.WindowHandle(), WM_LBUTTONUP, 0, MAKELPARAM(110, 30));
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST(Controls, AlignedChildrenShareTheClientArea) {
   TWinControl parent(nullptr);
   parent.SetBounds(0, 0, 200, 100);

@@ -231,6 +231,13 @@ void TWinControl::DefaultHandler(TMessage& Message) {
 }
 
 bool TWinControl::IsMouseMessageForChild(TMessage& Message) {
+  // The child that took the pointer keeps the mouse only while this window
+  // still holds it. One whose capture was taken away never saw its button
+  // go up (a press that drags the window by it: the system's move loop
+  // swallows the release), and would otherwise take every later press,
+  // wherever it falls.
+  if (FMouseControl != nullptr && (FHandle == nullptr || GetCapture() != FHandle))
+    FMouseControl = nullptr;
   TControl* target = FMouseControl;
   POINT p{XOfLParam(Message.LParam), YOfLParam(Message.LParam)};
   if (target == nullptr) {

@@ -254,6 +254,8 @@ class TOptions : public TTntForm {
 
   TOptionsHost* FHost;
   bool FTabListFirstShow = true;
+  // The skin last clicked in the list since it was filled; empty: none.
+  std::wstring FPickedSkin;
   // The labels shown and hidden with their encoder quality boxes.
   TTntLabel* MP3CBRQualityLabel = nullptr;
   TTntLabel* MP3VBRQualityLabel = nullptr;

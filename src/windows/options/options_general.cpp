@@ -61,6 +61,7 @@ void TOptions::EnableGlobalFontCBClick() {
 void TOptions::SkinsTabSheetShow() { ShowSkinListing(HostOrNull().FindSkins()); }
 
 void TOptions::ShowSkinListing(const TSkinListing& Listing) {
+  FPickedSkin.clear();
   SkinListLB->Items()->BeginUpdate();
   SkinListLB->Items()->Clear();
   for (const std::wstring& name : Listing.Names) SkinListLB->Items()->Add(name);
@@ -80,14 +81,24 @@ void TOptions::SkinListLBClick() {
   if (index < 0 || index >= SkinListLB->Items()->Count()) return;
   const std::wstring name = SkinListLB->Items()->Strings(index);
   if (name != CurrentSkin && HostOrNull().SkinCheck(name)) HostOrNull().LoadSkin(name);
+  // The mark stays on the skin in use, also when this one could not be
+  // loaded; the pick is what Delete acts on.
+  int32_t current = SkinListLB->Items()->Count() - 1;
+  while (current >= 0 && SkinListLB->Items()->Strings(current) != CurrentSkin) --current;
+  if (current != SkinListLB->ItemIndex()) SkinListLB->SetItemIndex(current);
+  FPickedSkin = name;
 }
 
 void TOptions::DeleteSkinButClick() {
-  const int32_t index = SkinListLB->ItemIndex();
-  if (index < 0 || index >= SkinListLB->Items()->Count()) return;
+  std::wstring name = FPickedSkin;
+  if (name.empty()) {
+    const int32_t index = SkinListLB->ItemIndex();
+    if (index < 0 || index >= SkinListLB->Items()->Count()) return;
+    name = SkinListLB->Items()->Strings(index);
+  }
   // The host asks the user, keeps the built-in skin and switches away from
   // the one going; whatever it did, the list shows what is left.
-  HostOrNull().DeleteSkin(SkinListLB->Items()->Strings(index));
+  HostOrNull().DeleteSkin(name);
   SkinsTabSheetShow();
 }
 

@@ -20,6 +20,7 @@
 #include "unicode_controls/tnt_dialogs.h"
 #include "unicode_controls/tnt_edits.h"
 #include "unicode_controls/tnt_menus.h"
+#include "windows/playlist/find_box.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_skin.h"
 
@@ -199,7 +200,7 @@ void TPlaylist::CreateControls() {
   MiscBut = button(L"MiscBut", Bottom, 3);
   LoadBut = button(L"LoadBut", Bottom, 3);
 
-  FindBox = new TTntEdit(this);
+  FindBox = new TFindBox(this);
   FindBox->SetName(L"FindBox");
   FindBox->SetParent(Bottom);
   FindBox->SetMaxLength(255);
@@ -478,6 +479,12 @@ void TPlaylist::FormResize() {
   for (TImageBut* b : {AddBut, DelBut, SelBut, MiscBut, LoadBut, CloseBut}) b->ApplyPosition();
   PlaceControl(FindBox, FindBox->Parent(), FindBoxLayout.X,
                static_cast<SkinAlignCode>(FindBox->Tag()), FindBoxLayout.Y);
+  // A box the skin puts beside the menu buttons stands on their row: its
+  // middle is theirs, whatever height each has.
+  const int top = FindBox->Top(), bottom = top + FindBox->Height();
+  if (AddBut->Parent() == FindBox->Parent() && AddBut->Top() < bottom &&
+      top < AddBut->Top() + AddBut->Height())
+    FindBox->SetTop(AddBut->Top() + (AddBut->Height() - FindBox->Height()) / 2);
   if (FindBoxLayout.Scalable) {
     // The skin places the box for its smallest window; the box keeps its
     // distance from the right edge by growing with the window.

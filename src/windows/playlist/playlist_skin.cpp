@@ -94,7 +94,10 @@ void ApplyPlaylistSkinOptions(TPlaylist* Form, const TCoolIni& Ini, const std::w
   for (TFormTitle* bar : {Form->Bottom, Form->Title, Form->LeftSide, Form->RightSide})
     bar->SetSizeable(resizable);
 
-  SetControlClientSize(Form->FindBox, Ini.ReadPoint(L"PLSizes", L"FindBox"));
+  // The box draws its frame inside itself: the skin's size is all of it.
+  const POINT findBoxSize = Ini.ReadPoint(L"PLSizes", L"FindBox");
+  Form->FindBox->SetWidth(findBoxSize.x);
+  Form->FindBox->SetHeight(findBoxSize.y);
   FindBoxLayout.Width = Form->FindBox->Width();
   FindBoxLayout.Scalable = Ini.ReadInteger(L"PLSizes", L"FindBoxScalable", 1) != 0;
   const POINT titleEdges = Ini.ReadPoint(L"PLSizes", L"TitleEdgeSize");
