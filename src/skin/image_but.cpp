@@ -223,6 +223,8 @@ void TImageBut::Dispatch(TMessage& Message) {
 
 TScrollLabel::TScrollLabel(TComponent* AOwner) : TTntLabel(AOwner), FTimer(new TTimer(this)) {
   SetAutoSize(false);
+  // A song's "&" is a character of its title, no hot-key mark.
+  SetShowAccelChar(false);
   FTimer->SetEnabled(false);
   FTimer->SetInterval(200);
   FTimer->SetOnTimer([this](TObject* Sender) { TimerTick(Sender); });

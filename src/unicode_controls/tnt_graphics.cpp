@@ -102,7 +102,8 @@ SIZE WideFontTextSize(HFONT Font, const std::wstring& Text, int WrapWidth) {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font);
   RECT r{0, 0, WrapWidth, 0};
-  WideDrawText(dc, Text, r, DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (WrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
+  WideDrawText(dc, Text, r,
+               DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS | (WrapWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE));
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
   return {r.right - r.left, r.bottom - r.top};

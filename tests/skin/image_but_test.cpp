@@ -203,7 +203,8 @@ TEST(ScrollLabel, ScrollsOneCharacterPerTickOnlyWhileTheTextIsTooWide) {
 }
 
 // A character outside the basic plane shows as the edit boxes draw it (Wine's
-// plain text drawing makes two boxes of it), and scrolling moves it whole.
+// plain text drawing makes two boxes of it), and scrolling moves it whole. An
+// "&" is part of the title.
 TEST(ScrollLabel, CharactersOutsideTheBasicPlaneStayWhole) {
   const std::wstring note = L"\U0001F3B5", math = L"\U0001D400";
   TForm form(nullptr);
@@ -216,7 +217,7 @@ TEST(ScrollLabel, CharactersOutsideTheBasicPlaneStayWhole) {
   label->Font()->SetHeight(-11);
   label->Font()->SetColor(clBlack);
   label->SetBounds(10, 10, 200, 16);
-  const std::wstring text = L"A" + note + L"B" + math + L"C";
+  const std::wstring text = L"A&" + note + L"B" + math + L"C";
   label->SetText(text);
   ASSERT_FALSE(label->Timer()->Enabled());
   form.Show();
