@@ -13,7 +13,6 @@
 #include "foundation/tnt_string_list.h"
 #include "framework/menus.h"
 #include "globals/program_globals.h"
-#include "playlist/comp_list.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_combo_box.h"
 #include "unicode_controls/tnt_labeled_edit.h"
@@ -53,12 +52,10 @@ class TCDBridge : public TCDHost {
     std::vector<TCDTrackLine> tracks;
     if (!AudioPlayer || Drive < 0) return tracks;
     AudioPlayer->SetCDDrive(static_cast<uint8_t>(Drive));
-    std::unique_ptr<TCompList> list(AudioPlayer->GetCDTracks());
-    for (int32_t i = 0; i < list->Count(); ++i) {
-      TElem elem;
-      list->GetElem(i, elem);
-      tracks.push_back({elem.Title, elem.Artist, elem.Duration});
-    }
+    // The disc's own texts, without the player's English "Track 01": the
+    // window names what the disc leaves unnamed in the user's language.
+    for (const TCDTrackInfo& track : AudioPlayer->CDTrackInfo())
+      tracks.push_back({track.Title, track.Artist, track.Duration});
     return tracks;
   }
   bool DriveReady(int32_t Drive) override { return basscd::BASS_CD_IsReady(static_cast<DWORD>(Drive)) != 0; }

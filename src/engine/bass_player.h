@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "bass/bass_api.h"
 #include "engine/bass_errors.h"
@@ -46,6 +47,13 @@ using TEQGains = std::array<float, 10>;  // dB per band, lowest band first
 using TNotifyNewFFTDataEvent = std::function<void(TObject* Sender, const TBandOut& BandOut)>;
 using TNotifyNetEvent = std::function<void(TObject* Sender, const std::string& Content)>;
 
+// One track of the disc in the selected drive, as the disc tells it.
+struct TCDTrackInfo {
+  std::wstring Title;     // its CD-Text title; empty without
+  std::wstring Artist;    // its CD-Text performer; empty without
+  int32_t Duration = -1;  // whole seconds; -1 when BASS gives no length (a data track)
+};
+
 // One line of GetCDDrives: the BASS drive number.
 class TDriveNumber : public TObject {
  public:
@@ -77,7 +85,8 @@ class TBASSPlayer : public TComponent {
   TTntStringList* GetCDDrives();  // new list with a TDriveNumber per line; caller frees both
   void SetCDDrive(uint8_t Drive) { FCDDrive = Drive; }
   wchar_t GetCDDriveLetter();
-  TCompList* GetCDTracks();       // new list; caller frees it
+  TCompList* GetCDTracks();       // new list; caller frees it; "Track 01"... for titles the disc lacks
+  std::vector<TCDTrackInfo> CDTrackInfo();  // empty without a disc
 
   // A decoding channel's data into a file (see encode_channel.h).
   void EncodeChannel(DWORD Channel, const std::wstring& OutFile, const std::wstring& Options,

@@ -103,22 +103,34 @@ wchar_t TBASSPlayer::GetCDDriveLetter() {
   return static_cast<wchar_t>(L'A' + basscd::BASS_CD_GetDriveLetter(static_cast<DWORD>(FCDDrive)));
 }
 
-TCompList* TBASSPlayer::GetCDTracks() {
-  auto* list = new TCompList();
+std::vector<TCDTrackInfo> TBASSPlayer::CDTrackInfo() {
+  std::vector<TCDTrackInfo> tracks;
   DWORD drive = static_cast<DWORD>(FCDDrive);
   DWORD count = basscd::BASS_CD_GetTracks(drive);
-  if (count == 0xFFFFFFFF) return list;
+  if (count == 0xFFFFFFFF) return tracks;
   const char* text = basscd::BASS_CD_GetID(drive, BASS_CDID_TEXT);
   for (DWORD i = 0; i < count && i < 100; ++i) {
-    TElem elem;
+    TCDTrackInfo track;
     DWORD bytes = basscd::BASS_CD_GetTrackLength(drive, i);
+    std::string value;
+    if (FindCdText(text, "PERFORMER", i + 1, value)) track.Artist = AnsiToWideInCodePage(value, CP_ACP);
+    if (FindCdText(text, "TITLE", i + 1, value)) track.Title = AnsiToWideInCodePage(value, CP_ACP);
+    track.Duration = bytes == 0xFFFFFFFF ? -1 : static_cast<int32_t>(bytes / kBytesPerSecond);
+    tracks.push_back(std::move(track));
+  }
+  return tracks;
+}
+
+TCompList* TBASSPlayer::GetCDTracks() {
+  auto* list = new TCompList();
+  const std::vector<TCDTrackInfo> tracks = CDTrackInfo();
+  for (size_t i = 0; i < tracks.size(); ++i) {
+    TElem elem;
     wchar_t title[16];
     swprintf(title, 16, L"Track %.2u", static_cast<unsigned>(i + 1));
-    elem.Title = title;
-    std::string value;
-    if (FindCdText(text, "PERFORMER", i + 1, value)) elem.Artist = AnsiToWideInCodePage(value, CP_ACP);
-    if (FindCdText(text, "TITLE", i + 1, value)) elem.Title = AnsiToWideInCodePage(value, CP_ACP);
-    elem.Duration = bytes == 0xFFFFFFFF ? -1 : static_cast<int32_t>(bytes / kBytesPerSecond);
+    elem.Title = tracks[i].Title.empty() ? std::wstring(title) : tracks[i].Title;
+    elem.Artist = tracks[i].Artist;
+    elem.Duration = tracks[i].Duration;
     elem.Selected = false;
     list->Add(elem);
   }

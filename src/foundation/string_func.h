@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 class TTntStrings;
 
@@ -30,6 +31,14 @@ std::wstring IfEqual(const std::wstring& A, const std::wstring& B, const std::ws
                      const std::wstring& WhenDifferent);
 // Empty or only spaces (U+0020); a tab is text.
 bool IsBlank(const std::wstring& S);
+// The halves of a UTF-16 surrogate pair: a character outside the basic plane
+// is a high one followed by a low one, and either alone is no character.
+inline bool IsHighSurrogate(wchar_t C) { return C >= 0xD800 && C <= 0xDBFF; }
+inline bool IsLowSurrogate(wchar_t C) { return C >= 0xDC00 && C <= 0xDFFF; }
+// Whether S[Index] starts a whole surrogate pair.
+inline bool PairStartsAt(std::wstring_view S, size_t Index) {
+  return Index + 1 < S.size() && IsHighSurrogate(S[Index]) && IsLowSurrogate(S[Index + 1]);
+}
 bool IsBlankAnsi(const std::string& S);
 // B when A is blank, A when B is blank, else A + " - " + B.
 std::wstring JoinWithDash(const std::wstring& A, const std::wstring& B);

@@ -1,11 +1,11 @@
 #include "skin/image_but.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "foundation/string_func.h"
 #include "framework/timer.h"
 #include "skin/skin_cells.h"
+#include "unicode_controls/tnt_graphics.h"
 
 namespace {
 
@@ -56,18 +56,6 @@ class OffScreen {
   TBitmap FBitmap;
   int FWidth, FHeight;
 };
-
-int TextWidth(TFont* Font, const std::wstring& Text) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  if (dc == nullptr) return 0;
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
-  SIZE size{};
-  const int length = static_cast<int>(std::min<size_t>(Text.size(), INT_MAX));
-  if (!GetTextExtentPoint32W(dc, Text.c_str(), length, &size)) size.cx = 0;
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return size.cx;
-}
 
 }  // namespace
 
@@ -235,6 +223,8 @@ void TImageBut::Dispatch(TMessage& Message) {
 
 TScrollLabel::TScrollLabel(TComponent* AOwner) : TTntLabel(AOwner), FTimer(new TTimer(this)) {
   SetAutoSize(false);
+  // A song's "&" is a character of its title, no hot-key mark.
+  SetShowAccelChar(false);
   FTimer->SetEnabled(false);
   FTimer->SetInterval(200);
   FTimer->SetOnTimer([this](TObject* Sender) { TimerTick(Sender); });
@@ -251,7 +241,7 @@ void TScrollLabel::SetText(const std::wstring& Value) {
 void TScrollLabel::UpdateScrolling() {
   const std::wstring caption = Caption();
   // An empty text has nothing to scroll, even in a label not yet sized.
-  if (!caption.empty() && TextWidth(Font(), caption) >= Width()) {
+  if (!caption.empty() && WideFontTextSize(Font()->Handle(), caption).cx >= Width()) {
     SetCaption(caption + L" *** ");
     FTimer->SetEnabled(true);
   } else {
@@ -262,7 +252,10 @@ void TScrollLabel::UpdateScrolling() {
 void TScrollLabel::TimerTick(TObject*) {
   if (FOnScrollStep) FOnScrollStep(this);
   const std::wstring caption = Caption();
-  if (caption.size() > 1) SetCaption(caption.substr(1) + caption[0]);
+  // A character outside the basic plane moves whole: half of it at either
+  // end would show as two broken characters.
+  const size_t step = PairStartsAt(caption, 0) ? 2 : 1;
+  if (caption.size() > step) SetCaption(caption.substr(step) + caption.substr(0, step));
 }
 
 // ---------------------------------------------------------------- TButLabel

@@ -99,7 +99,7 @@ class TImageBut : public TCustomControl {
 
 // ---------------------------------------------------------------- TScrollLabel
 
-// The text runs left by one UTF-16 unit per tick of Timer (200 ms), through a
+// The text runs left by one character per tick of Timer (200 ms), through a
 // " *** " separator, whenever it is at least as wide as the label. A caller
 // that wants to drive the ticks itself (a test) sets the timer's Interval to 0,
 // which keeps the system timer off while Enabled still says whether the label

@@ -39,9 +39,7 @@ void TTntCustomLabel::DoDrawText(RECT& Rect, UINT Flags) {
   if (!Win32PlatformIsUnicode) return TCustomLabel::DoDrawText(Rect, Flags);
   DrawLabelText(
       GetWideLabelText(), Rect, Flags,
-      [](HDC DC, const std::wstring& Text, RECT& R, UINT F) {
-        TntDrawTextW(DC, Text.c_str(), static_cast<int>(Text.size()), &R, F);
-      },
+      [](HDC DC, const std::wstring& Text, RECT& R, UINT F) { WideDrawText(DC, Text, R, F); },
       [this](const std::wstring& Text) { return WideCanvasTextWidth(Canvas(), Text); });
 }
 

@@ -46,7 +46,6 @@ const Box kBoxes[] = {
     {L"CantDeleteDefaultSkin", MB_ICONINFORMATION, L"Information"},
     {L"CantDeleteFile", MB_ICONERROR, L"Error"},
     {L"CantSaveFile", MB_ICONERROR, L"Error"},
-    {L"CantShowTextFile", MB_ICONINFORMATION, L"Information"},
     {L"CantDeleteFolder", MB_ICONERROR, L"Error"},
     {L"EQInputPresetName", MB_ICONINFORMATION, L"Information"},
     {L"EQPresetAlreadyExists", MB_OKCANCEL | MB_ICONQUESTION, L"Question"},
@@ -79,9 +78,10 @@ const Box kBoxes[] = {
 };
 
 // The keys the windows show as words in their own controls (the CD
-// extractor's states, the stream window's lines, units and values).
+// extractor's states, the stream window's lines, units and values, the
+// lyrics editor's refusal).
 const std::set<std::wstring> kWords = {
-    L"NotAvailable", L"ChooseFolder", L"Search", L"BassError", L"EncoderCantRead",
+    L"CantShowTextFile", L"NotAvailable", L"ChooseFolder", L"Search", L"BassError", L"EncoderCantRead",
     L"EncoderNotAvailable", L"EncoderCantWrite", L"EncoderNotReplaced", L"EncoderFailed",
     L"UnknownArtist", L"Track", L"CopyingProgress", L"Done", L"Canceled", L"RipFailed",
     L"ConnectedToInetRadio", L"PlayingInetStream", L"Server", L"Buffer", L"Yes", L"No", L"Hz",

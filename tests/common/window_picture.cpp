@@ -261,6 +261,49 @@ int DarkPixels(const Picture& picture, const RECT& area, int darkest) {
   return dark;
 }
 
+namespace {
+
+template <class Pixels>
+InkShape InkShapeAt(const Pixels& pixels, const RECT& area, COLORREF background) {
+  int left = area.right, right = area.left, top = area.bottom, bottom = area.top;
+  for (int y = area.top; y < area.bottom; ++y)
+    for (int x = area.left; x < area.right; ++x)
+      if (pixels.Pixel(x, y) != background) {
+        left = std::min(left, x), right = std::max(right, x + 1);
+        top = std::min(top, y), bottom = std::max(bottom, y + 1);
+      }
+  InkShape shape;
+  for (int y = top; y < bottom; ++y) {
+    std::string row;
+    for (int x = left; x < right; ++x) row += pixels.Pixel(x, y) != background ? '#' : '.';
+    shape.push_back(row);
+  }
+  return shape;
+}
+
+}  // namespace
+
+InkShape InkShapeOf(const Picture& picture, const RECT& area, COLORREF background) {
+  return InkShapeAt(picture, area, background);
+}
+
+InkShape InkShapeOf(const MemoryBitmap& bitmap, const RECT& area, COLORREF background) {
+  return InkShapeAt(bitmap, area, background);
+}
+
+InkShape EditControlInk(HFONT font, const std::wstring& text) {
+  constexpr int kWidth = 1200, kHeight = 40;
+  HWND edit = CreateWindowExW(0, L"EDIT", text.c_str(), WS_POPUP | ES_LEFT, 0, 0, kWidth, kHeight, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (edit == nullptr) return {"<no edit control>"};
+  SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  MemoryBitmap bitmap(kWidth, kHeight);
+  bitmap.Fill(RGB(255, 255, 255));
+  SendMessageW(edit, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(bitmap.DC()), PRF_CLIENT | PRF_ERASEBKGND);
+  DestroyWindow(edit);
+  return InkShapeOf(bitmap, bitmap.All(), RGB(255, 255, 255));
+}
+
 int InkInWindowPicture(HWND window, const std::wstring& name, const RECT& area) {
   Picture picture;
   return TakeWindowPicture(window, name, picture) ? DarkPixels(picture, area) : -1;
@@ -293,6 +336,16 @@ RECT ChildInWindow(HWND window, HWND child, int inset) {
   OffsetRect(&c, -w.left, -w.top);
   InflateRect(&c, -inset, -inset);
   return c;
+}
+
+RECT ClientRectInWindow(HWND window, const RECT& client) {
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  RECT w{};
+  GetWindowRect(window, &w);
+  RECT r = client;
+  OffsetRect(&r, origin.x - w.left, origin.y - w.top);
+  return r;
 }
 
 }  // namespace testing_support

@@ -11,6 +11,8 @@
 
 namespace testing_support {
 
+class MemoryBitmap;
+
 // The window's picture, frame included, through a memory bitmap: a shown window
 // is copied from its window DC after its pending painting (child windows
 // included), a hidden one drawn with PrintWindow. Under Wine without a window
@@ -51,6 +53,21 @@ int InkInWindowPicture(HWND window, const std::wstring& name, const RECT& area);
 // A child's frame in its window's picture (window coordinates), inset pixels
 // in from every side.
 RECT ChildInWindow(HWND window, HWND child, int inset);
+// A rectangle of window's client area (a windowless control's bounds) in the
+// window's picture.
+RECT ClientRectInWindow(HWND window, const RECT& client);
+// The ink of area (the pixels that differ from background) cropped to it, a
+// text row per pixel row, '#' for ink and '.' for none: drawings made at
+// different places compare, and a difference prints readably. Empty for none.
+using InkShape = std::vector<std::string>;
+InkShape InkShapeOf(const Picture& picture, const RECT& area, COLORREF background);
+InkShape InkShapeOf(const MemoryBitmap& bitmap, const RECT& area, COLORREF background);
+// Text as the system's edit control draws it in font (a popup of its own,
+// printed onto white): the ink a control that draws text as the edit boxes do
+// must show. Under Wine these draw a character outside the basic plane as one
+// glyph where DrawTextW makes two boxes of it.
+InkShape EditControlInk(HFONT font, const std::wstring& text);
+
 // The texts of window's shown controls that carry a text (labels, buttons,
 // boxes, edits) but show no ink in the window's picture: a caption drawn
 // nowhere, under another control or in the background's colour.

@@ -278,6 +278,7 @@ TEST_F(CDExtractor, NamesOutsideTheCodePageRipToMP3AndOgg) {
     SCOPED_TRACE(Narrow(ext));
     ASSERT_TRUE(Launch(ext == std::wstring(L".mp3") ? 2 : 3, true));
     ASSERT_TRUE(OpenExtractor());
+    EXPECT_EQ(Cell(1, 1), L"Дорожка 2");
     Press(window, L"Выбрать все");
     Menu(0);
     for (int row : {0, 1}) ASSERT_TRUE(StateBecomes(row, L"Готово")) << row << " " << Narrow(Cell(row, 3));

@@ -1,6 +1,7 @@
 // The lyrics editor as a user meets it: a song's side file shown whatever its
 // encoding, typed into and saved as UTF-16LE, each song with its own text,
-// deleted, and a side file that cannot be written said so and left whole.
+// deleted, a side file that cannot be written said so and left whole, and one
+// that cannot be shown said so in the editor.
 #include "e2e_fixture.h"
 #include "window_picture.h"
 
@@ -75,7 +76,8 @@ TEST_F(LyricsEditor, SideFilesAreShownEditedSavedAndDeletedAndAFailedSaveKeepsTh
   EXPECT_NE(MessageBoxText(box).find(L"second.txt"), std::wstring::npos) << Narrow(MessageBoxText(box));
   PressDialogButton(box, IDOK);
   EXPECT_EQ(testing_support::ReadFileBytes(secondText), "read only\r\n");
-  EXPECT_EQ(WindowText(Memo()), L"changed");
+  // The click ends the box in the program's own time: the memo is waited for.
+  EXPECT_TRUE(Shows(L"changed")) << Narrow(WindowText(Memo()));
   Press(editor, L"Cancel");
   EXPECT_TRUE(Shows(L"read only\r\n"));
 
@@ -87,6 +89,44 @@ TEST_F(LyricsEditor, SideFilesAreShownEditedSavedAndDeletedAndAFailedSaveKeepsTh
                                5000));
   EXPECT_TRUE(Shows(L""));
   SetFileAttributesW(secondText.c_str(), FILE_ATTRIBUTE_NORMAL);
+  CloseWithoutSaving(*program);
+}
+
+// A side file the program refuses says so in the editor, whenever it is
+// shown, and is not offered for editing: no message box at the song's start.
+TEST_F(LyricsEditor, ARefusedSideFileIsToldInTheEditorWhichCannotEditIt) {
+  const struct {
+    const wchar_t* Song;
+    std::string Text;
+  } refused[] = {{L"control", "la\x01la\r\n"}, {L"large", std::string(1024 * 1024 + 1, 'a')}};
+  std::vector<PlaylistEntry> songs;
+  for (const auto& r : refused) {
+    songs.push_back({Wav(r.Song + std::wstring(L".wav")), r.Song, 1});
+    data.WriteFile(r.Song + std::wstring(L".txt"), r.Text);
+  }
+  folder.WritePlaylist(songs);
+  folder.Write(L"Tavrin.xml", WithAttribute(DefaultSettings(), "Playlist", "ManualAndvance", "True"));
+  Program* program = Start();
+  ASSERT_NE(program, nullptr);
+  main = program->MainWindow();
+  for (const auto& r : refused) {
+    SCOPED_TRACE(Narrow(r.Song));
+    // Posted: a box at the song's start would hold a sent command.
+    PostMessageW(main, kRemote, &r == refused ? kPlay : kNext, 0);
+    ASSERT_TRUE(runner.WaitUntil([&] { return AppTitle(*program) == r.Song + std::wstring(L" - Tavrin"); }, 10000))
+        << Narrow(AppTitle(*program));
+    Send(kToggleEditor);
+    editor = WaitForWindow(*program, L"TLyricsEditor");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(Shows(data.File(r.Song + std::wstring(L".txt")) +
+                      L" is not a text file, or it is larger than 1 MB; it is not shown."))
+        << Narrow(WindowText(Memo()));
+    EXPECT_FALSE(IsWindowEnabled(ChildWithText(editor, L"Edit")));
+    testing_support::Picture picture;
+    EXPECT_TRUE(SteadyPicture(editor, L"e2e_lyrics_editor_refused_" + std::wstring(r.Song) + L".png", picture));
+    Send(kToggleEditor);
+    ASSERT_TRUE(runner.WaitUntil([&] { return !IsWindowVisible(editor); }, 5000));
+  }
   CloseWithoutSaving(*program);
 }
 

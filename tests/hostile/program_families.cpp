@@ -250,7 +250,7 @@ std::string CheckPresets(const std::wstring& work, const std::string& bytes) {
           }
           d.PresetList->SetItemIndex(0);
           d.DeleteButClick();
-          d.PresetName->SetText(L"\t" + kSavedPreset + L"|");
+          d.PresetName->SetText(L"\t" + kSavedPreset + L" \r\n");
           d.SaveButClick();
           return std::string();
         },

@@ -65,6 +65,14 @@ TEST(PlayerCD, TrackListsWithAndWithoutCdText) {
     EXPECT_EQ(tracks[i].FileName, L"");
     EXPECT_FALSE(tracks[i].Selected);
   }
+  // The disc's own texts, before the track list names what it leaves unnamed.
+  const std::vector<TCDTrackInfo> info = player->CDTrackInfo();
+  ASSERT_EQ(info.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(info[i].Title, i == 1 ? L"" : x[i].title) << i;
+    EXPECT_EQ(info[i].Artist, x[i].artist) << i;
+    EXPECT_EQ(info[i].Duration, x[i].duration) << i;
+  }
   // Y: twelve half-second tracks, no CD-Text.
   player->SetCDDrive(1);
   tracks = Tracks(*player);

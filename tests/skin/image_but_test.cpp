@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/string_func.h"
 #include "framework/forms.h"
 #include "framework/timer.h"
 #include "memory_bitmap.h"
@@ -159,7 +160,7 @@ TEST_F(ImageButTest, ShapesItselfToTheNewPicturesTopFrame) {
   }
 }
 
-TEST(ScrollLabel, ScrollsOneUnitPerTickOnlyWhileTheTextIsTooWide) {
+TEST(ScrollLabel, ScrollsOneCharacterPerTickOnlyWhileTheTextIsTooWide) {
   TForm form(nullptr);
   auto* label = new TScrollLabel(&form);
   label->SetParent(&form);
@@ -199,6 +200,46 @@ TEST(ScrollLabel, ScrollsOneUnitPerTickOnlyWhileTheTextIsTooWide) {
   }
   label->SetText(L"");  // nothing to scroll, even in a label of no width
   EXPECT_FALSE(timer->Enabled());
+}
+
+// A character outside the basic plane shows as the edit boxes draw it (Wine's
+// plain text drawing makes two boxes of it), and scrolling moves it whole. An
+// "&" is part of the title.
+TEST(ScrollLabel, CharactersOutsideTheBasicPlaneStayWhole) {
+  const std::wstring note = L"\U0001F3B5", math = L"\U0001D400";
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 320, 60);
+  auto* label = new TScrollLabel(&form);
+  label->SetParent(&form);
+  label->Timer()->SetInterval(0);
+  label->SetColor(clWhite);
+  label->Font()->SetName("Tahoma");
+  label->Font()->SetHeight(-11);
+  label->Font()->SetColor(clBlack);
+  label->SetBounds(10, 10, 200, 16);
+  const std::wstring text = L"A&" + note + L"B" + math + L"C";
+  label->SetText(text);
+  ASSERT_FALSE(label->Timer()->Enabled());
+  form.Show();
+  testing_support::PumpPendingMessages();
+  testing_support::Picture picture;
+  ASSERT_TRUE(testing_support::TakeWindowPicture(form.Handle(), L"scroll_label_pairs.png", picture));
+  const RECT area = testing_support::ClientRectInWindow(form.Handle(), label->BoundsRect());
+  EXPECT_EQ(testing_support::InkShapeOf(picture, area, RGB(255, 255, 255)),
+            testing_support::EditControlInk(label->Font()->Handle(), text));
+
+  // Too wide for the label, the text scrolls by characters, each pair whole.
+  label->SetWidth(20);
+  label->SetText(text);
+  const std::wstring scrolling = label->Caption();
+  ASSERT_EQ(scrolling, text + L" *** ");
+  int ticks = 0;
+  do {
+    label->Timer()->OnTimer()(label->Timer());
+    ++ticks;
+    EXPECT_FALSE(IsLowSurrogate(label->Caption()[0])) << ticks;
+  } while (label->Caption() != scrolling && ticks < 100);
+  EXPECT_EQ(ticks, static_cast<int>(scrolling.size()) - 2);  // characters, not UTF-16 units
 }
 
 // Glyph i of the strip is 4 x 6 of one colour; the label 40 wide.

@@ -37,6 +37,7 @@ constexpr int kMinColumnWidth = 20;
 constexpr int kStateColumn = 2;  // sub-item of the "State" column
 constexpr int kTitleColumn = 0;
 constexpr int kArtistColumn = 3;
+const wchar_t kNoState[] = L" ";
 
 const wchar_t* const kExtensions[] = {L"wav", L"wma", L"mp3", L"ogg"};
 // The formats lame.exe and oggenc.exe write, which open their output by a
@@ -220,8 +221,10 @@ void TCDEx::GetCDTracks() {
     TTntListItem* row = TrackList->Items()->Add();
     row->SetCaption(number);
     row->SubItems()->Add(tracks[i].Title.empty() ? trackWord + L" " + number : tracks[i].Title);
-    row->SubItems()->Add(std::to_wstring(tracks[i].Duration) + L" " + secWord);
-    row->SubItems()->Add(L" ");
+    // A track of unknown length (a data track) has no time to show.
+    row->SubItems()->Add(tracks[i].Duration < 0 ? std::wstring()
+                                                : std::to_wstring(tracks[i].Duration) + L" " + secWord);
+    row->SubItems()->Add(kNoState);
     row->SubItems()->Add(tracks[i].Artist.empty() ? unknownArtist : tracks[i].Artist);
   }
   TrackList->Items()->EndUpdate();
@@ -326,6 +329,8 @@ void TCDEx::ExtractMIClick() {
     } scope(this);
     const auto drive = static_cast<int32_t>(CDDrive->Tag());
     if (drive > -1 && TrackListCheckedCount() > 0 && FHost->DriveReady(drive)) {
+      // The states of the last rip would pass for this one's.
+      for (int32_t row = 0; row < TrackList->Items()->Count(); ++row) SetState(row, kNoState);
       const TCDEncodeSettings settings = FHost->EncodeSettings();
       ExtractChecked(settings.Format, settings.Options, settings.Folder);
     } else {

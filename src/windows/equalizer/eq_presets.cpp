@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "foundation/string_func.h"
 #include "localization/localization.h"
 #include "settings/settings_xml.h"
 #include "unicode_controls/tnt_buttons.h"
@@ -26,35 +27,29 @@ constexpr int kGap = 3;
 constexpr int kButtonHeight = 25;
 constexpr int kEditHeight = 21;
 
-bool IsBlank(wchar_t C) { return C == L' ' || C == 0x00A0 || C == 0x3000; }
+bool IsNameBlank(wchar_t C) { return C == L' ' || C == 0x00A0 || C == 0x3000; }
 
 }  // namespace
 
 std::wstring CleanPresetName(const std::wstring& Name) {
   std::wstring clean;
-  clean.reserve(std::min(Name.size(), MaxPresetNameLength * 2));
-  for (wchar_t c : Name) {
-    // "|" is the item separator of the program's pipe lists: a name holding
-    // one would fall apart in them.
-    if (c < 0x20 || c == 0x7F || c == L'|') continue;
+  clean.reserve(Name.size());
+  for (size_t i = 0; i < Name.size(); ++i) {
+    const wchar_t c = Name[i];
+    if (PairStartsAt(Name, i)) {
+      clean += c;
+      clean += Name[++i];
+      continue;
+    }
+    // XML holds none of these (tab and line breaks it reads back as blanks).
+    if (c < 0x20 || c == 0x7F || IsHighSurrogate(c) || IsLowSurrogate(c) || c == 0xFFFE || c == 0xFFFF) continue;
     clean += c;
   }
-  auto trim = [&clean] {
-    size_t first = 0;
-    while (first < clean.size() && IsBlank(clean[first])) ++first;
-    size_t last = clean.size();
-    while (last > first && IsBlank(clean[last - 1])) --last;
-    clean = clean.substr(first, last - first);
-  };
-  trim();
-  if (clean.size() > MaxPresetNameLength) {
-    size_t cut = MaxPresetNameLength;
-    // Half a surrogate pair is no character.
-    if (clean[cut - 1] >= 0xD800 && clean[cut - 1] <= 0xDBFF) --cut;
-    clean.resize(cut);
-    trim();
-  }
-  return clean;
+  size_t first = 0;
+  while (first < clean.size() && IsNameBlank(clean[first])) ++first;
+  size_t last = clean.size();
+  while (last > first && IsNameBlank(clean[last - 1])) --last;
+  return clean.substr(first, last - first);
 }
 
 void ShowEQPresets(TEQHost* Host) {
@@ -102,6 +97,7 @@ void TEQPresets::CreateControls() {
   PresetName->SetName(L"PresetName");
   PresetName->SetParent(this);
   PresetName->SetBounds(kMargin, editTop, width, kEditHeight);
+  PresetName->SetMaxLength(static_cast<int32_t>(MaxPresetNameLength));
 
   // Four equal buttons across the width, the gaps taking what is left over.
   const int buttonWidth = (width - 3 * kGap) / 4;

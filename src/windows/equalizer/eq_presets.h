@@ -21,12 +21,14 @@ class TEQPresets;
 // The dialog while it exists; nullptr otherwise.
 extern TEQPresets* EQPresets;
 
-// The longest preset name kept, in UTF-16 units.
+// The most the name box takes by typing, in UTF-16 units: the box refuses
+// more as it is typed, so what it shows is what is saved.
 inline constexpr size_t MaxPresetNameLength = 64;
 
-// A preset name as it is stored: control characters (below U+0020, U+007F)
-// and "|" removed, blanks around it trimmed, cut to MaxPresetNameLength (never
-// inside a surrogate pair). Empty when nothing usable is left.
+// A preset name as the settings document can hold it: control characters
+// (below U+0020, U+007F), halves of surrogate pairs and the non-characters
+// U+FFFE and U+FFFF removed, blanks around it trimmed; everything else as
+// typed. Empty when nothing usable is left.
 std::wstring CleanPresetName(const std::wstring& Name);
 
 // Makes the dialog (owned by the application) and shows it modally; nothing

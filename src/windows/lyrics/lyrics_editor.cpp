@@ -165,21 +165,31 @@ void TLyricsEditor::FormResize() {
   SongText->SetHeight(height - 75);
 }
 
-bool TLyricsEditor::LoadSideFile() {
+void TLyricsEditor::SetMemoText(const std::wstring& Text, bool Refusal) {
+  // Lyrics keep their lines as written; a refusal wraps to be read whole.
+  SongText->SetWordWrap(Refusal);
+  SongText->SetText(Text);
+}
+
+void TLyricsEditor::LoadSideFile() {
   std::wstring text;
   const TSideFileRead result = LyricsFileName.empty() ? TSideFileRead::Missing
                                                       : ReadSideFile(LyricsFileName, text);
-  SongText->SetText(text);
-  if (result == TSideFileRead::Read || result == TSideFileRead::Missing) return true;
-  // A file that is not shown is never written over from an empty memo.
+  if (result == TSideFileRead::Read || result == TSideFileRead::Missing) {
+    SetMemoText(text, false);
+    return;
+  }
+  // Said in the window, not in a box: songs start whether or not the editor
+  // is shown, and a box at every start would interrupt a listener who never
+  // asked for the text. The memo then holds none of the file's text, so it
+  // is not offered for editing and saving over the file.
   Edit->SetEnabled(false);
-  LocalizedMessageBox(Handle(), L"CantShowTextFile", {LyricsFileName}, MB_ICONERROR, L"Error");
-  return false;
+  SetMemoText(FormatLocalizedText(GetLocalizedMessage(L"CantShowTextFile"), {LyricsFileName}), true);
 }
 
 void TLyricsEditor::ShowSongText(const std::wstring& SongFile, bool IsStream) {
   if (Editing()) return;
-  SongText->SetText(std::wstring());
+  SetMemoText(std::wstring(), false);
   FileName->SetText(std::wstring());
   LyricsFileName.clear();
   Edit->SetEnabled(!IsStream);
@@ -215,7 +225,7 @@ void TLyricsEditor::CancelClick() {
 void TLyricsEditor::DeleteClick() {
   if (LyricsFileName.empty() || !WideFileExists(LyricsFileName)) return;
   if (DeleteFileW(LyricsFileName.c_str())) {
-    SongText->SetText(std::wstring());
+    SetMemoText(std::wstring(), false);
     Edit->SetEnabled(true);
   } else {
     LocalizedMessageBox(Handle(), L"CantDeleteFile", {LyricsFileName}, MB_ICONERROR, L"Error");

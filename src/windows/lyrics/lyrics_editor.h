@@ -35,7 +35,8 @@ class TLyricsEditor : public TTavrinForm {
 
   // The side file of SongFile into the window (read mode, the buttons
   // enabled), or for a stream an empty, read-only window. Nothing while a
-  // text is being edited. A file that cannot be shown is said so.
+  // text is being edited. A file that cannot be shown is said so in the
+  // window, which does not edit it.
   void ShowSongText(const std::wstring& SongFile, bool IsStream);
   bool Editing() const;
 
@@ -72,9 +73,11 @@ class TLyricsEditor : public TTavrinForm {
  private:
   void CreateControls();
   void SetEditMode(bool Editing);
-  // The side file into the memo (or an empty memo); false when it exists but
-  // cannot be shown, which is said.
-  bool LoadSideFile();
+  // The memo's text: the side file's, or (Refusal) why it is not shown.
+  void SetMemoText(const std::wstring& Text, bool Refusal);
+  // The side file into the memo (or an empty memo). One that exists but
+  // cannot be shown is said so in the memo, and Edit goes off.
+  void LoadSideFile();
 
   TLyricsHost* FHost;
 };

@@ -14,6 +14,7 @@
 #include "localization/localization.h"
 #include "skin/gdi_plus.h"
 #include "skin/slider.h"
+#include "unicode_controls/tnt_graphics.h"
 
 namespace {
 
@@ -652,7 +653,7 @@ void TPlayListBox::PaintTo(HDC DC) {
         text = elem.Title;
       }
       RECT box{left + 4, y, right - 8, y + FItemHeight};
-      DrawTextW(mem, text.c_str(), static_cast<int>(text.size()), &box, DT_END_ELLIPSIS | DT_NOPREFIX);
+      WideDrawText(mem, text, box, DT_END_ELLIPSIS | DT_NOPREFIX);
     }
   }
 

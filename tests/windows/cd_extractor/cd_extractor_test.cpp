@@ -1,7 +1,8 @@
 // The CD extractor over a host that stands in for the player: names made
 // from the rows (safe, numbered, in any script, inside the chosen folder), a
 // track whose file cannot be made reported on its row while the rip goes on,
-// a cancel in mid-track, and every stream the window opened freed.
+// a cancel in mid-track, every stream the window opened freed, and the rows
+// of a disc without CD-Text.
 #include "windows/cd_extractor/cd_extractor.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/string_func.h"
 #include "foundation/tnt_ini_files.h"
 #include "framework/dialogs.h"
 #include "language_components.h"
@@ -113,6 +115,24 @@ TEST_F(CDExTest, EveryTickedTrackGetsItsOwnSafeFileAndAFailedOneDoesNotStopTheRi
   EXPECT_TRUE(host.Busy);
   window->Close();
   EXPECT_FALSE(host.Busy);
+}
+
+// A disc without CD-Text, with a data track between two audio ones: rows
+// named by the Track word, no time for the data track, and a second rip
+// (of the last track only) that starts from clear states.
+TEST_F(CDExTest, RowsOfADiscWithoutCdTextAndTheStatesOfASecondRip) {
+  Rip({{L"", L"", 61}, {L"", L"", -1}, {L"", L"", 5}});
+  for (int32_t row = 0; row < 2; ++row) window->TrackList->Items()->Item(row)->SetChecked(false);
+  window->ExtractMIClick();
+  const struct {
+    const wchar_t *Title, *Time, *State;
+  } rows[] = {{L"Track 1", L"61 sec", L""}, {L"Track 2", L"", L""}, {L"Track 3", L"5 sec", L"Done"}};
+  for (int32_t row = 0; row < 3; ++row) {
+    TWideSubItems* cells = window->TrackList->Items()->Item(row)->SubItems();
+    EXPECT_EQ(cells->Strings(0), rows[row].Title) << row;
+    EXPECT_EQ(cells->Strings(1), rows[row].Time) << row;
+    EXPECT_EQ(IsBlank(State(row)) ? L"" : State(row), rows[row].State) << row;
+  }
 }
 
 TEST_F(CDExTest, TheWindowHoldsToItsLanguageSection) {

@@ -180,20 +180,23 @@ TEST_F(EQTest, TheSwitchTurnsOnlyTheEqualiserBit) {
 }
 
 TEST_F(EQTest, PresetsAreSavedLoadedAndDeletedInTheSettingsFile) {
-  enum Action { Save, Load, Delete, Again };
+  enum Action { Save, Type, Load, Delete, Again };
   const std::wstring same = L"Rock=- Pop=- Jazz=- Rock=- ",
                      exists = L"Question: EQPresetAlreadyExists Rock";
   struct Case {
     Action action;
-    std::wstring name;  // typed, or the item selected (empty: none) for Load and Delete
+    std::wstring name;  // put in the box (Type: key by key), or the item selected (empty: none) for Load and Delete
     int answer;
     std::wstring stored, box;
   } cases[] = {
       {Save, L"Techno", IDOK, same + L"Techno=9 ", L""},
-      {Save, L" Ro\tck|  ", IDOK, L"Rock=- Pop=- Jazz=- Rock=9 ", exists},  // the last one
+      {Save, L" Ro\tck  ", IDOK, L"Rock=- Pop=- Jazz=- Rock=9 ", exists},  // the last one
       {Save, L"Rock", IDCANCEL, same, exists},
       {Save, L"rock", IDOK, same + L"rock=9 ", L""},
-      {Save, L" |\x7f ", IDOK, same, L"Information: EQInputPresetName"},
+      {Save, L" \x7f\t\xA0", IDOK, same, L"Information: EQInputPresetName"},
+      // Typed: the box takes no more than its limit, and what it shows is saved.
+      {Type, L"Bass | Treble" + std::wstring(70, L'+'), IDOK,
+       same + L"Bass | Treble" + std::wstring(MaxPresetNameLength - 13, L'+') + L"=9 ", L""},
       {Delete, L"Pop", IDOK, L"Rock=- Jazz=- Rock=- ", L"Question: Delete Pop"},
       {Delete, L"Pop", IDCANCEL, same, L"Question: Delete Pop"},
       {Delete, L"", IDOK, same, L""},
@@ -208,8 +211,10 @@ TEST_F(EQTest, PresetsAreSavedLoadedAndDeletedInTheSettingsFile) {
     RunDialog([&](TEQPresets& d) {
       EXPECT_EQ(d.PresetList->ItemIndex(), 0);
       d.PresetList->SetItemIndex(c.name.empty() ? -1 : d.PresetList->Items()->IndexOf(c.name));
-      d.PresetName->SetText(c.name);
-      if (c.action == Save) d.SaveButClick();
+      d.PresetName->SetText(c.action == Type ? L"" : c.name);
+      if (c.action == Type)
+        for (wchar_t ch : c.name) SendMessageW(d.PresetName->Handle(), WM_CHAR, ch, 1);
+      if (c.action == Save || c.action == Type) d.SaveButClick();
       if (c.action == Load) d.LoadButClick();
       if (c.action == Delete) d.DeleteButClick();
       if (c.action == Again) ShowEQPresets(&host);
@@ -238,17 +243,17 @@ TEST_F(EQTest, TheBracketClosesWhenAHandlerRaisesAndTheSaveFails) {
   EXPECT_EQ(boxes, std::vector<std::wstring>{L"Error: CantSaveSettings"});
 }
 
-TEST_F(EQTest, PresetNamesAreCleaned) {
-  const std::wstring a64(64, L'a'), surrogate = L"\xD83C\xDFB5";
+TEST_F(EQTest, PresetNamesKeepWhatTheSettingsCanHold) {
+  const std::wstring a80(80, L'a'), note = L"\xD83C\xDFB5";
   struct Case {
     std::wstring in, out;
   } cases[] = {{L"  Rock  ", L"Rock"},
-               {L"Bass\t& |Treble\x7f", L"Bass& Treble"},
-               {L"|\r\n", L""},
+               {L"Bass\t& |Treble\x7f", L"Bass& |Treble"},
+               {L"|\r\n", L"|"},
                {L"\x3000 x \xA0", L"x"},
-               {a64 + L"bc", a64},
-               {a64.substr(1) + surrogate, a64.substr(1)},
-               {L"b" + std::wstring(63, L' ') + L"cd", L"b"}};
+               {a80, a80},
+               {L"a" + note + L"b", L"a" + note + L"b"},
+               {L"a\xD83C" L"b\xDFB5\xFFFF" L"c\xDFB5\xD83C", L"abc"}};
   for (const Case& c : cases) EXPECT_EQ(CleanPresetName(c.in), c.out) << c.in.size();
 }
 

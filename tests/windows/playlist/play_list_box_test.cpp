@@ -346,6 +346,36 @@ TEST_F(PlayListBoxTest, PaintsColoursAndColumnsIntoAMemoryCanvas) {
   EXPECT_FALSE(box->HasBackground());
 }
 
+// A character outside the basic plane shows as one character, as the edit
+// boxes draw it (Wine's plain text drawing makes two boxes of it), and a row
+// cut short ends in an ellipsis after whole characters.
+TEST_F(PlayListBoxTest, CharactersOutsideTheBasicPlaneShowAsTheEditBoxesDrawThem) {
+  const std::wstring math = L"\U0001D400", note = L"\U0001F3B5";
+  std::wstring cut;
+  for (int i = 0; i < 40; ++i) cut += math + L" ";
+  box->SetShowNumbers(false);
+  box->SetItemBGColor(clWhite);
+  box->ItemFont()->SetColor(clBlack);
+  Fill(3, {L"A" + math + L"B", L"A" + note + L"B", cut});
+  testing_support::MemoryCanvas canvas(200, 48, clWhite);
+  box->PaintTo(canvas.DC());
+  const HFONT font = box->ItemFont()->Handle();
+  auto row = [&](int r) {
+    return testing_support::InkShapeOf(canvas, RECT{0, r * 16, 200, r * 16 + 16}, RGB(255, 255, 255));
+  };
+  EXPECT_EQ(row(0), testing_support::EditControlInk(font, L"A" + math + L"B"));
+  EXPECT_EQ(row(1), testing_support::EditControlInk(font, L"A" + note + L"B"));
+  // As many whole characters as fill most of the row.
+  bool whole = false;
+  for (size_t n = 0; n < cut.size() && !whole; ++n)
+    if (cut[n] != math[1]) whole = row(2) == testing_support::EditControlInk(font, cut.substr(0, n) + L"...");
+  EXPECT_TRUE(whole) << "the cut row shows no whole characters before its ellipsis";
+  EXPECT_GT(row(2).empty() ? 0 : row(2)[0].size(), 150u);
+  testing_support::TempDir dir;
+  testing_support::SaveDCPicture(canvas.DC(), 200, 48, dir.File(L"pairs.png"));
+  testing_support::KeepPicture(dir.File(L"pairs.png"), L"play_list_box_pairs.png");
+}
+
 TEST_F(PlayListBoxTest, DoubleClickBelowTheLastRowPlaysNothing) {
   Fill(3);
   int plays = 0;
