@@ -1,5 +1,7 @@
 #include "language_components.h"
 
+#include <windows.h>
+
 #include <map>
 #include <set>
 
@@ -38,6 +40,13 @@ std::string U8(const std::wstring& S) { return WideStringToUTF8(S); }
 std::wstring ComponentListFile() { return TAVRIN_COMPONENT_LIST; }
 std::wstring EnglishLanguageFile() {
   return std::wstring(TAVRIN_PROGRAM_DIR) + L"Lang\\English.ini";
+}
+
+std::wstring RussianLanguageFile() {
+  wchar_t exe[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, exe, MAX_PATH);
+  const std::wstring tests = exe;
+  return tests.substr(0, tests.rfind(L'\\') + 1) + L"lang\\Russian.ini";
 }
 
 std::vector<TListedSection> ReadComponentList(const std::wstring& FileName) {

@@ -27,9 +27,11 @@ struct TListedSection {
   std::vector<TListedComponent> Components;
 };
 
-// The checkout's list, and the program folder's English.ini.
+// The checkout's list, the program folder's English.ini, and the tests'
+// Russian beside the test executable.
 std::wstring ComponentListFile();
 std::wstring EnglishLanguageFile();
+std::wstring RussianLanguageFile();
 
 // Sections in file order. Unknown kinds and lines without a name are kept,
 // so the check reports them.

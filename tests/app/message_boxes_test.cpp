@@ -168,18 +168,11 @@ void CALLBACK LookAtBox(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(button ? button : box, button ? BM_CLICK : WM_CLOSE, 0, 0);
 }
 
-std::wstring TestLanguageFile() {
-  wchar_t exe[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  const std::wstring tests = exe;
-  return tests.substr(0, tests.rfind(L'\\') + 1) + L"lang\\Russian.ini";
-}
-
 class MessageBoxes : public ::testing::TestWithParam<const wchar_t*> {
  protected:
   void SetUp() override {
     FSaved = LanguageFile;
-    LanguageFile = std::wstring(GetParam()) == L"English" ? language_test::EnglishLanguageFile() : TestLanguageFile();
+    LanguageFile = std::wstring(GetParam()) == L"English" ? language_test::EnglishLanguageFile() : language_test::RussianLanguageFile();
     ASSERT_NE(GetFileAttributesW(LanguageFile.c_str()), INVALID_FILE_ATTRIBUTES) << WideStringToUTF8(LanguageFile);
   }
   void TearDown() override { LanguageFile = FSaved; }
@@ -247,7 +240,7 @@ TEST_P(MessageBoxes, TheTableNamesEveryTitleOfTheLanguageFile) {
 // A key the tests' Russian lacks would show English in the gallery's Russian
 // pictures, and hide what the translation clips.
 TEST(TestLanguage, HoldsEveryKeyOfTheEnglishFile) {
-  TTntIniFile english(language_test::EnglishLanguageFile()), russian(TestLanguageFile());
+  TTntIniFile english(language_test::EnglishLanguageFile()), russian(language_test::RussianLanguageFile());
   TTntStringList sections;
   english.ReadSections(&sections);
   ASSERT_GT(sections.Count(), 10);
