@@ -28,7 +28,6 @@ class TEQBridge : public TEQHost {
   void ShowInfoText(const std::wstring& Text) override { FForm->SongInfoLabel->SetText(Text); }
   void RestoreInfoText() override { FForm->SongInfoLabel->SetText(CurrentTitle); }
   void ToggleEQ() override { FForm->ShowEQExecute(); }
-  bool ForwardShortCut(TMessage& Message) override { return FForm->ForwardShortCut(Message); }
   void PopupMainMenu(int32_t X, int32_t Y) override { FForm->MainMenu->Popup(X, Y); }
   void LoadEQPreset(const TXMLNode& Node) override { FForm->LoadEQPreset(Node); }
   void SaveEQPreset(TXMLNode Node, const std::wstring& Name) override {

@@ -118,6 +118,7 @@ TTavrinMainForm::TTavrinMainForm(TComponent* AOwner) : TTntForm(AOwner) {
     CreateLyricsCommands();
     CreateAboutCommands();
     CreateURLCommands();
+    LinkMenuItemsToActions();
   }
   DoCreate();
 }
@@ -313,6 +314,15 @@ void TTavrinMainForm::CreateMenus() {
   }
   RepeatPlaylistMI->SetChecked(true);
   CreateSkinCommands(this);
+}
+
+void TTavrinMainForm::LinkMenuItemsToActions() {
+  const std::pair<const wchar_t*, TTntAction*> links[] = {
+      {L"AboutTavrinMI", ShowAbout},         {L"PlayFileMI", OpenFiles},        {L"TogglePlaylistMI", ShowPlaylist},
+      {L"ToggleEqualizerMI", ShowEQ},        {L"ToggleSpecialEffectsMI", ShowSE}, {L"ToggleTextEditorMI", ShowTextEditor},
+      {L"CDExtractorMI", ShowCDExt},         {L"PreferencesMI", ShowPrefs},     {L"ExitMI", OnProgClose}};
+  for (const auto& [name, action] : links)
+    if (auto* item = dynamic_cast<TTntMenuItem*>(FindComponent(name))) SetMenuItemAction(item, action);
 }
 
 void TTavrinMainForm::FormCreate() {
@@ -664,9 +674,7 @@ bool TTavrinMainForm::ShuffleOn() { return ShuffleToggle->Checked(); }
 void TTavrinMainForm::PlayRandomSong() { RandomSongExecute(); }
 void TTavrinMainForm::OpenURL() { PlayURLMIClick(); }
 
-void TTavrinMainForm::ClearPlaylist() {
-  if (Playlist) Playlist->List()->Clear();
-}
+TBasicAction* TTavrinMainForm::ClearPlaylistAction() { return ClearPL; }
 
 void TTavrinMainForm::TogglePlaylist() { ShowPlaylistExecute(); }
 

@@ -127,9 +127,11 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // The single-key shortcuts given back, or taken away while a window types.
   void EnableShortcuts();
   void DisableShortcuts();
-  // A key pressed in the playlist or equaliser window that the window itself
-  // has no use for: true when one of this window's shortcuts took it.
-  bool ForwardShortCut(TMessage& Message) override;
+  // This window's shortcuts answer in every window of the program (the
+  // application hands them the keys the other windows have no use for),
+  // except Alt+F4: the exit in the player's own windows, it closes a tool
+  // window as anywhere else.
+  bool IsShortCut(TMessage& Message) override;
   TEQHost* EQHost();
   // The options window's host; the window itself is made after the playlist
   // window, then AttachOptions makes the playlist window, the transport and
@@ -168,7 +170,7 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   bool ShuffleOn() override;
   void PlayRandomSong() override;
   void OpenURL() override;
-  void ClearPlaylist() override;
+  TBasicAction* ClearPlaylistAction() override;
   void TogglePlaylist() override;
   bool ShortcutsEnabled() override;
   void SetShortcutsEnabled(bool Value) override;
@@ -336,6 +338,8 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   TTntAction* ShowTextEditor = nullptr;
   TTntAction* ShowAbout = nullptr;
   TTntAction* ShowCDExt = nullptr;
+  // Del: the playlist's selected entries removed, from whichever window.
+  TTntAction* OnPlEntryDelete = nullptr;
 
   // The font files registered for the current skin.
   TTntStringList* SkinFontFiles() const { return FSkinFontFiles.get(); }
@@ -350,6 +354,9 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void CreateMenus();
   // The menus' image list and the image of each main menu item.
   void AssignMenuImages();
+  // The main menu's items run the actions of their commands and show their
+  // keys; made once every action is.
+  void LinkMenuItemsToActions();
   void WMCopyData(TMessage& Message);
   // WM_REMOTECOMMAND and the run of the commands it had to hold back
   // (remote_control.cpp).

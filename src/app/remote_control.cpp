@@ -19,6 +19,8 @@
 #include "app/remote_control.h"
 #include "engine/bass_player.h"
 #include "framework/app_exceptions.h"
+#include "framework/dialogs.h"
+#include "framework/forms.h"
 #include "globals/program_globals.h"
 #include "playlist/comp_list.h"
 #include "skin/slider.h"
@@ -52,28 +54,7 @@ int32_t ClampedArg(LPARAM Arg, int32_t Low, int32_t High) {
 }
 
 // A window of the program shown modally (it disabled the main window).
-bool ModalWindowUp(HWND Main) {
-  if (!IsWindowEnabled(Main)) return true;
-  for (int32_t i = 0; i < Screen()->FormCount(); ++i)
-    if (Screen()->Forms(i)->Modal()) return true;
-  return false;
-}
-
-BOOL CALLBACK FindSystemDialog(HWND Wnd, LPARAM Found) {
-  wchar_t name[8] = {};
-  if (IsWindowVisible(Wnd) && GetClassNameW(Wnd, name, 8) && lstrcmpW(name, L"#32770") == 0) {
-    *reinterpret_cast<bool*>(Found) = true;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// A message box or a system dialog of this thread, whichever window owns it.
-bool SystemDialogUp() {
-  bool found = false;
-  EnumThreadWindows(GetCurrentThreadId(), FindSystemDialog, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
+bool ModalWindowUp(HWND Main) { return !IsWindowEnabled(Main) || Application()->ModalWindowUp(); }
 
 bool DialogUp(HWND Main) { return DialogBusy || ModalWindowUp(Main) || SystemDialogUp(); }
 

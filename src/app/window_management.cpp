@@ -1,8 +1,8 @@
 // The main window carries the playlist and equaliser windows: they dock to it
 // and follow its moves, and their toggles fade them in. Also here: moving the
 // borderless window by its background, the transparency key, the tray icon's
-// click, the title bars' active look, and the single-key shortcuts that the
-// docked windows hand on to this one.
+// click, the title bars' active look, and the shortcuts, which answer from
+// every window of the program.
 #include <windows.h>
 
 #include <algorithm>
@@ -80,6 +80,11 @@ void TTavrinMainForm::CreateWindowCommands() {
   MakeTransparent->SetActionList(Actions);
   MakeTransparent->SetOnExecute([this](TObject*) { MakeTransparentExecute(); });
   AddSingleKeyShortcut(MakeTransparent, ShortCut('T', 0));
+  OnPlEntryDelete = new TTntAction(this);
+  OnPlEntryDelete->SetName(L"OnPlEntryDelete");
+  OnPlEntryDelete->SetActionList(Actions);
+  OnPlEntryDelete->SetOnExecute([this](TObject*) { OnPlEntryDeleteExecute(); });
+  AddSingleKeyShortcut(OnPlEntryDelete, ShortCut(VK_DELETE, 0));
 
   for (TControl* surface : {static_cast<TControl*>(BG), static_cast<TControl*>(BitRateLabel),
                             static_cast<TControl*>(SongInfoLabel)})
@@ -220,6 +225,11 @@ void TTavrinMainForm::EnableShortcuts() { SetShortcutsEnabled(true); }
 
 void TTavrinMainForm::DisableShortcuts() { SetShortcutsEnabled(false); }
 
-bool TTavrinMainForm::ForwardShortCut(TMessage& Message) {
-  return !FClosing && TTntForm::IsShortCut(Message);
+bool TTavrinMainForm::IsShortCut(TMessage& Message) {
+  if (FClosing) return false;
+  const HWND active = GetActiveWindow();
+  auto isActive = [active](TForm* Window) { return Window && Window->HandleAllocated() && Window->Handle() == active; };
+  if (ShortCutFromMessage(Message) == OnProgClose->ShortCut() && !isActive(this) && !isActive(Playlist) && !isActive(EQ))
+    return false;
+  return TTntForm::IsShortCut(Message);
 }

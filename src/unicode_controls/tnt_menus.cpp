@@ -413,6 +413,16 @@ void UpdateMenuItemCaption(HMENU Menu, TTntMenuItem* Item) {
   }
 }
 
+void SetMenuItemAction(TTntMenuItem* Item, TBasicAction* Action) {
+  const std::wstring caption = Item->Caption();
+  const int32_t image = Item->ImageIndex();
+  const bool checked = Item->Checked();
+  Item->SetAction(Action);
+  Item->SetCaption(caption);
+  Item->SetImageIndex(image);
+  Item->SetChecked(checked);
+}
+
 void RefreshTntMenuTree(TMenu* Menu) {
   if (!Menu || Menu->ComponentState().Contains(csDestroying)) return;
   TMenuItem* root = Menu->Items();

@@ -64,6 +64,10 @@ class TTntMenuItem : public TMenuItem {
 // menu Menu, found by command, when the text there differs. A failure of the
 // system leaves the old text.
 void UpdateMenuItemCaption(HMENU Menu, TTntMenuItem* Item);
+// Item runs Action and shows its shortcut, following it as it changes; the
+// item keeps its own caption, image and check mark, which the link would
+// otherwise take from the action.
+void SetMenuItemAction(TTntMenuItem* Item, TBasicAction* Action);
 // UpdateMenuItemCaption for every TTntMenuItem of Menu's tree.
 void RefreshTntMenuTree(TMenu* Menu);
 // Draws (or with DT_CALCRECT measures into Rect) a menu item's text with

@@ -27,10 +27,10 @@ struct TListedSection {
   std::vector<TListedComponent> Components;
 };
 
-// The checkout's list, and the program folder's English.ini.
+// The checkout's list, the program folder's English.ini, and the tests'
+// Russian beside the test executable.
 std::wstring ComponentListFile();
 std::wstring EnglishLanguageFile();
-// The tests' Russian, which the build writes beside the test executables.
 std::wstring RussianLanguageFile();
 
 // Sections in file order. Unknown kinds and lines without a name are kept,

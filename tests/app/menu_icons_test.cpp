@@ -11,6 +11,7 @@
 #include "framework/image_list.h"
 #include "framework/menus.h"
 #include "memory_bitmap.h"
+#include "menu_capture.h"
 #include "settings/settings_xml.h"
 #include "test_support.h"
 #include "unicode_controls/tnt_menus.h"
@@ -23,37 +24,8 @@ using testing_support::MemoryBitmap;
 
 class MenuIcons : public MainWindowTest {
  protected:
-
-  // Menu opened at (20, 20) as the screen shows it, after the keys Keys
-  // were pressed in it, kept as Name.
-  void CaptureMenu(TPopupMenu* Menu, std::vector<WPARAM> Keys, MemoryBitmap& Shot,
-                   const std::wstring& Name) {
-    static std::vector<WPARAM> keys;
-    static MemoryBitmap* shot;
-    static int step;
-    keys = std::move(Keys);
-    shot = &Shot;
-    step = 0;
-    UINT_PTR timer = SetTimer(nullptr, 0, 150, [](HWND, UINT, UINT_PTR, DWORD) {
-      HWND menu = FindWindowW(L"#32768", nullptr);
-      if (!menu) return;
-      if (step == 0) {
-        for (WPARAM key : keys) PostMessageW(menu, WM_KEYDOWN, key, 0);
-      } else if (step == 2) {
-        HDC screen = GetDC(nullptr);
-        BitBlt(shot->DC(), 0, 0, shot->Width(), shot->Height(), screen, kAt.x, kAt.y, SRCCOPY);
-        ReleaseDC(nullptr, screen);
-      } else if (step >= 3) {
-        EndMenu();
-      }
-      ++step;
-    });
-    Menu->Popup(kAt.x, kAt.y);
-    KillTimer(nullptr, timer);
-    testing_support::PumpPendingMessages();
-    const std::wstring file = files.File(Name);
-    EXPECT_TRUE(testing_support::SaveDCPicture(Shot.DC(), Shot.Width(), Shot.Height(), file));
-    testing_support::KeepPicture(file, Name);
+  void CaptureMenu(TPopupMenu* Menu, std::vector<WPARAM> Keys, MemoryBitmap& Shot, const std::wstring& Name) {
+    ::CaptureMenu(Menu, kAt, std::move(Keys), Shot, files.File(Name), Name);
   }
 
   // The open main menu with its Play submenu; the pixels that are not grey in

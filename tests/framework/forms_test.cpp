@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -568,4 +569,49 @@ TEST_F(FormsTest, ACtrlKeyPostedToAControlRunsTheFormsActionShortcut) {
   EXPECT_TRUE(form.IsShortCut(direct));
   EXPECT_TRUE(asked);
   EXPECT_EQ(runs, 2);
+}
+
+// The main form's shortcuts answer a key that another form's control has no
+// use for, but not while a modal window (it disables the main form) or a
+// system dialog of the thread is up.
+TEST_F(FormsTest, TheMainFormsShortcutsAnswerInOtherFormsUnlessAModalWindowIsUp) {
+  TForm mainForm(nullptr);
+  auto* list = new TActionList(&mainForm);
+  auto* action = new TAction(&mainForm);
+  action->SetActionList(list);
+  action->SetShortCut(ShortCut(VK_F2, 0));
+  int runs = 0;
+  action->SetOnExecute([&](TObject*) { ++runs; });
+  mainForm.Show();
+  app->SetMainForm(&mainForm);
+  TForm other(nullptr);
+  auto* edit = new TProbe(&other, "edit");
+  edit->SetBounds(10, 10, 100, 24);
+  other.Show();
+
+  // A message box stands for the system's dialogs: the same class, shown.
+  struct {
+    const char* Up;
+    std::function<HWND()> Show;
+    int Runs;
+  } const cases[] = {
+      {"nothing", [] { return HWND{}; }, 1},
+      {"a modal window", [&] { EnableWindow(mainForm.Handle(), FALSE); return HWND{}; }, 0},
+      {"a message box",
+       [] {
+         return CreateWindowExW(0, L"#32770", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                nullptr, nullptr);
+       },
+       0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Up);
+    runs = 0;
+    const HWND dialog = c.Show();
+    PostMessageA(edit->Handle(), WM_KEYDOWN, VK_F2, 0x003C0001);
+    app->ProcessMessages();
+    EXPECT_EQ(runs, c.Runs);
+    if (dialog) DestroyWindow(dialog);
+    EnableWindow(mainForm.Handle(), TRUE);
+  }
 }

@@ -375,6 +375,19 @@ void TApplication::Restore() {
   if (FOnRestore) FOnRestore(this);
 }
 
+bool TApplication::IsShortCut(TMessage& Message) {
+  if (!FMainForm || ModalWindowUp() || SystemDialogUp()) return false;
+  return FMainForm->IsShortCut(Message);
+}
+
+bool TApplication::ModalWindowUp() const {
+  if (FMainForm && FMainForm->HandleAllocated() && !IsWindowEnabled(FMainForm->WindowHandle())) return true;
+  if (!gScreen) return false;
+  for (int32_t i = 0; i < gScreen->FormCount(); ++i)
+    if (gScreen->Forms(i)->Modal()) return true;
+  return false;
+}
+
 void TApplication::HookMainWindow(TWindowHook Hook) {
   if (std::find(FWindowHooks.begin(), FWindowHooks.end(), Hook) == FWindowHooks.end()) {
     FWindowHooks.push_back(Hook);

@@ -11,6 +11,15 @@ MessageBoxSink& CurrentSink() {
   return sink;
 }
 
+BOOL CALLBACK FindSystemDialog(HWND Wnd, LPARAM Found) {
+  wchar_t name[8] = {};
+  if (IsWindowVisible(Wnd) && GetClassNameW(Wnd, name, 8) && lstrcmpW(name, L"#32770") == 0) {
+    *reinterpret_cast<bool*>(Found) = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 int ShowMessageBoxW(HWND owner, const std::wstring& text, const std::wstring& caption,
@@ -21,6 +30,12 @@ int ShowMessageBoxW(HWND owner, const std::wstring& text, const std::wstring& ca
 
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink) {
   return std::exchange(CurrentSink(), std::move(sink));
+}
+
+bool SystemDialogUp() {
+  bool found = false;
+  EnumThreadWindows(GetCurrentThreadId(), FindSystemDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 HWND ApplicationHandle() {

@@ -18,6 +18,10 @@ int ShowMessageBoxW(HWND owner, const std::wstring& text, const std::wstring& ca
 // Installs sink and returns the previous one; nullptr restores MessageBoxW.
 MessageBoxSink SetMessageBoxSink(MessageBoxSink sink);
 
+// A message box or another system dialog (class "#32770": a file or folder
+// dialog) of this thread on the screen, whichever window owns it.
+bool SystemDialogUp();
+
 // The application window, owner of the program's message boxes. Until the
 // framework has its application object this is nullptr: boxes then belong to
 // the desktop.

@@ -315,6 +315,14 @@ class TApplication : public TComponent {
   void Minimize();
   void Restore();
 
+  // A key that the focused control's own form had no use for: the main
+  // form's shortcuts answer it from every window of the program, but never
+  // while a modal window or a system dialog is up.
+  bool IsShortCut(TMessage& Message);
+  // A form shown modally, or the main form disabled (a modal window of the
+  // system's, such as a message box of the main form, does that).
+  bool ModalWindowUp() const;
+
   void HookMainWindow(TWindowHook Hook);
   void UnhookMainWindow(TWindowHook Hook);
 

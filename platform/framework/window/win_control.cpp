@@ -801,7 +801,9 @@ bool TWinControl::IsMenuKey(TMessage& Message) {
     if (c->PopupMenu() != nullptr && c->PopupMenu()->IsShortCut(Message)) return true;
   }
   TCustomForm* form = GetParentForm(this);
-  return form != nullptr && form->IsShortCut(Message);
+  if (form != nullptr && form->IsShortCut(Message)) return true;
+  TApplication* app = ExistingApplication();
+  return app != nullptr && app->MainForm() != form && app->IsShortCut(Message);
 }
 
 void TWinControl::CNKeyDown(TMessage& Message) {

@@ -206,7 +206,3 @@ void TEQ::Deactivate() {
   CloseBut->SetActive(false);
   TTntForm::Deactivate();
 }
-
-bool TEQ::IsShortCut(TMessage& Message) {
-  return TTntForm::IsShortCut(Message) || (FHost && FHost->ForwardShortCut(Message));
-}

@@ -44,8 +44,6 @@ class TEQ : public TTntForm {
   void CloseButClick();
   void EQBGMouseDown(TMouseButton Button);
   void FormShow();
-  // Keys go on to the main window's shortcuts.
-  bool IsShortCut(TMessage& Message) override;
 
   // The controls, under their form names.
   TImage* EQBG = nullptr;

@@ -31,8 +31,6 @@ class TEQHost {
   // The main window's show-equaliser toggle (the close button hides through
   // it, so the main window's button and menu follow).
   virtual void ToggleEQ() = 0;
-  // A key the window has no shortcut for; true when the main window's took it.
-  virtual bool ForwardShortCut(TMessage&) { return false; }
   // The main menu, popped up at a screen point.
   virtual void PopupMainMenu(int32_t X, int32_t Y) = 0;
 

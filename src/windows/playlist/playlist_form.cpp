@@ -40,7 +40,6 @@ class TPlaylist::TNullHost : public TPlaylistHost {
   bool ShuffleOn() override { return false; }
   void PlayRandomSong() override {}
   void OpenURL() override {}
-  void ClearPlaylist() override {}
   void TogglePlaylist() override {}
   bool ShortcutsEnabled() override { return true; }
   void SetShortcutsEnabled(bool) override {}
@@ -389,9 +388,7 @@ bool TPlaylist::IsShortCut(TMessage& Message) {
     const TShortCut key = ShortCutFromMessage(Message);
     if (key == ShortCut(VK_DELETE, 0) || key == ShortCut(VK_DELETE, ssShift)) return false;
   }
-  // The window's own keys first (the arrows select here); the rest are the
-  // main window's.
-  return TTavrinForm::IsShortCut(Message) || HostOrNull().ForwardShortCut(Message);
+  return TTavrinForm::IsShortCut(Message);
 }
 
 void TPlaylist::FileListDblClick() {

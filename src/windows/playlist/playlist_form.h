@@ -141,8 +141,7 @@ class TPlaylist : public TTavrinForm {
   void FormResize();
 
   // Del and Shift+Del stay with the find box while it has the focus (they
-  // delete and cut its text there). Keys the window has no use for go to
-  // the host's shortcuts.
+  // delete and cut its text there).
   bool IsShortCut(TMessage& Message) override;
   // The title bar and the close button in their active or inactive look.
   void FormActivate();

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-struct TMessage;
+class TBasicAction;
 
 // The tag and header windows, by file kind.
 enum TInfoWindowKind : uint8_t { iwID3, iwWAV, iwWMA, iwOgg };
@@ -34,16 +34,15 @@ class TPlaylistHost {
   virtual uint8_t PlayerMode() = 0;
   virtual bool ShuffleOn() = 0;
   virtual void PlayRandomSong() = 0;
-  // The main window's open-URL command ("Add URL...") and ClearPL action.
+  // The main window's open-URL command ("Add URL...") and ClearPL action
+  // (its item runs it and shows its key; disabled while there is none).
   virtual void OpenURL() = 0;
-  virtual void ClearPlaylist() = 0;
+  virtual TBasicAction* ClearPlaylistAction() { return nullptr; }
   // The show-playlist toggle (the close button and the close command).
   virtual void TogglePlaylist() = 0;
   // The main window's single-key shortcuts.
   virtual bool ShortcutsEnabled() = 0;
   virtual void SetShortcutsEnabled(bool Value) = 0;
-  // A key the window has no shortcut for; true when the host's took it.
-  virtual bool ForwardShortCut(TMessage&) { return false; }
   // The main window's open dialog, started in InitialDir; false on cancel.
   virtual bool ExecuteOpenDialog(const std::wstring& InitialDir,
                                  std::vector<std::wstring>& Files) = 0;

@@ -89,12 +89,14 @@ void TPlaylist::CreateMenus() {
     m->SetOnPopup([this](TObject*) { UpdateMenuStates(); });
     return m;
   };
-  // An item that runs an action, with a caption of its own.
+  // An item that runs an action and shows its key, with a caption of its own.
   auto actionItem = [this](TMenuItem* Parent, const wchar_t* Name, const wchar_t* Caption,
                            TBasicAction* Action) {
     TMenuItem* item = NewMenuItem(Parent, Name, Caption, nullptr);
-    item->SetAction(Action);
-    static_cast<TTntMenuItem*>(item)->SetCaption(Caption);
+    if (Action)
+      SetMenuItemAction(static_cast<TTntMenuItem*>(item), Action);
+    else
+      item->SetEnabled(false);
     return item;
   };
 
@@ -105,7 +107,7 @@ void TPlaylist::CreateMenus() {
 
   DelMenu = menu(L"DelMenu");
   actionItem(DelMenu->Items(), L"DelFilesMI", L"Delete Selected", DelFiles);
-  NewMenuItem(DelMenu->Items(), L"ClearPLMI", L"Clear playlist", [this] { HostOrNull().ClearPlaylist(); });
+  actionItem(DelMenu->Items(), L"ClearPLMI", L"Clear playlist", HostOrNull().ClearPlaylistAction());
   TMenuItem* misc = NewMenuItem(DelMenu->Items(), L"MiscDelMI", L"Misc", nullptr);
   NewMenuItem(misc, L"DelMissingMI", L"Delete missing files", [this] { List()->DeleteMissing(); });
   NewMenuItem(misc, L"DelDuplicatesMI", L"Delete duplicates", [this] { List()->DeleteDuplicates(); });
@@ -116,18 +118,18 @@ void TPlaylist::CreateMenus() {
   actionItem(SelAllMenu->Items(), L"InvertSelMI", L"Invert selection", InvertSelSC);
 
   MiscOptMenu = menu(L"MiscOptMenu");
-  NewMenuItem(MiscOptMenu->Items(), L"ShowTextButMI", L"Show text", [this] { ShowTextExecute(); });
+  actionItem(MiscOptMenu->Items(), L"ShowTextButMI", L"Show text", ShowText);
   FFileInfoButMI = NewMenuItem(MiscOptMenu->Items(), L"FileInfoButMI", L"File Info...",
                                [this] { FileInfoButMIClick(); });
   FPlaylistEntryButMI = NewMenuItem(MiscOptMenu->Items(), L"PlaylistEntryButMI",
                                     L"Playlist entry...", [this] { PlaylistEntryButMIClick(); });
   FEncodeMI = NewMenuItem(MiscOptMenu->Items(), L"EncodeMI", L"Encode...", [this] { EncodeMIClick(); });
   TMenuItem* sort = NewMenuItem(MiscOptMenu->Items(), L"SortMI", L"Sort", nullptr);
-  NewMenuItem(sort, L"SortByTitleMI", L"By title", [this] { List()->Sort(skTitle); });
+  actionItem(sort, L"SortByTitleMI", L"By title", SortSC);
   NewMenuItem(sort, L"SortByDurationMI", L"By duration", [this] { List()->Sort(skDuration); });
   NewMenuItem(sort, L"SortByPathMI", L"By path", [this] { List()->Sort(skFileName); });
   TMenuItem* other = NewMenuItem(MiscOptMenu->Items(), L"OtherMI", L"Other", nullptr);
-  NewMenuItem(other, L"RandomizeListMI", L"Randomize list", [this] { List()->Randomize(); });
+  actionItem(other, L"RandomizeListMI", L"Randomize list", RandomizeSC);
   NewMenuItem(other, L"GotoGurrentMI", L"Go to current", [this] { FileList->GoToCurrent(); });
   NewMenuItem(other, L"ShowTotalTimeMI", L"Show total time", [this] { FileList->ShowTotalTime(); });
 

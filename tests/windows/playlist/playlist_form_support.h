@@ -36,7 +36,6 @@ struct FakeHost : TPlaylistHost {
   bool ShuffleOn() override { return false; }
   void PlayRandomSong() override {}
   void OpenURL() override {}
-  void ClearPlaylist() override {}
   void TogglePlaylist() override {}
   bool ShortcutsEnabled() override { return Shortcuts; }
   void SetShortcutsEnabled(bool Value) override { Shortcuts = Value; }
