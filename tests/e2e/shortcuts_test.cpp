@@ -183,7 +183,10 @@ TEST_F(Shortcuts, SingleKeysStayQuietWhileAWindowTypesAndNoKeyActsOverAModalWind
       {"lyrics editor", L"TLyricsEditor", [](Shortcuts& t) { t.Remote(kToggleLyrics); }, false},
       {"CD extractor", L"TCDEx", [](Shortcuts& t) { t.Remote(kToggleCDExtractor); }, false},
       {"find box", L"TPlaylist",
-       [](Shortcuts& t) { SendClick(ChildrenOfClass(t.playlist, L"TTntEdit").front(), POINT{5, 5}); }, false},
+       [](Shortcuts& t) {
+         for (HWND box : ChildrenOfClass(t.playlist, L"TFindBox")) SendClick(box, POINT{5, 5});
+       },
+       false},
       // The add menu's last item, "Add URL...".
       {"open-URL window", L"TOpenURL",
        [](Shortcuts& t) {
