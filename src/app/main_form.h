@@ -49,6 +49,7 @@ class TTntStringList;
 class TCoolTrayIcon;
 class TFadeIO;
 class TImageList;
+class TKeptBoxDC;
 class TOptionsBridge;
 class TOptionsHost;
 
@@ -411,11 +412,16 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void ShowTitle(const std::wstring& SongInfo, const std::wstring& AppTitle);
   void StreamTitleChanged(const std::string& Title);
   void ClearVisualisation();
-  // Whether the visualisation can be seen; when not, the player's frame
-  // timer is stopped until ResumeVisualisation finds the window shown again.
+  // Whether the visualisation can be seen: the window shown, not minimised
+  // and its display not covered. When it cannot, the player's frame timer
+  // is stopped until ResumeVisualisation finds it seen again (the window
+  // restored, shown or uncovered, which repaints it, or the position timer's
+  // next look).
   bool VisualisationSeen();
   void ResumeVisualisation();
 
+  // The display's DC, kept while the window lives.
+  std::unique_ptr<TKeptBoxDC> FVisDC;
   std::unique_ptr<TTntStringList> FSkinFontFiles;
   std::unique_ptr<TOptionsBridge> FOptionsBridge;
   std::unique_ptr<TEQHost> FEQBridge;

@@ -212,6 +212,8 @@ void TTavrinMainForm::CreateTransportControls() {
   VolumeBar->SetValue(100);
   PosTimer->SetOnTimer([this](TObject*) { PosTimerTimer(); });
   PaintBox->SetOnClick([this](TObject*) { PaintBoxClick(); });
+  // A display shown again or uncovered is repainted: its frames resume.
+  PaintBox->SetOnPaint([this](TObject*) { ResumeVisualisation(); });
   SongInfoLabel->SetOnDblClick([this](TObject*) { SongInfoLabelDblClick(); });
   TimeLabel->SetVisible(false);
 }

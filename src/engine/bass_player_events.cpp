@@ -1,5 +1,5 @@
 // TBASSPlayer: the hidden window on which BASS's callbacks arrive as posted
-// messages, and the band-level timer.
+// messages, and the band-level timer, which raises OnNewFFTData itself.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -135,6 +135,13 @@ void TBASSPlayer::VisTimerTick(TObject*) {
       if (stored < level) stored = level;
     }
   }
-  PostMessageW(FMessageWindow, WM_PLAYER_FFT, 0, 0);
   FVisTimer->SetEnabled(true);
+  // Raised here, on the timer's tick, rather than through a message to the
+  // hidden window: a second message a frame would double the message loop's
+  // work for every frame. After the timer is on again, so that a handler
+  // may stop it.
+  if (FOnNewFFTData) {
+    TNotifyNewFFTDataEvent handler = FOnNewFFTData;
+    handler(this, FBandLevels);
+  }
 }

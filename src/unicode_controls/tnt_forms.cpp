@@ -190,9 +190,10 @@ void TTntApplication::SetHint(const std::wstring& Value) {
 }
 
 void TTntApplication::RefreshHint() {
-  POINT pos{};
-  TControl* control = GetCursorPos(&pos) ? FindDragTarget(pos, false) : nullptr;
-  SetHint(WideGetLongHint(WideGetParentHint(control)));
+  // The control the idle pass found under the mouse: asking the system again
+  // would cost two of its calls on every pass, many a second while a timer
+  // runs (the visualisation's).
+  SetHint(WideGetLongHint(WideGetParentHint(Application()->MouseControl())));
 }
 
 bool TTntApplication::HandleUnicodeCharMessage(MSG& Msg) {

@@ -344,6 +344,8 @@ class TApplication : public TComponent {
 
   // Idle processing: mouse enter/leave, the long hint, action updates.
   void Idle(const MSG& Msg);
+  // The control under the mouse as the last idle pass found it.
+  TControl* MouseControl() const { return FMouseControl; }
   // The application's handlers of an action (OnActionExecute, OnActionUpdate),
   // then the active form's and the main form's.
   bool ExecuteAction(TBasicAction* Action);
