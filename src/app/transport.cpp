@@ -223,6 +223,10 @@ void TTavrinMainForm::InitTransport() {
   AudioPlayer->SetOnPlayEnd([this](TObject*) { RepeatnShuffleCheck(); });
   AudioPlayer->SetOnGetMeta([this](TObject*, const std::string& Title) { StreamTitleChanged(Title); });
   VolumeBar->SetValue(ClampToInt(AudioPlayer->Volume()));
+  // The frames only draw, each from data it fetches (DrawSpec, DrawOsc):
+  // neither the tick's band levels nor an idle pass after it are needed.
+  AudioPlayer->SetBandLevelsWanted(false);
+  if (AudioPlayer->VisTimer()) AudioPlayer->VisTimer()->SetQuiet(true);
   ApplyVisSettings();
 }
 
