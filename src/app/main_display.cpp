@@ -94,22 +94,26 @@ void TTavrinMainForm::UpdateTimeExecute() {
 
 void TTavrinMainForm::InvertTimeExecute() { TimeLabel->ToggleRemaining(this); }
 
+bool TTavrinMainForm::DisplaySeen(bool Thorough) {
+  return HandleAllocated() && IsWindowVisible(Handle()) && !IsIconic(Handle()) && FVisDC &&
+         !(Thorough ? FVisDC->Covered() : FVisDC->ClippedAway());
+}
+
 bool TTavrinMainForm::VisualisationSeen() {
-  if (HandleAllocated() && IsWindowVisible(Handle()) && !IsIconic(Handle()) && FVisDC &&
-      !FVisDC->Covered())
-    return true;
+  if (DisplaySeen(false)) return true;
   // Nobody sees it: the player's frame timer rests until it can be seen
-  // again (ResumeVisualisation), which saves all the frames' work.
+  // again (LookAtVisualisation), which saves all the frames' work.
   if (AudioPlayer && AudioPlayer->VisTimer()) AudioPlayer->VisTimer()->SetEnabled(false);
   return false;
 }
 
-void TTavrinMainForm::ResumeVisualisation() {
+void TTavrinMainForm::LookAtVisualisation(bool Resting) {
   if (!AudioPlayer || !AudioPlayer->VisTimer() || !AudioPlayer->OnNewFFTData() ||
-      AudioPlayer->PlayerMode() != pmPlaying || AudioPlayer->VisTimer()->Enabled() || !HandleAllocated() ||
-      !IsWindowVisible(Handle()) || IsIconic(Handle()) || !FVisDC || FVisDC->Covered())
+      AudioPlayer->PlayerMode() != pmPlaying)
     return;
-  AudioPlayer->VisTimer()->SetEnabled(true);
+  TTimer* frames = AudioPlayer->VisTimer();
+  if (Resting && frames->Enabled()) return;
+  frames->SetEnabled(DisplaySeen(true));
 }
 
 void TTavrinMainForm::DrawSpec() {

@@ -597,7 +597,7 @@ void TTavrinMainForm::Dispatch(TMessage& Message) {
       return;
     case WM_SIZE:
       TTntForm::Dispatch(Message);
-      if (Message.WParam != SIZE_MINIMIZED) ResumeVisualisation();
+      if (Message.WParam != SIZE_MINIMIZED) LookAtVisualisation(true);
       return;
     case WM_DESTROY:
       // The window may be made anew (a new skin): its DC goes with it.

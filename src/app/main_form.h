@@ -412,13 +412,19 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void ShowTitle(const std::wstring& SongInfo, const std::wstring& AppTitle);
   void StreamTitleChanged(const std::string& Title);
   void ClearVisualisation();
-  // Whether the visualisation can be seen: the window shown, not minimised
-  // and its display not covered. When it cannot, the player's frame timer
-  // is stopped until ResumeVisualisation finds it seen again (the window
-  // restored, shown or uncovered, which repaints it, or the position timer's
-  // next look).
+  // Whether the display can be seen: its window shown, not minimised, and the
+  // display not covered. Thorough asks the system about the windows above
+  // (a few calls), which a frame leaves to the position timer's look.
+  bool DisplaySeen(bool Thorough);
+  // A frame's look: when the display cannot be seen, the player's frame timer
+  // is stopped (nothing is fetched or drawn) until LookAtVisualisation finds
+  // it seen again.
   bool VisualisationSeen();
-  void ResumeVisualisation();
+  // While playing with a visualisation: the frames run just when the display
+  // can be seen. Resting: only a stopped timer may start (the window
+  // restored, shown or uncovered, which repaints it); otherwise (the
+  // position timer's look, once a second) a covered display stops it too.
+  void LookAtVisualisation(bool Resting);
 
   // The display's DC, kept while the window lives.
   std::unique_ptr<TKeptBoxDC> FVisDC;

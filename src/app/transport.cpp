@@ -213,7 +213,7 @@ void TTavrinMainForm::CreateTransportControls() {
   PosTimer->SetOnTimer([this](TObject*) { PosTimerTimer(); });
   PaintBox->SetOnClick([this](TObject*) { PaintBoxClick(); });
   // A display shown again or uncovered is repainted: its frames resume.
-  PaintBox->SetOnPaint([this](TObject*) { ResumeVisualisation(); });
+  PaintBox->SetOnPaint([this](TObject*) { LookAtVisualisation(true); });
   SongInfoLabel->SetOnDblClick([this](TObject*) { SongInfoLabelDblClick(); });
   TimeLabel->SetVisible(false);
 }
@@ -570,7 +570,7 @@ void TTavrinMainForm::PosTimerTimer() {
   }
   if (!SeekingBar->Tracking()) SeekingBar->SetValue(ClampToInt(AudioPlayer->GetPosition()));
   UpdateTimeExecute();
-  ResumeVisualisation();
+  LookAtVisualisation(false);
 }
 
 void TTavrinMainForm::SeekingBarChange() {

@@ -24,8 +24,14 @@ class TKeptBoxDC {
   // The DC, with (0, 0) at the control's top left; nullptr while the control
   // has no window to draw on.
   HDC Get();
-  // Whether nothing of the control can be seen through the DC: its window is
-  // covered there (or the control lies outside it). False without a DC.
+  // Whether the system clips all drawing through the DC away (the control
+  // lies under other windows, or outside its own). Cheap: for every frame.
+  // Under Wine a top-level window draws into a surface of its own, which
+  // other windows never clip, so this alone does not see a cover there.
+  bool ClippedAway();
+  // ClippedAway, or the control wholly under visible windows above its
+  // window (see-through ones aside). Asks the system about each window above:
+  // for an occasional look. False without a DC.
   bool Covered();
   // Gives the DC back; the next Get takes a new one. Before the window goes.
   void Release();
