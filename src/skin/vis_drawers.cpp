@@ -206,32 +206,47 @@ void TOscilloScope::Draw(HDC DC, const float* Samples, size_t Count, int32_t Y, 
   const int height = FBackBuffer->Height();
 
   const COLORREF colour = ColorToRGB(LineColor);
-  HPEN pen = CreatePen(PS_SOLID, 1, colour);
-  HGDIOBJ oldPen = SelectObject(buffer, pen);
   auto row = [&](int x) {
     return Coordinate(int64_t(Y) + ScopeOffset(ValueAt(Samples, Count, int64_t(x) * Step), Amplitude));
   };
   auto column = [&](int x) { return Coordinate(int64_t(X) + x); };
-  switch (DrawMode) {
-    case 0:
-      MoveToEx(buffer, column(0), row(0), nullptr);
-      for (int x = 1; x < width; ++x) LineTo(buffer, column(x), row(x));
-      break;
-    case 1:
-      MoveToEx(buffer, 0, height / 2 + 1, nullptr);
-      LineTo(buffer, width, height / 2 + 1);
-      for (int x = 1; x < width; ++x) {
-        MoveToEx(buffer, column(x), Coordinate(Y), nullptr);
-        LineTo(buffer, column(x), row(x));
-      }
-      break;
-    case 2:
-      for (int x = 1; x < width; ++x) SetPixelV(buffer, column(x), row(x), colour);
-      break;
-    default:
-      break;
+  if (DrawMode == 2) {
+    // Dots straight into the buffer's pixels, one a column.
+    auto* top = static_cast<uint8_t*>(FBackBuffer->ScanLine(0));
+    const ptrdiff_t stride = FBackBuffer->ScanLineStride();
+    const uint32_t pixel =
+        uint32_t(GetRValue(colour)) << 16 | uint32_t(GetGValue(colour)) << 8 | GetBValue(colour);
+    for (int x = 1; x < width; ++x) {
+      const int32_t cx = column(x), cy = row(x);
+      if (cx >= 0 && cx < width && cy >= 0 && cy < height)
+        reinterpret_cast<uint32_t*>(top + stride * cy)[cx] = pixel;
+    }
+    EndFrame(DC);
+    return;
   }
-  SelectObject(buffer, oldPen);
-  DeleteObject(pen);
+  // All the frame's lines in one call: each one pixel wide and short of its
+  // end point, as LineTo draws it, and a call into the system for each of a
+  // hundred lines would cost more than the drawing.
+  FPoints.clear();
+  FCounts.clear();
+  if (DrawMode == 0) {
+    for (int x = 0; x < width; ++x) FPoints.push_back({column(x), row(x)});
+    FCounts.push_back(DWORD(FPoints.size()));
+  } else if (DrawMode == 1) {
+    FPoints.push_back({0, height / 2 + 1});
+    FPoints.push_back({width, height / 2 + 1});
+    for (int x = 1; x < width; ++x) {
+      FPoints.push_back({column(x), Coordinate(Y)});
+      FPoints.push_back({column(x), row(x)});
+    }
+    FCounts.assign(FPoints.size() / 2, 2);
+  }
+  if (FPoints.size() >= 2) {
+    HPEN pen = CreatePen(PS_SOLID, 1, colour);
+    HGDIOBJ oldPen = SelectObject(buffer, pen);
+    PolyPolyline(buffer, FPoints.data(), FCounts.data(), DWORD(FCounts.size()));
+    SelectObject(buffer, oldPen);
+    DeleteObject(pen);
+  }
   EndFrame(DC);
 }

@@ -111,4 +111,9 @@ class TOscilloScope : public TVisPainter {
   TColor LineColor = 0xFFFFFF;
   uint8_t DrawMode = 0;  // 0 line, 1 solid, 2 dots
   int32_t Step = 2;
+
+ private:
+  // A frame's lines, kept to spare an allocation each frame.
+  std::vector<POINT> FPoints;
+  std::vector<DWORD> FCounts;
 };
