@@ -172,9 +172,8 @@ awk -v names="${cases[*]}" -v labels="$(for c in "${cases[@]}"; do printf '%s|' 
       mp = median(a, m); ms = median(b, m); mx = median(x, m)
       mt = median(t, m); lo = lowest; hi = highest
       med[c] = mt
-      ratio = ""
-      if (c == "spectrum" || c == "scope" || c == "none") ratio = sprintf("%.2f x floor", mt / med["floor"])
-      if (c == "minimised") ratio = sprintf("%.2f x no visualisation", mt / med["none"])
+      ratio = c == "floor" ? "" : sprintf("%.2f x floor", mt / med["floor"])
+      if (c == "minimised") ratio = ratio sprintf(", %.2f x no visualisation", mt / med["none"])
       printf "  %-22s %8.2f %8.2f %8.2f   %5.2f / %5.2f / %5.2f   %s\n", label[i], mp, ms, mx, lo, mt, hi, ratio
     }
     printf "goals: spectrum and oscilloscope <= 2.00 x floor, minimised <= 1.20 x no visualisation\n"
