@@ -107,12 +107,12 @@ bool TTavrinMainForm::VisualisationSeen() {
   return false;
 }
 
-void TTavrinMainForm::LookAtVisualisation(bool Resting) {
+void TTavrinMainForm::LookAtVisualisation(bool OnlyToStart) {
   if (!AudioPlayer || !AudioPlayer->VisTimer() || !AudioPlayer->OnNewFFTData() ||
       AudioPlayer->PlayerMode() != pmPlaying)
     return;
   TTimer* frames = AudioPlayer->VisTimer();
-  if (Resting && frames->Enabled()) return;
+  if (OnlyToStart && frames->Enabled()) return;
   frames->SetEnabled(DisplaySeen(true));
 }
 

@@ -421,10 +421,10 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   // it seen again.
   bool VisualisationSeen();
   // While playing with a visualisation: the frames run just when the display
-  // can be seen. Resting: only a stopped timer may start (the window
-  // restored, shown or uncovered, which repaints it); otherwise (the
-  // position timer's look, once a second) a covered display stops it too.
-  void LookAtVisualisation(bool Resting);
+  // can be seen. OnlyToStart: only stopped frames may start (the window
+  // restored, shown or uncovered, which repaints the display); otherwise (the
+  // position timer's look, once a second) a covered display stops them too.
+  void LookAtVisualisation(bool OnlyToStart);
 
   // The display's DC, kept while the window lives.
   std::unique_ptr<TKeptBoxDC> FVisDC;

@@ -7,8 +7,6 @@
 
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_system.h"
-#include "framework/app_exceptions.h"
-#include "framework/exceptions.h"
 #include "framework/format.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_controls.h"
