@@ -1,7 +1,7 @@
 // One visualisation frame at the main window's size: the built-in skin's
 // 104 x 25 area with its background picture cut from "MAIN", the spectrum in
 // bar mode (26 bars) and line mode (103 lines) and the oscilloscope in its
-// three modes, each through GDI+ and through plain GDI. Each figure is the
+// three modes. Each figure is the
 // median time of one frame over many, copied to a memory DC (the painter's own
 // work) and to a shown window (what the main window pays).
 #include <windows.h>
@@ -31,7 +31,7 @@ constexpr int kVisHeight = 25;
 double MedianMicroseconds(const std::function<void(int)>& frame) {
   LARGE_INTEGER frequency;
   QueryPerformanceFrequency(&frequency);
-  for (int i = 0; i < 20; ++i) frame(i);  // warm: GDI+ start-up, caches
+  for (int i = 0; i < 20; ++i) frame(i);  // warm: caches
   std::vector<double> times;
   times.reserve(kFrames);
   for (int i = 0; i < kFrames; ++i) {
@@ -109,45 +109,40 @@ int main() {
       HDC dc;
     } targets[] = {{"memory DC", memoryTarget.Canvas()->Handle()}, {"window", windowDC}};
 
-    for (bool gdiPlus : {true, false}) {
-      SetVisGdiPlusAllowed(gdiPlus);
-      std::printf("%s (available: %s)\n", gdiPlus ? "GDI+" : "plain GDI",
-                  VisGdiPlusAvailable() ? "yes" : "no");
-      for (const Target& target : targets) {
-        struct Mode {
-          const char* name;
-          uint8_t mode;
-          int bars;
-        } modes[] = {{"bars (thick, 26)", 1, 25}, {"lines (thin, 103)", 0, 102}};
-        for (const Mode& m : modes) {
-          TSpectrum spectrum(kVisWidth, kVisHeight);
-          spectrum.MaxHeight = kVisHeight;
-          spectrum.GradientTop = RGBTRIPLE{255, 219, 169};
-          spectrum.GradientBottom = RGBTRIPLE{216, 157, 96};
-          spectrum.PeakColor = 0;
-          spectrum.DrawMode = m.mode;
-          spectrum.SetNumBars(m.bars);
-          spectrum.SetBackground(true, background.get());
-          const double us = MedianMicroseconds([&](int i) {
-            const auto& fft = spectra[i % spectra.size()];
-            spectrum.Draw(target.dc, fft.data(), fft.size(), 0, 0);
-          });
-          std::printf("  spectrum %-18s to %-9s: %7.1f us median of %d\n", m.name, target.name, us,
-                      kFrames);
-        }
-        const char* scopeModes[] = {"line", "solid", "dots"};
-        for (uint8_t mode = 0; mode < 3; ++mode) {
-          TOscilloScope scope(kVisWidth, kVisHeight);
-          scope.LineColor = 0;
-          scope.DrawMode = mode;
-          scope.SetBackground(true, background.get());
-          const double us = MedianMicroseconds([&](int i) {
-            const auto& s = samples[i % samples.size()];
-            scope.Draw(target.dc, s.data(), s.size(), 14, 0);
-          });
-          std::printf("  scope    %-18s to %-9s: %7.1f us median of %d\n", scopeModes[mode],
-                      target.name, us, kFrames);
-        }
+    for (const Target& target : targets) {
+      struct Mode {
+        const char* name;
+        uint8_t mode;
+        int bars;
+      } modes[] = {{"bars (thick, 26)", 1, 25}, {"lines (thin, 103)", 0, 102}};
+      for (const Mode& m : modes) {
+        TSpectrum spectrum(kVisWidth, kVisHeight);
+        spectrum.MaxHeight = kVisHeight;
+        spectrum.GradientTop = RGBTRIPLE{255, 219, 169};
+        spectrum.GradientBottom = RGBTRIPLE{216, 157, 96};
+        spectrum.PeakColor = 0;
+        spectrum.DrawMode = m.mode;
+        spectrum.SetNumBars(m.bars);
+        spectrum.SetBackground(true, background.get());
+        const double us = MedianMicroseconds([&](int i) {
+          const auto& fft = spectra[i % spectra.size()];
+          spectrum.Draw(target.dc, fft.data(), fft.size(), 0, 0);
+        });
+        std::printf("  spectrum %-18s to %-9s: %7.1f us median of %d\n", m.name, target.name, us,
+                    kFrames);
+      }
+      const char* scopeModes[] = {"line", "solid", "dots"};
+      for (uint8_t mode = 0; mode < 3; ++mode) {
+        TOscilloScope scope(kVisWidth, kVisHeight);
+        scope.LineColor = 0;
+        scope.DrawMode = mode;
+        scope.SetBackground(true, background.get());
+        const double us = MedianMicroseconds([&](int i) {
+          const auto& s = samples[i % samples.size()];
+          scope.Draw(target.dc, s.data(), s.size(), 14, 0);
+        });
+        std::printf("  scope    %-18s to %-9s: %7.1f us median of %d\n", scopeModes[mode],
+                    target.name, us, kFrames);
       }
     }
     ReleaseDC(window, windowDC);

@@ -24,6 +24,7 @@
 #include "skin/image_but.h"
 #include "skin/vis_drawers.h"
 #include "unicode_controls/tnt_labels.h"
+#include "widgets/kept_box_dc.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
 
@@ -34,25 +35,6 @@ namespace {
 std::wstring RateLine(uint32_t KBitRate, uint32_t SampleRate) {
   return std::to_wstring(KBitRate) + L" " + GetLocalizedMessage(L"kbps") + L" " +
          std::to_wstring(SampleRate / 1000) + L" khz";
-}
-
-// Runs Paint(dc) on the visualisation area of its window's device context,
-// which is let go again after the frame: a frame every 20 ms must not keep a
-// window DC. The plain DC, not the box's canvas: a frame needs no font, pen or
-// brush of the canvas's, and selecting them costs more than the drawing. The
-// form's DC is a common one, which comes back with its defaults the next time,
-// so the clip and origin set here need no undoing (restoring a saved state
-// selects every object again).
-template <typename F>
-void PaintOnBox(TPaintBox* Box, F Paint) {
-  TWinControl* parent = Box->Parent();
-  if (!parent || !parent->HandleAllocated()) return;
-  HDC dc = GetDC(parent->Handle());
-  if (!dc) return;
-  IntersectClipRect(dc, Box->Left(), Box->Top(), Box->Left() + Box->Width(), Box->Top() + Box->Height());
-  SetViewportOrgEx(dc, Box->Left(), Box->Top(), nullptr);
-  Paint(dc);
-  ReleaseDC(parent->Handle(), dc);
 }
 
 }  // namespace
@@ -112,21 +94,26 @@ void TTavrinMainForm::UpdateTimeExecute() {
 
 void TTavrinMainForm::InvertTimeExecute() { TimeLabel->ToggleRemaining(this); }
 
+bool TTavrinMainForm::DisplaySeen(bool Thorough) {
+  return HandleAllocated() && IsWindowVisible(Handle()) && !IsIconic(Handle()) && FVisDC &&
+         !(Thorough ? FVisDC->Covered() : FVisDC->ClippedAway());
+}
+
 bool TTavrinMainForm::VisualisationSeen() {
-  if (HandleAllocated() && IsWindowVisible(Handle()) && !IsIconic(Handle())) return true;
-  // Nobody sees a minimised or hidden window: the player's frame timer rests
-  // until it shows again (ResumeVisualisation), which saves most of the
-  // playing program's work.
+  if (DisplaySeen(false)) return true;
+  // Nobody sees it: the player's frame timer rests until it can be seen
+  // again (LookAtVisualisation), which saves all the frames' work.
   if (AudioPlayer && AudioPlayer->VisTimer()) AudioPlayer->VisTimer()->SetEnabled(false);
   return false;
 }
 
-void TTavrinMainForm::ResumeVisualisation() {
+void TTavrinMainForm::LookAtVisualisation(bool OnlyToStart) {
   if (!AudioPlayer || !AudioPlayer->VisTimer() || !AudioPlayer->OnNewFFTData() ||
-      AudioPlayer->PlayerMode() != pmPlaying || !HandleAllocated() || !IsWindowVisible(Handle()) ||
-      IsIconic(Handle()))
+      AudioPlayer->PlayerMode() != pmPlaying)
     return;
-  AudioPlayer->VisTimer()->SetEnabled(true);
+  TTimer* frames = AudioPlayer->VisTimer();
+  if (OnlyToStart && frames->Enabled()) return;
+  frames->SetEnabled(DisplaySeen(true));
 }
 
 void TTavrinMainForm::DrawSpec() {
@@ -135,7 +122,7 @@ void TTavrinMainForm::DrawSpec() {
   const DWORD got = bass::BASS_ChannelGetData(AudioPlayer->Channel(), fft, BASS_DATA_FFT1024);
   if (got == 0xFFFFFFFF) return;
   const size_t count = std::min<size_t>(got / sizeof(float), std::size(fft));
-  PaintOnBox(PaintBox, [&](HDC DC) { SpectrumVis->Draw(DC, fft, count, 0, 0); });
+  if (HDC dc = FVisDC->Get()) SpectrumVis->Draw(dc, fft, count, 0, 0);
 }
 
 void TTavrinMainForm::DrawOsc() {
@@ -145,15 +132,14 @@ void TTavrinMainForm::DrawOsc() {
   if (got == 0xFFFFFFFF) return;
   // Only what came: a short read near the end holds fewer samples.
   const size_t count = std::min<size_t>(got / sizeof(float), std::size(samples));
-  PaintOnBox(PaintBox, [&](HDC DC) { ScopeVis->Draw(DC, samples, count, 14, 0); });
+  if (HDC dc = FVisDC->Get()) ScopeVis->Draw(dc, samples, count, 14, 0);
 }
 
 void TTavrinMainForm::ClearVisualisation() {
-  if (!VisBackground || VisBackground->Empty()) return;
-  PaintOnBox(PaintBox, [](HDC DC) {
-    BitBlt(DC, 0, 0, VisBackground->Width(), VisBackground->Height(), VisBackground->Canvas()->Handle(), 0,
+  if (!VisBackground || VisBackground->Empty() || !FVisDC) return;
+  if (HDC dc = FVisDC->Get())
+    BitBlt(dc, 0, 0, VisBackground->Width(), VisBackground->Height(), VisBackground->Canvas()->Handle(), 0,
            0, SRCCOPY);
-  });
 }
 
 void TTavrinMainForm::ApplyVisSettings() {

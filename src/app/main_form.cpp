@@ -38,6 +38,7 @@
 #include "unicode_controls/tnt_forms.h"
 #include "unicode_controls/tnt_labels.h"
 #include "unicode_controls/tnt_menus.h"
+#include "widgets/kept_box_dc.h"
 #include "windows/equalizer/eq_presets.h"
 #include "windows/playlist/play_list_box.h"
 #include "windows/playlist/playlist_form.h"
@@ -148,6 +149,7 @@ void TTavrinMainForm::CreateControls() {
   };
   control(BG, L"BG", 0, 20, 291, 136);
   control(PaintBox, L"PaintBox", 93, 75, 104, 25);
+  FVisDC = std::make_unique<TKeptBoxDC>(PaintBox);
   control(SongInfoLabel, L"SongInfoLabel", 10, 32, 162, 13);
   SongInfoLabel->SetTransparent(true);
   control(BitRateLabel, L"BitRateLabel", 187, 34, 100, 15);
@@ -619,7 +621,12 @@ void TTavrinMainForm::Dispatch(TMessage& Message) {
       return;
     case WM_SIZE:
       TTntForm::Dispatch(Message);
-      if (Message.WParam != SIZE_MINIMIZED) ResumeVisualisation();
+      if (Message.WParam != SIZE_MINIMIZED) LookAtVisualisation(true);
+      return;
+    case WM_DESTROY:
+      // The window may be made anew (a new skin): its DC goes with it.
+      if (FVisDC) FVisDC->Release();
+      TTntForm::Dispatch(Message);
       return;
     case WM_MOUSEWHEEL:
       if (GET_WHEEL_DELTA_WPARAM(Message.WParam) > 0)

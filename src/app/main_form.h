@@ -49,6 +49,7 @@ class TTntStringList;
 class TCoolTrayIcon;
 class TFadeIO;
 class TImageList;
+class TKeptBoxDC;
 class TOptionsBridge;
 class TOptionsHost;
 
@@ -423,11 +424,22 @@ class TTavrinMainForm : public TTntForm, public TPlaylistHost {
   void ShowTitle(const std::wstring& SongInfo, const std::wstring& AppTitle);
   void StreamTitleChanged(const std::string& Title);
   void ClearVisualisation();
-  // Whether the visualisation can be seen; when not, the player's frame
-  // timer is stopped until ResumeVisualisation finds the window shown again.
+  // Whether the display can be seen: its window shown, not minimised, and the
+  // display not covered. Thorough asks the system about the windows above
+  // (a few calls), which a frame leaves to the position timer's look.
+  bool DisplaySeen(bool Thorough);
+  // A frame's look: when the display cannot be seen, the player's frame timer
+  // is stopped (nothing is fetched or drawn) until LookAtVisualisation finds
+  // it seen again.
   bool VisualisationSeen();
-  void ResumeVisualisation();
+  // While playing with a visualisation: the frames run just when the display
+  // can be seen. OnlyToStart: only stopped frames may start (the window
+  // restored, shown or uncovered, which repaints the display); otherwise (the
+  // position timer's look, once a second) a covered display stops them too.
+  void LookAtVisualisation(bool OnlyToStart);
 
+  // The display's DC, kept while the window lives.
+  std::unique_ptr<TKeptBoxDC> FVisDC;
   std::unique_ptr<TTntStringList> FSkinFontFiles;
   std::unique_ptr<TOptionsBridge> FOptionsBridge;
   std::unique_ptr<TEQHost> FEQBridge;

@@ -212,6 +212,8 @@ void TTavrinMainForm::CreateTransportControls() {
   VolumeBar->SetValue(100);
   PosTimer->SetOnTimer([this](TObject*) { PosTimerTimer(); });
   PaintBox->SetOnClick([this](TObject*) { PaintBoxClick(); });
+  // A display shown again or uncovered is repainted: its frames resume.
+  PaintBox->SetOnPaint([this](TObject*) { LookAtVisualisation(true); });
   SongInfoLabel->SetOnDblClick([this](TObject*) { SongInfoLabelDblClick(); });
   TimeLabel->SetVisible(false);
 }
@@ -221,6 +223,10 @@ void TTavrinMainForm::InitTransport() {
   AudioPlayer->SetOnPlayEnd([this](TObject*) { RepeatnShuffleCheck(); });
   AudioPlayer->SetOnGetMeta([this](TObject*, const std::string& Title) { StreamTitleChanged(Title); });
   VolumeBar->SetValue(ClampToInt(AudioPlayer->Volume()));
+  // The frames only draw, each from data it fetches (DrawSpec, DrawOsc):
+  // neither the tick's band levels nor an idle pass after it are needed.
+  AudioPlayer->SetBandLevelsWanted(false);
+  if (AudioPlayer->VisTimer()) AudioPlayer->VisTimer()->SetQuiet(true);
   ApplyVisSettings();
 }
 
@@ -568,7 +574,7 @@ void TTavrinMainForm::PosTimerTimer() {
   }
   if (!SeekingBar->Tracking()) SeekingBar->SetValue(ClampToInt(AudioPlayer->GetPosition()));
   UpdateTimeExecute();
-  ResumeVisualisation();
+  LookAtVisualisation(false);
 }
 
 void TTavrinMainForm::SeekingBarChange() {

@@ -165,6 +165,11 @@ class TBASSPlayer : public TComponent {
   // Events.
   const TNotifyNewFFTDataEvent& OnNewFFTData() const { return FOnNewFFTData; }
   void SetOnNewFFTData(TNotifyNewFFTDataEvent Value) { FOnNewFFTData = std::move(Value); }
+  // Whether each tick works out BandLevels from a spectrum of its own (the
+  // default). A handler that draws from data it fetches itself spares the
+  // tick that spectrum: the event still comes, with the levels as they were.
+  bool BandLevelsWanted() const { return FBandLevelsWanted; }
+  void SetBandLevelsWanted(bool Value) { FBandLevelsWanted = Value; }
   uint16_t VisScale() const { return FVisScale; }
   void SetVisScale(uint16_t Value) { FVisScale = Value; }
   const TNotifyNetEvent& OnGetMeta() const { return FOnGetMeta; }
@@ -190,6 +195,8 @@ class TBASSPlayer : public TComponent {
   bool IsCurrentChannel(WPARAM Channel) const;
   bool IsCurrentEnd(WPARAM Channel) const;
   void VisTimerTick(TObject* Sender);
+  // A tick's band levels; false (the levels zeroed) when BASS gave no spectrum.
+  bool UpdateBandLevels();
 
   std::wstring FProgramFolder;
   HWND FOwnerWindow = nullptr;
@@ -244,6 +251,7 @@ class TBASSPlayer : public TComponent {
   int32_t FVisInterval = 33;
   uint16_t FVisScale = 512;
   TBandOut FBandLevels{};
+  bool FBandLevelsWanted = true;
   std::string FComponentVersion;
   std::string FBASSVersionText;
 

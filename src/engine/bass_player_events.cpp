@@ -1,5 +1,5 @@
 // TBASSPlayer: the hidden window on which BASS's callbacks arrive as posted
-// messages, and the band-level timer.
+// messages, and the band-level timer, which raises OnNewFFTData itself.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -115,10 +115,22 @@ void TBASSPlayer::VisTimerTick(TObject*) {
     FVisTimer->SetEnabled(false);
     return;
   }
+  if (FBandLevelsWanted && !UpdateBandLevels()) return;
+  // Raised here, on the timer's tick, rather than through a message to the
+  // hidden window: a second message a frame would double the message loop's
+  // work for every frame. After the timer is on again, so that a handler
+  // may stop it.
+  if (FOnNewFFTData) {
+    TNotifyNewFFTDataEvent handler = FOnNewFFTData;
+    handler(this, FBandLevels);
+  }
+}
+
+bool TBASSPlayer::UpdateBandLevels() {
   float fft[256];
   if (bass::BASS_ChannelGetData(FChannel, fft, BASS_DATA_FFT512) == 0xFFFFFFFF) {
     FBandLevels.fill(0);
-    return;
+    return false;
   }
   FVisTimer->SetEnabled(false);
   int first = 1;
@@ -135,6 +147,6 @@ void TBASSPlayer::VisTimerTick(TObject*) {
       if (stored < level) stored = level;
     }
   }
-  PostMessageW(FMessageWindow, WM_PLAYER_FFT, 0, 0);
   FVisTimer->SetEnabled(true);
+  return true;
 }

@@ -48,9 +48,11 @@ bool ReadSourceFormat(DWORD Channel, SourceFormat& f) {
 
 void ProcessPendingMessages() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  // The wide forms: the system hands an ANSI window its characters in the
+  // code page and a Unicode window every character as typed.
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 

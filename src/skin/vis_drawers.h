@@ -3,21 +3,20 @@
 //                  falling peak marks;
 //   TOscilloScope  the waveform, as a line, a solid band or dots.
 // Each paints one frame into its own back buffer and copies it to the target
-// in one block transfer. The bar gradient is drawn by GDI+ when gdiplus.dll is
-// there and works; otherwise plain GDI draws the same frame.
+// in one block transfer.
 //
 // Ownership: each painter owns its back buffer and background picture (both of
-// the size given at creation, which they keep) and whatever GDI and GDI+
-// objects it caches. Main thread only.
+// the size given at creation, which they keep). Main thread only.
 #pragma once
 
 #include <windows.h>
 
 #include <array>
-#include <utility>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "framework/graphics.h"
 #include "framework/object.h"
@@ -63,7 +62,6 @@ class TSpectrum : public TVisPainter {
  public:
   // Starts with 100 bars in line mode (Step 4).
   TSpectrum(int32_t Width, int32_t Height);
-  ~TSpectrum() override;
 
   // N outside 10..128 is ignored. Step follows from N and the current DrawMode,
   // so set the mode first.
@@ -93,9 +91,12 @@ class TSpectrum : public TVisPainter {
   std::array<int32_t, 129> Bars{};
 
  private:
-  struct TGradientPainter;
+  void ReadyGradient(int Height);
 
-  std::unique_ptr<TGradientPainter> FPainter;
+  // The pixel of each row of the bar gradient, and the colours it was made of.
+  std::vector<uint32_t> FGradient;
+  RGBTRIPLE FGradientTop{0, 0, 0};
+  RGBTRIPLE FGradientBottom{0, 0, 0};
 };
 
 class TOscilloScope : public TVisPainter {
@@ -110,10 +111,9 @@ class TOscilloScope : public TVisPainter {
   TColor LineColor = 0xFFFFFF;
   uint8_t DrawMode = 0;  // 0 line, 1 solid, 2 dots
   int32_t Step = 2;
-};
 
-// Whether the painters may use GDI+ (default true); false makes them draw with
-// plain GDI, as they do when gdiplus.dll is missing. For tests and benchmarks.
-void SetVisGdiPlusAllowed(bool Allowed);
-// Whether GDI+ is allowed and started.
-bool VisGdiPlusAvailable();
+ private:
+  // A frame's lines, kept to spare an allocation each frame.
+  std::vector<POINT> FPoints;
+  std::vector<DWORD> FCounts;
+};

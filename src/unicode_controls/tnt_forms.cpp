@@ -7,8 +7,6 @@
 
 #include "foundation/tnt_classes.h"
 #include "foundation/tnt_system.h"
-#include "framework/app_exceptions.h"
-#include "framework/exceptions.h"
 #include "framework/format.h"
 #include "unicode_controls/tnt_actions.h"
 #include "unicode_controls/tnt_controls.h"
@@ -16,27 +14,10 @@
 namespace {
 
 TTntApplication* GTntApplication = nullptr;
-HHOOK GGetMessageHook = nullptr;
 uint32_t GSettingChangeTick = 0;
 
-LRESULT CALLBACK GetMessageHook(int Code, WPARAM WParam, LPARAM LParam) {
-  try {
-    if (Code >= 0 && WParam == PM_REMOVE && GTntApplication && LParam) {
-      MSG& msg = *reinterpret_cast<MSG*>(LParam);
-      if (GTntApplication->HandleUnicodeCharMessage(msg)) msg.message = WM_NULL;
-    }
-  } catch (...) {
-    ApplicationHandleException(std::current_exception());
-  }
-  return CallNextHookEx(GGetMessageHook, Code, WParam, LParam);
-}
-
 void FinalizeTntApplication() {
-  // The system removes a thread's hooks when the thread ends anyway, and a
-  // host process (a web or COM server) may already have done so: a failure
-  // here changes nothing.
-  if (GGetMessageHook) UnhookWindowsHookEx(GGetMessageHook);
-  GGetMessageHook = nullptr;
+  if (TApplication* app = ExistingApplication()) app->SetMessageFilter(nullptr);
   delete GTntApplication;
 }
 
@@ -57,19 +38,16 @@ TTntApplication* TntApplication() {
     Application();
     auto* made = new TTntApplication(nullptr);
     std::atexit(FinalizeTntApplication);
-    if (Win32PlatformIsUnicode) InstallGetMessageHook();
+    if (Win32PlatformIsUnicode) {
+      Application()->SetMessageFilter(
+          [](MSG& Msg) { return GTntApplication && GTntApplication->HandleUnicodeCharMessage(Msg); });
+    }
     return made;
   }();
   return GTntApplication ? companion : nullptr;
 }
 
 uint32_t TntSettingChangeTick() { return GSettingChangeTick; }
-
-void InstallGetMessageHook() {
-  if (GGetMessageHook) return;
-  GGetMessageHook = SetWindowsHookExW(WH_GETMESSAGE, &GetMessageHook, nullptr, GetCurrentThreadId());
-  if (!GGetMessageHook) RaiseLastOSError();
-}
 
 // ------------------------------------------------------------ TTntForm
 
@@ -190,9 +168,10 @@ void TTntApplication::SetHint(const std::wstring& Value) {
 }
 
 void TTntApplication::RefreshHint() {
-  POINT pos{};
-  TControl* control = GetCursorPos(&pos) ? FindDragTarget(pos, false) : nullptr;
-  SetHint(WideGetLongHint(WideGetParentHint(control)));
+  // The control the idle pass found under the mouse: asking the system again
+  // would cost two of its calls on every pass, many a second while a timer
+  // runs (the visualisation's).
+  SetHint(WideGetLongHint(WideGetParentHint(Application()->MouseControl())));
 }
 
 bool TTntApplication::HandleUnicodeCharMessage(MSG& Msg) {
@@ -204,8 +183,8 @@ bool TTntApplication::HandleUnicodeCharMessage(MSG& Msg) {
     new TTntAppIdleEventControl(mainForm);
   }
   // Characters above 127 would go through the ANSI code page on their way
-  // through the framework's PeekMessageA/DispatchMessageA and come out wrong
-  // (or as '?') under any code page that lacks them.
+  // through the framework's DispatchMessageA and come out wrong (or as '?')
+  // under any code page that lacks them.
   if (Msg.message != WM_CHAR || Msg.wParam < 128 || !Msg.hwnd || !IsWindowUnicode(Msg.hwnd)) {
     return false;
   }

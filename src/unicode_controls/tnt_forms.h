@@ -1,14 +1,15 @@
 // TTntForm, the form whose window is Unicode; and the application's Unicode
-// companion: the wide application title and hint, and the thread message hook
-// that hands characters the framework's ANSI message loop would lose straight
-// to Unicode windows.
+// companion: the wide application title and hint, and the filter on the
+// application's message loop that hands characters the framework's ANSI
+// handling would lose straight to Unicode windows.
 //
 // A TTntForm's window class is the form's own class name ("TTavrinMainForm"),
 // not "<class>.UnicodeClass" as for the controls: programs outside find a form
 // by it, as a second start finds the running main window.
 //
 // Exactly one TTntApplication, made by TntApplication() on first use (which
-// also installs the hook); the hook is removed and the companion freed at exit.
+// also sets the filter); the filter is taken off and the companion freed at
+// exit.
 #pragma once
 
 #include <windows.h>
@@ -61,8 +62,8 @@ class TTntApplication : public TComponent {
   std::wstring Hint();
   void SetHint(const std::wstring& Value);
 
-  // From the message hook, for a message being removed from the queue: true
-  // when it was handled here (the loop then sees WM_NULL).
+  // The application loop's filter, for each message it takes from the
+  // queue (in its wide form): true when it was handled here.
   bool HandleUnicodeCharMessage(MSG& Msg);
   TTntAppIdleEventControl* IdleEventControl() const { return FIdleEventControl; }
   uint32_t SettingChangeTick() const { return FSettingChangeTick; }
@@ -93,5 +94,3 @@ class TTntAppIdleEventControl : public TControl {
 TTntApplication* TntApplication();
 // The tick of the last WM_SETTINGCHANGE (or of the companion's creation).
 uint32_t TntSettingChangeTick();
-// WH_GETMESSAGE on the calling thread, once; failure raises the system error.
-void InstallGetMessageHook();

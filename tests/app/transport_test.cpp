@@ -3,6 +3,7 @@
 // display's texts and the visualisation's input.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "app/main_form.h"
@@ -12,6 +13,7 @@
 #include "engine/bass_player.h"
 #include "framework/bitmaps.h"
 #include "framework/dialogs.h"
+#include "framework/timer.h"
 #include "globals/program_globals.h"
 #include "localization/localization.h"
 #include "loopback_server.h"
@@ -283,6 +285,46 @@ TEST_F(Transport, TheOscilloscopeDrawsOnlyTheSamplesTheEngineGave) {
   };
   EXPECT_FALSE(lit(254, 14)) << "value 508 is the song's level";
   EXPECT_TRUE(lit(255, 14)) << "value 510";
+}
+
+// Nobody sees a minimised, hidden or covered display: its frames stop (the
+// player's frame timer rests, so nothing is fetched or drawn; a cover is
+// found by the position timer's look), a repaint or that look does not wake
+// them, and they come back when the display can be seen again.
+TEST_F(Transport, TheFramesRestWhileNobodySeesTheDisplay) {
+  ShowForm();
+  Songs(1);
+  form->PlayTheSong(0);
+  TTimer* frames = AudioPlayer->VisTimer();
+  ASSERT_TRUE(frames->Enabled());
+  const POINT at = form->ClientToScreen(POINT{form->PaintBox->Left(), form->PaintBox->Top()});
+  HWND cover = nullptr;
+  const struct {
+    const char* Name;
+    std::function<void()> Hide, Show;
+  } cases[] = {
+      {"minimised", [this] { ShowWindow(form->Handle(), SW_MINIMIZE); },
+       [this] { ShowWindow(form->Handle(), SW_RESTORE); }},
+      {"hidden", [this] { form->Hide(); }, [this] { form->Show(); }},
+      {"covered",
+       [&] {
+         cover = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, at.x - 5, at.y - 5,
+                                 form->PaintBox->Width() + 10, form->PaintBox->Height() + 10, nullptr,
+                                 nullptr, nullptr, nullptr);
+       },
+       [&] { DestroyWindow(cover); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    c.Hide();
+    EXPECT_TRUE(testing_support::PumpMessagesUntil([&] { return !frames->Enabled(); }));
+    form->PaintBox->Repaint();
+    form->PosTimerTimer();
+    testing_support::PumpPendingMessages();
+    EXPECT_FALSE(frames->Enabled());
+    c.Show();
+    EXPECT_TRUE(testing_support::PumpMessagesUntil([&] { return frames->Enabled(); }));
+  }
 }
 
 TEST_F(Transport, TheDisplayTexts) {

@@ -1,5 +1,6 @@
 #include "e2e_fixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cwctype>
@@ -116,11 +117,10 @@ std::string Replace(std::string text, const std::string& from, const std::string
   return text;
 }
 
-// Three seconds of white noise, the same in every run and different in the
-// two channels, peaking at -20 dBFS so that a band raised by 12 dB is far
-// from clipping.
-std::string NoiseWav() {
-  std::vector<float> samples(2 * 3 * 44100);
+// White noise, the same in every run and different in the two channels,
+// peaking at -20 dBFS so that a band raised by 12 dB is far from clipping.
+std::string NoiseWav(int seconds) {
+  std::vector<float> samples(2 * static_cast<size_t>(std::max(seconds, 0)) * 44100);
   uint32_t state = 20240601;
   for (float& s : samples) {
     state = state * 1664525u + 1013904223u;

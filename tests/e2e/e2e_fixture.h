@@ -22,9 +22,9 @@ inline constexpr UINT kRemote = 0x89CE;
 
 // UTF-8 of a wide text, for test messages.
 std::string Narrow(const std::wstring& text);
-// Three seconds of white noise at -20 dBFS, 44.1 kHz 16-bit stereo, the same
-// in every run and different in the two channels.
-std::string NoiseWav();
+// Seconds (three unless given) of white noise at -20 dBFS, 44.1 kHz 16-bit
+// stereo, the same in every run and different in the two channels.
+std::string NoiseWav(int seconds = 3);
 // A second of a 440 Hz sine, 44.1 kHz 16-bit stereo.
 std::string SineWav();
 // Non-zero samples in the data chunk of a capture file (read to its end: its

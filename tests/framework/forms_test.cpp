@@ -517,6 +517,39 @@ TEST_F(FormsTest, TheLoopFindsTheControlUnderAMovedMouseWhileAFastTimerTicks) {
   EXPECT_TRUE(loopUntil([&] { return std::count(log.begin(), log.end(), "mouse out knob") == 1; }));
 }
 
+// A quiet timer's ticks (the visualisation's frames) pass without the idle
+// pass; any other message, another timer's tick among them, runs it.
+TEST_F(FormsTest, OnlyAQuietTimersTicksSkipTheIdlePass) {
+  int idles = 0;
+  app->SetOnIdle([&](TObject*, bool&) { ++idles; });
+  TTimer timer(nullptr);
+  timer.SetInterval(5);
+  int ticks = 0;
+  timer.SetOnTimer([&](TObject*) { ++ticks; });
+  auto loopUntil = [&](auto done) {
+    const DWORD deadline = GetTickCount() + 3000;
+    while (!done() && GetTickCount() < deadline) app->HandleMessage();
+    return done();
+  };
+  app->ProcessMessages();
+  for (bool quiet : {true, false}) {
+    SCOPED_TRACE(quiet ? "quiet" : "not quiet");
+    timer.SetQuiet(quiet);
+    timer.SetEnabled(true);
+    ticks = idles = 0;
+    ASSERT_TRUE(loopUntil([&] { return ticks >= 20; }));
+    // Stray messages of the system's may still run a pass or two.
+    if (quiet) EXPECT_LE(idles, 2) << ticks << " ticks";
+    else EXPECT_GE(idles, ticks - 2);
+    // The ticks go on, so the loop never waits for good.
+    idles = 0;
+    PostMessageW(timer.WindowHandle(), WM_NULL, 0, 0);
+    EXPECT_TRUE(loopUntil([&] { return idles > 0; }));
+    timer.SetEnabled(false);
+  }
+  app->SetOnIdle(nullptr);
+}
+
 TEST_F(FormsTest, FocusMovesSendExitUpTheOldChainThenEnterDownTheNew) {
   std::vector<std::string> log;
   TForm form(nullptr);

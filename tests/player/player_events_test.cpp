@@ -208,6 +208,26 @@ TEST(PlayerEvents, BandLevelsRiseInTheToneBandAndFallByTwo) {
   EXPECT_EQ(seen.size(), count);
 }
 
+// A handler that draws from data of its own spares the ticks their spectrum:
+// they still raise the event, with the levels left as they were, until the
+// levels are wanted again.
+TEST(PlayerEvents, TicksWithoutBandLevelsStillRaiseTheEvent) {
+  TempDir dir;
+  std::wstring file = dir.WriteFile(L"tone.wav", ToneWav(44100, 40 * 44100.0 / 512, 441000));
+  auto player = MakePlayer();
+  std::vector<TBandOut> seen;
+  player->SetOnNewFFTData([&](TObject*, const TBandOut& bands) { seen.push_back(bands); });
+  player->SetBandLevelsWanted(false);
+  player->SetVisRefreshInterval(10);
+  ASSERT_TRUE(player->Open(file));
+  player->Play();
+  Advance(8820);
+  ASSERT_TRUE(PumpMessagesUntil([&] { return seen.size() >= 3; }, 5000));
+  for (const TBandOut& bands : seen) EXPECT_EQ(bands, TBandOut{});
+  player->SetBandLevelsWanted(true);
+  EXPECT_TRUE(PumpMessagesUntil([&] { return seen.back()[9] > 20; }, 5000));
+}
+
 namespace {
 
 std::string Padded(const std::string& s, size_t n) {

@@ -1,7 +1,8 @@
 // The visualisation painters: levels and their fall-off from known spectra,
-// where bars, lines and peak marks land (through GDI+ and through plain GDI),
-// the oscilloscope's points, hostile values and short buffers, and a frame of
-// each in the built-in skin's colours (set TAVRIN_PICTURE_DIR to keep it).
+// where bars, lines and peak marks land, the oscilloscope's points, hostile
+// values and short buffers, every frame of both skins kept to the pixel, and
+// a frame of each in the built-in skin's colours (set TAVRIN_PICTURE_DIR to
+// keep it).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -85,7 +86,7 @@ TEST(Spectrum, LevelsRiseAtOnceAndFallAtTheirRates) {
 // bar reads its own FFT value (all others are loud, so a wrong index shows),
 // fills its own columns with the gradient fixed to the area's full height (the
 // start colour at the top, the end colour at the bottom) and has its peak mark
-// above it; gaps keep the background. GDI draws what GDI+ draws.
+// above it; gaps keep the background.
 TEST(Spectrum, BarsLinesAndPeakMarksLandInTheirColumns) {
   struct Mode {
     uint8_t DrawMode;
@@ -95,46 +96,41 @@ TEST(Spectrum, BarsLinesAndPeakMarksLandInTheirColumns) {
   const RGBTRIPLE bottom{0, 0, 250};  // red
   const TColor peak = 0x00FF00, back = 0x333333;
   auto level = [](int i) { return (i * 7) % 26; };
-  for (bool gdiPlus : {true, false}) {
-    SetVisGdiPlusAllowed(gdiPlus);
-    ASSERT_EQ(VisGdiPlusAvailable(), gdiPlus);  // Wine has GDI+, so both ways run
-    for (const Mode& mode : modes) {
-      SCOPED_TRACE(std::string(gdiPlus ? "GDI+" : "GDI") + (mode.DrawMode ? " bars" : " lines"));
-      TSpectrum spectrum(kWidth, kHeight);
-      spectrum.MaxHeight = kHeight;
-      spectrum.GradientTop = top;
-      spectrum.GradientBottom = bottom;
-      spectrum.PeakColor = peak;
-      spectrum.BackColor = back;
-      spectrum.DrawMode = mode.DrawMode;
-      spectrum.SetNumBars(mode.NumBars);
-      ASSERT_EQ(spectrum.Step, mode.Step);
-      std::vector<float> fft(512, 1.0f);
-      for (int i = 0; i <= mode.NumBars; ++i) fft[5 + mode.Step * i] = LevelValue(level(i));
-      spectrum.Draw(nullptr, fft.data(), fft.size(), 0, 0);
-      for (int i = 0; i <= mode.NumBars; ++i) fft[5 + mode.Step * i] = 0.0f;
-      spectrum.Draw(nullptr, fft.data(), fft.size(), 0, 0);
+  for (const Mode& mode : modes) {
+    SCOPED_TRACE(mode.DrawMode ? "bars" : "lines");
+    TSpectrum spectrum(kWidth, kHeight);
+    spectrum.MaxHeight = kHeight;
+    spectrum.GradientTop = top;
+    spectrum.GradientBottom = bottom;
+    spectrum.PeakColor = peak;
+    spectrum.BackColor = back;
+    spectrum.DrawMode = mode.DrawMode;
+    spectrum.SetNumBars(mode.NumBars);
+    ASSERT_EQ(spectrum.Step, mode.Step);
+    std::vector<float> fft(512, 1.0f);
+    for (int i = 0; i <= mode.NumBars; ++i) fft[5 + mode.Step * i] = LevelValue(level(i));
+    spectrum.Draw(nullptr, fft.data(), fft.size(), 0, 0);
+    for (int i = 0; i <= mode.NumBars; ++i) fft[5 + mode.Step * i] = 0.0f;
+    spectrum.Draw(nullptr, fft.data(), fft.size(), 0, 0);
 
-      const int drawn = (mode.NumBars + 1) * mode.Pitch;
-      ASSERT_LE(drawn, kWidth);
-      for (int x = 0; x < kWidth; ++x) {
-        const int i = x / mode.Pitch;
-        const bool inBar = x < drawn && x % mode.Pitch < mode.Width;
-        const int bar = inBar ? std::max(level(i) - 3, 0) : 0;
-        const int mark = inBar ? std::max(level(i) - 1, 0) : 0;
-        for (int y = 0; y < kHeight; ++y) {
-          const TColor got = PixelOf(spectrum.BackBuffer(), x, y);
-          if (y >= kHeight - bar) {
-            EXPECT_LE(ChannelDistance(got, GradientAt(top, bottom, y)), 2)
-                << x << "," << y << ": " << std::hex << got;
-          } else {
-            EXPECT_EQ(got, mark > 0 && y == kHeight - mark ? peak : back) << x << "," << y;
-          }
+    const int drawn = (mode.NumBars + 1) * mode.Pitch;
+    ASSERT_LE(drawn, kWidth);
+    for (int x = 0; x < kWidth; ++x) {
+      const int i = x / mode.Pitch;
+      const bool inBar = x < drawn && x % mode.Pitch < mode.Width;
+      const int bar = inBar ? std::max(level(i) - 3, 0) : 0;
+      const int mark = inBar ? std::max(level(i) - 1, 0) : 0;
+      for (int y = 0; y < kHeight; ++y) {
+        const TColor got = PixelOf(spectrum.BackBuffer(), x, y);
+        if (y >= kHeight - bar) {
+          EXPECT_LE(ChannelDistance(got, GradientAt(top, bottom, y)), 2)
+              << x << "," << y << ": " << std::hex << got;
+        } else {
+          EXPECT_EQ(got, mark > 0 && y == kHeight - mark ? peak : back) << x << "," << y;
         }
       }
     }
   }
-  SetVisGdiPlusAllowed(true);
 }
 
 // NaN, infinities and values beyond any integer are capped before they become
@@ -276,6 +272,91 @@ TEST(OscilloScope, ShortEmptyAndHostileSamples) {
         EXPECT_EQ(PixelOf(scope.BackBuffer(), int(k) + 1, r), r == c.Rows[k] ? 0xFFFFFF : 0)
             << k + 1 << "," << r;
       }
+    }
+  }
+}
+
+// The frames of both painters in both skins' colours and sizes, over a
+// background picture, from fixed spectra and samples: each case's frames are
+// summed up in one checksum of their pixels, and the checksums are those of
+// the frames as the program has always drawn them (kept here as data). Any
+// change of a single pixel of any frame shows.
+uint64_t FrameChecksum(uint64_t Sum, TBitmap* Frame) {
+  for (int y = 0; y < Frame->Height(); ++y) {
+    const auto* row = static_cast<const uint8_t*>(Frame->ScanLine(y));
+    for (int x = 0; x < Frame->Width(); ++x) {
+      for (int channel = 0; channel < 3; ++channel) Sum = (Sum ^ row[4 * x + channel]) * 0x100000001B3ull;
+    }
+  }
+  return Sum;
+}
+
+TEST(Visualisation, FramesOfBothSkinsStayAsTheyWere) {
+  struct Skin {
+    const char* Name;
+    int Width, Height;
+    RGBTRIPLE Top, Bottom;
+    TColor Peak, Line;
+  } skins[] = {{"Default", 104, 25, {255, 219, 169}, {216, 157, 96}, 0, 0},
+               {"Ember", 148, 26, {120, 200, 255}, {30, 90, 200}, 13168895, 5947135}};
+  struct Case {
+    const char* Painter;
+    int Mode;  // spectrum: 0 lines, 1 bars; oscilloscope: its DrawMode
+    bool Peaks;
+    uint64_t Expected[2];  // Default, Ember
+  } cases[] = {
+      {"spectrum", 0, true, {0xa6252a67b6fe6881ull, 0x3b5d5735c38339f8ull}},
+      {"spectrum", 1, true, {0x7abef9d22683a720ull, 0xab483849efc813bull}},
+      {"spectrum", 1, false, {0xf60af9e4d9962c36ull, 0xe69ce11cfd39f8a0ull}},
+      {"oscilloscope", 0, false, {0x9a64e553ee6ce2e7ull, 0x84ddcd53ca3bf91eull}},
+      {"oscilloscope", 1, false, {0x888ae25de0c803cfull, 0x9df3fa4e127ffac2ull}},
+      {"oscilloscope", 2, false, {0xd58d1bb7f3ccb4dull, 0xeed4a092d79786a8ull}},
+  };
+  for (const Case& c : cases) {
+    for (size_t s = 0; s < std::size(skins); ++s) {
+      const Skin& skin = skins[s];
+      SCOPED_TRACE(std::string(skin.Name) + " " + c.Painter + " mode " + std::to_string(c.Mode) +
+                   (c.Peaks ? " with peaks" : ""));
+      auto background = skin_test::MakeBitmap(skin.Width, skin.Height, pf24bit, [](int x, int y) {
+        return TColor(RGB(20 + (x * 7) % 60, 30 + (y * 11) % 50, 60 + ((x + y) * 5) % 40));
+      });
+      uint64_t sum = 0xCBF29CE484222325ull;
+      if (std::string(c.Painter) == "spectrum") {
+        TSpectrum spectrum(skin.Width, skin.Height);
+        spectrum.MaxHeight = skin.Height;
+        spectrum.GradientTop = skin.Top;
+        spectrum.GradientBottom = skin.Bottom;
+        spectrum.PeakColor = skin.Peak;
+        spectrum.ShowPeaks = c.Peaks;
+        spectrum.DrawMode = static_cast<uint8_t>(c.Mode);
+        spectrum.SetNumBars(c.Mode == 1 ? 25 : 102);
+        spectrum.SetBackground(true, background.get());
+        // Loud, quieter, then silence for the fall-off.
+        std::vector<float> fft(512);
+        uint32_t noise = 7;
+        for (double loudness : {1.0, 0.55, 0.8, 0.0, 0.0}) {
+          for (float& v : fft) {
+            noise = noise * 1664525u + 1013904223u;
+            v = float(loudness * 0.05 * ((noise >> 8) & 0xFFFF) / 65535.0);
+          }
+          spectrum.Draw(nullptr, fft.data(), fft.size(), 0, 0);
+          sum = FrameChecksum(sum, spectrum.BackBuffer());
+        }
+      } else {
+        TOscilloScope scope(skin.Width, skin.Height);
+        scope.LineColor = skin.Line;
+        scope.Amplitude = 26;
+        scope.DrawMode = static_cast<uint8_t>(c.Mode);
+        scope.SetBackground(true, background.get());
+        std::vector<float> samples(512);
+        for (double phase : {0.0, 1.3}) {
+          for (int i = 0; i < 512; ++i)
+            samples[i] = float(0.7 * std::sin(i * 0.05 + phase) + 0.25 * std::sin(i * 0.41 + 2 * phase));
+          scope.Draw(nullptr, samples.data(), samples.size(), 14, 0);
+          sum = FrameChecksum(sum, scope.BackBuffer());
+        }
+      }
+      EXPECT_EQ(sum, c.Expected[s]) << std::hex << "0x" << sum;
     }
   }
 }

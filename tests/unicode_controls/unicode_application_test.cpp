@@ -19,8 +19,8 @@ using namespace unicode_test;
 
 namespace {
 
-// The framework's own loop (PeekMessageA, TranslateMessage, DispatchMessageA),
-// with the thread's message hook in it, until done() or the bound.
+// The framework's own loop (the Unicode layer's filter first, then
+// TranslateMessage and DispatchMessageA), until done() or the bound.
 bool RunFrameworkLoopUntil(const std::function<bool()>& done, unsigned timeoutMs = 3000) {
   ULONGLONG deadline = GetTickCount64() + timeoutMs;
   for (;;) {
@@ -214,4 +214,35 @@ TEST(UnicodeCodePage, TypedLatin1CharactersArriveIntact) {
       EXPECT_EQ(SystemWindowText(f.Edit->Handle()), std::wstring(1, ch));
     }
   }
+}
+
+// A window of ANSI procedure gets through the framework's loop the character
+// its code page gives, as the system's ANSI loop hands it: the nearest one
+// for a letter the page lacks, '?' when there is none.
+TEST(UnicodeCodePage, AnAnsiWindowGetsTheCodePagesCharacter) {
+  if (GetACP() != 1251) GTEST_SKIP() << "code page " << GetACP() << ", not 1251";
+  static std::vector<WPARAM> got;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_CHAR) got.push_back(wp);
+    return DefWindowProcA(w, m, wp, lp);
+  };
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = "TavrinAnsiCharTarget";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  ASSERT_FALSE(IsWindowUnicode(window));
+  const struct {
+    wchar_t Typed;
+    WPARAM Ansi;
+  } cases[] = {{L'Ж', 0xC6}, {L'é', 'e'}, {L'★', '?'}, {L'q', 'q'}};
+  for (const auto& c : cases) {
+    got.clear();
+    PostMessageW(window, WM_CHAR, c.Typed, 1);
+    RunFrameworkLoopUntil([] { return !got.empty(); });
+    EXPECT_EQ(got, std::vector<WPARAM>{c.Ansi}) << "typed U+" << std::hex << int(c.Typed);
+  }
+  DestroyWindow(window);
 }

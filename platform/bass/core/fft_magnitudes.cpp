@@ -68,35 +68,47 @@ bool MagnitudeSpectrum(const float* samples, size_t n, bool hann, float* out) {
   // imaginary): one FFT of half the size, then the halves are untangled.
   thread_local std::vector<std::complex<float>> z;
   z.resize(m);
+  // All the arithmetic on the parts as floats (a complex number is two of
+  // them, by the standard): built as complex values, each pair went through
+  // the stack and back, which took most of the transform's time.
+  float* parts = reinterpret_cast<float*>(z.data());
   for (size_t i = 0; i < m; ++i) {
     float even = samples[2 * i], odd = samples[2 * i + 1];
     if (hann) {
       even *= full.hann[2 * i];
       odd *= full.hann[2 * i + 1];
     }
-    z[half.reversed[i]] = {even, odd};
+    parts[2 * half.reversed[i]] = even;
+    parts[2 * half.reversed[i] + 1] = odd;
   }
+  const float* turns = reinterpret_cast<const float*>(half.twiddles.data());
   for (size_t span = 1, stride = m / 2; span < m; span *= 2, stride /= 2) {
     for (size_t start = 0; start < m; start += 2 * span) {
       for (size_t k = 0; k < span; ++k) {
-        // Written out: the library's complex product checks for infinities at each step.
-        const std::complex<float> w = half.twiddles[k * stride], v = z[start + k + span];
-        std::complex<float> t{w.real() * v.real() - w.imag() * v.imag(),
-                              w.real() * v.imag() + w.imag() * v.real()};
-        z[start + k + span] = z[start + k] - t;
-        z[start + k] += t;
+        float* a = parts + 2 * (start + k);
+        float* b = a + 2 * span;
+        const float wr = turns[2 * k * stride], wi = turns[2 * k * stride + 1];
+        const float tr = wr * b[0] - wi * b[1];
+        const float ti = wr * b[1] + wi * b[0];
+        b[0] = a[0] - tr;
+        b[1] = a[1] - ti;
+        a[0] += tr;
+        a[1] += ti;
       }
     }
   }
   const float scale = 2.0f / (hann ? full.hannSum : float(n));
+  const float* fullTurns = reinterpret_cast<const float*>(full.twiddles.data());
   for (size_t k = 0; k < m; ++k) {
-    const std::complex<float> a = z[k], b = std::conj(z[(m - k) % m]);
-    const std::complex<float> even = (a + b) * 0.5f;
-    const std::complex<float> d = a - b;
-    const std::complex<float> odd{0.5f * d.imag(), -0.5f * d.real()};  // d / 2i
-    const std::complex<float> w = full.twiddles[k];
-    const float re = even.real() + w.real() * odd.real() - w.imag() * odd.imag();
-    const float im = even.imag() + w.real() * odd.imag() + w.imag() * odd.real();
+    // a = z[k], b = conj(z[m - k]); even = (a + b) / 2, odd = (a - b) / 2i.
+    const float* a = parts + 2 * k;
+    const float* mirror = parts + 2 * ((m - k) % m);
+    const float br = mirror[0], bi = -mirror[1];
+    const float evenR = (a[0] + br) * 0.5f, evenI = (a[1] + bi) * 0.5f;
+    const float oddR = 0.5f * (a[1] - bi), oddI = -0.5f * (a[0] - br);
+    const float wr = fullTurns[2 * k], wi = fullTurns[2 * k + 1];
+    const float re = evenR + wr * oddR - wi * oddI;
+    const float im = evenI + wr * oddI + wi * oddR;
     out[k] = std::sqrt(re * re + im * im) * scale;
   }
   return true;

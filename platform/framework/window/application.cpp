@@ -278,6 +278,29 @@ namespace {
 bool IsTimerOrNotification(UINT Message) {
   return Message == WM_TIMER || (Message >= WM_USER && Message <= 0xBFFF);
 }
+
+// The message as PeekMessageA would have given it: a character beyond ASCII
+// in the ANSI code page, one message a byte (a double-byte character makes
+// two), or one with both bytes for WM_IME_CHAR. Every other message as it is.
+int AnsiForms(const MSG& Wide, MSG (&Ansi)[2]) {
+  Ansi[0] = Wide;
+  const UINT m = Wide.message;
+  const bool character = m == WM_CHAR || m == WM_DEADCHAR || m == WM_SYSCHAR || m == WM_SYSDEADCHAR ||
+                         m == WM_IME_CHAR;
+  if (!character || Wide.wParam < 0x80) return 1;
+  const wchar_t unit = static_cast<wchar_t>(Wide.wParam & 0xFFFF);
+  unsigned char bytes[2] = {'?', 0};
+  const int n = WideCharToMultiByte(CP_ACP, 0, &unit, 1, reinterpret_cast<char*>(bytes), 2, nullptr, nullptr);
+  if (n == 2 && m == WM_IME_CHAR) {
+    Ansi[0].wParam = WPARAM(bytes[0]) << 8 | bytes[1];
+    return 1;
+  }
+  Ansi[0].wParam = bytes[0];
+  if (n != 2) return 1;
+  Ansi[1] = Wide;
+  Ansi[1].wParam = bytes[1];
+  return 2;
+}
 }  // namespace
 
 void TApplication::HandleMessage() {
@@ -285,10 +308,13 @@ void TApplication::HandleMessage() {
   if (!ProcessMessage(msg)) {
     // The idle work sees the last message handled when every one since the
     // last idle was a timer's or a notification; otherwise none, so it looks
-    // for the control under the mouse.
-    Idle(FOnlyQuietSinceIdle ? FLastSinceIdle : msg);
+    // for the control under the mouse. After nothing but quiet timers' ticks
+    // (the visualisation's frames, tens a second) there is nothing for it.
+    if (!FOnlyQuietTicksSinceIdle || !FIdleDone) Idle(FOnlyQuietSinceIdle ? FLastSinceIdle : msg);
     FOnlyQuietSinceIdle = true;
     FLastSinceIdle = MSG{};
+    FOnlyQuietTicksSinceIdle = false;
+    FHandledSinceIdle = false;
     if (FIdleDone && !FTerminated) WaitMessage();
   }
 }
@@ -302,7 +328,11 @@ void TApplication::ForgetReleased(TCustomForm* Form) {
 }
 
 bool TApplication::ProcessMessage(MSG& Msg) {
-  if (!PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  // Taken in the wide form, which PeekMessageA makes ANSI on the way out: a
+  // message filter sees characters as typed, without a thread message hook
+  // (whose calls into the system would cost every message, the
+  // visualisation's tens a second among them).
+  if (!PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
   // A burst of messages queued behind a release (a controller toggling a
   // window) would otherwise pile up a closed window for each of them.
   while (!FReleased.empty()) {
@@ -312,17 +342,29 @@ bool TApplication::ProcessMessage(MSG& Msg) {
   }
   FOnlyQuietSinceIdle = FOnlyQuietSinceIdle && IsTimerOrNotification(Msg.message);
   FLastSinceIdle = Msg;
+  const bool quietTick =
+      Msg.message == WM_TIMER && std::find(FQuietTimerWindows.begin(), FQuietTimerWindows.end(), Msg.hwnd) !=
+                                     FQuietTimerWindows.end();
+  FOnlyQuietTicksSinceIdle = (FOnlyQuietTicksSinceIdle || !FHandledSinceIdle) && quietTick;
+  FHandledSinceIdle = true;
   if (Msg.message == WM_QUIT) {
     FTerminated = true;
     return true;
   }
+  if (FMessageFilter && FMessageFilter(Msg)) return true;
+  MSG ansi[2];
+  const int count = AnsiForms(Msg, ansi);
+  for (int i = 0; i < count; ++i) HandleAnsiMessage(ansi[i]);
+  return true;
+}
+
+void TApplication::HandleAnsiMessage(MSG& Msg) {
   bool handled = false;
   if (FOnMessage) FOnMessage(Msg, handled);
   if (!handled && !IsHintMsg(Msg) && !IsKeyMsg(Msg) && !IsDlgMsg(Msg)) {
     TranslateMessage(&Msg);
     DispatchMessageA(&Msg);
   }
-  return true;
 }
 
 bool TApplication::IsHintMsg(MSG& Msg) {
@@ -386,6 +428,11 @@ bool TApplication::ModalWindowUp() const {
   for (int32_t i = 0; i < gScreen->FormCount(); ++i)
     if (gScreen->Forms(i)->Modal()) return true;
   return false;
+}
+
+void TApplication::SetQuietTimerWindow(HWND Window, bool Quiet) {
+  std::erase(FQuietTimerWindows, Window);
+  if (Quiet) FQuietTimerWindows.push_back(Window);
 }
 
 void TApplication::HookMainWindow(TWindowHook Hook) {

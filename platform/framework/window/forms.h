@@ -352,6 +352,11 @@ class TApplication : public TComponent {
 
   // Idle processing: mouse enter/leave, the long hint, action updates.
   void Idle(const MSG& Msg);
+  // A window whose WM_TIMER is a quiet timer's (TTimer::SetQuiet), or no
+  // longer.
+  void SetQuietTimerWindow(HWND Window, bool Quiet);
+  // The control under the mouse as the last idle pass found it.
+  TControl* MouseControl() const { return FMouseControl; }
   // The application's handlers of an action (OnActionExecute, OnActionUpdate),
   // then the active form's and the main form's.
   bool ExecuteAction(TBasicAction* Action);
@@ -374,6 +379,11 @@ class TApplication : public TComponent {
   void SetOnHint(TNotifyEvent Value) { FOnHint = std::move(Value); }
   const TMessageEvent& OnMessage() const { return FOnMessage; }
   void SetOnMessage(TMessageEvent Value) { FOnMessage = std::move(Value); }
+  // Runs first on every message the loop takes from the queue, in its wide
+  // form (characters as typed, not yet through the ANSI code page); true when
+  // it handled the message. For a Unicode control layer.
+  using TMessageFilter = std::function<bool(MSG&)>;
+  void SetMessageFilter(TMessageFilter Value) { FMessageFilter = std::move(Value); }
   const TIdleEvent& OnIdle() const { return FOnIdle; }
   void SetOnIdle(TIdleEvent Value) { FOnIdle = std::move(Value); }
   const TExceptionEvent& OnException() const { return FOnException; }
@@ -392,6 +402,7 @@ class TApplication : public TComponent {
   void StartHintTimer(TControl* Control);
   void FocusActiveForm();
   bool ProcessMessage(MSG& Msg);
+  void HandleAnsiMessage(MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
   bool IsHintMsg(MSG& Msg);
   bool IsDlgMsg(MSG& Msg);
@@ -423,12 +434,18 @@ class TApplication : public TComponent {
   // or a posted notification (which cannot move the mouse), and the last one.
   bool FOnlyQuietSinceIdle = false;
   MSG FLastSinceIdle{};
+  // Whether the messages handled since the last idle pass (one at least)
+  // were all quiet timers' ticks, which need no pass.
+  bool FOnlyQuietTicksSinceIdle = false;
+  bool FHandledSinceIdle = false;
+  std::vector<HWND> FQuietTimerWindows;
   RECT FHintCursorRect{};
   THintWindow* FHintWindow = nullptr;
   THintWindowClass FHintWindowClass = &NewHintWindow<THintWindow>;
   std::vector<TWindowHook> FWindowHooks;
   TNotifyEvent FOnActivate, FOnDeactivate, FOnRestore, FOnMinimize, FOnHint;
   TMessageEvent FOnMessage;
+  TMessageFilter FMessageFilter;
   TIdleEvent FOnIdle;
   TExceptionEvent FOnException;
   // An error box is up: its modal loop may meet the same failure again.

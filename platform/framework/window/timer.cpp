@@ -2,6 +2,7 @@
 
 #include "framework/app_exceptions.h"
 #include "framework/exceptions.h"
+#include "framework/forms.h"
 #include "framework/utility_window.h"
 
 TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
@@ -10,6 +11,7 @@ TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
 }
 
 TTimer::~TTimer() {
+  SetQuiet(false);
   if (FTickAlive) *FTickAlive = false;
   FTickAlive = nullptr;
   FEnabled = false;
@@ -21,6 +23,14 @@ void TTimer::SetEnabled(bool Value) {
   if (Value == FEnabled) return;
   FEnabled = Value;
   UpdateTimer();
+}
+
+void TTimer::SetQuiet(bool Value) {
+  if (Value == FQuiet) return;
+  FQuiet = Value;
+  // Made with the timer or not at all: no application just to forget it.
+  if (TApplication* app = Value ? Application() : ExistingApplication())
+    app->SetQuietTimerWindow(FWindowHandle, Value);
 }
 
 void TTimer::SetInterval(uint32_t Value) {

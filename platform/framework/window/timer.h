@@ -28,6 +28,11 @@ class TTimer : public TComponent {
   void SetInterval(uint32_t Value);
   const TNotifyEvent& OnTimer() const { return FOnTimer; }
   void SetOnTimer(TNotifyEvent Value);
+  // A quiet timer's ticks change nothing the application's idle pass looks
+  // after (actions, hints, the control under the mouse), as a frame timer's
+  // that only draws: the loop skips the pass after a batch of nothing else.
+  bool Quiet() const { return FQuiet; }
+  void SetQuiet(bool Value);
 
   // The hidden window that receives WM_TIMER (for tests).
   HWND WindowHandle() const { return FWindowHandle; }
@@ -40,6 +45,7 @@ class TTimer : public TComponent {
   bool Running() const;
 
   bool FEnabled = true;
+  bool FQuiet = false;
   uint32_t FInterval = 1000;
   // Set while OnTimer runs: cleared by the destructor when the handler frees
   // the timer, so the tick does not touch it afterwards.
