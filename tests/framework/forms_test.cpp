@@ -4,6 +4,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/actions.h"
@@ -547,6 +548,43 @@ TEST_F(FormsTest, OnlyAQuietTimersTicksSkipTheIdlePass) {
     EXPECT_TRUE(loopUntil([&] { return idles > 0; }));
     timer.SetEnabled(false);
   }
+  app->SetOnIdle(nullptr);
+}
+
+// A message another thread sends is handled inside the loop's look at the
+// queue; when a quiet tick comes out of that same look, the idle pass still
+// runs for whatever the sent message changed.
+TEST_F(FormsTest, AMessageSentFromAnotherThreadRunsTheIdlePassAmongQuietTicks) {
+  struct TSlowForm : TForm {
+    using TForm::TForm;
+    bool Handled = false;
+    void Dispatch(TMessage& Message) override {
+      if (Message.Msg != WM_APP) return TForm::Dispatch(Message);
+      // Long enough for the quiet timer to be due when the look goes on.
+      Sleep(40);
+      Handled = true;
+    }
+  } form(nullptr);
+  const HWND window = form.Handle();
+  int idles = 0;
+  app->SetOnIdle([&](TObject*, bool&) { ++idles; });
+  TTimer timer(nullptr);
+  timer.SetInterval(5);
+  timer.SetQuiet(true);
+  int ticks = 0;
+  timer.SetOnTimer([&](TObject*) { ++ticks; });
+  timer.SetEnabled(true);
+  auto loopUntil = [&](auto done) {
+    const DWORD deadline = GetTickCount() + 3000;
+    while (!done() && GetTickCount() < deadline) app->HandleMessage();
+    return done();
+  };
+  ASSERT_TRUE(loopUntil([&] { return ticks >= 5; }));
+  idles = 0;
+  std::thread sender([window] { SendMessageW(window, WM_APP, 0, 0); });
+  EXPECT_TRUE(loopUntil([&] { return form.Handled && idles > 0; })) << idles << " idle passes";
+  timer.SetEnabled(false);
+  sender.join();
   app->SetOnIdle(nullptr);
 }
 

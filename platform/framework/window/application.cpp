@@ -9,6 +9,7 @@
 #include "framework/exceptions.h"
 #include "framework/flag_scope.h"
 #include "framework/forms.h"
+#include "framework/utility_window.h"
 
 namespace {
 
@@ -189,6 +190,7 @@ TApplication::~TApplication() {
 }
 
 LRESULT CALLBACK TApplication::MainWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  CountWindowMessage();
   TApplication* app = gApplication;
   // Messages of the creation (before Handle() has stored the window) and of
   // the destruction are the default procedure's.
@@ -315,6 +317,7 @@ void TApplication::HandleMessage() {
     FLastSinceIdle = MSG{};
     FOnlyQuietTicksSinceIdle = false;
     FHandledSinceIdle = false;
+    FMessagesSeen = WindowMessagesReceived();
     if (FIdleDone && !FTerminated) WaitMessage();
   }
 }
@@ -342,19 +345,24 @@ bool TApplication::ProcessMessage(MSG& Msg) {
   }
   FOnlyQuietSinceIdle = FOnlyQuietSinceIdle && IsTimerOrNotification(Msg.message);
   FLastSinceIdle = Msg;
-  const bool quietTick =
-      Msg.message == WM_TIMER && std::find(FQuietTimerWindows.begin(), FQuietTimerWindows.end(), Msg.hwnd) !=
-                                     FQuietTimerWindows.end();
+  // Messages sent from other threads are handled inside the look at the
+  // queue that brought this one: a tick after them is not a quiet batch.
+  const bool sentMeanwhile = WindowMessagesReceived() != FMessagesSeen;
+  const bool quietTick = Msg.message == WM_TIMER && !sentMeanwhile &&
+                         std::find(FQuietTimerWindows.begin(), FQuietTimerWindows.end(), Msg.hwnd) !=
+                             FQuietTimerWindows.end();
   FOnlyQuietTicksSinceIdle = (FOnlyQuietTicksSinceIdle || !FHandledSinceIdle) && quietTick;
   FHandledSinceIdle = true;
   if (Msg.message == WM_QUIT) {
     FTerminated = true;
     return true;
   }
-  if (FMessageFilter && FMessageFilter(Msg)) return true;
-  MSG ansi[2];
-  const int count = AnsiForms(Msg, ansi);
-  for (int i = 0; i < count; ++i) HandleAnsiMessage(ansi[i]);
+  if (!FMessageFilter || !FMessageFilter(Msg)) {
+    MSG ansi[2];
+    const int count = AnsiForms(Msg, ansi);
+    for (int i = 0; i < count; ++i) HandleAnsiMessage(ansi[i]);
+  }
+  FMessagesSeen = WindowMessagesReceived();
   return true;
 }
 

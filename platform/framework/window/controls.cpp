@@ -8,6 +8,7 @@
 #include "framework/exceptions.h"
 #include "framework/forms.h"
 #include "framework/menus.h"
+#include "framework/utility_window.h"
 #include "framework/wide_strings.h"
 
 using namespace controls_internal;
@@ -78,6 +79,7 @@ LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 LRESULT CALLBACK ControlWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+  CountWindowMessage();
   auto* control = static_cast<TWinControl*>(GetPropA(Wnd, AtomKey(ControlAtom())));
   if (control == nullptr) return DefaultWindowProc(Wnd, Msg, WParam, LParam);
   TMessage message{Msg, WParam, LParam, 0};

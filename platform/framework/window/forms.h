@@ -438,6 +438,8 @@ class TApplication : public TComponent {
   // were all quiet timers' ticks, which need no pass.
   bool FOnlyQuietTicksSinceIdle = false;
   bool FHandledSinceIdle = false;
+  // WindowMessagesReceived when the loop's own work last ended.
+  uint32_t FMessagesSeen = 0;
   std::vector<HWND> FQuietTimerWindows;
   RECT FHintCursorRect{};
   THintWindow* FHintWindow = nullptr;

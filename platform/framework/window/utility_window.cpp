@@ -23,7 +23,10 @@ bool IsLifecycleMessage(UINT msg) {
   }
 }
 
+thread_local uint32_t tWindowMessages = 0;
+
 LRESULT CALLBACK UtilWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  CountWindowMessage();
   TWndMethod* method = MethodOf(window);
   if (method == nullptr || IsLifecycleMessage(msg)) {
     return DefWindowProcA(window, msg, wParam, lParam);
@@ -50,6 +53,10 @@ bool RegisterUtilClass() {
 }
 
 }  // namespace
+
+uint32_t WindowMessagesReceived() { return tWindowMessages; }
+
+void CountWindowMessage() { ++tWindowMessages; }
 
 HWND AllocateHWnd(TWndMethod method) {
   if (!RegisterUtilClass()) return nullptr;

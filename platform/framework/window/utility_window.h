@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 
 #include "framework/messages.h"
@@ -25,3 +26,11 @@ using TWndMethod = std::function<void(TMessage&)>;
 HWND AllocateHWnd(TWndMethod method);
 // Detaches the method, then destroys the window; nullptr is ignored.
 void DeallocateHWnd(HWND window);
+
+// Messages the calling thread's framework windows (forms, controls, the
+// application's and these hidden ones) have received, sent or dispatched:
+// the application's loop tells by it that messages sent from other threads
+// were handled while it looked at its queue. CountWindowMessage is for the
+// framework's window procedures.
+uint32_t WindowMessagesReceived();
+void CountWindowMessage();
